@@ -1,0 +1,151 @@
+#include "Document.h"
+
+#include "EngineState.h"
+#include "Error.h"
+
+namespace pellucor::word {
+namespace {
+
+void ensureLive(const FrameHandle& handle) {
+    handle.engine->ensureAlive();
+    if (handle.frame->removed)
+        throw Error(ErrorNumber::ObjectReleased, "The frame has been removed from the document.");
+}
+
+} // namespace
+
+Document::Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document)
+    : m_engine(std::move(engine)), m_document(std::move(document)) {}
+
+DocumentState& Document::state() const {
+    m_engine->ensureAlive();
+    return *m_document;
+}
+
+int Document::ProtectionType() const {
+    return state().protection().type();
+}
+
+void Document::Unprotect() {
+    state().protection().unprotect(m_document->name());
+}
+
+std::string Document::name() const {
+    return state().name();
+}
+
+std::string Document::FullName() const {
+    return state().path();
+}
+
+FrameCollection Document::Frames() const {
+    state();
+    return FrameCollection(m_engine, m_document);
+}
+
+WordCollection Document::Words() const {
+    state();
+    return WordCollection(m_engine, m_document);
+}
+
+void Document::SaveAs(const std::string& path) {
+    state().saveAs(path);
+}
+
+WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
+                               std::shared_ptr<DocumentState> document)
+    : m_engine(std::move(engine)), m_document(std::move(document)) {}
+
+int32_t WordCollection::Count() const {
+    m_engine->ensureAlive();
+    return m_document->words().count();
+}
+
+WordRange WordCollection::Item(int32_t index) const {
+    m_engine->ensureAlive();
+    if (index < 1 || index > m_document->words().count())
+        throw Error(ErrorNumber::MemberMissing,
+                    "The requested member of the collection does not exist: word " +
+                        std::to_string(index) + " of " +
+                        std::to_string(m_document->words().count()) + ".");
+    return WordRange(m_engine, m_document, index);
+}
+
+WordRange::WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
+                     int32_t index)
+    : m_engine(std::move(engine)), m_document(std::move(document)), m_index(index) {}
+
+std::string WordRange::Text() const {
+    m_engine->ensureAlive();
+    return m_document->words().text(m_index);
+}
+
+void WordRange::SetText(const std::string& text) {
+    m_engine->ensureAlive();
+    m_document->words().setText(m_index, text);
+}
+
+FrameCollection::FrameCollection(std::shared_ptr<EngineState> engine,
+                                 std::shared_ptr<DocumentState> document)
+    : m_engine(std::move(engine)), m_document(std::move(document)) {}
+
+int32_t FrameCollection::Count() const {
+    m_engine->ensureAlive();
+    return m_document->frames().count();
+}
+
+Frame FrameCollection::Item(int32_t index) const {
+    m_engine->ensureAlive();
+    return Frame(FrameHandle{m_engine, m_document, m_document->frames().item(index)});
+}
+
+FrameRange Frame::Range() const {
+    ensureLive(m_handle);
+    return FrameRange(m_handle);
+}
+
+void Frame::Delete() {
+    ensureLive(m_handle);
+    m_handle.document->frames().remove(m_handle.frame);
+}
+
+bool FrameRange::Information(int type) const {
+    ensureLive(m_handle);
+    if (type != wdWithInTable)
+        throw Error(ErrorNumber::NotAvailable, "Information(" + std::to_string(type) +
+                                                   ") is not available for a frame's range.");
+    return m_handle.frame->isFloatingTable();
+}
+
+TableItem FrameRange::Tables(int32_t index) const {
+    ensureLive(m_handle);
+    if (!m_handle.frame->isFloatingTable() || index != 1)
+        throw Error(ErrorNumber::MemberMissing,
+                    "The requested member of the collection does not exist: the frame holds no "
+                    "table " + std::to_string(index) + ".");
+    return TableItem(m_handle);
+}
+
+TableRows TableItem::Rows() const {
+    ensureLive(m_handle);
+    return TableRows(m_handle);
+}
+
+bool TableRows::WrapAroundText() const {
+    m_handle.engine->ensureAlive();
+    return !m_handle.frame->removed;
+}
+
+void TableRows::SetWrapAroundText(bool wrap) {
+    m_handle.engine->ensureAlive();
+    if (wrap) {
+        if (m_handle.frame->removed)
+            throw Error(ErrorNumber::NotAvailable,
+                        "Text wrapping cannot be turned back on for this table.");
+        return;
+    }
+    if (!m_handle.frame->removed)
+        m_handle.document->frames().stopWrapping(m_handle.frame);
+}
+
+} // namespace pellucor::word

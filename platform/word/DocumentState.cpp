@@ -1,0 +1,212 @@
+#include "DocumentState.h"
+
+#include "AtomicFile.h"
+#include "Error.h"
+#include "Format.h"
+#include "Relationships.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pellucor::word {
+namespace {
+
+constexpr off_t kMaxFileSize = 2047ll << 20;
+
+std::string fileNameOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool isWordDocumentRoot(const WordNames& names, pugi::xml_node root) {
+    return names.is(root, "document");
+}
+
+} // namespace
+
+std::string readDocumentFile(const std::string& path) {
+    if (path.empty())
+        throw Error(ErrorNumber::FileNotFound, "No document was named: the file name is empty.");
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            throw Error(ErrorNumber::FileNotFound,
+                        "The document " + inQuotes(path) + " could not be found.");
+        if (err == EACCES || err == EPERM)
+            throw Error(ErrorNumber::PermissionDenied,
+                        "The document " + inQuotes(path) + " cannot be read: permission denied.");
+        throw Error(ErrorNumber::FileNotFound, "The document " + inQuotes(path) +
+                                                   " cannot be opened (" + systemText(err) + ").");
+    }
+    struct stat st {};
+    ::fstat(fd, &st);
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw Error(ErrorNumber::FileNotFound,
+                    "The path " + inQuotes(path) + " names a folder, not a document.");
+    }
+    if (st.st_size > kMaxFileSize) {
+        ::close(fd);
+        throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(path) +
+                                                    " is larger than 2 GiB, beyond any document "
+                                                    "this program can open.");
+    }
+    std::string bytes;
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (true) {
+        if (done == bytes.size())
+            bytes.resize(bytes.size() + 65536);
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int err = errno;
+            ::close(fd);
+            throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(path) +
+                                                        " could not be read (" + systemText(err) +
+                                                        ").");
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+        if (done > static_cast<size_t>(kMaxFileSize)) {
+            ::close(fd);
+            throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(path) +
+                                                        " is larger than 2 GiB.");
+        }
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
+}
+
+DocumentState::DocumentState(std::string path, WordSegmenter& segmenter)
+    : m_path(std::move(path)), m_segmenter(segmenter) {}
+
+std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
+                                                   WordSegmenter& segmenter) {
+    std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter));
+    document->load(readDocumentFile(path));
+    return document;
+}
+
+std::string DocumentState::name() const {
+    return fileNameOf(m_path);
+}
+
+void DocumentState::refuse(const std::string& why) const {
+    throw Error(ErrorNumber::UnsupportedFormat,
+                "The document " + inQuotes(m_path) + " cannot be opened: " + why + ".");
+}
+
+void DocumentState::load(std::string bytes) {
+    switch (sniffFormat(bytes)) {
+    case FileFormat::Empty:
+        throw Error(ErrorNumber::FileCorrupted,
+                    "The document " + inQuotes(m_path) + " cannot be opened: the file is empty.");
+    case FileFormat::EncryptedOoxml:
+        throw Error(ErrorNumber::PasswordIncorrect,
+                    "The document " + inQuotes(m_path) +
+                        " cannot be opened: it is encrypted with a password.");
+    case FileFormat::CompoundFile:
+        refuse("it is a Word 97-2003 document (.doc or .dot), a format this version cannot open");
+    case FileFormat::Rtf:
+        refuse("it is an RTF document, a format this version cannot open");
+    case FileFormat::Unknown:
+        refuse("it is not a word-processing document");
+    case FileFormat::ZipPackage:
+        break;
+    }
+    m_package = Package::fromBytes(std::move(bytes), m_path);
+    if (m_package->contains("mimetype") && m_package->read("mimetype") == kOdtMimeType)
+        refuse("it is an OpenDocument text (.odt), a format this version cannot open");
+    if (!m_package->contains("_rels/.rels"))
+        refuse("it is a zip file but not a word-processing document (it has no package "
+               "relationships)");
+
+    std::string mainPartName;
+    for (const auto& rel : parseRelationships(m_package->read("_rels/.rels"), "", m_path))
+        if (!rel.external && hasRelationshipType(rel, "officeDocument")) {
+            mainPartName = rel.target;
+            break;
+        }
+    if (mainPartName.empty())
+        refuse("the package names no main document part");
+    if (!m_package->contains(mainPartName))
+        refuse("its main document part " + mainPartName + " is missing");
+
+    m_main = std::make_unique<XmlPart>(mainPartName, m_package->read(mainPartName), m_path);
+    m_names = std::make_unique<WordNames>(m_main->root());
+    if (!isWordDocumentRoot(*m_names, m_main->root()))
+        refuse(std::string("its main part is not a word-processing document (it holds <") +
+               m_main->root().name() + ">)");
+    m_body = m_main->root().child(m_names->qualified("body").c_str());
+    loadSettings(mainPartName);
+}
+
+void DocumentState::loadSettings(const std::string& mainPartName) {
+    std::string relsName = relationshipsPartOf(mainPartName);
+    if (!m_package->contains(relsName))
+        return;
+    for (const auto& rel : parseRelationships(m_package->read(relsName), mainPartName, m_path)) {
+        if (rel.external || !hasRelationshipType(rel, "settings") ||
+            !m_package->contains(rel.target))
+            continue;
+        m_settings = std::make_unique<XmlPart>(rel.target, m_package->read(rel.target), m_path);
+        m_protection = Protection(m_settings.get());
+        return;
+    }
+}
+
+WordModel& DocumentState::words() {
+    if (!m_words)
+        m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter);
+    return *m_words;
+}
+
+FrameList& DocumentState::frames() {
+    if (!m_frames)
+        m_frames = std::make_unique<FrameList>(*m_names, m_body);
+    return *m_frames;
+}
+
+void DocumentState::saveAs(const std::string& path) {
+    if (m_protection.hasPasswordToModify() && sameFile(path, m_path))
+        throw Error(ErrorNumber::PermissionDenied,
+                    "Could not save " + inQuotes(path) +
+                        ": the document has a password to modify, so it is read-only and cannot be "
+                        "saved over itself. Save it into another folder.");
+    checkSaveTarget(path);
+
+    if (m_words && m_words->hasChanges()) {
+        m_words->flush();
+        m_main->markChanged();
+    }
+    if (m_frames && m_frames->changed())
+        m_main->markChanged();
+    std::map<std::string, std::string> replaced;
+    if (m_main->changed())
+        replaced.emplace(m_main->name(), m_main->serialise());
+    if (m_settings && m_settings->changed())
+        replaced.emplace(m_settings->name(), m_settings->serialise());
+
+    if (replaced.empty())
+        writeFileAtomically(path, m_package->bytes());
+    else
+        writeFileAtomically(path, m_package->rewrite(replaced));
+    m_path = path;
+}
+
+} // namespace pellucor::word

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FrameList.h"
+#include "Package.h"
+#include "Protection.h"
+#include "WordModel.h"
+#include "WordNames.h"
+#include "XmlPart.h"
+
+#include <memory>
+#include <string>
+
+namespace pellucor::word {
+
+class WordSegmenter;
+
+// One open document of the .docx family: its package, the parsed main and
+// settings parts, and the word, frame and protection models over them.
+class DocumentState {
+public:
+    // Reads and checks the file; throws Error with a plain description.
+    static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter);
+
+    const std::string& path() const { return m_path; }
+    std::string name() const;
+
+    WordModel& words();
+    FrameList& frames();
+    Protection& protection() { return m_protection; }
+
+    // Writes the document, in its own format, atomically to path.
+    void saveAs(const std::string& path);
+
+private:
+    DocumentState(std::string path, WordSegmenter& segmenter);
+    void load(std::string bytes);
+    void loadSettings(const std::string& mainPartName);
+    [[noreturn]] void refuse(const std::string& why) const;
+
+    std::string m_path;
+    WordSegmenter& m_segmenter;
+    std::unique_ptr<Package> m_package;
+    std::unique_ptr<XmlPart> m_main;
+    std::unique_ptr<XmlPart> m_settings;
+    std::unique_ptr<WordNames> m_names;
+    pugi::xml_node m_body;
+    std::unique_ptr<WordModel> m_words;
+    std::unique_ptr<FrameList> m_frames;
+    Protection m_protection{nullptr};
+};
+
+// Reads a whole file; throws Error naming it when it is missing, a folder,
+// unreadable or beyond the size a document can have.
+std::string readDocumentFile(const std::string& path);
+
+} // namespace pellucor::word

@@ -1,0 +1,118 @@
+#include "FrameList.h"
+
+#include "Error.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace pellucor::word {
+namespace {
+
+std::vector<std::pair<std::string, std::string>> sortedAttributes(pugi::xml_node node) {
+    std::vector<std::pair<std::string, std::string>> attributes;
+    for (pugi::xml_attribute attr : node.attributes())
+        attributes.emplace_back(attr.name(), attr.value());
+    std::sort(attributes.begin(), attributes.end());
+    return attributes;
+}
+
+bool sameProperties(pugi::xml_node a, pugi::xml_node b) {
+    return sortedAttributes(a) == sortedAttributes(b);
+}
+
+} // namespace
+
+FrameList::FrameList(const WordNames& names, pugi::xml_node body) : m_names(names) {
+    collect(body, false);
+    m_open.reset();
+}
+
+void FrameList::collect(pugi::xml_node container, bool inTable) {
+    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const char* local = m_names.local(child);
+        if (!local)
+            continue;
+        if (std::strcmp(local, "p") == 0) {
+            if (inTable)
+                continue;
+            pugi::xml_node properties =
+                child.child(m_names.qualified("pPr").c_str()).child(m_names.qualified("framePr").c_str());
+            if (!properties) {
+                m_open.reset();
+            } else if (m_open && sameProperties(properties, m_openProperties)) {
+                m_open->paragraphs.push_back(child);
+            } else {
+                m_open = std::make_shared<FrameData>();
+                m_open->paragraphs.push_back(child);
+                m_openProperties = properties;
+                m_frames.push_back(m_open);
+            }
+        } else if (std::strcmp(local, "tbl") == 0) {
+            m_open.reset();
+            pugi::xml_node position =
+                child.child(m_names.qualified("tblPr").c_str()).child(m_names.qualified("tblpPr").c_str());
+            if (position) {
+                auto frame = std::make_shared<FrameData>();
+                frame->table = child;
+                m_frames.push_back(frame);
+            }
+            collect(child, true);
+        } else if (std::strcmp(local, "tr") == 0 || std::strcmp(local, "tc") == 0 ||
+                   std::strcmp(local, "sdt") == 0 || std::strcmp(local, "sdtContent") == 0 ||
+                   std::strcmp(local, "customXml") == 0) {
+            collect(child, inTable);
+        }
+    }
+}
+
+std::shared_ptr<FrameData> FrameList::item(int32_t index) const {
+    if (index < 1 || index > count())
+        throw Error(ErrorNumber::MemberMissing,
+                    "The requested member of the collection does not exist: frame " +
+                        std::to_string(index) + " of " + std::to_string(count()) + ".");
+    return m_frames[m_head + static_cast<size_t>(index - 1)];
+}
+
+void FrameList::unlist(const std::shared_ptr<FrameData>& frame) {
+    frame->removed = true;
+    m_changed = true;
+    if (m_head < m_frames.size() && m_frames[m_head] == frame) {
+        m_frames[m_head++].reset();
+        return;
+    }
+    auto found = std::find(m_frames.begin() + static_cast<ptrdiff_t>(m_head), m_frames.end(), frame);
+    if (found != m_frames.end())
+        m_frames.erase(found);
+}
+
+void FrameList::remove(const std::shared_ptr<FrameData>& frame) {
+    if (frame->removed)
+        throw Error(ErrorNumber::ObjectReleased, "The frame has already been removed.");
+    if (frame->isFloatingTable()) {
+        stopWrapping(frame);
+        return;
+    }
+    const std::string framePr = m_names.qualified("framePr");
+    for (pugi::xml_node paragraph : frame->paragraphs) {
+        pugi::xml_node properties = paragraph.child(m_names.qualified("pPr").c_str());
+        while (pugi::xml_node node = properties.child(framePr.c_str()))
+            properties.remove_child(node);
+    }
+    unlist(frame);
+}
+
+void FrameList::stopWrapping(const std::shared_ptr<FrameData>& frame) {
+    if (frame->removed)
+        throw Error(ErrorNumber::ObjectReleased, "The frame has already been removed.");
+    pugi::xml_node properties = frame->table.child(m_names.qualified("tblPr").c_str());
+    for (const char* local : {"tblpPr", "tblOverlap"})
+        while (pugi::xml_node node = properties.child(m_names.qualified(local).c_str()))
+            properties.remove_child(node);
+    unlist(frame);
+}
+
+} // namespace pellucor::word

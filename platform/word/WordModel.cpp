@@ -1,0 +1,239 @@
+#include "WordModel.h"
+
+#include "Error.h"
+
+#include <algorithm>
+
+namespace pellucor::word {
+namespace {
+
+constexpr const char* kParagraphMark = "\r";
+
+// A text for a w:t: valid UTF-8 without control characters, which a text
+// element cannot hold (tabs and breaks are items of their own).
+bool isPlainText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        if (extra == 9 || i + extra >= text.size() + (extra == 0))
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+void setElementText(pugi::xml_node element, const std::string& text) {
+    while (element.first_child())
+        element.remove_child(element.first_child());
+    element.append_child(pugi::node_pcdata).set_value(text.c_str());
+    if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
+        pugi::xml_attribute space = element.attribute("xml:space");
+        if (!space)
+            space = element.append_attribute("xml:space");
+        space.set_value("preserve");
+    }
+}
+
+} // namespace
+
+WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter)
+    : m_names(names), m_body(body), m_segmenter(segmenter) {
+    build();
+}
+
+void WordModel::build() {
+    m_paragraphs.clear();
+    m_arena.clear();
+    m_pieces.clear();
+    m_words.clear();
+    m_changedTexts.clear();
+    forEachStoryParagraph(m_names, m_body, [&](pugi::xml_node p) { m_paragraphs.push_back(p); });
+    for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
+        readParagraph(p, m_words);
+}
+
+void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
+    m_spans.clear();
+    const auto textStart = static_cast<uint32_t>(m_arena.size());
+    appendParagraphText(m_names, m_paragraphs[paragraph], m_arena, m_spans);
+    const auto textEnd = static_cast<uint32_t>(m_arena.size());
+    m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
+                           m_starts);
+
+    size_t span = 0;
+    for (size_t k = 0; k < m_starts.size(); ++k) {
+        Entry entry;
+        entry.paragraph = paragraph;
+        entry.start = textStart + m_starts[k];
+        uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
+        entry.length = end - entry.start;
+        entry.firstPiece = static_cast<uint32_t>(m_pieces.size());
+        entry.settable = true;
+        while (span < m_spans.size() && m_spans[span].start + m_spans[span].length <= entry.start)
+            ++span;
+        for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s) {
+            const TextSpan& source = m_spans[s];
+            uint32_t from = std::max(source.start, entry.start);
+            uint32_t to = std::min(source.start + source.length, end);
+            if (from >= to)
+                continue;
+            m_pieces.push_back(Piece{source.node, from, to - from});
+            entry.settable = entry.settable && source.fromText;
+        }
+        entry.pieceCount = static_cast<uint32_t>(m_pieces.size()) - entry.firstPiece;
+        out.push_back(entry);
+    }
+    Entry mark;
+    mark.paragraph = paragraph;
+    mark.start = textEnd;
+    mark.firstPiece = static_cast<uint32_t>(m_pieces.size());
+    mark.isMark = true;
+    out.push_back(mark);
+}
+
+size_t WordModel::checkedIndex(int32_t index) const {
+    if (index < 1 || index > count())
+        throw Error(ErrorNumber::MemberMissing,
+                    "The requested member of the collection does not exist: word " +
+                        std::to_string(index) + " of " + std::to_string(count()) + ".");
+    return static_cast<size_t>(index - 1);
+}
+
+std::string_view WordModel::currentText(const Entry& entry) const {
+    if (entry.isMark)
+        return kParagraphMark;
+    if (entry.changedSlot)
+        return m_changedTexts[entry.changedSlot - 1];
+    return std::string_view(m_arena).substr(entry.start, entry.length);
+}
+
+std::string WordModel::text(int32_t index) const {
+    return std::string(currentText(m_words[checkedIndex(index)]));
+}
+
+void WordModel::setText(int32_t index, const std::string& text) {
+    size_t at = checkedIndex(index);
+    Entry& entry = m_words[at];
+    if (entry.isMark)
+        throw Error(ErrorNumber::NotAvailable, "Word " + std::to_string(index) +
+                                                   " is a paragraph mark, whose text cannot be set.");
+    if (!entry.settable)
+        throw Error(ErrorNumber::NotAvailable,
+                    "Word " + std::to_string(index) +
+                        " holds a tab, a break, a picture or another item that is not plain text; "
+                        "its text cannot be set.");
+    if (!isPlainText(text))
+        throw Error(ErrorNumber::CommandFailed,
+                    "The text for word " + std::to_string(index) +
+                        " is not plain text: it holds control characters or invalid UTF-8.");
+    if (currentText(entry) == text)
+        return;
+    if (entry.changedSlot) {
+        m_changedTexts[entry.changedSlot - 1] = text;
+    } else {
+        m_changedTexts.push_back(text);
+        entry.changedSlot = static_cast<uint32_t>(m_changedTexts.size());
+    }
+    if (!boundariesHold(at))
+        resegmentParagraph(at);
+}
+
+// A write leaves the numbering as it was when the new text, read together with
+// its neighbours in the paragraph, still forms exactly one word.
+bool WordModel::boundariesHold(size_t at) const {
+    const Entry& entry = m_words[at];
+    std::string_view own = currentText(entry);
+    if (own.empty())
+        return false;
+    std::string context;
+    std::vector<uint32_t> expected;
+    if (at > 0 && m_words[at - 1].paragraph == entry.paragraph) {
+        context = currentText(m_words[at - 1]);
+        expected.push_back(0);
+    }
+    expected.push_back(static_cast<uint32_t>(context.size()));
+    context += own;
+    if (at + 1 < m_words.size() && !m_words[at + 1].isMark) {
+        expected.push_back(static_cast<uint32_t>(context.size()));
+        context += currentText(m_words[at + 1]);
+    }
+    std::vector<uint32_t> starts;
+    const_cast<WordSegmenter&>(m_segmenter).wordStarts(context, starts);
+    return starts == expected;
+}
+
+void WordModel::resegmentParagraph(size_t at) {
+    uint32_t paragraph = m_words[at].paragraph;
+    size_t begin = at;
+    while (begin > 0 && m_words[begin - 1].paragraph == paragraph)
+        --begin;
+    size_t end = at;
+    while (!m_words[end].isMark)
+        ++end;
+    ++end;
+    flushRange(begin, end);
+    std::vector<Entry> fresh;
+    readParagraph(paragraph, fresh);
+    m_words.erase(m_words.begin() + static_cast<ptrdiff_t>(begin),
+                  m_words.begin() + static_cast<ptrdiff_t>(end));
+    m_words.insert(m_words.begin() + static_cast<ptrdiff_t>(begin), fresh.begin(), fresh.end());
+}
+
+// Rebuilds the text of every w:t that holds part of a changed word. The new
+// text of a word goes where its first character was; its characters in later
+// elements are removed from them, and a run left with nothing in it goes.
+void WordModel::flushRange(size_t begin, size_t end) {
+    pugi::xml_node current;
+    std::string buffer;
+    bool dirty = false;
+    auto finish = [&]() {
+        if (!current || !dirty)
+            return;
+        if (!buffer.empty()) {
+            setElementText(current, buffer);
+            return;
+        }
+        pugi::xml_node run = current.parent();
+        run.remove_child(current);
+        for (pugi::xml_node child : run.children())
+            if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
+                return;
+        run.parent().remove_child(run);
+    };
+    for (size_t w = begin; w < end; ++w) {
+        Entry& entry = m_words[w];
+        for (uint32_t k = 0; k < entry.pieceCount; ++k) {
+            const Piece& piece = m_pieces[entry.firstPiece + k];
+            if (piece.node != current) {
+                finish();
+                current = piece.node;
+                buffer.clear();
+                dirty = false;
+            }
+            if (!entry.changedSlot) {
+                buffer.append(m_arena, piece.start, piece.length);
+            } else {
+                dirty = true;
+                if (k == 0)
+                    buffer += m_changedTexts[entry.changedSlot - 1];
+            }
+        }
+        entry.changedSlot = 0;
+    }
+    finish();
+}
+
+void WordModel::flush() {
+    if (m_changedTexts.empty())
+        return;
+    flushRange(0, m_words.size());
+    build();
+}
+
+} // namespace pellucor::word

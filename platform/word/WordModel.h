@@ -1,0 +1,69 @@
+#pragma once
+
+#include "StoryText.h"
+#include "WordNames.h"
+#include "WordSegmenter.h"
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pellucor::word {
+
+// The words of the main story, numbered from 1, over the DOM of the main
+// part. Reading and writing a word cost constant time: writes are kept beside
+// the DOM and put into the w:t elements by flush(), in one pass.
+class WordModel {
+public:
+    WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter);
+
+    int32_t count() const { return static_cast<int32_t>(m_words.size()); }
+    std::string text(int32_t index) const;     // 1-based
+    void setText(int32_t index, const std::string& text); // throws Error
+    bool hasChanges() const { return !m_changedTexts.empty(); }
+
+    // Puts every pending write into the XML. The model stays usable: it is
+    // read anew from the XML.
+    void flush();
+
+private:
+    struct Piece {
+        pugi::xml_node node;
+        uint32_t start = 0; // in the arena
+        uint32_t length = 0;
+    };
+    struct Entry {
+        uint32_t paragraph = 0;
+        uint32_t start = 0; // in the arena
+        uint32_t length = 0;
+        uint32_t firstPiece = 0;
+        uint32_t pieceCount = 0;
+        uint32_t changedSlot = 0; // 1-based index into m_changedTexts, 0 when unchanged
+        bool isMark = false;
+        bool settable = false;
+    };
+
+    void build();
+    void readParagraph(uint32_t paragraph, std::vector<Entry>& out);
+    std::string_view currentText(const Entry& entry) const;
+    bool boundariesHold(size_t at) const;
+    void resegmentParagraph(size_t at);
+    void flushRange(size_t begin, size_t end);
+    size_t checkedIndex(int32_t index) const;
+
+    const WordNames& m_names;
+    pugi::xml_node m_body;
+    WordSegmenter& m_segmenter;
+    std::vector<pugi::xml_node> m_paragraphs;
+    std::string m_arena;
+    std::vector<Piece> m_pieces;
+    std::vector<Entry> m_words;
+    std::vector<std::string> m_changedTexts;
+    // scratch buffers, kept to avoid allocating per paragraph
+    std::vector<TextSpan> m_spans;
+    std::vector<uint32_t> m_starts;
+};
+
+} // namespace pellucor::word

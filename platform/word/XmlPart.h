@@ -1,0 +1,50 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+
+namespace pellucor::word {
+
+// One XML part of a package, parsed into a DOM that keeps every node the
+// serialiser needs to write it back faithfully: whitespace text, comments,
+// processing instructions, the declaration and, as raw bytes, whatever stands
+// before and after the root element.
+class XmlPart {
+public:
+    // Throws Error naming the document and the part when the XML is malformed
+    // or declares a document type. No entity is ever expanded.
+    XmlPart(std::string partName, const std::string& bytes, const std::string& displayName);
+
+    const std::string& name() const { return m_name; }
+    pugi::xml_node root() const { return m_doc.document_element(); }
+    bool changed() const { return m_changed; }
+    void markChanged() { m_changed = true; }
+
+    // The part as bytes: the original prolog and epilog, the root serialised
+    // compactly.
+    std::string serialise() const;
+
+private:
+    std::string m_name;
+    pugi::xml_document m_doc;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+    std::string m_prolog;
+    std::string m_epilog;
+    bool m_changed = false;
+};
+
+// The namespace prefix ("w:" or "") that the root binds to one of the given
+// namespace URIs; empty optional-like result "\x01" when none is bound.
+std::string prefixFor(pugi::xml_node root, std::initializer_list<const char*> uris);
+
+// Namespace URIs of the main WordprocessingML vocabulary, transitional and strict.
+inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+inline constexpr const char* kWordStrictNs = "http://purl.oclc.org/ooxml/wordprocessingml/main";
+inline constexpr const char* kMarkupCompatNs =
+    "http://schemas.openxmlformats.org/markup-compatibility/2006";
+inline constexpr const char* kMathNs = "http://schemas.openxmlformats.org/officeDocument/2006/math";
+inline constexpr const char* kMathStrictNs = "http://purl.oclc.org/ooxml/officeDocument/math";
+inline constexpr const char* kNoPrefix = "\x01";
+
+} // namespace pellucor::word

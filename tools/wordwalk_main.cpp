@@ -1,0 +1,42 @@
+// pellucor-wordwalk: changes the spacing after one mark in one document.
+//
+//   pellucor-wordwalk [--mark .] [--add | --remove | --none] IN OUT
+#include "SpacingWalk.h"
+#include "word/Error.h"
+
+#include <cstring>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::string mark = ".";
+    int mode = 1;
+    int arg = 1;
+    for (; arg < argc && argv[arg][0] == '-' && argv[arg][1] == '-'; ++arg) {
+        if (!std::strcmp(argv[arg], "--mark") && arg + 1 < argc)
+            mark = argv[++arg];
+        else if (!std::strcmp(argv[arg], "--add"))
+            mode = 1;
+        else if (!std::strcmp(argv[arg], "--remove"))
+            mode = 2;
+        else if (!std::strcmp(argv[arg], "--none"))
+            mode = 0;
+        else {
+            std::cerr << "pellucor-wordwalk: unknown option " << argv[arg] << "\n";
+            return 2;
+        }
+    }
+    if (argc - arg != 2) {
+        std::cerr << "usage: pellucor-wordwalk [--mark M] [--add|--remove|--none] IN OUT\n";
+        return 2;
+    }
+    try {
+        auto result = pellucor::tools::walkDocument(argv[arg], argv[arg + 1], mark, mode);
+        std::cout << argv[arg] << ": " << result.words << " words, " << result.changed
+                  << " changed, saved to " << argv[arg + 1] << "\n";
+        return 0;
+    } catch (const pellucor::word::Error& error) {
+        std::cerr << "pellucor-wordwalk: error " << error.number() << ": " << error.description()
+                  << "\n";
+        return 1;
+    }
+}
