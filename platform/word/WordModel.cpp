@@ -48,6 +48,7 @@ WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter&
 }
 
 void WordModel::build() {
+    m_stale = false;
     m_paragraphs.clear();
     m_arena.clear();
     m_pieces.clear();
@@ -97,7 +98,13 @@ void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
     out.push_back(mark);
 }
 
-size_t WordModel::checkedIndex(int32_t index) const {
+int32_t WordModel::count() {
+    ensureCurrent();
+    return static_cast<int32_t>(m_words.size());
+}
+
+size_t WordModel::checkedIndex(int32_t index) {
+    ensureCurrent();
     if (index < 1 || index > count())
         throw Error(ErrorNumber::MemberMissing,
                     "The requested member of the collection does not exist: word " +
@@ -113,7 +120,7 @@ std::string_view WordModel::currentText(const Entry& entry) const {
     return std::string_view(m_arena).substr(entry.start, entry.length);
 }
 
-std::string WordModel::text(int32_t index) const {
+std::string WordModel::text(int32_t index) {
     return std::string(currentText(m_words[checkedIndex(index)]));
 }
 
@@ -233,7 +240,8 @@ void WordModel::flush() {
     if (m_changedTexts.empty())
         return;
     flushRange(0, m_words.size());
-    build();
+    m_changedTexts.clear();
+    m_stale = true;
 }
 
 } // namespace pellucor::word

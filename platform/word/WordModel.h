@@ -19,13 +19,13 @@ class WordModel {
 public:
     WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter);
 
-    int32_t count() const { return static_cast<int32_t>(m_words.size()); }
-    std::string text(int32_t index) const;     // 1-based
+    int32_t count();
+    std::string text(int32_t index);            // 1-based
     void setText(int32_t index, const std::string& text); // throws Error
     bool hasChanges() const { return !m_changedTexts.empty(); }
 
     // Puts every pending write into the XML. The model stays usable: it is
-    // read anew from the XML.
+    // read anew from the XML when next asked.
     void flush();
 
 private:
@@ -46,12 +46,16 @@ private:
     };
 
     void build();
+    void ensureCurrent() {
+        if (m_stale)
+            build();
+    }
     void readParagraph(uint32_t paragraph, std::vector<Entry>& out);
     std::string_view currentText(const Entry& entry) const;
     bool boundariesHold(size_t at) const;
     void resegmentParagraph(size_t at);
     void flushRange(size_t begin, size_t end);
-    size_t checkedIndex(int32_t index) const;
+    size_t checkedIndex(int32_t index);
 
     const WordNames& m_names;
     pugi::xml_node m_body;
@@ -61,6 +65,7 @@ private:
     std::vector<Piece> m_pieces;
     std::vector<Entry> m_words;
     std::vector<std::string> m_changedTexts;
+    bool m_stale = false;
     // scratch buffers, kept to avoid allocating per paragraph
     std::vector<TextSpan> m_spans;
     std::vector<uint32_t> m_starts;

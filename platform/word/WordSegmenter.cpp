@@ -3,6 +3,7 @@
 #include "Error.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/uchar.h>
 #include <unicode/utext.h>
 
 namespace pellucor::word {
@@ -15,6 +16,41 @@ bool onlySpaces(std::string_view text) {
     return true;
 }
 
+WordSegmenter::Class fromIcu(int value) {
+    using C = WordSegmenter::Class;
+    switch (value) {
+    case U_WB_OTHER: return C::Other;
+    case U_WB_ALETTER: return C::ALetter;
+    case U_WB_NUMERIC: return C::Numeric;
+    case U_WB_MIDLETTER: return C::MidLetter;
+    case U_WB_MIDNUM: return C::MidNum;
+    case U_WB_MIDNUMLET: return C::MidNumLet;
+    case U_WB_SINGLE_QUOTE: return C::SingleQuote;
+    case U_WB_EXTENDNUMLET: return C::ExtendNumLet;
+    case U_WB_WSEGSPACE: return C::WSegSpace;
+    case U_WB_CR: return C::CR;
+    case U_WB_LF: return C::LF;
+    case U_WB_NEWLINE: return C::Newline;
+    default: return C::Unsupported;
+    }
+}
+
+// Decodes one UTF-8 sequence; returns 0 length for a malformed one.
+size_t decode(std::string_view text, size_t at, uint32_t& codePoint) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    unsigned char lead = byte(0);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    codePoint = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(k) >> 6) != 2)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(k) & 0x3F);
+    }
+    return length;
+}
+
 } // namespace
 
 WordSegmenter::WordSegmenter() {
@@ -25,11 +61,107 @@ WordSegmenter::WordSegmenter() {
                     std::string("The document engine cannot start: the word boundary data could "
                                 "not be loaded (") +
                         u_errorName(status) + ").");
+    for (uint32_t c = 0; c < m_latinClasses.size(); ++c)
+        m_latinClasses[c] = fromIcu(u_getIntPropertyValue(c, UCHAR_WORD_BREAK));
+    for (uint32_t c = 0; c < m_punctuationClasses.size(); ++c)
+        m_punctuationClasses[c] = fromIcu(u_getIntPropertyValue(0x2000 + c, UCHAR_WORD_BREAK));
+    // The boundary rules keep letters apart across a colon ("a:b" is three
+    // segments), unlike the bare character property.
+    m_latinClasses[':'] = Other;
 }
 
 WordSegmenter::~WordSegmenter() = default;
 
+WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
+    if (codePoint < m_latinClasses.size())
+        return m_latinClasses[codePoint];
+    if (codePoint >= 0x2000 && codePoint < 0x2070)
+        return m_punctuationClasses[codePoint - 0x2000];
+    return Unsupported;
+}
+
+// The word boundary rules for text made only of classes that need no look
+// through extending characters; false when the text needs the full rules.
+bool WordSegmenter::quickBoundaries(std::string_view text) {
+    m_classes.clear();
+    m_offsets.clear();
+    for (size_t at = 0; at < text.size();) {
+        uint32_t codePoint = 0;
+        size_t length = decode(text, at, codePoint);
+        if (length == 0)
+            return false;
+        Class c = classOf(codePoint);
+        if (c == Unsupported)
+            return false;
+        m_classes.push_back(c);
+        m_offsets.push_back(static_cast<uint32_t>(at));
+        at += length;
+    }
+    auto isLetter = [](Class c) { return c == ALetter; };
+    auto isMidLetterQ = [](Class c) { return c == MidLetter || c == MidNumLet || c == SingleQuote; };
+    auto isMidNumQ = [](Class c) { return c == MidNum || c == MidNumLet || c == SingleQuote; };
+    auto isBreakClass = [](Class c) { return c == CR || c == LF || c == Newline; };
+    const size_t n = m_classes.size();
+    auto at = [&](size_t i) { return i < n ? m_classes[i] : Unsupported; };
+
+    m_boundaries.clear();
+    m_boundaries.push_back(0);
+    for (size_t i = 1; i < n; ++i) {
+        Class before = m_classes[i - 1], here = m_classes[i];
+        Class twoBefore = i >= 2 ? m_classes[i - 2] : Unsupported;
+        bool join;
+        if (before == CR && here == LF)
+            join = true;
+        else if (isBreakClass(before) || isBreakClass(here))
+            join = false;
+        else if (before == WSegSpace && here == WSegSpace)
+            join = true;
+        else if ((isLetter(before) || before == Numeric) && (isLetter(here) || here == Numeric))
+            join = true;
+        else if (isLetter(before) && isMidLetterQ(here) && isLetter(at(i + 1)))
+            join = true;
+        else if (isLetter(twoBefore) && isMidLetterQ(before) && isLetter(here))
+            join = true;
+        else if (twoBefore == Numeric && isMidNumQ(before) && here == Numeric)
+            join = true;
+        else if (before == Numeric && isMidNumQ(here) && at(i + 1) == Numeric)
+            join = true;
+        else if ((isLetter(before) || before == Numeric || before == ExtendNumLet) &&
+                 here == ExtendNumLet)
+            join = true;
+        else if (before == ExtendNumLet && (isLetter(here) || here == Numeric))
+            join = true;
+        else
+            join = false;
+        if (!join)
+            m_boundaries.push_back(m_offsets[i]);
+    }
+    m_boundaries.push_back(static_cast<uint32_t>(text.size()));
+    return true;
+}
+
+void WordSegmenter::startsFromBoundaries(std::string_view text,
+                                         std::vector<uint32_t>& starts) const {
+    for (size_t k = 0; k + 1 < m_boundaries.size(); ++k) {
+        uint32_t from = m_boundaries[k];
+        std::string_view segment = text.substr(from, m_boundaries[k + 1] - from);
+        if (from == 0 || !onlySpaces(segment))
+            starts.push_back(from);
+    }
+}
+
 void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& starts) {
+    starts.clear();
+    if (text.empty())
+        return;
+    if (quickBoundaries(text)) {
+        startsFromBoundaries(text, starts);
+        return;
+    }
+    wordStartsByRules(text, starts);
+}
+
+void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts) {
     starts.clear();
     if (text.empty())
         return;
@@ -40,14 +172,11 @@ void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& sta
         return;
     }
     m_iterator->setText(utext, status);
-    int32_t from = m_iterator->first();
-    for (int32_t to = m_iterator->next(); to != icu::BreakIterator::DONE;
-         from = to, to = m_iterator->next()) {
-        std::string_view segment = text.substr(from, to - from);
-        if (from == 0 || !onlySpaces(segment))
-            starts.push_back(static_cast<uint32_t>(from));
-    }
+    m_boundaries.clear();
+    for (int32_t at = m_iterator->first(); at != icu::BreakIterator::DONE; at = m_iterator->next())
+        m_boundaries.push_back(static_cast<uint32_t>(at));
     utext_close(utext);
+    startsFromBoundaries(text, starts);
 }
 
 } // namespace pellucor::word

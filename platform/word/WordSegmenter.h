@@ -1,11 +1,12 @@
 #pragma once
 
+#include <unicode/uversion.h>
+
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
-
-#include <unicode/uversion.h>
 
 U_NAMESPACE_BEGIN
 class BreakIterator;
@@ -23,9 +24,27 @@ public:
 
     // Byte offsets (into text) at which words start; empty for an empty text.
     void wordStarts(std::string_view text, std::vector<uint32_t>& starts);
+    // The same, always through the full boundary rules; for comparison in tests.
+    void wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts);
+
+    // Word-break classes of the characters the quick path understands.
+    enum Class : uint8_t {
+        Other, ALetter, Numeric, MidLetter, MidNum, MidNumLet, SingleQuote, ExtendNumLet,
+        WSegSpace, CR, LF, Newline, Unsupported
+    };
 
 private:
+    bool quickBoundaries(std::string_view text);
+    void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
+    Class classOf(uint32_t codePoint) const;
+
     std::unique_ptr<icu::BreakIterator> m_iterator;
+    std::array<Class, 0x530> m_latinClasses{};
+    std::array<Class, 0x70> m_punctuationClasses{}; // U+2000 to U+206F
+    // scratch: per character its class and byte offset; the boundaries found
+    std::vector<Class> m_classes;
+    std::vector<uint32_t> m_offsets;
+    std::vector<uint32_t> m_boundaries;
 };
 
 } // namespace pellucor::word

@@ -23,11 +23,45 @@ bool isXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Where the root element starts: after a byte order mark, the declaration,
+// comments, processing instructions and white space. npos when unsure.
+size_t rootStart(const std::string& bytes) {
+    size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (at < bytes.size()) {
+        if (isXmlSpace(bytes[at])) {
+            ++at;
+        } else if (bytes.compare(at, 2, "<?") == 0) {
+            at = bytes.find("?>", at);
+            at = at == std::string::npos ? at : at + 2;
+        } else if (bytes.compare(at, 4, "<!--") == 0) {
+            at = bytes.find("-->", at);
+            at = at == std::string::npos ? at : at + 3;
+        } else if (bytes[at] == '<' && at + 1 < bytes.size() && bytes[at + 1] != '!') {
+            return at;
+        } else {
+            return std::string::npos;
+        }
+    }
+    return std::string::npos;
+}
+
 } // namespace
 
-XmlPart::XmlPart(std::string partName, const std::string& bytes, const std::string& displayName)
-    : m_name(std::move(partName)) {
-    pugi::xml_parse_result result = m_doc.load_buffer(bytes.data(), bytes.size(), kParseFlags);
+XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName)
+    : m_name(std::move(partName)), m_buffer(std::move(bytes)) {
+    // Keep the bytes around the root element as they were (the line break
+    // after the declaration, a byte order mark).
+    size_t root = rootStart(m_buffer);
+    if (root != std::string::npos && root > 0) {
+        m_prolog = m_buffer.substr(0, root);
+        size_t end = m_buffer.size();
+        while (end > 0 && isXmlSpace(m_buffer[end - 1]))
+            --end;
+        if (end > 0 && m_buffer[end - 1] == '>')
+            m_epilog = m_buffer.substr(end);
+    }
+    pugi::xml_parse_result result =
+        m_doc.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kParseFlags);
     auto fail = [&](const std::string& what) {
         throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(displayName) +
                                                     " cannot be opened: its part " + m_name +
@@ -42,21 +76,11 @@ XmlPart::XmlPart(std::string partName, const std::string& bytes, const std::stri
     if (!m_doc.document_element())
         fail("has no root element");
     m_encoding = result.encoding;
-
-    // Keep the bytes around the root element as they were (the line break
-    // after the declaration, a byte order mark). Only for UTF-8 parts, whose
-    // bytes we can splice.
-    if (m_encoding == pugi::encoding_utf8) {
-        ptrdiff_t rootOffset = m_doc.document_element().offset_debug();
-        if (rootOffset > 0 && static_cast<size_t>(rootOffset) < bytes.size() &&
-            bytes[rootOffset] == '<')
-            m_prolog = bytes.substr(0, rootOffset);
-        if (!m_doc.document_element().next_sibling()) {
-            size_t end = bytes.size();
-            while (end > 0 && isXmlSpace(bytes[end - 1]))
-                --end;
-            m_epilog = bytes.substr(end);
-        }
+    // Raw bytes can be spliced around the root only in UTF-8, and only when
+    // nothing but white space follows it.
+    if (m_encoding != pugi::encoding_utf8 || m_doc.document_element().next_sibling()) {
+        m_prolog.clear();
+        m_epilog.clear();
     }
 }
 

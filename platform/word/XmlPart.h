@@ -14,7 +14,7 @@ class XmlPart {
 public:
     // Throws Error naming the document and the part when the XML is malformed
     // or declares a document type. No entity is ever expanded.
-    XmlPart(std::string partName, const std::string& bytes, const std::string& displayName);
+    XmlPart(std::string partName, std::string bytes, const std::string& displayName);
 
     const std::string& name() const { return m_name; }
     pugi::xml_node root() const { return m_doc.document_element(); }
@@ -27,6 +27,7 @@ public:
 
 private:
     std::string m_name;
+    std::string m_buffer; // parsed in place: the DOM's strings point into it
     pugi::xml_document m_doc;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     std::string m_prolog;
