@@ -1,6 +1,7 @@
 #include "Package.h"
 
 #include "Error.h"
+#include "ZipRewriter.h"
 
 #include <zip.h>
 
@@ -10,14 +11,6 @@ namespace {
 struct SourceCloser {
     void operator()(zip_source_t* source) const { zip_source_free(source); }
 };
-
-std::string zipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
 
 } // namespace
 
@@ -119,6 +112,17 @@ std::string Package::read(const std::string& partName) const {
 }
 
 std::string Package::rewrite(const std::map<std::string, std::string>& replaced) const {
+    try {
+        if (auto quick = rewriteStoredZip(m_bytes, replaced))
+            return *std::move(quick);
+    } catch (const std::exception& error) {
+        throw Error(ErrorNumber::CannotSave, "Could not write the package of " +
+                                                 inQuotes(m_displayName) + ": " + error.what() + ".");
+    }
+    return rewriteThroughLibzip(replaced);
+}
+
+std::string Package::rewriteThroughLibzip(const std::map<std::string, std::string>& replaced) const {
     zip_error_t error;
     zip_error_init(&error);
     std::unique_ptr<zip_source_t, SourceCloser> sink(zip_source_buffer_create(nullptr, 0, 0, &error));
@@ -189,7 +193,6 @@ std::string Package::rewrite(const std::map<std::string, std::string>& replaced)
     if (got < 0 || static_cast<zip_uint64_t>(got) != st.size)
         throw Error(ErrorNumber::CannotSave,
                     "Could not read back the new package of " + inQuotes(m_displayName) + ".");
-    (void)zipErrorText;
     return result;
 }
 

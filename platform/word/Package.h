@@ -40,6 +40,7 @@ public:
 
 private:
     Package(std::string bytes, std::string displayName);
+    std::string rewriteThroughLibzip(const std::map<std::string, std::string>& replaced) const;
     int64_t indexOf(const std::string& partName) const;
     [[noreturn]] void fail(const std::string& what) const;
 

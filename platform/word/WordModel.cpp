@@ -51,10 +51,10 @@ void WordModel::build() {
     m_stale = false;
     m_paragraphs.clear();
     m_arena.clear();
-    m_pieces.clear();
     m_words.clear();
     m_changedTexts.clear();
-    forEachStoryParagraph(m_names, m_body, [&](pugi::xml_node p) { m_paragraphs.push_back(p); });
+    forEachStoryParagraph(m_names, m_body,
+                          [&](pugi::xml_node p) { m_paragraphs.push_back(Paragraph{p, 0}); });
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
         readParagraph(p, m_words);
 }
@@ -62,38 +62,30 @@ void WordModel::build() {
 void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
     m_spans.clear();
     const auto textStart = static_cast<uint32_t>(m_arena.size());
-    appendParagraphText(m_names, m_paragraphs[paragraph], m_arena, m_spans);
+    appendParagraphText(m_names, m_paragraphs[paragraph].node, m_arena, m_spans);
     const auto textEnd = static_cast<uint32_t>(m_arena.size());
+    m_paragraphs[paragraph].textStart = textStart;
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
                            m_starts);
 
+    // A word can be rewritten when every character of it comes from a w:t.
     size_t span = 0;
     for (size_t k = 0; k < m_starts.size(); ++k) {
         Entry entry;
         entry.paragraph = paragraph;
         entry.start = textStart + m_starts[k];
         uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
-        entry.length = end - entry.start;
-        entry.firstPiece = static_cast<uint32_t>(m_pieces.size());
-        entry.settable = true;
         while (span < m_spans.size() && m_spans[span].start + m_spans[span].length <= entry.start)
             ++span;
-        for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s) {
-            const TextSpan& source = m_spans[s];
-            uint32_t from = std::max(source.start, entry.start);
-            uint32_t to = std::min(source.start + source.length, end);
-            if (from >= to)
-                continue;
-            m_pieces.push_back(Piece{source.node, from, to - from});
-            entry.settable = entry.settable && source.fromText;
-        }
-        entry.pieceCount = static_cast<uint32_t>(m_pieces.size()) - entry.firstPiece;
+        entry.settable = true;
+        for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
+            if (m_spans[s].length && !m_spans[s].fromText)
+                entry.settable = false;
         out.push_back(entry);
     }
     Entry mark;
     mark.paragraph = paragraph;
     mark.start = textEnd;
-    mark.firstPiece = static_cast<uint32_t>(m_pieces.size());
     mark.isMark = true;
     out.push_back(mark);
 }
@@ -112,16 +104,17 @@ size_t WordModel::checkedIndex(int32_t index) {
     return static_cast<size_t>(index - 1);
 }
 
-std::string_view WordModel::currentText(const Entry& entry) const {
+std::string_view WordModel::currentText(size_t at) const {
+    const Entry& entry = m_words[at];
     if (entry.isMark)
         return kParagraphMark;
     if (entry.changedSlot)
         return m_changedTexts[entry.changedSlot - 1];
-    return std::string_view(m_arena).substr(entry.start, entry.length);
+    return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
 }
 
 std::string WordModel::text(int32_t index) {
-    return std::string(currentText(m_words[checkedIndex(index)]));
+    return std::string(currentText(checkedIndex(index)));
 }
 
 void WordModel::setText(int32_t index, const std::string& text) {
@@ -139,7 +132,7 @@ void WordModel::setText(int32_t index, const std::string& text) {
         throw Error(ErrorNumber::CommandFailed,
                     "The text for word " + std::to_string(index) +
                         " is not plain text: it holds control characters or invalid UTF-8.");
-    if (currentText(entry) == text)
+    if (currentText(at) == text)
         return;
     if (entry.changedSlot) {
         m_changedTexts[entry.changedSlot - 1] = text;
@@ -153,25 +146,24 @@ void WordModel::setText(int32_t index, const std::string& text) {
 
 // A write leaves the numbering as it was when the new text, read together with
 // its neighbours in the paragraph, still forms exactly one word.
-bool WordModel::boundariesHold(size_t at) const {
-    const Entry& entry = m_words[at];
-    std::string_view own = currentText(entry);
+bool WordModel::boundariesHold(size_t at) {
+    std::string_view own = currentText(at);
     if (own.empty())
         return false;
     std::string context;
     std::vector<uint32_t> expected;
-    if (at > 0 && m_words[at - 1].paragraph == entry.paragraph) {
-        context = currentText(m_words[at - 1]);
+    if (at > 0 && m_words[at - 1].paragraph == m_words[at].paragraph) {
+        context = currentText(at - 1);
         expected.push_back(0);
     }
     expected.push_back(static_cast<uint32_t>(context.size()));
     context += own;
-    if (at + 1 < m_words.size() && !m_words[at + 1].isMark) {
+    if (!m_words[at + 1].isMark) {
         expected.push_back(static_cast<uint32_t>(context.size()));
-        context += currentText(m_words[at + 1]);
+        context += currentText(at + 1);
     }
     std::vector<uint32_t> starts;
-    const_cast<WordSegmenter&>(m_segmenter).wordStarts(context, starts);
+    m_segmenter.wordStarts(context, starts);
     return starts == expected;
 }
 
@@ -184,7 +176,7 @@ void WordModel::resegmentParagraph(size_t at) {
     while (!m_words[end].isMark)
         ++end;
     ++end;
-    flushRange(begin, end);
+    flushParagraph(begin, end);
     std::vector<Entry> fresh;
     readParagraph(paragraph, fresh);
     m_words.erase(m_words.begin() + static_cast<ptrdiff_t>(begin),
@@ -192,10 +184,19 @@ void WordModel::resegmentParagraph(size_t at) {
     m_words.insert(m_words.begin() + static_cast<ptrdiff_t>(begin), fresh.begin(), fresh.end());
 }
 
-// Rebuilds the text of every w:t that holds part of a changed word. The new
-// text of a word goes where its first character was; its characters in later
-// elements are removed from them, and a run left with nothing in it goes.
-void WordModel::flushRange(size_t begin, size_t end) {
+// Rebuilds the text of every w:t of one paragraph that holds part of a changed
+// word. The new text of a word goes where its first character was; its
+// characters in later elements are removed from them, and a run left with
+// nothing in it goes. The paragraph's items are read again to find them.
+void WordModel::flushParagraph(size_t begin, size_t end) {
+    const Paragraph& paragraph = m_paragraphs[m_words[begin].paragraph];
+    m_scratch.clear();
+    m_spans.clear();
+    appendParagraphText(m_names, paragraph.node, m_scratch, m_spans);
+    if (m_scratch.size() != m_words[end - 1].start - paragraph.textStart)
+        throw Error(ErrorNumber::CommandFailed,
+                    "Internal error: a paragraph changed behind the word list.");
+
     pugi::xml_node current;
     std::string buffer;
     bool dirty = false;
@@ -213,23 +214,34 @@ void WordModel::flushRange(size_t begin, size_t end) {
                 return;
         run.parent().remove_child(run);
     };
-    for (size_t w = begin; w < end; ++w) {
+    size_t span = 0;
+    for (size_t w = begin; w + 1 < end; ++w) {
         Entry& entry = m_words[w];
-        for (uint32_t k = 0; k < entry.pieceCount; ++k) {
-            const Piece& piece = m_pieces[entry.firstPiece + k];
-            if (piece.node != current) {
+        uint32_t from = entry.start - paragraph.textStart;
+        uint32_t to = m_words[w + 1].start - paragraph.textStart;
+        bool first = true;
+        for (; span < m_spans.size() && m_spans[span].start < to; ++span) {
+            const TextSpan& item = m_spans[span];
+            uint32_t pieceFrom = std::max(item.start, from);
+            uint32_t pieceTo = std::min(item.start + item.length, to);
+            if (pieceFrom >= pieceTo)
+                continue;
+            if (item.node != current) {
                 finish();
-                current = piece.node;
+                current = item.node;
                 buffer.clear();
                 dirty = false;
             }
             if (!entry.changedSlot) {
-                buffer.append(m_arena, piece.start, piece.length);
+                buffer.append(m_scratch, pieceFrom, pieceTo - pieceFrom);
             } else {
                 dirty = true;
-                if (k == 0)
+                if (first)
                     buffer += m_changedTexts[entry.changedSlot - 1];
             }
+            first = false;
+            if (item.start + item.length > to)
+                break; // the span goes on into the next word
         }
         entry.changedSlot = 0;
     }
@@ -239,7 +251,17 @@ void WordModel::flushRange(size_t begin, size_t end) {
 void WordModel::flush() {
     if (m_changedTexts.empty())
         return;
-    flushRange(0, m_words.size());
+    size_t begin = 0;
+    bool changed = false;
+    for (size_t w = 0; w < m_words.size(); ++w) {
+        changed = changed || m_words[w].changedSlot != 0;
+        if (!m_words[w].isMark)
+            continue;
+        if (changed)
+            flushParagraph(begin, w + 1);
+        begin = w + 1;
+        changed = false;
+    }
     m_changedTexts.clear();
     m_stale = true;
 }

@@ -29,20 +29,16 @@ public:
     void flush();
 
 private:
-    struct Piece {
-        pugi::xml_node node;
-        uint32_t start = 0; // in the arena
-        uint32_t length = 0;
-    };
     struct Entry {
         uint32_t paragraph = 0;
-        uint32_t start = 0; // in the arena
-        uint32_t length = 0;
-        uint32_t firstPiece = 0;
-        uint32_t pieceCount = 0;
+        uint32_t start = 0;       // in the arena; a word ends where the next entry starts
         uint32_t changedSlot = 0; // 1-based index into m_changedTexts, 0 when unchanged
         bool isMark = false;
         bool settable = false;
+    };
+    struct Paragraph {
+        pugi::xml_node node;
+        uint32_t textStart = 0; // in the arena
     };
 
     void build();
@@ -51,24 +47,24 @@ private:
             build();
     }
     void readParagraph(uint32_t paragraph, std::vector<Entry>& out);
-    std::string_view currentText(const Entry& entry) const;
-    bool boundariesHold(size_t at) const;
+    std::string_view currentText(size_t at) const;
+    bool boundariesHold(size_t at);
     void resegmentParagraph(size_t at);
-    void flushRange(size_t begin, size_t end);
+    void flushParagraph(size_t begin, size_t end);
     size_t checkedIndex(int32_t index);
 
     const WordNames& m_names;
     pugi::xml_node m_body;
     WordSegmenter& m_segmenter;
-    std::vector<pugi::xml_node> m_paragraphs;
+    std::vector<Paragraph> m_paragraphs;
     std::string m_arena;
-    std::vector<Piece> m_pieces;
     std::vector<Entry> m_words;
     std::vector<std::string> m_changedTexts;
     bool m_stale = false;
     // scratch buffers, kept to avoid allocating per paragraph
     std::vector<TextSpan> m_spans;
     std::vector<uint32_t> m_starts;
+    std::string m_scratch;
 };
 
 } // namespace pellucor::word

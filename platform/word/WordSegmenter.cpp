@@ -83,53 +83,56 @@ WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
 // The word boundary rules for text made only of classes that need no look
 // through extending characters; false when the text needs the full rules.
 bool WordSegmenter::quickBoundaries(std::string_view text) {
-    m_classes.clear();
-    m_offsets.clear();
+    m_classes.resize(text.size() + 1);
+    m_offsets.resize(text.size() + 1);
+    size_t n = 0;
     for (size_t at = 0; at < text.size();) {
-        uint32_t codePoint = 0;
-        size_t length = decode(text, at, codePoint);
+        auto lead = static_cast<unsigned char>(text[at]);
+        uint32_t codePoint = lead;
+        size_t length = lead < 0x80 ? 1 : decode(text, at, codePoint);
         if (length == 0)
             return false;
         Class c = classOf(codePoint);
         if (c == Unsupported)
             return false;
-        m_classes.push_back(c);
-        m_offsets.push_back(static_cast<uint32_t>(at));
+        m_classes[n] = c;
+        m_offsets[n] = static_cast<uint32_t>(at);
+        ++n;
         at += length;
     }
-    auto isLetter = [](Class c) { return c == ALetter; };
+    m_classes[n] = Unsupported; // a sentinel for the look-ahead rules
+    m_offsets[n] = static_cast<uint32_t>(text.size());
+
     auto isMidLetterQ = [](Class c) { return c == MidLetter || c == MidNumLet || c == SingleQuote; };
     auto isMidNumQ = [](Class c) { return c == MidNum || c == MidNumLet || c == SingleQuote; };
     auto isBreakClass = [](Class c) { return c == CR || c == LF || c == Newline; };
-    const size_t n = m_classes.size();
-    auto at = [&](size_t i) { return i < n ? m_classes[i] : Unsupported; };
+    auto isWordy = [](Class c) { return c == ALetter || c == Numeric; };
 
     m_boundaries.clear();
     m_boundaries.push_back(0);
+    const Class* cls = m_classes.data();
     for (size_t i = 1; i < n; ++i) {
-        Class before = m_classes[i - 1], here = m_classes[i];
-        Class twoBefore = i >= 2 ? m_classes[i - 2] : Unsupported;
+        const Class before = cls[i - 1], here = cls[i];
         bool join;
-        if (before == CR && here == LF)
+        if (isWordy(before) && isWordy(here))
+            join = true; // letters and digits in any mix (WB5, WB8 to WB10)
+        else if (before == CR && here == LF)
             join = true;
         else if (isBreakClass(before) || isBreakClass(here))
             join = false;
         else if (before == WSegSpace && here == WSegSpace)
             join = true;
-        else if ((isLetter(before) || before == Numeric) && (isLetter(here) || here == Numeric))
+        else if (before == ALetter && isMidLetterQ(here) && cls[i + 1] == ALetter)
             join = true;
-        else if (isLetter(before) && isMidLetterQ(here) && isLetter(at(i + 1)))
+        else if (i >= 2 && cls[i - 2] == ALetter && isMidLetterQ(before) && here == ALetter)
             join = true;
-        else if (isLetter(twoBefore) && isMidLetterQ(before) && isLetter(here))
+        else if (i >= 2 && cls[i - 2] == Numeric && isMidNumQ(before) && here == Numeric)
             join = true;
-        else if (twoBefore == Numeric && isMidNumQ(before) && here == Numeric)
+        else if (before == Numeric && isMidNumQ(here) && cls[i + 1] == Numeric)
             join = true;
-        else if (before == Numeric && isMidNumQ(here) && at(i + 1) == Numeric)
+        else if ((isWordy(before) || before == ExtendNumLet) && here == ExtendNumLet)
             join = true;
-        else if ((isLetter(before) || before == Numeric || before == ExtendNumLet) &&
-                 here == ExtendNumLet)
-            join = true;
-        else if (before == ExtendNumLet && (isLetter(here) || here == Numeric))
+        else if (before == ExtendNumLet && isWordy(here))
             join = true;
         else
             join = false;

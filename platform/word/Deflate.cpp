@@ -1,0 +1,88 @@
+#include "Deflate.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+#include <zlib.h>
+
+namespace pellucor::word {
+namespace {
+
+constexpr size_t kSliceSize = 1 << 20;
+constexpr size_t kWindow = 32 * 1024;
+constexpr int kLevel = 6;
+
+struct Slice {
+    std::string_view input;
+    std::string_view dictionary;
+    bool last = false;
+    std::string output;
+    uint32_t crc = 0;
+    bool ok = false;
+};
+
+void compressSlice(Slice& slice) {
+    z_stream stream{};
+    if (deflateInit2(&stream, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return;
+    if (!slice.dictionary.empty())
+        deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(slice.dictionary.data()),
+                             static_cast<uInt>(slice.dictionary.size()));
+    slice.output.resize(deflateBound(&stream, static_cast<uLong>(slice.input.size())) + 16);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(slice.input.data()));
+    stream.avail_in = static_cast<uInt>(slice.input.size());
+    stream.next_out = reinterpret_cast<Bytef*>(slice.output.data());
+    stream.avail_out = static_cast<uInt>(slice.output.size());
+    // A slice that is not the last ends on a byte boundary (an empty stored
+    // block), so the next slice's stream can follow it directly.
+    int rc = deflate(&stream, slice.last ? Z_FINISH : Z_SYNC_FLUSH);
+    slice.ok = slice.last ? rc == Z_STREAM_END : rc == Z_OK && stream.avail_in == 0;
+    slice.output.resize(stream.total_out);
+    deflateEnd(&stream);
+    slice.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(slice.input.data()), static_cast<uInt>(slice.input.size())));
+}
+
+} // namespace
+
+Deflated deflateRaw(std::string_view input) {
+    std::vector<Slice> slices;
+    for (size_t at = 0; at < input.size() || slices.empty(); at += kSliceSize) {
+        Slice slice;
+        slice.input = input.substr(at, kSliceSize);
+        size_t dictionaryStart = at > kWindow ? at - kWindow : 0;
+        slice.dictionary = input.substr(dictionaryStart, at - dictionaryStart);
+        slices.push_back(slice);
+    }
+    slices.back().last = true;
+
+    unsigned workers = std::max(1u, std::min(std::thread::hardware_concurrency(), 4u));
+    workers = static_cast<unsigned>(std::min<size_t>(workers, slices.size()));
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers; ++w)
+        threads.emplace_back([&slices, w, workers] {
+            for (size_t i = w; i < slices.size(); i += workers)
+                compressSlice(slices[i]);
+        });
+    for (size_t i = 0; i < slices.size(); i += workers)
+        compressSlice(slices[i]);
+    for (auto& thread : threads)
+        thread.join();
+
+    Deflated result;
+    size_t total = 0;
+    for (const auto& slice : slices)
+        total += slice.output.size();
+    result.data.reserve(total);
+    for (const auto& slice : slices) {
+        if (!slice.ok)
+            throw std::runtime_error("deflate failed");
+        result.data += slice.output;
+        result.crc = static_cast<uint32_t>(
+            crc32_combine(result.crc, slice.crc, static_cast<z_off_t>(slice.input.size())));
+    }
+    return result;
+}
+
+} // namespace pellucor::word

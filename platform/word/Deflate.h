@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pellucor::word {
+
+struct Deflated {
+    std::string data; // a raw deflate stream, as a zip entry stores it
+    uint32_t crc = 0;
+};
+
+// Compresses at zlib's default level. Large inputs are cut into slices that
+// are compressed side by side, each primed with the 32 KiB before it, and
+// joined into one valid stream.
+Deflated deflateRaw(std::string_view input);
+
+} // namespace pellucor::word
