@@ -18,6 +18,7 @@ enum class ErrorNumber : int {
     UnsupportedFormat = 5121,
     MemberMissing = 5941,
     ObjectReleased = 462,
+    NoRunningInstance = 429,
     PermissionDenied = 70,
     PathNotFound = 76,
 };

@@ -65,9 +65,11 @@ WordSegmenter::WordSegmenter() {
         m_latinClasses[c] = fromIcu(u_getIntPropertyValue(c, UCHAR_WORD_BREAK));
     for (uint32_t c = 0; c < m_punctuationClasses.size(); ++c)
         m_punctuationClasses[c] = fromIcu(u_getIntPropertyValue(0x2000 + c, UCHAR_WORD_BREAK));
-    // The boundary rules keep letters apart across a colon ("a:b" is three
-    // segments), unlike the bare character property.
+    // The boundary rules differ from the bare character property here: they
+    // keep letters apart across a colon ("a:b" is three segments) and treat
+    // "@" as a letter ("a@b" is one).
     m_latinClasses[':'] = Other;
+    m_latinClasses['@'] = ALetter;
 }
 
 WordSegmenter::~WordSegmenter() = default;
