@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,11 +140,6 @@ void writeFileAtomically(const std::string& path, std::string_view data) {
             ::close(fd);
         ::unlink(temp.c_str());
         throw;
-    }
-    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
 }
 

@@ -54,13 +54,10 @@ size_t decode(std::string_view text, size_t at, uint32_t& codePoint) {
 } // namespace
 
 WordSegmenter::WordSegmenter() {
-    UErrorCode status = U_ZERO_ERROR;
-    m_iterator.reset(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !m_iterator)
+    if (u_getIntPropertyValue('a', UCHAR_WORD_BREAK) != U_WB_ALETTER)
         throw Error(ErrorNumber::CommandFailed,
-                    std::string("The document engine cannot start: the word boundary data could "
-                                "not be loaded (") +
-                        u_errorName(status) + ").");
+                    "The document engine cannot start: the Unicode character data could not be "
+                    "loaded.");
     for (uint32_t c = 0; c < m_latinClasses.size(); ++c)
         m_latinClasses[c] = fromIcu(u_getIntPropertyValue(c, UCHAR_WORD_BREAK));
     for (uint32_t c = 0; c < m_punctuationClasses.size(); ++c)
@@ -73,6 +70,18 @@ WordSegmenter::WordSegmenter() {
 }
 
 WordSegmenter::~WordSegmenter() = default;
+
+// The full rules are loaded on first need: most documents never need them.
+void WordSegmenter::createIterator() {
+    UErrorCode status = U_ZERO_ERROR;
+    m_iterator.reset(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !m_iterator) {
+        m_iterator.reset();
+        throw Error(ErrorNumber::CommandFailed,
+                    std::string("The word boundary rules could not be loaded (") +
+                        u_errorName(status) + ").");
+    }
+}
 
 WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
     if (codePoint < m_latinClasses.size())
@@ -170,6 +179,8 @@ void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_
     starts.clear();
     if (text.empty())
         return;
+    if (!m_iterator)
+        createIterator();
     UErrorCode status = U_ZERO_ERROR;
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
     if (U_FAILURE(status)) {

@@ -19,7 +19,7 @@ namespace pellucor::word {
 // follow it belong to it. Spaces at the very start form a word of their own.
 class WordSegmenter {
 public:
-    WordSegmenter(); // throws Error when the boundary data cannot be loaded
+    WordSegmenter(); // throws Error when the character data cannot be loaded
     ~WordSegmenter();
 
     // Byte offsets (into text) at which words start; empty for an empty text.
@@ -34,6 +34,7 @@ public:
     };
 
 private:
+    void createIterator();
     bool quickBoundaries(std::string_view text);
     void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
     Class classOf(uint32_t codePoint) const;
