@@ -37,7 +37,7 @@ std::unique_ptr<Package> Package::fromBytes(std::string bytes, const std::string
         zip_source_buffer_create(package->m_bytes.data(), package->m_bytes.size(), 0, &error);
     if (!source)
         package->fail("it could not be read into memory");
-    package->m_archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    package->m_archive = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (!package->m_archive) {
         zip_source_free(source);
         std::string reason = zip_error_strerror(&error);
