@@ -1,0 +1,245 @@
+#!/usr/bin/env python3
+"""Times the engine against the floor on generated documents.
+
+    run_engine_bench.py --engine PATH [--floor-src FILE] [--gen FILE] [--cache DIR]
+                        [--repeat R] [--gnu-time] [SIZES...]
+
+For each size (1k, 10k, 100k, 1m or a plain number of words) it generates the
+document once into the cache folder, runs one untimed pass of each program,
+then runs the engine driver and the floor alternately R times, each as a whole
+process, and prints a Markdown table of medians against the goals.
+"""
+import argparse
+import hashlib
+import os
+import shlex
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+DEFAULT_SIZES = ["1k", "10k", "100k", "1m"]
+MAIN_PART = "word/document.xml"
+MB = 1024 * 1024
+TIME_GOAL_SMALL = 2.0
+TIME_GOAL_LARGE = 1.5
+LARGE_WORDS = 100_000
+MEMORY_GOAL = 10.0
+LINEAR_SLACK = 1.25  # allowed rise of the cost per main-part byte from one size to the next
+
+
+def word_count(size):
+    text = size.lower()
+    scale = {"k": 1000, "m": 1_000_000}.get(text[-1:], 1)
+    digits = text[:-1] if scale > 1 else text
+    if not digits.isdigit() or int(digits) == 0:
+        sys.exit(f"run_engine_bench: size \"{size}\" is not a word count like 1k, 10k, 1m or 5000")
+    return int(digits) * scale
+
+
+def default_repeat(words):
+    return 5 if words > LARGE_WORDS else 11
+
+
+def generated_document(gen, cache, size):
+    """The document for one size, generated once per version of the generator."""
+    with open(gen, "rb") as script:
+        tag = hashlib.sha256(script.read()).hexdigest()[:10]
+    path = os.path.join(cache, f"doc-{size}-{tag}.docx")
+    if not os.path.exists(path):
+        partial = path + ".partial"
+        subprocess.run([sys.executable, gen, "--words", size, "-o", partial], check=True,
+                       stderr=subprocess.DEVNULL)
+        os.replace(partial, path)
+    return path
+
+
+def main_part_size(path):
+    try:
+        with zipfile.ZipFile(path) as package:
+            return package.getinfo(MAIN_PART).file_size
+    except (OSError, KeyError, zipfile.BadZipFile) as error:
+        sys.exit(f"run_engine_bench: {path}: cannot read {MAIN_PART}: {error}")
+
+
+class Runner:
+    """Runs one whole process under a timing parent and returns its wall time (ms) and peak
+    RSS (KiB). The parent is measure_process by default: wall time to the microsecond. GNU
+    time gives the same RSS but wall time only to 10 ms, so its wall time is taken from here
+    and includes its own start-up."""
+
+    def __init__(self, measure, gnu_time):
+        self.measure = measure
+        self.gnu_time = gnu_time
+
+    def run(self, command):
+        parent = ["/usr/bin/time", "-f", "%e %M"] if self.gnu_time else [self.measure]
+        start = time.perf_counter()
+        done = subprocess.run(parent + command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        outside = (time.perf_counter() - start) * 1000
+        lines = done.stderr.decode(errors="replace").strip().splitlines()
+        if done.returncode != 0 or not lines:
+            sys.exit(f"run_engine_bench: {shlex.join(command)} failed with exit code "
+                     f"{done.returncode}:\n" + "\n".join(lines[:-1]))
+        wall, rss = lines[-1].split()
+        return (outside if self.gnu_time else float(wall)), int(rss)
+
+
+def run_checked(command):
+    done = subprocess.run(command, capture_output=True, text=True)
+    if done.returncode != 0:
+        sys.exit(f"run_engine_bench: {shlex.join(command)} failed with exit code "
+                 f"{done.returncode}:\n{done.stderr.strip()}")
+    return done.stdout
+
+
+def engine_summary(engine, document, output):
+    summary = run_checked([engine, document, output]).strip()
+    try:
+        with zipfile.ZipFile(output) as package:
+            damaged = package.testzip()
+    except zipfile.BadZipFile as error:
+        sys.exit(f"run_engine_bench: the engine wrote {output}, which is no zip package: {error}")
+    if damaged:
+        sys.exit(f"run_engine_bench: the engine wrote {output} with a damaged entry {damaged}")
+    return summary
+
+
+def warm_median(engine, document, output, passes):
+    report = run_checked([engine, document, output, "--repeat", str(passes)])
+    times = [float(line.split()[2]) for line in report.splitlines()
+             if line.startswith("pass ")]
+    return statistics.median(times)
+
+
+def measure_size(args, runner, floor, size, work):
+    words = word_count(size)
+    document = generated_document(args.gen, args.cache, size)
+    engine_out = os.path.join(work, f"engine-{size}.docx")
+    floor_out = os.path.join(work, f"floor-{size}.docx")
+    engine_command = [args.engine, document, engine_out]
+    floor_command = [floor, "rezip", document, floor_out]
+    summary = engine_summary(args.engine, document, engine_out)
+    runner.run(floor_command)
+    engine_runs, floor_runs = [], []
+    for _ in range(args.repeat or default_repeat(words)):
+        engine_runs.append(runner.run(engine_command))
+        floor_runs.append(runner.run(floor_command))
+    return {
+        "size": size, "words": words, "main": main_part_size(document), "summary": summary,
+        "commands": (engine_command, floor_command),
+        "engine_ms": statistics.median(t for t, _ in engine_runs),
+        "floor_ms": statistics.median(t for t, _ in floor_runs),
+        "engine_range": (min(t for t, _ in engine_runs), max(t for t, _ in engine_runs)),
+        "floor_range": (min(t for t, _ in floor_runs), max(t for t, _ in floor_runs)),
+        "engine_rss": max(r for _, r in engine_runs) * 1024,
+        "floor_rss": max(r for _, r in floor_runs) * 1024,
+        "warm_ms": warm_median(args.engine, document, engine_out, default_repeat(words)),
+    }
+
+
+def verdicts(row, previous, idle_rss):
+    limit = TIME_GOAL_LARGE if row["words"] >= LARGE_WORDS else TIME_GOAL_SMALL
+    ratio = row["engine_ms"] / row["floor_ms"]
+    time_ok = f"{'yes' if ratio <= limit else 'no'} (≤{limit}x)"
+    if previous is None:
+        linear = "–"
+    else:
+        growth = (row["engine_ms"] / row["main"]) / (previous["engine_ms"] / previous["main"])
+        linear = f"{'yes' if growth <= LINEAR_SLACK else 'no'} ({growth:.2f})"
+    memory = row["engine_rss"] / row["main"]
+    above_idle = (row["engine_rss"] - idle_rss) / row["main"]
+    if memory <= MEMORY_GOAL:
+        memory_ok = "yes"
+    elif above_idle <= MEMORY_GOAL:
+        memory_ok = "no (yes above idle)"
+    else:
+        memory_ok = "no"
+    return ratio, time_ok, linear, memory, above_idle, memory_ok
+
+
+def print_table(rows, idle_rss):
+    print("| size | main part MB | engine ms | floor ms | ratio | time goal | linear (cost/byte "
+          "vs previous) | engine warm ms | engine RSS MB | RSS / main | (RSS − idle) / main "
+          "| floor RSS / main | memory goal (≤10x) |")
+    print("|---|---:|---:|---:|---:|---|---|---:|---:|---:|---:|---:|---|")
+    previous = None
+    for row in rows:
+        ratio, time_ok, linear, memory, above_idle, memory_ok = verdicts(row, previous, idle_rss)
+        print(f"| {row['size']} | {row['main'] / MB:.2f} | {row['engine_ms']:.1f} | "
+              f"{row['floor_ms']:.1f} | {ratio:.3f} | {time_ok} | {linear} | "
+              f"{row['warm_ms']:.1f} | {row['engine_rss'] / MB:.1f} | {memory:.1f} | "
+              f"{above_idle:.1f} | {row['floor_rss'] / row['main']:.1f} | {memory_ok} |")
+        previous = row
+
+
+def print_details(rows, idle, work):
+    print(f"\nIdle engine process (start and quit, no document): median {idle['ms']:.1f} ms, "
+          f"peak RSS {idle['rss'] / MB:.1f} MB. Runs per size, with the spread of whole-process "
+          f"times ({work} was a temporary folder):")
+    for row in rows:
+        engine_command, floor_command = row["commands"]
+        print(f"- {row['size']}: {row['summary']}\n"
+              f"  engine {row['engine_range'][0]:.1f}–{row['engine_range'][1]:.1f} ms, "
+              f"floor {row['floor_range'][0]:.1f}–{row['floor_range'][1]:.1f} ms "
+              f"(peak RSS {row['floor_rss'] / MB:.1f} MB)\n"
+              f"  `{shlex.join(engine_command)}` / `{shlex.join(floor_command)}`")
+
+
+def compile_c(work, name, source, *libraries):
+    binary = os.path.join(work, name)
+    subprocess.run(["gcc", "-O2", "-o", binary, source, *libraries], check=True)
+    return binary
+
+
+def parse_arguments():
+    here = os.path.dirname(os.path.abspath(__file__))
+    shared = os.path.normpath(os.path.join(here, "..", "..", "shared", "bench"))
+    parser = argparse.ArgumentParser(description="Times the engine against the floor.")
+    parser.add_argument("sizes", nargs="*", default=DEFAULT_SIZES)
+    parser.add_argument("--engine", required=True, help="the pellucor-bench-engine binary")
+    parser.add_argument("--floor-src", default=os.path.join(shared, "floor.c"))
+    parser.add_argument("--gen", default=os.path.join(shared, "gen_docx.py"))
+    parser.add_argument("--cache", default=os.path.join(tempfile.gettempdir(), "pellucor-bench"))
+    parser.add_argument("--repeat", type=int, help="runs per size (default 11, 5 above 100k)")
+    parser.add_argument("--gnu-time", action="store_true",
+                        help="measure through /usr/bin/time -f '%%e %%M' instead of measure_process")
+    parser.add_argument("--invocation", help="the command line to print as the one used")
+    return parser.parse_args()
+
+
+def main():
+    args = parse_arguments()
+    if args.gnu_time and not os.access("/usr/bin/time", os.X_OK):
+        print("run_engine_bench: /usr/bin/time is missing (Debian package \"time\"); "
+              "measuring with bench/measure_process.c instead", file=sys.stderr)
+        args.gnu_time = False
+    os.makedirs(args.cache, exist_ok=True)
+    sizes = sorted(args.sizes, key=word_count)
+    load_before = os.getloadavg()[0]
+    work = tempfile.mkdtemp(prefix="pellucor-bench-run-")
+    try:
+        floor = compile_c(work, "floor", args.floor_src, "-lz")
+        here = os.path.dirname(os.path.abspath(__file__))
+        timer = compile_c(work, "measure_process", os.path.join(here, "measure_process.c"))
+        runner = Runner(timer, args.gnu_time)
+        idle_runs = [runner.run([args.engine, "--idle"]) for _ in range(11)]
+        idle = {"ms": statistics.median(t for t, _ in idle_runs),
+                "rss": max(r for _, r in idle_runs) * 1024}
+        rows = [measure_size(args, runner, floor, size, work) for size in sizes]
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"Command: `{(args.invocation or shlex.join(sys.argv)).strip()}`")
+    print(f"Measured with {'/usr/bin/time' if args.gnu_time else 'bench/measure_process.c'}; "
+          "times are whole-process wall-clock medians, RSS the largest peak of the runs; "
+          f"load average before the run {load_before:.2f}, after {os.getloadavg()[0]:.2f} "
+          f"on {os.cpu_count()} cores.\n")
+    print_table(rows, idle["rss"])
+    print_details(rows, idle, work)
+
+
+if __name__ == "__main__":
+    main()
