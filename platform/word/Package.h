@@ -1,14 +1,12 @@
 #pragma once
 
+#include "ZipDirectory.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <vector>
-
-struct zip;
-struct zip_source;
 
 namespace pellucor::word {
 
@@ -18,16 +16,13 @@ struct InflateLimits {
     uint64_t maxRatio = 1000;
 };
 
-// A zip package held in memory: its bytes, read once, and the entries' names.
-// Parts are inflated on request; saving copies every unchanged entry's
-// compressed bytes as they are and deflates only the replaced parts.
+// A zip package held in memory: its bytes, read once, and its directory.
+// Parts are inflated on request; saving copies every unchanged entry as it is
+// stored and deflates only the replaced parts.
 class Package {
 public:
-    // The file is read whole and closed again; displayName is used in messages.
+    // Throws Error naming displayName when the bytes are not a readable package.
     static std::unique_ptr<Package> fromBytes(std::string bytes, const std::string& displayName);
-    ~Package();
-    Package(const Package&) = delete;
-    Package& operator=(const Package&) = delete;
 
     bool contains(const std::string& partName) const;
     // The part's bytes, inflated and checked against its CRC and the limits.
@@ -40,14 +35,13 @@ public:
 
 private:
     Package(std::string bytes, std::string displayName);
-    std::string rewriteThroughLibzip(const std::map<std::string, std::string>& replaced) const;
-    int64_t indexOf(const std::string& partName) const;
+    const ZipEntry* find(const std::string& partName) const;
     [[noreturn]] void fail(const std::string& what) const;
 
     std::string m_bytes;
     std::string m_displayName;
-    zip* m_archive = nullptr;
-    std::unordered_map<std::string, int64_t> m_index; // lower-case name -> entry
+    ZipDirectory m_directory;
+    std::unordered_map<std::string, size_t> m_index; // lower-case name -> entry
     InflateLimits m_limits;
 };
 

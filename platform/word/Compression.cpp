@@ -1,4 +1,4 @@
-#include "Deflate.h"
+#include "Compression.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -83,6 +83,63 @@ Deflated deflateRaw(std::string_view input) {
             crc32_combine(result.crc, slice.crc, static_cast<z_off_t>(slice.input.size())));
     }
     return result;
+}
+
+InflateResult inflateRaw(std::string_view input, size_t size, std::string& output) {
+    output.assign(size, '\0');
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return InflateResult::Damaged;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+    stream.next_out = reinterpret_cast<Bytef*>(output.data());
+    InflateResult result = InflateResult::Ok;
+    size_t inputLeft = input.size();
+    size_t outputLeft = size;
+    char probe = 0;
+    // zlib counts in 32-bit steps; feed larger buffers in pieces.
+    while (true) {
+        uInt inStep = static_cast<uInt>(std::min<size_t>(inputLeft, 1u << 30));
+        stream.avail_in = inStep;
+        bool probing = outputLeft == 0;
+        uInt outStep = static_cast<uInt>(std::min<size_t>(outputLeft, 1u << 30));
+        if (probing) {
+            stream.next_out = reinterpret_cast<Bytef*>(&probe);
+            outStep = 1;
+        }
+        stream.avail_out = outStep;
+        int rc = inflate(&stream, Z_NO_FLUSH);
+        inputLeft -= inStep - stream.avail_in;
+        size_t produced = outStep - stream.avail_out;
+        if (probing && produced > 0) {
+            result = InflateResult::TooLong;
+            break;
+        }
+        outputLeft -= produced;
+        if (rc == Z_STREAM_END) {
+            result = outputLeft == 0 ? InflateResult::Ok : InflateResult::Truncated;
+            break;
+        }
+        if (rc == Z_BUF_ERROR && inputLeft == 0) {
+            result = InflateResult::Truncated;
+            break;
+        }
+        if (rc != Z_OK && rc != Z_BUF_ERROR) {
+            result = InflateResult::Damaged;
+            break;
+        }
+    }
+    inflateEnd(&stream);
+    return result;
+}
+
+uint32_t crcOf(std::string_view data) {
+    uLong crc = crc32(0, nullptr, 0);
+    while (!data.empty()) {
+        auto step = static_cast<uInt>(std::min<size_t>(data.size(), 1u << 30));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), step);
+        data.remove_prefix(step);
+    }
+    return static_cast<uint32_t>(crc);
 }
 
 } // namespace pellucor::word

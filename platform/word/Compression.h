@@ -16,4 +16,11 @@ struct Deflated {
 // joined into one valid stream.
 Deflated deflateRaw(std::string_view input);
 
+enum class InflateResult { Ok, TooLong, Truncated, Damaged };
+
+// Inflates a raw deflate stream that must give exactly `size` bytes.
+InflateResult inflateRaw(std::string_view input, size_t size, std::string& output);
+
+uint32_t crcOf(std::string_view data);
+
 } // namespace pellucor::word
