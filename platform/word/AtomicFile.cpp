@@ -53,8 +53,8 @@ std::string resolveTarget(const std::string& path) {
 [[noreturn]] void failSave(const std::string& path, int err, const std::string& step) {
     auto number = err == EACCES || err == EPERM || err == EROFS ? ErrorNumber::PermissionDenied
                                                                 : ErrorNumber::CannotSave;
-    throw Error(number, "Could not save " + inQuotes(path) + ": " + step + " (" +
-                            systemText(err) + "). The file was left as it was.");
+    throw Error(number, "Could not save " + inQuotes(path) + ": " + step + " (" + systemText(err) +
+                            "). The file was left as it was.");
 }
 
 bool isReadOnly(const struct stat& st, const std::string& path) {
@@ -100,12 +100,13 @@ void checkSaveTarget(const std::string& path) {
     std::string folder = folderOf(target);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        throw Error(ErrorNumber::PathNotFound, "Could not save " + inQuotes(path) + ": the folder " +
-                                                   inQuotes(folder) + " does not exist.");
+        throw Error(ErrorNumber::PathNotFound, "Could not save " + inQuotes(path) +
+                                                   ": the folder " + inQuotes(folder) +
+                                                   " does not exist.");
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            throw Error(ErrorNumber::CannotSave,
-                        "Could not save " + inQuotes(path) + ": a folder of that name is in the way.");
+            throw Error(ErrorNumber::CannotSave, "Could not save " + inQuotes(path) +
+                                                     ": a folder of that name is in the way.");
         if (isReadOnly(st, target))
             throw Error(ErrorNumber::PermissionDenied,
                         "Could not save " + inQuotes(path) + ": the file is read-only.");

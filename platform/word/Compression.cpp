@@ -40,8 +40,8 @@ void compressSlice(Slice& slice) {
     slice.ok = slice.last ? rc == Z_STREAM_END : rc == Z_OK && stream.avail_in == 0;
     slice.output.resize(stream.total_out);
     deflateEnd(&stream);
-    slice.crc = static_cast<uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(slice.input.data()), static_cast<uInt>(slice.input.size())));
+    slice.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(slice.input.data()),
+                                            static_cast<uInt>(slice.input.size())));
 }
 
 } // namespace

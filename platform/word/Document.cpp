@@ -6,6 +6,17 @@
 namespace pellucor::word {
 namespace {
 
+// Errors of a document's objects say which document they concern.
+template <typename Step>
+auto inDocument(const DocumentState& document, Step&& step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const Error& error) {
+        throw Error(error.code(),
+                    error.description() + " (document " + inQuotes(document.name()) + ")");
+    }
+}
+
 void ensureLive(const FrameHandle& handle) {
     handle.engine->ensureAlive();
     if (handle.frame->removed)
@@ -58,17 +69,19 @@ WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
 
 int32_t WordCollection::Count() const {
     m_engine->ensureAlive();
-    return m_document->words().count();
+    return inDocument(*m_document, [&] { return m_document->words().count(); });
 }
 
 WordRange WordCollection::Item(int32_t index) const {
     m_engine->ensureAlive();
-    if (index < 1 || index > m_document->words().count())
-        throw Error(ErrorNumber::MemberMissing,
-                    "The requested member of the collection does not exist: word " +
-                        std::to_string(index) + " of " +
-                        std::to_string(m_document->words().count()) + ".");
-    return WordRange(m_engine, m_document, index);
+    return inDocument(*m_document, [&] {
+        int32_t count = m_document->words().count();
+        if (index < 1 || index > count)
+            throw Error(ErrorNumber::MemberMissing,
+                        "The requested member of the collection does not exist: word " +
+                            std::to_string(index) + " of " + std::to_string(count) + ".");
+        return WordRange(m_engine, m_document, index);
+    });
 }
 
 WordRange::WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
@@ -77,12 +90,12 @@ WordRange::WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<Docume
 
 std::string WordRange::Text() const {
     m_engine->ensureAlive();
-    return m_document->words().text(m_index);
+    return inDocument(*m_document, [&] { return m_document->words().text(m_index); });
 }
 
 void WordRange::SetText(const std::string& text) {
     m_engine->ensureAlive();
-    m_document->words().setText(m_index, text);
+    inDocument(*m_document, [&] { m_document->words().setText(m_index, text); });
 }
 
 FrameCollection::FrameCollection(std::shared_ptr<EngineState> engine,
@@ -96,7 +109,9 @@ int32_t FrameCollection::Count() const {
 
 Frame FrameCollection::Item(int32_t index) const {
     m_engine->ensureAlive();
-    return Frame(FrameHandle{m_engine, m_document, m_document->frames().item(index)});
+    return inDocument(*m_document, [&] {
+        return Frame(FrameHandle{m_engine, m_document, m_document->frames().item(index)});
+    });
 }
 
 FrameRange Frame::Range() const {
@@ -105,8 +120,10 @@ FrameRange Frame::Range() const {
 }
 
 void Frame::Delete() {
-    ensureLive(m_handle);
-    m_handle.document->frames().remove(m_handle.frame);
+    inDocument(*m_handle.document, [&] {
+        ensureLive(m_handle);
+        m_handle.document->frames().remove(m_handle.frame);
+    });
 }
 
 bool FrameRange::Information(int type) const {
@@ -122,7 +139,9 @@ TableItem FrameRange::Tables(int32_t index) const {
     if (!m_handle.frame->isFloatingTable() || index != 1)
         throw Error(ErrorNumber::MemberMissing,
                     "The requested member of the collection does not exist: the frame holds no "
-                    "table " + std::to_string(index) + ".");
+                    "table " +
+                        std::to_string(index) + " (document " +
+                        inQuotes(m_handle.document->name()) + ")");
     return TableItem(m_handle);
 }
 
@@ -145,7 +164,8 @@ void TableRows::SetWrapAroundText(bool wrap) {
         return;
     }
     if (!m_handle.frame->removed)
-        m_handle.document->frames().stopWrapping(m_handle.frame);
+        inDocument(*m_handle.document,
+                   [&] { m_handle.document->frames().stopWrapping(m_handle.frame); });
 }
 
 } // namespace pellucor::word

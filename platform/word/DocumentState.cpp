@@ -22,7 +22,8 @@ std::string fileNameOf(const std::string& path) {
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
@@ -83,8 +84,8 @@ std::string readDocumentFile(const std::string& path) {
         done += static_cast<size_t>(n);
         if (done > static_cast<size_t>(kMaxFileSize)) {
             ::close(fd);
-            throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(path) +
-                                                        " is larger than 2 GiB.");
+            throw Error(ErrorNumber::FileCorrupted,
+                        "The document " + inQuotes(path) + " is larger than 2 GiB.");
         }
     }
     ::close(fd);
@@ -150,8 +151,10 @@ void DocumentState::load(std::string bytes) {
     m_main = std::make_unique<XmlPart>(mainPartName, m_package->read(mainPartName), m_path);
     m_names = std::make_unique<WordNames>(m_main->root());
     if (!isWordDocumentRoot(*m_names, m_main->root()))
-        refuse(std::string("its main part is not a word-processing document (it holds <") +
-               m_main->root().name() + ">)");
+        refuse("its main part " + mainPartName + " is not a word-processing document (its root " +
+               "element <" + m_main->root().name() +
+               "> is not a document of the "
+               "WordprocessingML vocabulary)");
     m_body = m_main->root().child(m_names->qualified("body").c_str());
     loadSettings(mainPartName);
 }

@@ -39,8 +39,8 @@ void FrameList::collect(pugi::xml_node container, bool inTable) {
         if (std::strcmp(local, "p") == 0) {
             if (inTable)
                 continue;
-            pugi::xml_node properties =
-                child.child(m_names.qualified("pPr").c_str()).child(m_names.qualified("framePr").c_str());
+            pugi::xml_node properties = child.child(m_names.qualified("pPr").c_str())
+                                            .child(m_names.qualified("framePr").c_str());
             if (!properties) {
                 m_open.reset();
             } else if (m_open && sameProperties(properties, m_openProperties)) {
@@ -53,8 +53,8 @@ void FrameList::collect(pugi::xml_node container, bool inTable) {
             }
         } else if (std::strcmp(local, "tbl") == 0) {
             m_open.reset();
-            pugi::xml_node position =
-                child.child(m_names.qualified("tblPr").c_str()).child(m_names.qualified("tblpPr").c_str());
+            pugi::xml_node position = child.child(m_names.qualified("tblPr").c_str())
+                                          .child(m_names.qualified("tblpPr").c_str());
             if (position) {
                 auto frame = std::make_shared<FrameData>();
                 frame->table = child;
@@ -84,7 +84,8 @@ void FrameList::unlist(const std::shared_ptr<FrameData>& frame) {
         m_frames[m_head++].reset();
         return;
     }
-    auto found = std::find(m_frames.begin() + static_cast<ptrdiff_t>(m_head), m_frames.end(), frame);
+    auto found =
+        std::find(m_frames.begin() + static_cast<ptrdiff_t>(m_head), m_frames.end(), frame);
     if (found != m_frames.end())
         m_frames.erase(found);
 }

@@ -2,9 +2,8 @@
 
 #include "WordNames.h"
 
-#include <pugixml.hpp>
-
 #include <memory>
+#include <pugixml.hpp>
 #include <vector>
 
 namespace pellucor::word {

@@ -87,7 +87,8 @@ std::string Package::rewrite(const std::map<std::string, std::string>& replaced)
         throw;
     } catch (const std::exception& error) {
         throw Error(ErrorNumber::CannotSave, "Could not write the package of " +
-                                                 inQuotes(m_displayName) + ": " + error.what() + ".");
+                                                 inQuotes(m_displayName) + ": " + error.what() +
+                                                 ".");
     }
 }
 

@@ -16,7 +16,8 @@ std::string folderOf(const std::string& part) {
 std::string percentDecoded(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        if (text[i] == '%' && i + 2 < text.size() &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
@@ -70,7 +71,8 @@ std::vector<Relationship> parseRelationships(const std::string& xml, const std::
     std::vector<Relationship> result;
     std::string base = folderOf(sourcePart);
     for (pugi::xml_node node : part.root().children()) {
-        if (node.type() != pugi::node_element || std::strcmp(localName(node.name()), "Relationship"))
+        if (node.type() != pugi::node_element ||
+            std::strcmp(localName(node.name()), "Relationship"))
             continue;
         Relationship rel;
         rel.type = node.attribute("Type").value();
@@ -84,7 +86,8 @@ std::vector<Relationship> parseRelationships(const std::string& xml, const std::
 
 bool hasRelationshipType(const Relationship& rel, const std::string& lastSegment) {
     auto slash = rel.type.find_last_of('/');
-    return slash != std::string::npos && rel.type.compare(slash + 1, std::string::npos, lastSegment) == 0;
+    return slash != std::string::npos &&
+           rel.type.compare(slash + 1, std::string::npos, lastSegment) == 0;
 }
 
 } // namespace pellucor::word

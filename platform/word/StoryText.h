@@ -2,9 +2,8 @@
 
 #include "WordNames.h"
 
-#include <pugixml.hpp>
-
 #include <cstdint>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -14,9 +13,9 @@ namespace pellucor::word {
 // text of a w:t element, or the one character that stands for a tab, a
 // break, a drawing and so on.
 struct TextSpan {
-    pugi::xml_node node;  // the w:t element, or the item's element
-    uint32_t start = 0;   // where the span's text begins in the arena
-    uint32_t length = 0;  // bytes of UTF-8
+    pugi::xml_node node;   // the w:t element, or the item's element
+    uint32_t start = 0;    // where the span's text begins in the arena
+    uint32_t length = 0;   // bytes of UTF-8
     bool fromText = false; // true for w:t, whose characters can be replaced
 };
 

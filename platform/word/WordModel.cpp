@@ -17,7 +17,11 @@ bool isPlainText(const std::string& text) {
         auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7F)
             return false;
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        size_t extra = c < 0x80         ? 0
+                       : (c >> 5) == 6  ? 1
+                       : (c >> 4) == 14 ? 2
+                       : (c >> 3) == 30 ? 3
+                                        : 9;
         if (extra == 9 || i + extra >= text.size() + (extra == 0))
             return false;
         for (size_t k = 1; k <= extra; ++k)
@@ -53,8 +57,9 @@ void WordModel::build() {
     m_arena.clear();
     m_words.clear();
     m_changedTexts.clear();
-    forEachStoryParagraph(m_names, m_body,
-                          [&](pugi::xml_node p) { m_paragraphs.push_back(Paragraph{p, 0}); });
+    forEachStoryParagraph(m_names, m_body, [&](pugi::xml_node p) {
+        m_paragraphs.push_back(Paragraph{p, 0});
+    });
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
         readParagraph(p, m_words);
 }
@@ -121,8 +126,9 @@ void WordModel::setText(int32_t index, const std::string& text) {
     size_t at = checkedIndex(index);
     Entry& entry = m_words[at];
     if (entry.isMark)
-        throw Error(ErrorNumber::NotAvailable, "Word " + std::to_string(index) +
-                                                   " is a paragraph mark, whose text cannot be set.");
+        throw Error(ErrorNumber::NotAvailable,
+                    "Word " + std::to_string(index) +
+                        " is a paragraph mark, whose text cannot be set.");
     if (!entry.settable)
         throw Error(ErrorNumber::NotAvailable,
                     "Word " + std::to_string(index) +
@@ -144,26 +150,38 @@ void WordModel::setText(int32_t index, const std::string& text) {
         resegmentParagraph(at);
 }
 
-// A write leaves the numbering as it was when the new text, read together with
-// its neighbours in the paragraph, still forms exactly one word.
+// A write leaves the numbering as it was when the new text, read in its
+// context, still forms exactly one word and its neighbours' boundaries stay
+// where they were. The boundary rules look up to two characters back and one
+// ahead, so a write can move the boundaries from two words before it to one
+// word after it; those are checked, with one more word before for context.
 bool WordModel::boundariesHold(size_t at) {
-    std::string_view own = currentText(at);
-    if (own.empty())
+    if (currentText(at).empty())
         return false;
+    const uint32_t paragraph = m_words[at].paragraph;
+    size_t first = at;
+    for (int k = 0; k < 3 && first > 0 && m_words[first - 1].paragraph == paragraph; ++k)
+        --first;
+    size_t last = at;
+    for (int k = 0; k < 2 && !m_words[last + 1].isMark; ++k)
+        ++last;
+
     std::string context;
     std::vector<uint32_t> expected;
-    if (at > 0 && m_words[at - 1].paragraph == m_words[at].paragraph) {
-        context = currentText(at - 1);
-        expected.push_back(0);
-    }
-    expected.push_back(static_cast<uint32_t>(context.size()));
-    context += own;
-    if (!m_words[at + 1].isMark) {
+    uint32_t checkedFrom = 0;
+    for (size_t w = first; w <= last; ++w) {
+        if (w + 2 == at || (w == first && at < first + 2))
+            checkedFrom = static_cast<uint32_t>(context.size());
         expected.push_back(static_cast<uint32_t>(context.size()));
-        context += currentText(at + 1);
+        context += currentText(w);
     }
     std::vector<uint32_t> starts;
     m_segmenter.wordStarts(context, starts);
+    auto checked = [checkedFrom](std::vector<uint32_t>& list) {
+        list.erase(list.begin(), std::lower_bound(list.begin(), list.end(), checkedFrom));
+    };
+    checked(expected);
+    checked(starts);
     return starts == expected;
 }
 

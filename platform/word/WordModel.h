@@ -4,9 +4,8 @@
 #include "WordNames.h"
 #include "WordSegmenter.h"
 
-#include <pugixml.hpp>
-
 #include <cstdint>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,7 @@ public:
     WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter);
 
     int32_t count();
-    std::string text(int32_t index);            // 1-based
+    std::string text(int32_t index);                      // 1-based
     void setText(int32_t index, const std::string& text); // throws Error
     bool hasChanges() const { return !m_changedTexts.empty(); }
 

@@ -6,7 +6,8 @@ namespace pellucor::word {
 
 WordNames::WordNames(pugi::xml_node root)
     : m_word(prefixFor(root, {kWordNs, kWordStrictNs})),
-      m_compat(prefixFor(root, {kMarkupCompatNs})), m_math(prefixFor(root, {kMathNs, kMathStrictNs})) {
+      m_compat(prefixFor(root, {kMarkupCompatNs})),
+      m_math(prefixFor(root, {kMathNs, kMathStrictNs})) {
     if (m_math == kNoPrefix)
         m_math = "m:";
     if (m_compat == kNoPrefix)

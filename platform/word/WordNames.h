@@ -1,8 +1,7 @@
 #pragma once
 
-#include <pugixml.hpp>
-
 #include <cstring>
+#include <pugixml.hpp>
 #include <string>
 
 namespace pellucor::word {

@@ -19,19 +19,32 @@ bool onlySpaces(std::string_view text) {
 WordSegmenter::Class fromIcu(int value) {
     using C = WordSegmenter::Class;
     switch (value) {
-    case U_WB_OTHER: return C::Other;
-    case U_WB_ALETTER: return C::ALetter;
-    case U_WB_NUMERIC: return C::Numeric;
-    case U_WB_MIDLETTER: return C::MidLetter;
-    case U_WB_MIDNUM: return C::MidNum;
-    case U_WB_MIDNUMLET: return C::MidNumLet;
-    case U_WB_SINGLE_QUOTE: return C::SingleQuote;
-    case U_WB_EXTENDNUMLET: return C::ExtendNumLet;
-    case U_WB_WSEGSPACE: return C::WSegSpace;
-    case U_WB_CR: return C::CR;
-    case U_WB_LF: return C::LF;
-    case U_WB_NEWLINE: return C::Newline;
-    default: return C::Unsupported;
+    case U_WB_OTHER:
+        return C::Other;
+    case U_WB_ALETTER:
+        return C::ALetter;
+    case U_WB_NUMERIC:
+        return C::Numeric;
+    case U_WB_MIDLETTER:
+        return C::MidLetter;
+    case U_WB_MIDNUM:
+        return C::MidNum;
+    case U_WB_MIDNUMLET:
+        return C::MidNumLet;
+    case U_WB_SINGLE_QUOTE:
+        return C::SingleQuote;
+    case U_WB_EXTENDNUMLET:
+        return C::ExtendNumLet;
+    case U_WB_WSEGSPACE:
+        return C::WSegSpace;
+    case U_WB_CR:
+        return C::CR;
+    case U_WB_LF:
+        return C::LF;
+    case U_WB_NEWLINE:
+        return C::Newline;
+    default:
+        return C::Unsupported;
     }
 }
 
@@ -114,7 +127,9 @@ bool WordSegmenter::quickBoundaries(std::string_view text) {
     m_classes[n] = Unsupported; // a sentinel for the look-ahead rules
     m_offsets[n] = static_cast<uint32_t>(text.size());
 
-    auto isMidLetterQ = [](Class c) { return c == MidLetter || c == MidNumLet || c == SingleQuote; };
+    auto isMidLetterQ = [](Class c) {
+        return c == MidLetter || c == MidNumLet || c == SingleQuote;
+    };
     auto isMidNumQ = [](Class c) { return c == MidNum || c == MidNumLet || c == SingleQuote; };
     auto isBreakClass = [](Class c) { return c == CR || c == LF || c == Newline; };
     auto isWordy = [](Class c) { return c == ALetter || c == Numeric; };

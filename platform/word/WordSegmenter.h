@@ -1,11 +1,10 @@
 #pragma once
 
-#include <unicode/uversion.h>
-
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unicode/uversion.h>
 #include <vector>
 
 U_NAMESPACE_BEGIN
@@ -29,8 +28,19 @@ public:
 
     // Word-break classes of the characters the quick path understands.
     enum Class : uint8_t {
-        Other, ALetter, Numeric, MidLetter, MidNum, MidNumLet, SingleQuote, ExtendNumLet,
-        WSegSpace, CR, LF, Newline, Unsupported
+        Other,
+        ALetter,
+        Numeric,
+        MidLetter,
+        MidNum,
+        MidNumLet,
+        SingleQuote,
+        ExtendNumLet,
+        WSegSpace,
+        CR,
+        LF,
+        Newline,
+        Unsupported
     };
 
 private:

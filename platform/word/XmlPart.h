@@ -1,7 +1,6 @@
 #pragma once
 
 #include <pugixml.hpp>
-
 #include <string>
 
 namespace pellucor::word {
@@ -40,7 +39,8 @@ private:
 std::string prefixFor(pugi::xml_node root, std::initializer_list<const char*> uris);
 
 // Namespace URIs of the main WordprocessingML vocabulary, transitional and strict.
-inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+inline constexpr const char* kWordNs =
+    "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 inline constexpr const char* kWordStrictNs = "http://purl.oclc.org/ooxml/wordprocessingml/main";
 inline constexpr const char* kMarkupCompatNs =
     "http://schemas.openxmlformats.org/markup-compatibility/2006";

@@ -40,7 +40,8 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
     zipPut32(record, 42, localOffset);
     central += record;
     central += entry.name;
-    size_t commentAt = entry.recordAt + 46 + entry.name.size() + zipRead16(zip, entry.recordAt + 30);
+    size_t commentAt =
+        entry.recordAt + 46 + entry.name.size() + zipRead16(zip, entry.recordAt + 30);
     central.append(zip, commentAt, zipRead16(zip, entry.recordAt + 32));
 }
 

@@ -1,0 +1,195 @@
+// Files that cannot be opened: each gives an Error that names the file, and
+// nothing is written beside it.
+
+#include "WordTestSupport.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace pellucor::test {
+namespace {
+
+constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+
+std::string mainPartWith(const std::string& xml) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n" + xml;
+}
+
+uint32_t readNumber(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int k = 3; k >= 0; --k)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(k)]);
+    return value;
+}
+
+void writeNumber(std::string& bytes, size_t at, uint32_t value) {
+    for (size_t k = 0; k < 4; ++k)
+        bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+}
+
+// Makes the local and central headers of one entry claim another
+// uncompressed size, as a crafted package would.
+std::string withDeclaredSize(std::string bytes, const std::string& name, uint32_t size) {
+    int patched = 0;
+    for (size_t at = 0; at + 46 < bytes.size(); ++at) {
+        bool local = bytes.compare(at, 4, "PK\x03\x04") == 0;
+        bool central = bytes.compare(at, 4, "PK\x01\x02") == 0;
+        size_t nameAt = local ? at + 30 : at + 46;
+        size_t lengthAt = local ? at + 26 : at + 28;
+        if ((!local && !central) || (readNumber(bytes, lengthAt) & 0xFFFF) != name.size() ||
+            bytes.compare(nameAt, name.size(), name) != 0)
+            continue;
+        writeNumber(bytes, local ? at + 22 : at + 24, size);
+        ++patched;
+    }
+    EXPECT_EQ(patched, 2) << "headers of " << name;
+    return bytes;
+}
+
+// A compound file, as legacy documents and encrypted packages are stored.
+std::string compoundFile(bool withEncryptedPackage) {
+    std::string bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    bytes.resize(1024, '\0');
+    if (withEncryptedPackage)
+        for (char c : std::string("EncryptedPackage"))
+            bytes += std::string{c, '\0'};
+    bytes.resize(4096, '\0');
+    return bytes;
+}
+
+using Maker = std::function<void(const std::string& path)>;
+
+Maker bytesOf(std::string bytes) {
+    return [bytes](const std::string& path) { writeFile(path, bytes); };
+}
+
+Maker fixture(DocxBuilder builder) {
+    return [builder](const std::string& path) { builder.write(path); };
+}
+
+// A good package whose bytes are then damaged.
+Maker damaged(std::function<std::string(std::string)> damage) {
+    return [damage](const std::string& path) {
+        DocxBuilder(textP("Hello.")).write(path);
+        writeFile(path, damage(readFile(path)));
+    };
+}
+
+// A package whose main part ends in so many spaces that it compresses more
+// than any real document does; it is well-formed otherwise.
+Maker spaceBomb() {
+    return [](const std::string& path) {
+        const DocxBuilder good(textP("Hello."));
+        DocxBuilder(good)
+            .part("word/document.xml", good.documentXml() + std::string(24u << 20, ' '))
+            .write(path);
+    };
+}
+
+Maker copyOfCorpus(const std::string& name) {
+    return [name](const std::string& path) {
+        copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, path);
+    };
+}
+
+struct OpenErrorCase {
+    std::string name;
+    Maker make;
+};
+
+std::ostream& operator<<(std::ostream& out, const OpenErrorCase& c) {
+    return out << c.name;
+}
+
+std::vector<OpenErrorCase> openErrorCases() {
+    const DocxBuilder good(textP("Hello."));
+    return {
+        {"MissingFile", [](const std::string&) {}},
+        {"Folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+        {"EmptyFile", bytesOf("")},
+        {"TextFile", bytesOf("Just some text. Not a document.\n")},
+        {"TruncatedZip",
+         damaged([](std::string bytes) { return bytes.substr(0, bytes.size() / 2); })},
+        {"ZipWithoutPackageRelationships", fixture(DocxBuilder(good).without("_rels/.rels"))},
+        {"ZipWithoutMainPart", fixture(DocxBuilder(good).without("word/document.xml"))},
+        {"RelationshipsNameNoMainPart",
+         fixture(DocxBuilder(good).part(
+             "_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/)"
+                            R"(package/2006/relationships"/>)"))},
+        {"MainPartRootIsNotADocument",
+         fixture(DocxBuilder(good).part(
+             "word/document.xml",
+             mainPartWith("<w:styles xmlns:w=\"" + std::string(kWordNs) + "\"/>")))},
+        {"MainPartInAForeignNamespace",
+         fixture(DocxBuilder(good).part(
+             "word/document.xml",
+             mainPartWith(R"(<w:document xmlns:w="urn:other"><w:body/></w:document>)")))},
+        {"MalformedXml",
+         fixture(DocxBuilder(good).part(
+             "word/document.xml", mainPartWith("<w:document xmlns:w=\"" + std::string(kWordNs) +
+                                               "\"><w:body><w:p></w:body></w:document>")))},
+        {"DocumentTypeDeclaration",
+         fixture(DocxBuilder(good).part(
+             "word/document.xml",
+             mainPartWith("<!DOCTYPE w:document [<!ENTITY e \"EXPANDED\">]><w:document "
+                          "xmlns:w=\"" +
+                          std::string(kWordNs) +
+                          "\"><w:body><w:p><w:r><w:t>&e;</w:t></w:r></w:p></w:body>"
+                          "</w:document>")))},
+        {"DocumentTypeDeclarationInSettings",
+         fixture(DocxBuilder(good).part(
+             "word/settings.xml",
+             mainPartWith("<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]><w:settings xmlns:w=\"" +
+                          std::string(kWordNs) + "\"/>")))},
+        {"CompressionRatioOfABomb", spaceBomb()},
+        {"PartClaimingMoreThanTheInflateLimit", damaged([](std::string bytes) {
+             return withDeclaredSize(std::move(bytes), "word/document.xml", 600u << 20);
+         })},
+        {"PartLongerThanItsRecordedSize", damaged([](std::string bytes) {
+             return withDeclaredSize(std::move(bytes), "word/document.xml", 40);
+         })},
+        {"EncryptedPackage", bytesOf(compoundFile(true))},
+        {"EncryptedPackageFromTheCorpus", copyOfCorpus("msoffcrypto__example_password.docx")},
+        {"LegacyDocument", bytesOf(compoundFile(false))},
+        {"RichTextFormat", bytesOf("{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}} Hello.}")},
+        {"OpenDocumentText",
+         [](const std::string& path) {
+             writeZip(path, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                             {"content.xml", "<office:document-content/>"}});
+         }},
+    };
+}
+
+class OpenErrors : public EngineTest, public ::testing::WithParamInterface<OpenErrorCase> {};
+
+TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
+    const std::string path = dir.file("input.docx");
+    GetParam().make(path);
+    const auto entries = dir.entries();
+
+    std::string description = errorFrom([&] { app.Documents().Open(path); });
+    EXPECT_NE(description.find(path), std::string::npos) << description;
+    EXPECT_EQ(dir.entries(), entries);
+    EXPECT_EQ(app.Documents().Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Open, OpenErrors, ::testing::ValuesIn(openErrorCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
+    const std::string body = "<w:p><w:r><w:t>a&amp;b &lt;c&gt; &#65;</w:t></w:r></w:p>";
+    word::Document document = open(DocxBuilder(body));
+    EXPECT_EQ(joined(wordsOf(document)), "a&b <c> A\r");
+}
+
+TEST_F(EngineTest, FailedOpenLeavesTheEngineUsable) {
+    writeFile(dir.file("bad.docx"), "not a document");
+    EXPECT_THROW(app.Documents().Open(dir.file("bad.docx")), word::Error);
+    DocxBuilder(textP("Good.")).write(dir.file("good.docx"));
+    app.Documents().Open(dir.file("good.docx"));
+    EXPECT_EQ(app.Documents().Count(), 1);
+    EXPECT_EQ(app.ActiveDocument().name(), "good.docx");
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,211 @@
+// Saving: atomic replacement, kept permissions, and failures that leave the
+// target exactly as it was with no temporary file behind.
+
+#include "word/AtomicFile.h"
+#include "WordTestSupport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+
+namespace pellucor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// File operations that fail on the n-th call of one kind, or write at most a
+// few bytes per call.
+struct FaultyOps {
+    static inline int failWriteAt = 0, failFsyncAt = 0, failRenameAt = 0;
+    static inline int writes = 0, fsyncs = 0, renames = 0;
+    static inline size_t maxWrite = SIZE_MAX;
+
+    static ssize_t write(int fd, const void* data, size_t size) {
+        if (++writes == failWriteAt) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return word::systemFileOps().write(fd, data, std::min(size, maxWrite));
+    }
+    static int fsync(int fd) {
+        if (++fsyncs == failFsyncAt) {
+            errno = EIO;
+            return -1;
+        }
+        return word::systemFileOps().fsync(fd);
+    }
+    static int rename(const char* from, const char* to) {
+        if (++renames == failRenameAt) {
+            errno = EXDEV;
+            return -1;
+        }
+        return word::systemFileOps().rename(from, to);
+    }
+};
+
+class ScopedFaults {
+public:
+    ScopedFaults(int writeAt, int fsyncAt, int renameAt, size_t maxWrite = SIZE_MAX) {
+        FaultyOps::failWriteAt = writeAt;
+        FaultyOps::failFsyncAt = fsyncAt;
+        FaultyOps::failRenameAt = renameAt;
+        FaultyOps::maxWrite = maxWrite;
+        FaultyOps::writes = FaultyOps::fsyncs = FaultyOps::renames = 0;
+        word::setFileOpsForTesting(&m_ops);
+    }
+    ~ScopedFaults() { word::setFileOpsForTesting(nullptr); }
+    ScopedFaults(const ScopedFaults&) = delete;
+    ScopedFaults& operator=(const ScopedFaults&) = delete;
+
+private:
+    word::FileOps m_ops{FaultyOps::write, FaultyOps::fsync, FaultyOps::rename};
+};
+
+fs::perms modeOf(const std::string& path) {
+    return fs::status(path).permissions();
+}
+
+class Saving : public EngineTest {
+protected:
+    word::Document openChanged() {
+        word::Document document = open(DocxBuilder(textP("It ends.  Next")));
+        document.Words()(3).SetText(". ");
+        return document;
+    }
+};
+
+TEST_F(Saving, UnchangedSaveIsByteIdenticalToTheSource) {
+    word::Document document = open(DocxBuilder(framedP("Framed.") + textP("It ends.  Next")));
+    wordsOf(document);
+    document.Frames().Count();
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(readFile(dir.file("out.docx")), readFile(dir.file("doc.docx")));
+}
+
+TEST_F(Saving, OverTheSourceReplacesItAndLeavesNothingElse) {
+    word::Document document = openChanged();
+    document.SaveAs(dir.file("doc.docx"));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("doc.docx")))), "It ends. Next\r");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.docx"});
+}
+
+TEST_F(Saving, ReplacedFileKeepsItsPermissions) {
+    writeFile(dir.file("out.docx"), "old");
+    fs::permissions(dir.file("out.docx"), fs::perms(0640));
+    openChanged().SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(modeOf(dir.file("out.docx")), fs::perms(0640));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("out.docx")))), "It ends. Next\r");
+}
+
+TEST_F(Saving, NewFileGetsTheUsualPermissions) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    openChanged().SaveAs(dir.file("new.docx"));
+    EXPECT_EQ(modeOf(dir.file("new.docx")), fs::perms(0666 & ~mask));
+}
+
+TEST_F(Saving, ShortWritesStillGiveTheWholeFile) {
+    word::Document document = openChanged();
+    {
+        ScopedFaults faults(0, 0, 0, 7);
+        document.SaveAs(dir.file("out.docx"));
+    }
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("out.docx")))), "It ends. Next\r");
+}
+
+struct SaveFailureCase {
+    std::string name;
+    std::string target; // inside the scratch folder
+    std::function<void(const std::string& target)> prepare;
+    int failWriteAt = 0, failFsyncAt = 0, failRenameAt = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const SaveFailureCase& c) {
+    return out << c.name;
+}
+
+void oldFile(const std::string& target) {
+    writeFile(target, "old bytes");
+}
+
+std::vector<SaveFailureCase> saveFailureCases() {
+    return {
+        {"IntoAMissingFolder", "missing/out.docx", [](const std::string&) {}},
+        {"OntoAFolder", "out.docx",
+         [](const std::string& target) { fs::create_directory(target); }},
+        {"OntoAReadOnlyFile", "out.docx",
+         [](const std::string& target) {
+             oldFile(target);
+             fs::permissions(target, fs::perms(0444));
+         }},
+        {"WhenTheFirstWriteFails", "out.docx", oldFile, 1, 0, 0},
+        {"WhenTheFlushFails", "out.docx", oldFile, 0, 1, 0},
+        {"WhenTheRenameFails", "out.docx", oldFile, 0, 0, 1},
+        {"WhenWritingANewFileFails", "new.docx", [](const std::string&) {}, 1, 0, 0},
+    };
+}
+
+// A snapshot of what a save must not disturb: the folder's entries and the
+// target's bytes and mode when it is a file.
+struct FolderState {
+    std::vector<std::string> entries;
+    bool targetIsFile = false;
+    std::string targetBytes;
+    fs::perms targetMode = fs::perms::none;
+
+    bool operator==(const FolderState&) const = default;
+};
+
+FolderState stateOf(const TempDir& dir, const std::string& target) {
+    FolderState state;
+    state.entries = dir.entries();
+    state.targetIsFile = fs::is_regular_file(target);
+    if (state.targetIsFile) {
+        state.targetBytes = readFile(target);
+        state.targetMode = modeOf(target);
+    }
+    return state;
+}
+
+class SaveFailures : public Saving, public ::testing::WithParamInterface<SaveFailureCase> {};
+
+TEST_P(SaveFailures, RaiseAnErrorNamingTheFileAndLeaveTheTargetAsItWas) {
+    const SaveFailureCase& c = GetParam();
+    word::Document document = openChanged();
+    const std::string target = dir.file(c.target);
+    c.prepare(target);
+    const FolderState before = stateOf(dir, target);
+
+    std::string description;
+    {
+        ScopedFaults faults(c.failWriteAt, c.failFsyncAt, c.failRenameAt);
+        description = errorFrom([&] { document.SaveAs(target); });
+    }
+    EXPECT_NE(description.find(c.target), std::string::npos) << description;
+    EXPECT_TRUE(stateOf(dir, target) == before)
+        << "the folder now holds: " << ::testing::PrintToString(dir.entries());
+
+    document.SaveAs(dir.file("later.docx"));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("later.docx")))), "It ends. Next\r")
+        << "a save after the failure";
+}
+
+INSTANTIATE_TEST_SUITE_P(Save, SaveFailures, ::testing::ValuesIn(saveFailureCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(Saving, FailedSaveOverTheSourceKeepsTheSource) {
+    word::Document document = openChanged();
+    const std::string original = readFile(dir.file("doc.docx"));
+    {
+        ScopedFaults faults(0, 0, 1);
+        EXPECT_THROW(document.SaveAs(dir.file("doc.docx")), word::Error);
+    }
+    EXPECT_EQ(readFile(dir.file("doc.docx")), original);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.docx"});
+}
+
+} // namespace
+} // namespace pellucor::test

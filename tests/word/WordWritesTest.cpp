@@ -1,0 +1,174 @@
+// Setting a word's text: where the new text goes, what happens to the runs it
+// spanned, and that the numbering stays right afterwards.
+
+#include "WordTestSupport.h"
+
+namespace pellucor::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct WriteCase {
+    std::string name;
+    std::string body;
+    int32_t index;
+    std::string text;
+    Words after;
+    std::string savedBody; // the body exactly as the saved main part holds it
+};
+
+std::ostream& operator<<(std::ostream& out, const WriteCase& c) {
+    return out << c.name;
+}
+
+std::string preserved(const std::string& text, const std::string& rPr = "") {
+    return "<w:r>" + (rPr.empty() ? "" : "<w:rPr>" + rPr + "</w:rPr>") +
+           "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+
+std::vector<WriteCase> writeCases() {
+    return {
+        {"MarkAndSpacesOverThreeRuns", p({r("It ends."), r(" "), r(" Next")}), 3, ". ",
+         Words{"It ", "ends", ". ", "Next", "\r"}, p({preserved("It ends. "), preserved("Next")})},
+        {"NewTextTakesTheFormattingOfTheFirstRun",
+         p({r("end"), r(".", "<w:i/>"), r("  Next", "<w:b/>")}), 2, ". ",
+         Words{"end", ". ", "Next", "\r"},
+         p({r("end"), preserved(". ", "<w:i/>"), preserved("Next", "<w:b/>")})},
+        {"RunLeftEmptyIsRemovedWithItsFormatting", p({r("end."), r("  ", "<w:b/>"), r("Next")}), 2,
+         ". ", Words{"end", ". ", "Next", "\r"}, p({preserved("end. "), r("Next")})},
+        {"WordOverSeveralRunsGoesIntoTheFirst",
+         p({r("Hel", "<w:b/>"), r("lo", "<w:i/>"), r(" world")}), 1, "Howdy ",
+         Words{"Howdy ", "world", "\r"}, p({preserved("Howdy ", "<w:b/>"), preserved("world")})},
+        {"SpacesAddedAtTheEndOfARunArePreserved", p({r("Hello"), r(" world")}), 1, "Hi  ",
+         Words{"Hi  ", "world", "\r"}, p({preserved("Hi  "), preserved("world")})},
+        {"RunSplitInsideAWordKeepsItsOtherText", p({r("It en"), r("ds.  Next")}), 2, "closes",
+         Words{"It ", "closes", ".  ", "Next", "\r"}, p({r("It closes"), r(".  Next")})},
+        {"WriteThatSplitsAWord", textP("It ends.  Next"), 2, "a b",
+         Words{"It ", "a ", "b", ".  ", "Next", "\r"}, textP("It a b.  Next")},
+        {"WriteOfNothing", textP("It ends.  Next"), 1, "", Words{"ends", ".  ", "Next", "\r"},
+         textP("ends.  Next")},
+        {"WriteThatJoinsTwoWords", textP("a. b"), 2, ".", Words{"a.b", "\r"}, textP("a.b")},
+        {"WriteThatJoinsWithTheWordAfterNext", textP("1.b"), 1, "a", Words{"a.b", "\r"},
+         textP("a.b")},
+        {"WriteThatJoinsWithTheWordBeforeLast", textP("b.1"), 3, "a", Words{"b.a", "\r"},
+         textP("b.a")},
+        {"OnlyRunEmptiedLeavesAnEmptyParagraph", textP("Hi"), 1, "", Words{"\r"}, "<w:p/>"},
+        {"WriteInANestedTable", tbl({{tbl({{textP("In.  Out")}})}}), 2, ". ",
+         Words{"In", ". ", "Out", "\r"}, tbl({{tbl({{textP("In. Out")}})}})},
+        {"EmptyTextElementBetweenRunsStays", p({r("end."), "<w:r><w:t/></w:r>", r("  Next")}), 2,
+         ". ", Words{"end", ". ", "Next", "\r"},
+         p({preserved("end. "), "<w:r><w:t/></w:r>", preserved("Next")})},
+        {"WordThatLeavesAHyperlink",
+         p({R"(<w:hyperlink r:id="rId9">)" + r("end.") + "</w:hyperlink>", r("  Next")}), 2, ". ",
+         Words{"end", ". ", "Next", "\r"},
+         p({R"(<w:hyperlink r:id="rId9">)" + preserved("end. ") + "</w:hyperlink>",
+            preserved("Next")})},
+        {"AccentedText", textP("a b"), 1, "été ", Words{"été ", "b", "\r"}, textP("été b")},
+        {"TextIsEscapedOnSave", textP("a b"), 1, "<&> ", Words{"<", "&", "> ", "b", "\r"},
+         textP("<&> b")},
+        {"WriteInAnInlineContentControl",
+         p({"<w:sdt><w:sdtContent>" + r("Yes.  No") + "</w:sdtContent></w:sdt>"}), 2, ". ",
+         Words{"Yes", ". ", "No", "\r"},
+         p({"<w:sdt><w:sdtContent>" + r("Yes. No") + "</w:sdtContent></w:sdt>"})},
+    };
+}
+
+class WordWrites : public EngineTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(WordWrites, ChangeExactlyTheWordsCharacters) {
+    const WriteCase& c = GetParam();
+    word::Document document = open(DocxBuilder(c.body));
+    document.Words()(c.index).SetText(c.text);
+    EXPECT_EQ(wordsOf(document), c.after) << "numbering right after the write";
+
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/document.xml"),
+              DocxBuilder(c.savedBody).documentXml());
+    EXPECT_EQ(wordsOf(reopen(dir.file("out.docx"))), c.after) << "after saving and opening again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, WordWrites, ::testing::ValuesIn(writeCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(EngineTest, NumberingMatchesTheSavedDocumentAfterEveryWrite) {
+    word::Document document =
+        open(DocxBuilder(p({r("It ends."), r(" "), r(" Next one.")}) + textP("Mr. Smith.  Yes") +
+                         tbl({{textP("Cell. Text"), textP("  Lead")}}) + textP("Last.  Word")));
+    const std::vector<std::string> texts{"", "a b", ". ", "x", "  ", " y", "z  ", "q.r"};
+    uint32_t seed = 12345;
+    for (int step = 0; step < 40; ++step) {
+        seed = seed * 1103515245u + 12345u;
+        word::WordCollection words = document.Words();
+        int32_t index =
+            1 + static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(words.Count()));
+        if (words(index).Text() == "\r")
+            continue;
+        const std::string& text = texts[(seed >> 20) % texts.size()];
+        words(index).SetText(text);
+        document.SaveAs(dir.file("step.docx"));
+        ASSERT_EQ(wordsOf(document), wordsOf(reopen(dir.file("step.docx"))))
+            << "after step " << step << ": word " << index << " set to \"" << text << "\"";
+    }
+}
+
+struct UnsettableCase {
+    std::string name;
+    std::string body;
+    int32_t index;
+};
+
+std::ostream& operator<<(std::ostream& out, const UnsettableCase& c) {
+    return out << c.name;
+}
+
+class UnsettableWords : public EngineTest, public ::testing::WithParamInterface<UnsettableCase> {};
+
+TEST_P(UnsettableWords, RaiseAndChangeNothing) {
+    word::Document document = open(DocxBuilder(GetParam().body));
+    const Words before = wordsOf(document);
+    EXPECT_THROW(document.Words()(GetParam().index).SetText(". "), word::Error);
+    EXPECT_EQ(wordsOf(document), before);
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(readFile(dir.file("out.docx")), readFile(dir.file("doc.docx")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, UnsettableWords,
+    ::testing::Values(UnsettableCase{"Tab", p({r("a"), "<w:r><w:tab/></w:r>", r("b")}), 2},
+                      UnsettableCase{"PictureWithTheSpaceAfterIt",
+                                     p({"<w:r><w:drawing/></w:r>", r(" after")}), 1},
+                      UnsettableCase{"FootnoteReferenceWithSpaces",
+                                     p({r("Note"), R"(<w:r><w:footnoteReference w:id="1"/></w:r>)",
+                                        r("  Next")}),
+                                     2},
+                      UnsettableCase{"ParagraphMark", textP("End."), 3}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(EngineTest, SettingAWordToItsOwnTextLeavesTheFileAsItWas) {
+    word::Document document = open(DocxBuilder(p({r("It ends."), r("  Next")})));
+    document.Words()(3).SetText(".  ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(readFile(dir.file("out.docx")), readFile(dir.file("doc.docx")));
+}
+
+TEST_F(EngineTest, LastOfTwoWritesToTheSameWordWins) {
+    word::Document document = open(DocxBuilder(textP("It ends.  Next")));
+    document.Words()(3).SetText(". ");
+    document.Words()(3).SetText(".   ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(wordsOf(reopen(dir.file("out.docx"))), (Words{"It ", "ends", ".   ", "Next", "\r"}));
+}
+
+TEST_F(EngineTest, EditsInADocumentThatRecordsRevisionsMakeNoRevisionMarks) {
+    word::Document document =
+        open(DocxBuilder(textP("It ends.  Next")).settings("<w:trackRevisions/>"));
+    document.Words()(3).SetText(". ");
+    document.SaveAs(dir.file("out.docx"));
+    const std::string saved = entryOf(dir.file("out.docx"), "word/document.xml");
+    EXPECT_EQ(saved, DocxBuilder(textP("It ends. Next")).documentXml());
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/settings.xml"),
+              entryOf(dir.file("doc.docx"), "word/settings.xml"));
+}
+
+} // namespace
+} // namespace pellucor::test

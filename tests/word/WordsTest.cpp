@@ -1,0 +1,136 @@
+// How a paragraph's text is cut into words: the cases the spacing engine
+// relies on when it looks for a mark followed by spaces.
+
+#include "word/WordSegmenter.h"
+#include "WordTestSupport.h"
+
+namespace pellucor::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct WordsCase {
+    std::string name;
+    std::string body;
+    Words words;
+};
+
+std::ostream& operator<<(std::ostream& out, const WordsCase& c) {
+    return out << c.name;
+}
+
+std::vector<WordsCase> paragraphCases() {
+    return {
+        {"MarkFollowedByTwoSpaces", textP("It ends.  Next"), {"It ", "ends", ".  ", "Next", "\r"}},
+        {"AbbreviationKeepsItsPeriodApart", textP("Mr. Smith"), {"Mr", ". ", "Smith", "\r"}},
+        {"PeriodsInsideAnAbbreviation", textP("e.g. this"), {"e.g", ". ", "this", "\r"}},
+        {"DecimalNumberIsOneWord", textP("3.5"), {"3.5", "\r"}},
+        {"EllipsisIsThreeWords", textP("Wait... what"), {"Wait", ".", ".", ". ", "what", "\r"}},
+        {"SpacesAtParagraphStartAreAWord", textP("  Hello world"), {"  ", "Hello ", "world", "\r"}},
+        {"ParagraphOfSpacesOnly", textP("   "), {"   ", "\r"}},
+        {"SpacesBetweenWordsFollowTheWord", textP("a   b"), {"a   ", "b", "\r"}},
+        {"EmptyParagraphIsItsMark", "<w:p/>", {"\r"}},
+        {"ParagraphWithPropertiesOnly", p({}, R"(<w:jc w:val="center"/>)"), {"\r"}},
+        {"AccentedCapitals", textP("À l'école. Élise"), {"À ", "l'école", ". ", "Élise", "\r"}},
+        {"NoBreakSpaceIsNotASpace", textP("Mr.\u00A0Smith"), {"Mr", ".", "\u00A0", "Smith", "\r"}},
+        {"WideSpaceAfterASpaceStartsAWord", textP("x \u2003y"), {"x", " \u2003", "y", "\r"}},
+        {"ClosingQuoteAfterMark", textP("end.\u201D Then"), {"end", ".", "\u201D ", "Then", "\r"}},
+        {"EscapedCharacters", textP("Tom & Jerry <3"), {"Tom ", "& ", "Jerry ", "<", "3", "\r"}},
+        {"IdeographicText", textP("日本語です。次"), {"日本語", "です", "。", "次", "\r"}},
+        {"EmojiAfterAWord", textP("wow😀 ok"), {"wow", "😀 ", "ok", "\r"}},
+        {"TwoParagraphs", textP("One.") + textP("Two"), {"One", ".", "\r", "Two", "\r"}},
+        {"WordSplitAcrossRuns", p({r("Hel"), r("lo "), r("world")}), {"Hello ", "world", "\r"}},
+        {"MarkAndSpacesSplitAcrossRuns",
+         p({r("ends."), r(" "), r(" Next")}),
+         {"ends", ".  ", "Next", "\r"}},
+        {"MarkersInsideAWordGiveNoCharacter",
+         p({r("Hel"), R"(<w:proofErr w:type="spellStart"/><w:bookmarkStart w:id="0" w:name="b"/>)",
+            "<w:r><w:lastRenderedPageBreak/>" + t("lo.") + "</w:r>", R"(<w:bookmarkEnd w:id="0"/>)",
+            R"(<w:commentRangeStart w:id="1"/>)", r(" End"), R"(<w:commentRangeEnd w:id="1"/>)",
+            R"(<w:r><w:commentReference w:id="1"/></w:r>)"}),
+         {"Hello", ". ", "End", "\r"}},
+    };
+}
+
+class ParagraphWords : public EngineTest, public ::testing::WithParamInterface<WordsCase> {};
+
+TEST_P(ParagraphWords, AreCutAtWordBoundariesWithTheirSpaces) {
+    word::Document document = open(DocxBuilder(GetParam().body));
+    EXPECT_EQ(wordsOf(document), GetParam().words);
+}
+
+TEST_P(ParagraphWords, ReadTheSameInAStrictDocument) {
+    word::Document document = open(DocxBuilder(GetParam().body).strict());
+    EXPECT_EQ(wordsOf(document), GetParam().words);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, ParagraphWords, ::testing::ValuesIn(paragraphCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// The segmenter's quick path for common scripts must cut exactly where the
+// full boundary rules do.
+// clang-format off
+const char* const kSegmenterTexts[] = {
+    "It ends.  Next", "Mr. Smith", "e.g. this", "3.5", "Wait... what", "  lead", "a:b",
+    "U.S.A. next", "1,000.50 is", "can't stop", "don't. Do", "Hi! Yes? No.", "x — y",
+    "end.\u201D Then", "(see 3.) And", "well_known 42_b", "a.b", "A.b", "1.a", "a'", "'a",
+    "x \u2003y", "Mr.\u00A0Smith", "tab\there", "ÉCOLE. Été", "\u00BFQué? Sí.", "a \u2019b",
+    "x. \u2026 y", "5. 6", "a  ,b", "Ω.  Ψ", "Привет. Мир", "\u05E9\u05DC\u05D5\u05DD. x",
+    "me@x.org. Then", "5:30 pm", "$5.00. And", "x'y'z", "\"Quoted.\"  Next"};
+// clang-format on
+
+TEST(WordSegmenterQuickPath, AgreesWithTheFullBoundaryRules) {
+    word::WordSegmenter segmenter;
+    for (const char* text : kSegmenterTexts) {
+        std::vector<uint32_t> quick, rules;
+        segmenter.wordStarts(text, quick);
+        segmenter.wordStartsByRules(text, rules);
+        EXPECT_EQ(quick, rules) << "for \"" << text << "\"";
+    }
+}
+
+TEST_F(EngineTest, WordsAreNumberedFromOneToCount) {
+    word::Document document = open(DocxBuilder(textP("It ends.")));
+    word::WordCollection words = document.Words();
+    ASSERT_EQ(words.Count(), 4);
+    EXPECT_EQ(words.Item(1).Text(), "It ");
+    EXPECT_EQ(words(4).Text(), "\r");
+    for (int32_t outside : {0, -1, 5})
+        EXPECT_THROW(words.Item(outside), word::Error) << "word " << outside;
+}
+
+TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {
+    word::Document document = open(DocxBuilder(""));
+    EXPECT_EQ(document.Words().Count(), 0);
+    EXPECT_EQ(document.Frames().Count(), 0);
+}
+
+TEST_F(EngineTest, MainPartUnderAnotherNameIsFoundThroughTheRelationships) {
+    word::Document document = open(DocxBuilder(textP("Found. Here")).mainPart("word/main.xml"));
+    EXPECT_EQ(wordsOf(document), (Words{"Found", ". ", "Here", "\r"}));
+}
+
+// Documents written by other tools bind the main namespace to another prefix
+// or make it the default one.
+TEST_F(EngineTest, MainNamespaceUnderAnyPrefixReadsAndWritesAlike) {
+    const std::string ns = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    for (const std::string& prefix : {std::string("ns0:"), std::string()}) {
+        const std::string xmlns = prefix.empty() ? "xmlns" : "xmlns:" + prefix.substr(0, 3);
+        auto tag = [&](const std::string& name) { return prefix + name; };
+        const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + tag("document") +
+                                " " + xmlns + "=\"" + ns + "\"><" + tag("body") + "><" + tag("p") +
+                                "><" + tag("r") + "><" + tag("t") + ">Hi.  There</" + tag("t") +
+                                "></" + tag("r") + "></" + tag("p") + "></" + tag("body") + "></" +
+                                tag("document") + ">";
+        word::Document document = open(DocxBuilder().part("word/document.xml", xml));
+        EXPECT_EQ(wordsOf(document), (Words{"Hi", ".  ", "There", "\r"})) << "prefix " << prefix;
+        document.Words()(2).SetText(". ");
+        document.SaveAs(dir.file("out.docx"));
+        EXPECT_EQ(entryOf(dir.file("out.docx"), "word/document.xml"),
+                  replacedOnce(xml, "Hi.  There", "Hi. There"))
+            << "prefix " << prefix;
+    }
+}
+
+} // namespace
+} // namespace pellucor::test
