@@ -38,7 +38,8 @@ void compressSlice(Slice& slice) {
     // block), so the next slice's stream can follow it directly.
     int rc = deflate(&stream, slice.last ? Z_FINISH : Z_SYNC_FLUSH);
     slice.ok = slice.last ? rc == Z_STREAM_END : rc == Z_OK && stream.avail_in == 0;
-    slice.output.resize(stream.total_out);
+    // Keep only what was written: the bound leaves room for the worst case.
+    slice.output = slice.output.substr(0, stream.total_out);
     deflateEnd(&stream);
     slice.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(slice.input.data()),
                                             static_cast<uInt>(slice.input.size())));

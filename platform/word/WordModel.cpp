@@ -62,6 +62,8 @@ void WordModel::build() {
     });
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
         readParagraph(p, m_words);
+    if (m_words.capacity() > m_words.size() + m_words.size() / 4)
+        m_words.shrink_to_fit();
 }
 
 void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
