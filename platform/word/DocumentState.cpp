@@ -38,7 +38,8 @@ bool isWordDocumentRoot(const WordNames& names, pugi::xml_node root) {
 std::string readDocumentFile(const std::string& path) {
     if (path.empty())
         throw Error(ErrorNumber::FileNotFound, "No document was named: the file name is empty.");
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe or a device named by mistake cannot hang us.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT || err == ENOTDIR)
@@ -56,6 +57,11 @@ std::string readDocumentFile(const std::string& path) {
         ::close(fd);
         throw Error(ErrorNumber::FileNotFound,
                     "The path " + inQuotes(path) + " names a folder, not a document.");
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw Error(ErrorNumber::FileNotFound, "The path " + inQuotes(path) +
+                                                   " names a device or a pipe, not a document.");
     }
     if (st.st_size > kMaxFileSize) {
         ::close(fd);

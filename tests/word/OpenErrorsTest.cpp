@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace pellucor::test {
 namespace {
@@ -106,6 +107,7 @@ std::vector<OpenErrorCase> openErrorCases() {
     return {
         {"MissingFile", [](const std::string&) {}},
         {"Folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+        {"PipeWithNoWriter", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
         {"EmptyFile", bytesOf("")},
         {"TextFile", bytesOf("Just some text. Not a document.\n")},
         {"TruncatedZip",
