@@ -22,6 +22,7 @@ struct Slice {
     bool ok = false;
 };
 
+// Text compresses to well under a quarter; the buffer grows when it does not.
 void compressSlice(Slice& slice) {
     z_stream stream{};
     if (deflateInit2(&stream, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -29,20 +30,30 @@ void compressSlice(Slice& slice) {
     if (!slice.dictionary.empty())
         deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(slice.dictionary.data()),
                              static_cast<uInt>(slice.dictionary.size()));
-    slice.output.resize(deflateBound(&stream, static_cast<uLong>(slice.input.size())) + 16);
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(slice.input.data()));
     stream.avail_in = static_cast<uInt>(slice.input.size());
-    stream.next_out = reinterpret_cast<Bytef*>(slice.output.data());
-    stream.avail_out = static_cast<uInt>(slice.output.size());
     // A slice that is not the last ends on a byte boundary (an empty stored
     // block), so the next slice's stream can follow it directly.
-    int rc = deflate(&stream, slice.last ? Z_FINISH : Z_SYNC_FLUSH);
-    slice.ok = slice.last ? rc == Z_STREAM_END : rc == Z_OK && stream.avail_in == 0;
-    // Keep only what was written: the bound leaves room for the worst case.
-    slice.output = slice.output.substr(0, stream.total_out);
+    const int flush = slice.last ? Z_FINISH : Z_SYNC_FLUSH;
+    slice.output.resize(slice.input.size() / 4 + 1024);
+    while (true) {
+        size_t written = stream.total_out;
+        stream.next_out = reinterpret_cast<Bytef*>(slice.output.data() + written);
+        stream.avail_out = static_cast<uInt>(slice.output.size() - written);
+        int rc = deflate(&stream, flush);
+        bool done = slice.last ? rc == Z_STREAM_END
+                               : rc == Z_OK && stream.avail_in == 0 && stream.avail_out > 0;
+        if (done) {
+            slice.ok = true;
+            break;
+        }
+        if (rc != Z_OK && rc != Z_BUF_ERROR)
+            break;
+        slice.output.resize(slice.output.size() + slice.output.size() / 2 + 1024);
+    }
+    slice.output.resize(stream.total_out);
     deflateEnd(&stream);
-    slice.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(slice.input.data()),
-                                            static_cast<uInt>(slice.input.size())));
+    slice.crc = crcOf(slice.input);
 }
 
 } // namespace

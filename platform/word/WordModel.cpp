@@ -282,7 +282,11 @@ void WordModel::flush() {
         begin = w + 1;
         changed = false;
     }
-    m_changedTexts.clear();
+    // The list is read anew when next asked; until then its memory is better
+    // spent on writing the document out.
+    std::vector<std::string>().swap(m_changedTexts);
+    std::vector<Entry>().swap(m_words);
+    std::string().swap(m_arena);
     m_stale = true;
 }
 
