@@ -21,6 +21,9 @@ enum class ErrorNumber : int {
     NoRunningInstance = 429,
     PermissionDenied = 70,
     PathNotFound = 76,
+    BasicFileNotFound = 53,
+    InvalidProcedureCall = 5,
+    ObjectNotSet = 91,
 };
 
 // An error of the engine: a number and a description in plain words that names

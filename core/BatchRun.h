@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Services.h"
+
+namespace pellucor {
+
+// "Start Changing": every listed file, once for each ticked mark in list
+// order, through the spacing engine, with the hourglass and the progress bar
+// showing the work; "Done." at the end. A second start while one runs does
+// nothing. Errors of its own steps go to its error report box.
+void RunBatch(Services& services);
+
+} // namespace pellucor

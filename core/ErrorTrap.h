@@ -1,0 +1,63 @@
+#pragma once
+
+#include "services/Prompts.h"
+
+#include <exception>
+#include <string>
+
+namespace pellucor {
+
+// Where the error report box tells the user to send a screenshot.
+inline constexpr const char* kSupportAddress = "support@pellucor.app";
+
+// Project labels of the error locations.
+inline constexpr const char* kProgramLabel = "Kintara2021/08/31";
+inline constexpr const char* kFolderWalkLabel = "Brisolm2021/08/31";
+
+// The error report box's text: the description, where it happened and the
+// line of the failing statement, and whom to tell.
+std::string errorReportText(const std::string& description, const std::string& location, int line);
+
+// The description of any error a statement may raise.
+std::string describe(const std::exception& error);
+
+// The trap of a handler or routine: each statement runs through it with its
+// line number; when one fails, the error report box is shown and the routine
+// goes on with its next statement.
+class ErrorTrap {
+public:
+    ErrorTrap(platform::Prompts& prompts, std::string module, std::string procedure,
+              std::string label = kProgramLabel);
+
+    // Runs one statement; true when it completed without an error.
+    template <typename Statement> bool operator()(int line, Statement&& statement) {
+        try {
+            statement();
+            return true;
+        } catch (const std::exception& error) {
+            report(line, error);
+            return false;
+        }
+    }
+
+    const std::string& location() const { return m_location; }
+
+private:
+    void report(int line, const std::exception& error);
+
+    platform::Prompts& m_prompts;
+    std::string m_location;
+};
+
+// Runs a statement with every error ignored, as routines that look things up
+// quietly do; true when it completed.
+template <typename Statement> bool ignoringErrors(Statement&& statement) {
+    try {
+        statement();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace pellucor

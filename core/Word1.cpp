@@ -1,0 +1,140 @@
+#include "Word1.h"
+
+#include "ErrorTrap.h"
+#include "Messages.h"
+#include "PathHelpers.h"
+
+#include <optional>
+
+namespace pellucor::Word1 {
+namespace {
+
+word::Application& require(std::optional<word::Application>& app) {
+    if (!app)
+        throw word::Error(word::ErrorNumber::ObjectNotSet,
+                          "Object variable not set: the document engine could not be started.");
+    return *app;
+}
+
+word::Document& require(std::optional<word::Document>& document) {
+    if (!document)
+        throw word::Error(word::ErrorNumber::ObjectNotSet,
+                          "Object variable not set: no document is open.");
+    return *document;
+}
+
+} // namespace
+
+word::Error frameSurvived(int32_t count) {
+    return word::Error(word::ErrorNumber::CommandFailed,
+                       "A frame could not be removed; " + std::to_string(count) +
+                           " frame(s) were left in the document.");
+}
+
+bool IsCapitalLetter(std::string text) {
+    if (text.empty())
+        throw word::Error(word::ErrorNumber::InvalidProcedureCall,
+                          "Invalid procedure call or argument");
+    return text[0] >= 'A' && text[0] <= 'Z';
+}
+
+std::string trimmedOfSpaces(const std::string& text) {
+    size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+void DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
+    ErrorTrap trap(services.prompts, "Word1", "DoIt");
+    platform::MainWindow& window = services.window;
+    std::optional<word::Application> app;
+    std::optional<word::Document> document;
+
+    trap(1, [&] { app = services.automation.CreateObject(); });
+    trap(2, [&] { require(app).SetDisplayAlerts(false); });
+    trap(3, [&] { document = require(app).Documents().Open(path); });
+    if (!CheckProtection(document ? &*document : nullptr, services.prompts)) {
+        trap(5, [&] { RemoveFrames(require(document)); });
+        int32_t n0 = 0;
+        int32_t n = 0;
+        trap(6, [&] { n0 = require(app).ActiveDocument().Words().Count(); });
+        // Without a count there is nothing to walk.
+        if (!trap(7, [&] { n = require(app).ActiveDocument().Words().Count(); }))
+            n = 0;
+        for (int32_t i = 1; i <= n; ++i) {
+            window.DoEvents();
+            trap(72, [&] { window.SetProgressValue((i + 1.0) / (n0 + 1.0) * 100.0); });
+            if (i == 1)
+                continue;
+            trap(mode == ModeRemove ? 75 : 74, [&] {
+                auto words = require(app).ActiveDocument().Words();
+                ChangeSpacing(words, i, mark, mode);
+            });
+        }
+        trap(8, [&] {
+            if (window.Option3())
+                path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
+        });
+        trap(9, [&] { require(app).ActiveDocument().SaveAs(path); });
+    }
+    trap(10, [&] { require(app).Quit(); });
+    document.reset();
+    app.reset();
+}
+
+bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
+    // Errors are ignored statement by statement; a condition that cannot be
+    // evaluated counts as still protected, so nothing unexamined is changed.
+    auto stillProtected = [&] {
+        bool result = true;
+        ignoringErrors([&] {
+            if (!document)
+                throw word::Error(word::ErrorNumber::ObjectNotSet, "no document");
+            result = document->ProtectionType() != -1;
+        });
+        return result;
+    };
+    if (stillProtected())
+        ignoringErrors([&] {
+            if (document)
+                document->Unprotect();
+        });
+    if (!stillProtected())
+        return false;
+    ignoringErrors([&] {
+        if (!document)
+            return;
+        prompts.MsgBox(document->name() + messages::kIsProtected + messages::kRemoveProtection);
+    });
+    return true;
+}
+
+bool IsWordRunning(platform::WordAutomation& automation) {
+    bool running = false;
+    ignoringErrors([&] { running = automation.GetObject().Name() == messages::kRunningWordName; });
+    return running;
+}
+
+bool WarnIfWordOpen(platform::WordAutomation& automation, platform::Prompts& prompts) {
+    if (!IsWordRunning(automation))
+        return false;
+    return prompts.MsgBox(messages::kWordMayBeOpen, platform::Buttons::YesNo) !=
+           platform::Answer::Yes;
+}
+
+} // namespace pellucor::Word1
+
+namespace pellucor::IsInstalled {
+
+void CheckWordCanStart(Services& services) {
+    std::optional<word::Application> app;
+    ignoringErrors([&] { app = services.automation.CreateObject(); });
+    if (!app) {
+        services.prompts.MsgBox(messages::kWordCannotStart);
+        services.program.End();
+    }
+    ignoringErrors([&] { app->Quit(); });
+}
+
+} // namespace pellucor::IsInstalled

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Services.h"
+#include "word/Document.h"
+#include "word/Error.h"
+
+#include <cstdint>
+#include <string>
+
+namespace pellucor::Word1 {
+
+// Spacing modes.
+enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
+
+// Processes one document for one mark: opens it in a new engine instance,
+// unprotects it or skips it, removes its frames, adds (mode 1) or removes
+// (mode 2) one space after every word that is the mark followed by one (two)
+// spaces and does not follow a word beginning with A to Z, saves it into the
+// output folder or over itself, and quits the instance. When results go to
+// the output folder, path becomes the saved file's path. Every failure is
+// reported in the error report box and the routine goes on.
+void DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
+
+// Whether the first character of text is one of "A" to "Z". Raises an error
+// for an empty text.
+bool IsCapitalLetter(std::string text);
+
+// The removal step failed to make the frame go: raised so the loop ends.
+word::Error frameSurvived(int32_t count);
+
+// Removes every frame: a floating table stops floating, a framed paragraph
+// loses its frame. A frame that survives its step is deleted outright; if it
+// still survives the loop stops with an error rather than run for ever.
+template <typename DocumentLike> void RemoveFrames(DocumentLike& document) {
+    constexpr int wdWithInTable = 12;
+    for (int32_t count = document.Frames().Count(); count != 0;) {
+        auto frame = document.Frames()(1);
+        if (frame.Range().Information(wdWithInTable))
+            frame.Range().Tables(1).Rows().SetWrapAroundText(false);
+        else
+            frame.Delete();
+        int32_t left = document.Frames().Count();
+        if (left >= count) {
+            document.Frames()(1).Delete();
+            left = document.Frames().Count();
+            if (left >= count)
+                throw frameSurvived(left);
+        }
+        count = left;
+    }
+}
+
+// One step of the walk, for word i (2 or more) of the words collection: the
+// change is made only when both texts it depends on could be read. Errors go
+// to the caller's trap.
+template <typename WordsLike>
+void ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode);
+
+// Removes the document's protection when it can; true when the document is
+// still protected afterwards or cannot be examined at all (document null when
+// it could not be opened), after telling the user when it can name it.
+bool CheckProtection(word::Document* document, platform::Prompts& prompts);
+
+// Whether a word processor that may hold documents open is running.
+bool IsWordRunning(platform::WordAutomation& automation);
+
+// Asks whether to go on when one runs; true when the batch must stop.
+bool WarnIfWordOpen(platform::WordAutomation& automation, platform::Prompts& prompts);
+
+std::string trimmedOfSpaces(const std::string& text);
+
+template <typename WordsLike>
+void ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode) {
+    if (mode != ModeAdd && mode != ModeRemove)
+        return;
+    const std::string match = mark + (mode == ModeAdd ? " " : "  ");
+    const std::string text = words(i).Text();
+    if (text != match)
+        return;
+    if (IsCapitalLetter(words(i - 1).Text()))
+        return;
+    words(i).SetText(trimmedOfSpaces(text) + (mode == ModeAdd ? "  " : " "));
+}
+
+} // namespace pellucor::Word1
+
+namespace pellucor::IsInstalled {
+
+// Proves at start that an engine instance can be created; when it cannot,
+// explains and ends the program.
+void CheckWordCanStart(Services& services);
+
+} // namespace pellucor::IsInstalled

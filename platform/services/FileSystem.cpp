@@ -1,0 +1,76 @@
+#include "services/FileSystem.h"
+
+#include "word/Error.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pellucor::platform {
+namespace {
+
+std::string parentOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    auto slash = trimmed.find_last_of('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+[[noreturn]] void raiseFor(const std::string& path, int err) {
+    using word::ErrorNumber;
+    if (err == EACCES || err == EPERM)
+        throw word::Error(ErrorNumber::PermissionDenied, "Permission denied: \"" + path + "\"");
+    struct stat st {};
+    bool folderExists = !path.empty() && ::stat(parentOf(path).c_str(), &st) == 0;
+    if (folderExists)
+        throw word::Error(ErrorNumber::BasicFileNotFound, "File not found: \"" + path + "\"");
+    throw word::Error(ErrorNumber::PathNotFound, "Path not found: \"" + path + "\"");
+}
+
+bool writable(const std::string& path, const struct stat& st) {
+    bool noWriteBits = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return !noWriteBits && ::access(path.c_str(), W_OK) == 0;
+}
+
+} // namespace
+
+int GetAttr(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0)
+        raiseFor(path, path.empty() ? ENOENT : errno);
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        bool toFolder = ::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        if (toFolder)
+            return AttrReparsePoint | AttrDirectory | AttrSystem | AttrHidden;
+        return AttrReparsePoint | (::stat(path.c_str(), &target) == 0 ? AttrArchive : 0);
+    }
+    int attributes = 0;
+    if (!writable(path, st))
+        attributes |= AttrReadOnly;
+    std::string name = nameOf(path);
+    if (!name.empty() && name[0] == '.' && name != "." && name != "..")
+        attributes |= AttrHidden;
+    if (S_ISDIR(st.st_mode))
+        attributes |= AttrDirectory;
+    else if (S_ISREG(st.st_mode))
+        attributes |= AttrArchive;
+    return attributes;
+}
+
+long long FileDateTime(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        raiseFor(path, path.empty() ? ENOENT : errno);
+    return static_cast<long long>(st.st_mtime);
+}
+
+} // namespace pellucor::platform
