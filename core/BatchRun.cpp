@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "PathHelpers.h"
 #include "Word1.h"
+#include "word/Error.h"
 
 namespace pellucor {
 namespace {
@@ -72,8 +73,12 @@ void RunBatch(Services& services) {
         trap(61, [&] { window.SetMousePointer(PointerHourglass); });
         trap(62, [&] { path = window.FileAt(i); });
         trap(63, [&] {
-            // The integer part of i / rows x 100, computed exactly.
-            window.SetProgressValue(static_cast<double>(100LL * i / window.FileCount()));
+            // The integer part of i / rows x 100, computed exactly; the rows
+            // are counted anew, as files may have been added meanwhile.
+            const int now = window.FileCount();
+            if (now <= 0)
+                throw word::Error(word::ErrorNumber::DivisionByZero, "Division by zero");
+            window.SetProgressValue(static_cast<double>(100LL * i / now));
         });
         trap(64, [&] { window.SetProgressText(messages::kProcessing + FileNameOf(path)); });
         window.DoEvents();

@@ -24,6 +24,7 @@ enum class ErrorNumber : int {
     BasicFileNotFound = 53,
     InvalidProcedureCall = 5,
     ObjectNotSet = 91,
+    DivisionByZero = 11,
 };
 
 // An error of the engine: a number and a description in plain words that names
