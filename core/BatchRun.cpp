@@ -47,7 +47,7 @@ void RunBatch(Services& services) {
         return;
     }
     bool folderReady = true;
-    trap(3, [&] { folderReady = IsFolder(window.Text2()) || window.Option4(); });
+    trap(3, [&] { folderReady = window.Option4() || IsFolder(window.Text2()); });
     if (!folderReady) {
         trap(3, [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
         finish();
