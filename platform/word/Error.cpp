@@ -5,7 +5,9 @@
 namespace pellucor::word {
 
 std::string systemText(int errnoValue) {
-    return std::strerror(errnoValue);
+    // strerror_r: several engines may fail at once in a parallel batch.
+    char buffer[256] = {};
+    return ::strerror_r(errnoValue, buffer, sizeof buffer);
 }
 
 std::string inQuotes(const std::string& path) {

@@ -13,6 +13,8 @@
 namespace pellucor::word {
 namespace {
 
+constexpr const char* kWordName = "Microsoft Word";
+
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -38,7 +40,7 @@ std::string nameOf(const std::string& processDir) {
     for (std::string word; std::getline(words, word);) {
         std::string base = baseName(word);
         if (base == "winword.exe")
-            return "Microsoft Word";
+            return kWordName;
         if (base == "soffice.bin")
             return "LibreOffice";
     }
@@ -53,6 +55,7 @@ RunningInstance GetRunningInstance(const std::string& procRoot) {
         throw Error(ErrorNumber::NoRunningInstance,
                     "No running word processor can be found: the process list cannot be read.");
     const uid_t me = ::getuid();
+    // The word processor the program warns about wins over any other one.
     RunningInstance found;
     while (dirent* entry = ::readdir(dir)) {
         std::string name = entry->d_name;
@@ -63,10 +66,11 @@ RunningInstance GetRunningInstance(const std::string& procRoot) {
         if (::stat(processDir.c_str(), &st) != 0 || st.st_uid != me)
             continue;
         std::string program = nameOf(processDir);
-        if (!program.empty()) {
-            found = RunningInstance{program, std::stoi(name)};
+        if (program.empty() || (!found.name.empty() && program != kWordName))
+            continue;
+        found = RunningInstance{program, std::stoi(name)};
+        if (program == kWordName)
             break;
-        }
     }
     ::closedir(dir);
     if (found.name.empty())

@@ -44,6 +44,14 @@ TEST(RunningInstance, FindsTheOfficeSuite) {
     EXPECT_EQ(GetRunningInstance(proc.path()).Name(), "LibreOffice");
 }
 
+TEST(RunningInstance, PrefersTheWordProcessorItWarnsAbout) {
+    TempDir proc;
+    addProcess(proc, "7", "soffice.bin", "/usr/lib/libreoffice/program/soffice.bin");
+    addProcess(proc, "8", "WINWORD.EXE", "C:\\Office\\WINWORD.EXE");
+    addProcess(proc, "9", "soffice.bin", "/usr/lib/libreoffice/program/soffice.bin");
+    EXPECT_EQ(GetRunningInstance(proc.path()).Name(), "Microsoft Word");
+}
+
 TEST(RunningInstance, ReadsTheRealProcessTableWithoutFailingOddly) {
     try {
         GetRunningInstance();
