@@ -3,8 +3,8 @@
 #include "ErrorTrap.h"
 #include "Messages.h"
 #include "PathHelpers.h"
-#include "Word1.h"
 #include "word/Error.h"
+#include "Word1.h"
 
 namespace pellucor {
 namespace {
@@ -81,7 +81,7 @@ void RunBatch(Services& services) {
             window.SetProgressValue(static_cast<double>(100LL * i / now));
         });
         trap(64, [&] { window.SetProgressText(messages::kProcessing + FileNameOf(path)); });
-        window.DoEvents();
+        trap(65, [&] { window.DoEvents(); });
         trap(66, [&] { window.SetMousePointer(PointerHourglass); });
         processFile(services, trap, path, mode);
         trap(68, [&] { window.SetMousePointer(PointerHourglass); });

@@ -26,7 +26,10 @@ std::string Main::NormalizePath(const std::string& path, char separator) {
         return collapseDoubled(path, separator);
     size_t firstOther = path.find_first_not_of(separator, 1);
     std::string rest = firstOther == std::string::npos ? std::string() : path.substr(firstOther);
-    return std::string(2, separator) + collapseDoubled(rest, separator);
+    // A leading run is a network path's pair. A single "/" begins every
+    // absolute path here and stays single.
+    bool absolute = separator == '/' && (path.size() == 1 || path[1] != separator);
+    return std::string(absolute ? 1 : 2, separator) + collapseDoubled(rest, separator);
 }
 
 std::string FileNameOf(const std::string& path, char separator) {

@@ -10,7 +10,8 @@ inline constexpr char kSeparator = '/';
 
 namespace Main {
 // Collapses doubled separators left by joining parts; a leading run of
-// separators (a network path) becomes exactly two.
+// separators (a network path) becomes exactly two, except that with "/" one
+// leading separator (an absolute path) stays one.
 std::string NormalizePath(const std::string& path, char separator = kSeparator);
 } // namespace Main
 

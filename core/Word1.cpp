@@ -63,7 +63,7 @@ void DoIt(std::string& path, std::string mark, int16_t mode, Services& services)
         if (!trap(7, [&] { n = require(app).ActiveDocument().Words().Count(); }))
             n = 0;
         for (int32_t i = 1; i <= n; ++i) {
-            window.DoEvents();
+            trap(71, [&] { window.DoEvents(); });
             trap(72, [&] { window.SetProgressValue((i + 1.0) / (n0 + 1.0) * 100.0); });
             if (i == 1)
                 continue;

@@ -1,0 +1,132 @@
+#!/bin/bash
+# Times pellucor-cli over a batch of generated documents against the floor.
+#
+#   bench/run_cli_bench.sh [--docs N] [--repeat R]     (default 200 documents, 3 runs)
+#
+# BUILD_DIR (default <source>/build-cli-bench) and BENCH_CACHE (default
+# /tmp/pellucor-bench-cli, where the generated documents are kept) can be
+# overridden.
+set -euo pipefail
+
+bench_dir=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(dirname "$bench_dir")
+shared_dir=$source_dir/../shared/bench
+build_dir=${BUILD_DIR:-$source_dir/build-cli-bench}
+cache_dir=${BENCH_CACHE:-/tmp/pellucor-bench-cli}
+docs=200
+repeat=3
+marks='.?!'
+
+fail() {
+    echo "run_cli_bench: $*" >&2
+    exit 1
+}
+
+while [ $# -gt 0 ]; do
+    case $1 in
+    --docs) docs=${2:?--docs needs a number}; shift 2 ;;
+    --repeat) repeat=${2:?--repeat needs a number}; shift 2 ;;
+    *) fail "unknown argument $1 (usage: $0 [--docs N] [--repeat R])" ;;
+    esac
+done
+
+# A Release tree of its own, with only what the command line needs.
+if [ ! -f "$build_dir/build.ninja" ]; then
+    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=OFF >/dev/null
+fi
+grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$build_dir/CMakeCache.txt" ||
+    fail "$build_dir is not a Release build; timings would mislead"
+ninja -C "$build_dir" -j2 pellucor-cli >/dev/null
+cli=$build_dir/tools/cli/pellucor-cli
+
+work=$(mktemp -d /tmp/pellucor-cli-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cc -O2 -o "$work/floor" "$shared_dir/floor.c" -lz
+cc -O2 -o "$work/measure" "$bench_dir/measure_process.c"
+
+# The documents, generated once per version of the generator.
+tag=$(sha256sum "$shared_dir/gen_docx.py" | cut -c1-10)
+mkdir -p "$cache_dir"
+documents=()
+for seed in $(seq 1 "$docs"); do
+    doc=$cache_dir/doc-10k-$seed-$tag.docx
+    if [ ! -f "$doc" ]; then
+        python3 "$shared_dir/gen_docx.py" --words 10k --seed "$seed" -o "$doc.partial" 2>/dev/null
+        mv "$doc.partial" "$doc"
+    fi
+    documents+=("$doc")
+done
+
+# Runs a command under measure_process in a fresh output folder $work/out;
+# prints "wall_ms peak_kib".
+measure() {
+    rm -rf "$work/out" && mkdir "$work/out"
+    "$work/measure" "$@" >"$work/stdout" 2>"$work/stderr" ||
+        fail "$* failed:"$'\n'"$(head -5 "$work/stderr")"
+    tail -1 "$work/stderr"
+}
+
+# The median of the numbers on standard input.
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Runs a command $repeat times; prints "median_wall_ms median_peak_kib".
+timed() {
+    : >"$work/runs"
+    for _ in $(seq 1 "$repeat"); do
+        measure "$@" >>"$work/runs"
+    done
+    echo "$(cut -d' ' -f1 "$work/runs" | median) $(cut -d' ' -f2 "$work/runs" | median)"
+}
+
+# The floor: one whole process per document and mark, each pass reading the
+# previous pass's result, as the batch does with its output folder.
+cat >"$work/floor.sh" <<'EOF'
+floor=$1 out=$2 passes=$3
+shift 3
+for doc in "$@"; do
+    result=$out/${doc##*/}
+    "$floor" rezip "$doc" "$result"
+    pass=1
+    while [ "$pass" -lt "$passes" ]; do
+        "$floor" rezip "$result" "$result"
+        pass=$((pass + 1))
+    done
+done
+EOF
+
+cli_command=("$cli" --add --marks "$marks" --out "$work/out")
+floor1=$(timed sh "$work/floor.sh" "$work/floor" "$work/out" 1 "${documents[@]}")
+floor3=$(timed sh "$work/floor.sh" "$work/floor" "$work/out" 3 "${documents[@]}")
+jobs1=$(timed "${cli_command[@]}" --jobs 1 "${documents[@]}")
+grep -qx "$docs documents changed, 0 failed" "$work/stdout" ||
+    fail "pellucor-cli --jobs 1 did not change every document: $(cat "$work/stdout")"
+mv "$work/out" "$work/jobs1"
+jobs2=$(timed "${cli_command[@]}" --jobs 2 "${documents[@]}")
+for doc in "${documents[@]}"; do
+    cmp -s "$work/jobs1/${doc##*/}" "$work/out/${doc##*/}" ||
+        fail "--jobs 2 saved ${doc##*/} differently from --jobs 1"
+done
+
+read -r floor1_ms floor1_kib <<<"$floor1"
+read -r floor3_ms floor3_kib <<<"$floor3"
+read -r jobs1_ms jobs1_kib <<<"$jobs1"
+read -r jobs2_ms jobs2_kib <<<"$jobs2"
+
+row() { # label command wall_ms peak_kib
+    awk -v label="$1" -v cmd="$2" -v ms="$3" -v kib="$4" -v docs="$docs" -v floor="$floor3_ms" \
+        'BEGIN { printf "| %s | `%s` | %.1f | %.2f | %.1f | %.2fx |\n",
+                 label, cmd, docs / (ms / 1000), ms / 1000, kib / 1024, ms / floor }'
+}
+
+echo "pellucor-cli, $docs documents of 10k words (gen_docx.py --seed 1..$docs), marks \"$marks\", add mode;"
+echo "median of $repeat whole-process runs; load average $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores."
+echo
+echo "| Run | Command | Documents/s | Wall time (s) | Peak RSS (MiB) | vs floor, 3 passes |"
+echo "|---|---|---:|---:|---:|---:|"
+row "pellucor-cli, 1 job" "pellucor-cli --add --marks '$marks' --out DIR --jobs 1 DOCS" "$jobs1_ms" "$jobs1_kib"
+row "pellucor-cli, 2 jobs" "pellucor-cli --add --marks '$marks' --out DIR --jobs 2 DOCS" "$jobs2_ms" "$jobs2_kib"
+row "floor, 3 passes" "floor rezip, $((3 * docs)) processes" "$floor3_ms" "$floor3_kib"
+row "floor, 1 pass" "floor rezip, $docs processes" "$floor1_ms" "$floor1_kib"

@@ -1,0 +1,146 @@
+// How the command line reports: failed documents, the exit status of each
+// way a run can end, bad usage, and the word list.
+
+#include "CliProcess.h"
+#include "word/Application.h"
+#include "word/Error.h"
+
+#include <filesystem>
+
+namespace pellucor::test {
+namespace {
+
+const std::string kReportTail = " in Kintara2021/08/31.Word1.DoIt at line 3 Please email "
+                                "screenshot of this message to support@pellucor.app";
+const std::string kNoFolder = "Folder does not exist. Please select another folder.";
+
+std::string openFailure(const std::string& path) {
+    word::Application app = word::Application::Create();
+    std::string description;
+    try {
+        app.Documents().Open(path);
+        ADD_FAILURE() << path << " opened although it should not";
+    } catch (const word::Error& error) {
+        description = error.description();
+    }
+    app.Quit();
+    return description;
+}
+
+TEST_F(CliTest, DamagedAndProtectedDocumentsFailWithOneLinePerBox) {
+    write("good.docx", textP("It ends. Next"));
+    std::string whole = readFile(write("damaged.docx", textP("It ends. Next")));
+    writeFile(dir.file("damaged.docx"), whole.substr(0, whole.size() / 2));
+    DocxBuilder(textP("It ends. Next"))
+        .settings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" )"
+                  R"(w:hash="c2VjcmV0" w:salt="AAAA"/>)")
+        .write(dir.file("locked.docx"));
+    makeFolder("out");
+
+    CliResult result = run({"--yes", "--jobs", "1", "--marks", ".?", "--out", "out", "good.docx",
+                            dir.file("damaged.docx"), "locked.docx"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "1 documents changed, 2 failed\n");
+    const std::string damaged = openFailure(dir.file("damaged.docx")) + kReportTail;
+    const std::string locked = "locked.docx is protected.  Please remove read-only protection";
+    EXPECT_EQ(linesOf(result.err), (std::vector<std::string>{damaged, damaged, locked, locked}))
+        << "one line per box, once per mark";
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/good.docx")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/damaged.docx")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/locked.docx")));
+}
+
+TEST_F(CliTest, AMissingOutputFolderStopsBeforeAnyDocumentWithStatusTwo) {
+    std::string a = write("a.docx", textP("It ends. Next"));
+    const std::string source = readFile(a);
+    std::string home = makeFolder("home"); // without a Desktop folder
+
+    CliResult named = run({"--yes", "--out", "missing", "a.docx"});
+    CliResult desktop = runCli({"--yes", "a.docx"}, dir.path(),
+                               {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config"});
+
+    for (const CliResult& result : {named, desktop}) {
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        ASSERT_FALSE(linesOf(result.err).empty());
+        EXPECT_EQ(linesOf(result.err)[0], kNoFolder);
+    }
+    EXPECT_NE(desktop.err.find(home + "/Desktop"), std::string::npos)
+        << "the message names the folder it looked for: " << desktop.err;
+    EXPECT_EQ(readFile(a), source);
+}
+
+TEST_F(CliTest, ARunningWordProcessorStopsTheRunUnlessYesIsGiven) {
+    write("a.docx", textP("It ends. Next"));
+    makeFolder("out");
+    CliResult stopped;
+    CliResult proceeded;
+    {
+        FakeWordProcessor word("WINWORD.EXE");
+        stopped = run({"--out", "out", "a.docx"});
+        proceeded = run({"--yes", "--out", "out/", "a.docx"});
+    }
+    EXPECT_EQ(stopped.status, 3) << stopped.err;
+    EXPECT_EQ(stopped.out, "");
+    ASSERT_FALSE(linesOf(stopped.err).empty());
+    EXPECT_EQ(linesOf(stopped.err)[0],
+              "Word may be open. It is recommended that you close Word first. Use Ctrl+Alt+Del > "
+              "Task Manager > WINWORD.EXE if necessary. Would you like to proceed anyway?");
+
+    EXPECT_EQ(proceeded.status, 0) << proceeded.err;
+    EXPECT_EQ(proceeded.out, "1 documents changed, 0 failed\n");
+    EXPECT_EQ(documentText(dir.file("out/a.docx")), "It ends.  Next\r");
+}
+
+TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
+    std::string a = write("a.docx", textP("It ends. Next"));
+    const std::string source = readFile(a);
+    makeFolder("out");
+    makeFolder("sub");
+    write("sub/a.docx", textP("x"));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--bogus", "a.docx"}, "unknown option --bogus"},
+        {{"--jobs", "0", "a.docx"}, "--jobs"},
+        {{"--jobs", "two", "a.docx"}, "--jobs"},
+        {{"--add", "--remove", "a.docx"}, "--add and --remove"},
+        {{"--out", "out", "--in-place", "a.docx"}, "--out and --in-place"},
+        {{"--marks", "", "a.docx"}, "--marks"},
+        {{"--marks", "\xff", "a.docx"}, "--marks"},
+        {{"--out"}, "--out needs a value"},
+        {{"--out", "out", "sub"}, "sub is a folder; folders are not supported yet"},
+        {{"--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
+        {{"--in-place", "a.docx", "./a.docx"}, "listed twice"},
+        {{"--words", "a.docx", "sub/a.docx"}, "--words"},
+        {{"--out", "out"}, "No files added."},
+    };
+    for (const auto& [args, message] : cases) {
+        CliResult result = run(args);
+        EXPECT_EQ(result.status, 2) << message;
+        EXPECT_EQ(result.out, "") << message;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
+    EXPECT_EQ(readFile(a), source);
+}
+
+TEST_F(CliTest, WordsPrintsEachWordAsAJsonString) {
+    write("a.docx", p({r("wait… he said \"x\\y\""), "<w:r><w:tab/></w:r>", r("ok.")}));
+
+    CliResult result = run({"--words", "a.docx"});
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(linesOf(result.out),
+              (std::vector<std::string>{R"("wait")", R"("… ")", R"("he ")", R"("said ")", R"("\"")",
+                                        R"("x")", R"("\\")", R"("y")", R"("\"")", R"("\t")",
+                                        R"("ok")", R"(".")", R"("\r")"}));
+
+    CliResult missing = run({"--words", "gone.docx"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err.rfind("pellucor-cli: ", 0), 0u) << missing.err;
+    EXPECT_NE(missing.err.find("gone.docx"), std::string::npos) << missing.err;
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,143 @@
+#include "CliProcess.h"
+
+#include "word/Application.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <pty.h>
+#include <spawn.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace pellucor::test {
+namespace {
+
+std::vector<char*> pointersTo(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+std::vector<std::string> environmentWith(const std::vector<std::string>& extra) {
+    std::vector<std::string> entries(extra);
+    for (char** entry = environ; *entry; ++entry) {
+        std::string text = *entry;
+        bool replaced = false;
+        for (const std::string& added : extra)
+            replaced = replaced || text.rfind(added.substr(0, added.find('=') + 1), 0) == 0;
+        if (!replaced)
+            entries.push_back(text);
+    }
+    return entries;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> commandLine(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{PELLUCOR_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+} // namespace
+
+CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
+                 const std::vector<std::string>& extraEnv) {
+    TempDir captured;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, captured.file("out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, captured.file("err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> argv = commandLine(args);
+    std::vector<std::string> env = environmentWith(extraEnv);
+    pid_t pid = 0;
+    int failure = ::posix_spawn(&pid, PELLUCOR_CLI, &actions, nullptr, pointersTo(argv).data(),
+                                pointersTo(env).data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure != 0)
+        throw std::runtime_error(std::string("cannot start ") + PELLUCOR_CLI);
+    CliResult result;
+    result.status = waitFor(pid);
+    result.out = readFile(captured.file("out"));
+    result.err = readFile(captured.file("err"));
+    return result;
+}
+
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& workDir) {
+    std::vector<std::string> argv = commandLine(args);
+    int terminal = -1;
+    pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        throw std::runtime_error("cannot open a pseudo-terminal");
+    if (pid == 0) {
+        if (::chdir(workDir.c_str()) == 0)
+            ::execv(PELLUCOR_CLI, pointersTo(argv).data());
+        ::_exit(127);
+    }
+    CliResult result;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            break; // EIO: the program closed the terminal
+        result.out.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(terminal);
+    result.status = waitFor(pid);
+    return result;
+}
+
+FakeWordProcessor::FakeWordProcessor(const std::string& programName) {
+    std::vector<std::string> argv{programName, "30"};
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, "/bin/sleep", nullptr, nullptr, pointersTo(argv).data(), environ) != 0)
+        throw std::runtime_error("cannot start a process named " + programName);
+    m_pid = pid;
+}
+
+FakeWordProcessor::~FakeWordProcessor() {
+    ::kill(m_pid, SIGKILL);
+    waitFor(m_pid);
+}
+
+std::string documentText(const std::string& path) {
+    word::Application app = word::Application::Create();
+    word::WordCollection words = app.Documents().Open(path).Words();
+    std::string text;
+    for (int32_t i = 1, count = words.Count(); i <= count; ++i)
+        text += words(i).Text();
+    app.Quit();
+    return text;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string CliTest::makeFolder(const std::string& name) {
+    std::filesystem::create_directories(dir.file(name));
+    return dir.file(name);
+}
+
+} // namespace pellucor::test

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "support/DocxBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace pellucor::test {
+
+// What one run of pellucor-cli left behind.
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs pellucor-cli with the arguments in the folder `workDir`, its standard
+// output and error captured in files; extraEnv entries ("NAME=value") are
+// added to the environment.
+CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
+                 const std::vector<std::string>& extraEnv = {});
+
+// The same with standard output and error on a terminal: what it showed.
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& workDir);
+
+// A harmless process that looks like a running word processor by its
+// command line; killed when the object goes.
+class FakeWordProcessor {
+public:
+    explicit FakeWordProcessor(const std::string& programName);
+    ~FakeWordProcessor();
+    FakeWordProcessor(const FakeWordProcessor&) = delete;
+    FakeWordProcessor& operator=(const FakeWordProcessor&) = delete;
+
+private:
+    int m_pid = -1;
+};
+
+// The texts of a document's words as the engine reads them, joined.
+std::string documentText(const std::string& path);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> linesOf(const std::string& text);
+
+// A folder of fixture documents for one test.
+class CliTest : public ::testing::Test {
+protected:
+    std::string write(const std::string& name, const std::string& bodyXml) {
+        DocxBuilder(bodyXml).write(dir.file(name));
+        return dir.file(name);
+    }
+    std::string makeFolder(const std::string& name);
+    CliResult run(const std::vector<std::string>& args) { return runCli(args, dir.path()); }
+
+    TempDir dir;
+};
+
+} // namespace pellucor::test

@@ -1,0 +1,321 @@
+// "Start Changing" through a scripted window: the checks before a run, the
+// order of passes, the progress display, and clicks that arrive meanwhile.
+
+#include "BatchRun.h"
+
+#include "CoreTest.h"
+
+namespace pellucor::test {
+namespace {
+
+using platform::Answer;
+
+class BatchRun : public CoreTest {
+protected:
+    BatchRun() {
+        window.marks = {{".", true}, {"?", true}};
+        window.option1 = true;
+        saveToFolder(out());
+    }
+
+    void addFile(const std::string& name, const std::string& text) {
+        window.files.push_back(source(name, text));
+    }
+    void click() { RunBatch(services); }
+
+    // What each pass opened, "path|text", seen at its first word.
+    void recordOpenedDocuments() {
+        window.onDoEvents = [this] {
+            if (automation.created().size() == m_seen)
+                return;
+            try {
+                word::Document document = automation.created().back().ActiveDocument();
+                std::string text;
+                for (int32_t i = 1, n = document.Words().Count(); i <= n; ++i)
+                    text += document.Words()(i).Text();
+                // Spelled plainly: how the output path is spelled is not this test's concern.
+                std::filesystem::path name = document.FullName();
+                opened.push_back(name.lexically_normal().string() + "|" + text);
+                m_seen = automation.created().size();
+            } catch (const word::Error&) {
+                // between passes: the last instance is quit
+            }
+        };
+    }
+
+    std::vector<std::string> opened;
+
+private:
+    size_t m_seen = 0;
+};
+
+TEST_F(BatchRun, ClickDuringARunDoesNothing) {
+    addFile("a.docx", "It ends. Next");
+    addFile("b.docx", "It ends. Next");
+    int clicks = 0;
+    bool clicking = false;
+    window.onDoEvents = [&] {
+        if (clicking)
+            return; // a broken guard must show as a second run, not as endless recursion
+        clicking = true;
+        ++clicks;
+        click();
+        clicking = false;
+    };
+
+    click();
+
+    EXPECT_GT(clicks, 2);
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"Done."}) << "one run, one Done.";
+    EXPECT_EQ(automation.creationAttempts(), 4) << "two files, two marks";
+    EXPECT_EQ(
+        window.progressTexts,
+        (std::vector<std::string>{"Processing: a.docx", "Processing: b.docx", "Progress Bar"}));
+    EXPECT_FALSE(window.batchRunning);
+}
+
+TEST_F(BatchRun, EmptyListIsReportedAndTheNextClickWorks) {
+    click();
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"No files added."});
+    EXPECT_EQ(prompts.boxes[0].title, "");
+    EXPECT_EQ(prompts.boxes[0].icon, platform::Icon::None);
+    EXPECT_FALSE(window.batchRunning);
+    EXPECT_EQ(window.pointerChanges, std::vector<int>{}) << "an early return leaves the pointer";
+    EXPECT_EQ(window.progressTexts, std::vector<std::string>{});
+
+    addFile("a.docx", "It ends. Next");
+    click();
+
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"No files added.", "Done."}));
+    EXPECT_EQ(textOf(out() + "/a.docx"), "It ends.  Next\r");
+    EXPECT_FALSE(window.batchRunning);
+}
+
+TEST_F(BatchRun, MissingOutputFolderIsReportedAndNothingRuns) {
+    addFile("a.docx", "It ends. Next");
+    for (const std::string& folder : {dir.file("missing"), std::string(), window.files[0]}) {
+        SCOPED_TRACE("folder text \"" + folder + "\"");
+        prompts.boxes.clear();
+        window.text2 = folder;
+
+        click();
+
+        EXPECT_EQ(prompts.texts(),
+                  std::vector<std::string>{"Folder does not exist. Please select another folder."});
+        EXPECT_FALSE(window.batchRunning);
+    }
+    EXPECT_EQ(automation.creationAttempts(), 0);
+    EXPECT_EQ(window.pointerChanges, std::vector<int>{}) << "an early return leaves the pointer";
+    EXPECT_EQ(window.progressValues, std::vector<double>{});
+}
+
+TEST_F(BatchRun, SavingOverTheOriginalDoesNotLookAtTheFolder) {
+    addFile("a.docx", "It ends. Next");
+    saveOverOriginal();
+    window.text2 = dir.file("missing");
+
+    click();
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"Done."});
+    EXPECT_EQ(window.text2Reads, 0) << "the folder text must not be looked at";
+    EXPECT_EQ(textOf(window.files[0]), "It ends.  Next\r");
+}
+
+TEST_F(BatchRun, EachFileGetsEachTickedMarkInListOrder) {
+    addFile("a.docx", "One ends. Then what? yes");
+    addFile("b.docx", "Two ends. So what? yes");
+    const std::string originalA = readFile(window.files[0]);
+    recordOpenedDocuments();
+
+    click();
+
+    EXPECT_EQ(opened, (std::vector<std::string>{
+                          in() + "/a.docx|One ends. Then what? yes\r",
+                          out() + "/a.docx|One ends.  Then what? yes\r",
+                          in() + "/b.docx|Two ends. So what? yes\r",
+                          out() + "/b.docx|Two ends.  So what? yes\r",
+                      }));
+    EXPECT_EQ(textOf(out() + "/a.docx"), "One ends.  Then what?  yes\r");
+    EXPECT_EQ(textOf(out() + "/b.docx"), "Two ends.  So what?  yes\r");
+    EXPECT_EQ(readFile(window.files[0]), originalA) << "the source must stay untouched";
+    EXPECT_EQ(window.files, (std::vector<std::string>{in() + "/a.docx", in() + "/b.docx"}))
+        << "the list must look the same afterwards";
+}
+
+TEST_F(BatchRun, UntickedMarksAreSkipped) {
+    addFile("a.docx", "One ends. Then what? yes");
+    window.marks = {{".", false}, {"?", true}, {"!", false}};
+
+    click();
+
+    EXPECT_EQ(automation.creationAttempts(), 1);
+    EXPECT_EQ(textOf(out() + "/a.docx"), "One ends. Then what?  yes\r");
+}
+
+struct ModeCase {
+    std::string name;
+    bool option1;
+    bool option2;
+    std::string text;
+    std::string expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const ModeCase& c) {
+    return out << c.name;
+}
+
+class ModeFromOptions : public BatchRun, public ::testing::WithParamInterface<ModeCase> {};
+
+TEST_P(ModeFromOptions, DecidesTheChange) {
+    window.option1 = GetParam().option1;
+    window.option2 = GetParam().option2;
+    addFile("a.docx", GetParam().text);
+
+    click();
+
+    EXPECT_EQ(textOf(out() + "/a.docx"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunBatch, ModeFromOptions,
+    ::testing::Values(ModeCase{"Add", true, false, "a. b.  c", "a.  b.  c\r"},
+                      ModeCase{"Remove", false, true, "a. b.  c", "a. b. c\r"},
+                      ModeCase{"AddWinsOverRemove", true, true, "a. b.  c", "a.  b.  c\r"},
+                      ModeCase{"NeitherChangesNothing", false, false, "a. b.  c", "a. b.  c\r"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(BatchRun, BarShowsEachFilesShareBeforeIt) {
+    for (const char* name : {"f1.docx", "f2.docx", "f3.docx", "f4.docx"})
+        addFile(name, "It ends. Next");
+    window.marks = {{".", true}};
+
+    click();
+
+    EXPECT_EQ(
+        window.progressTexts,
+        (std::vector<std::string>{"Processing: f1.docx", "Processing: f2.docx",
+                                  "Processing: f3.docx", "Processing: f4.docx", "Progress Bar"}));
+    EXPECT_EQ(window.valueWhenTextSet, (std::vector<double>{25, 50, 75, 100, 0}));
+    const int32_t words = wordCountOf(out() + "/f1.docx");
+    EXPECT_EQ(window.progressValues.size(), 4u * (words + 1) + 1)
+        << "each file's share is overwritten by its words' values";
+}
+
+TEST_F(BatchRun, FilesAddedDuringARunCountButAreNotProcessed) {
+    addFile("a.docx", "x");
+    addFile("b.docx", "x");
+    window.marks = {};
+    window.onDoEvents = [&] {
+        if (window.files.size() == 2)
+            window.files.push_back(in() + "/dropped.docx");
+    };
+
+    click();
+
+    EXPECT_EQ(window.valueWhenTextSet, (std::vector<double>{50, 66, 0}));
+    EXPECT_EQ(
+        window.progressTexts,
+        (std::vector<std::string>{"Processing: a.docx", "Processing: b.docx", "Progress Bar"}));
+}
+
+TEST_F(BatchRun, NoTickedMarkWalksTheListWithoutOpeningAnything) {
+    addFile("a.docx", "It ends. Next");
+    addFile("b.docx", "It ends. Next");
+    window.marks = {{".", false}, {"?", false}};
+    const std::string original = readFile(window.files[0]);
+
+    click();
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"Done."});
+    EXPECT_EQ(automation.creationAttempts(), 0);
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+    EXPECT_EQ(readFile(window.files[0]), original);
+    EXPECT_EQ(window.progressTexts.size(), 3u);
+}
+
+TEST_F(BatchRun, DisplayIsAtRestWhenDoneShowsAndBusyWhileWorking) {
+    addFile("a.docx", "It ends. Next");
+    std::vector<int> pointerWhileWorking;
+    window.onDoEvents = [&] { pointerWhileWorking.push_back(window.pointer); };
+    struct AtDone {
+        int pointer = -1;
+        double value = -1;
+        std::string text;
+    } atDone;
+    prompts.onBox = [&](const ShownBox& box) {
+        if (box.text == "Done.")
+            atDone = {window.pointer, window.progressValue, window.progressText};
+    };
+
+    click();
+
+    EXPECT_EQ(atDone.pointer, platform::PointerDefault);
+    EXPECT_EQ(atDone.value, 0);
+    EXPECT_EQ(atDone.text, "Progress Bar");
+    EXPECT_FALSE(pointerWhileWorking.empty());
+    EXPECT_EQ(pointerWhileWorking,
+              std::vector<int>(pointerWhileWorking.size(), platform::PointerHourglass));
+    EXPECT_EQ(prompts.boxes.back().buttons, platform::Buttons::OK);
+    EXPECT_FALSE(window.batchRunning);
+}
+
+TEST_F(BatchRun, OutputFolderChangedDuringARunTakesEffectAtTheNextSave) {
+    addFile("a.docx", "It ends. Next");
+    addFile("b.docx", "It ends. Next");
+    window.marks = {{".", true}};
+    const std::string later = dir.file("later");
+    std::filesystem::create_directory(later);
+    window.onDoEvents = [&] {
+        if (window.progressText == "Processing: b.docx")
+            window.text2 = later;
+    };
+
+    click();
+
+    EXPECT_EQ(outEntries(), std::vector<std::string>{"a.docx"});
+    EXPECT_EQ(textOf(later + "/b.docx"), "It ends.  Next\r");
+}
+
+TEST_F(BatchRun, DecliningWhenWordIsOpenEndsSilently) {
+    addFile("a.docx", "It ends. Next");
+    automation.setRunning("Microsoft Word");
+    prompts.queue(Answer::No);
+
+    click();
+
+    ASSERT_EQ(prompts.boxes.size(), 1u) << "only the question";
+    EXPECT_EQ(prompts.boxes[0].buttons, platform::Buttons::YesNo);
+    EXPECT_FALSE(window.batchRunning);
+    EXPECT_EQ(automation.creationAttempts(), 0);
+    EXPECT_EQ(window.pointerChanges, std::vector<int>{});
+    EXPECT_EQ(window.progressTexts, std::vector<std::string>{});
+}
+
+TEST_F(BatchRun, AgreeingWhenWordIsOpenGoesOn) {
+    addFile("a.docx", "It ends. Next");
+    automation.setRunning("Microsoft Word");
+    prompts.queue(Answer::Yes);
+
+    click();
+
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[1].text, "Done.");
+    EXPECT_EQ(textOf(out() + "/a.docx"), "It ends.  Next\r");
+}
+
+TEST_F(BatchRun, FailuresInsideADocumentDoNotStopTheRun) {
+    window.files = {in() + "/missing.docx"};
+    addFile("b.docx", "It ends. Next");
+    window.marks = {{".", true}};
+
+    click();
+
+    EXPECT_EQ(reportedLines(prompts), std::vector<int>{3});
+    EXPECT_EQ(prompts.texts().back(), "Done.");
+    EXPECT_EQ(textOf(out() + "/b.docx"), "It ends.  Next\r");
+    EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,143 @@
+// Path helpers: the joining and splitting rules with either separator, and the
+// file system questions that never raise.
+
+#include "PathHelpers.h"
+
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace pellucor::test {
+namespace {
+
+struct PathCase {
+    std::string name;
+    std::string path; // written with "\", tried with "\" and with "/"
+    std::string expected;
+    // With "/" a single leading separator is an absolute path, not half of
+    // a network path: it stays single. Empty when the same as `expected`.
+    std::string expectedWithSlash = {};
+};
+
+std::ostream& operator<<(std::ostream& out, const PathCase& c) {
+    return out << c.name;
+}
+
+std::string withSeparator(std::string text, char separator) {
+    std::replace(text.begin(), text.end(), '\\', separator);
+    return text;
+}
+
+class NormalizePath : public ::testing::TestWithParam<std::tuple<PathCase, char>> {};
+
+TEST_P(NormalizePath, CollapsesDoubledSeparators) {
+    const auto& [c, separator] = GetParam();
+    const std::string& expected =
+        separator == '/' && !c.expectedWithSlash.empty() ? c.expectedWithSlash : c.expected;
+    EXPECT_EQ(Main::NormalizePath(withSeparator(c.path, separator), separator),
+              withSeparator(expected, separator));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Main, NormalizePath,
+    ::testing::Combine(
+        ::testing::Values(
+            PathCase{"JoinedWithDoubled", R"(C:\Out\\a.docx)", R"(C:\Out\a.docx)"},
+            PathCase{"NetworkPathKeepsTwoLeading", R"(\\server\share\\a.docx)",
+                     R"(\\server\share\a.docx)"},
+            PathCase{"OneLeadingBecomesTwo", R"(\server\a.docx)", R"(\\server\a.docx)",
+                     R"(\server\a.docx)"},
+            PathCase{"AbsoluteWithDoubled", R"(\out\\a.docx)", R"(\\out\a.docx)", R"(\out\a.docx)"},
+            PathCase{"ThreeLeadingBecomeTwo", R"(\\\server\a.docx)", R"(\\server\a.docx)"},
+            PathCase{"OnlySeparators", R"(\\\\\)", R"(\\)"},
+            PathCase{"OneSeparator", R"(\)", R"(\\)", R"(\)"}, PathCase{"Empty", "", ""},
+            PathCase{"ThreeInsideBecomeTwo", R"(C:\a\\\b)", R"(C:\a\\b)"},
+            PathCase{"FourInsideBecomeTwo", R"(C:\a\\\\b)", R"(C:\a\\b)"},
+            PathCase{"TrailingDoubled", R"(C:\Out\\)", R"(C:\Out\)"},
+            PathCase{"NothingToDo", R"(C:\Out\a.docx)", R"(C:\Out\a.docx)"}),
+        ::testing::Values('\\', '/')),
+    [](const auto& info) {
+        return std::get<0>(info.param).name +
+               (std::get<1>(info.param) == '/' ? "_Slash" : "_Backslash");
+    });
+
+class FileNameOf : public ::testing::TestWithParam<std::tuple<PathCase, char>> {};
+
+TEST_P(FileNameOf, TakesTheLastComponent) {
+    const auto& [c, separator] = GetParam();
+    EXPECT_EQ(pellucor::FileNameOf(withSeparator(c.path, separator), separator),
+              withSeparator(c.expected, separator));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Main, FileNameOf,
+    ::testing::Combine(::testing::Values(PathCase{"FullPath", R"(D:\In\a.docx)", "a.docx"},
+                                         PathCase{"NameOnly", "a.docx", "a.docx"},
+                                         PathCase{"TrailingSeparator", R"(D:\In\)", ""},
+                                         PathCase{"Empty", "", ""},
+                                         PathCase{"NetworkPath", R"(\\srv\a.docx)", "a.docx"}),
+                       ::testing::Values('\\', '/')),
+    [](const auto& info) {
+        return std::get<0>(info.param).name +
+               (std::get<1>(info.param) == '/' ? "_Slash" : "_Backslash");
+    });
+
+TEST(FileNameOf, OtherSeparatorIsPartOfTheName) {
+    EXPECT_EQ(pellucor::FileNameOf("D:/In/a.docx", '\\'), "D:/In/a.docx");
+    EXPECT_EQ(pellucor::FileNameOf(R"(D:\In\a.docx)"), R"(D:\In\a.docx)");
+    EXPECT_EQ(Main::NormalizePath(R"(\\srv\\a)"), R"(\\srv\\a)");
+}
+
+struct EntryCase {
+    std::string name;
+    std::string relative; // inside a scratch folder holding "folder/" and "file.docx"
+    bool folder;
+    bool exists;
+};
+
+std::ostream& operator<<(std::ostream& out, const EntryCase& c) {
+    return out << c.name;
+}
+
+class FileSystemQuestions : public ::testing::TestWithParam<EntryCase> {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(dir.file("folder"));
+        writeFile(dir.file("file.docx"), "x");
+        writeFile(dir.file("locked.docx"), "x");
+        std::filesystem::permissions(dir.file("locked.docx"), std::filesystem::perms::owner_read);
+        std::filesystem::create_directory_symlink(dir.file("folder"), dir.file("link"));
+    }
+    std::string pathOf(const std::string& relative) const {
+        return relative == "<empty>" ? "" : dir.path() + relative;
+    }
+    TempDir dir;
+};
+
+TEST_P(FileSystemQuestions, AnswerWithoutRaising) {
+    const std::string path = pathOf(GetParam().relative);
+    bool folder = !GetParam().folder;
+    bool exists = !GetParam().exists;
+    EXPECT_NO_THROW(folder = IsFolder(path)) << path;
+    EXPECT_NO_THROW(exists = FileExists(path)) << path;
+    EXPECT_EQ(folder, GetParam().folder) << "IsFolder(\"" << path << "\")";
+    EXPECT_EQ(exists, GetParam().exists) << "FileExists(\"" << path << "\")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PathHelpers, FileSystemQuestions,
+    ::testing::Values(EntryCase{"Folder", "/folder", true, true},
+                      EntryCase{"FolderWithTrailingSeparator", "/folder/", true, true},
+                      EntryCase{"File", "/file.docx", false, true},
+                      EntryCase{"ReadOnlyFile", "/locked.docx", false, true},
+                      EntryCase{"LinkToFolder", "/link", true, true},
+                      EntryCase{"Missing", "/missing.docx", false, false},
+                      EntryCase{"InsideMissingFolder", "/none/a.docx", false, false},
+                      EntryCase{"UnderAFile", "/file.docx/a.docx", false, false},
+                      EntryCase{"Empty", "<empty>", false, false}),
+    [](const auto& info) { return info.param.name; });
+
+} // namespace
+} // namespace pellucor::test

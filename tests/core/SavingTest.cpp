@@ -1,0 +1,227 @@
+// Where the spacing engine saves, and what it does with documents it cannot
+// open, change or save: boxes shown, files left alone, instances quit.
+
+#include "CoreTest.h"
+#include "support/TempDir.h"
+#include "Word1.h"
+
+#include <sys/stat.h>
+
+namespace pellucor::test {
+namespace {
+
+const std::string kPasswordProtection =
+    R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" w:hash="c2VjcmV0" w:salt="AAAA"/>)";
+const std::string kPlainProtection = R"(<w:documentProtection w:edit="forms" w:enforcement="1"/>)";
+
+// Folder texts and the path the result gets, both relative to the scratch
+// folder; "//" in front asks for a network-style path.
+struct OutputPathCase {
+    std::string name;
+    std::string folder;
+    std::string expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const OutputPathCase& c) {
+    return out << c.name;
+}
+
+class OutputPath : public CoreTest, public ::testing::WithParamInterface<OutputPathCase> {
+protected:
+    std::string absolute(const std::string& relative) const {
+        return relative.starts_with("//") ? "/" + dir.file(relative.substr(2)) : dir.file(relative);
+    }
+};
+
+TEST_P(OutputPath, IsTheFolderAndTheFileName) {
+    std::string path = source("a.docx", "It ends. Next");
+    saveToFolder(absolute(GetParam().folder));
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(path, absolute(GetParam().expected));
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
+    EXPECT_EQ(outEntries(), std::vector<std::string>{"a.docx"});
+    EXPECT_EQ(textOf(out() + "/a.docx"), "It ends.  Next\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DoIt, OutputPath,
+    ::testing::Values(OutputPathCase{"PlainFolder", "out", "out/a.docx"},
+                      OutputPathCase{"TrailingSeparator", "out/", "out/a.docx"},
+                      OutputPathCase{"DoubledSeparatorInside", "in//../out", "in/../out/a.docx"},
+                      OutputPathCase{"TwoLeadingSeparatorsKept", "//out", "//out/a.docx"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
+    std::string path = source("a.docx", "It ends. Next");
+    const std::string before = path;
+    saveOverOriginal();
+    window.text2 = out(); // not looked at
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(path, before) << "the path must stay the source's";
+    EXPECT_EQ(textOf(before), "It ends.  Next\r");
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+}
+
+TEST_F(CoreTest, FramesGoAndAFloatingTableStaysWithoutWrapping) {
+    std::string path = source("a.docx", DocxBuilder(framedP("Framed line.") + textP("Body") +
+                                                    floatingTbl("Floating text")));
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
+    word::Application app = word::Application::Create();
+    EXPECT_EQ(app.Documents().Open(path).Frames().Count(), 0) << "frames left in " << path;
+    app.Quit();
+    EXPECT_EQ(textOf(path), "Framed line.\rBody\rFloating text\r");
+    std::string xml;
+    for (const auto& entry : readPackage(path))
+        if (entry.name == "word/document.xml")
+            xml = entry.data;
+    EXPECT_NE(xml.find("<w:tbl>"), std::string::npos) << "the table must stay:\n" << xml;
+    EXPECT_EQ(xml.find("w:tblpPr"), std::string::npos) << "the table must not float:\n" << xml;
+    EXPECT_EQ(xml.find("w:framePr"), std::string::npos) << "a frame is left:\n" << xml;
+}
+
+struct UnopenableCase {
+    std::string name;
+    std::string bytes; // empty: no file at all
+};
+
+std::ostream& operator<<(std::ostream& out, const UnopenableCase& c) {
+    return out << c.name;
+}
+
+class Unopenable : public CoreTest, public ::testing::WithParamInterface<UnopenableCase> {};
+
+TEST_P(Unopenable, GivesOneReportAtTheOpenAndNoFile) {
+    std::string path = in() + "/bad.docx";
+    if (!GetParam().bytes.empty())
+        writeFile(path, GetParam().bytes);
+    const std::string expected =
+        reportText(engineErrorOf([&](word::Application& app) { app.Documents().Open(path); }),
+                   kDoItLocation, 3);
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    ASSERT_EQ(prompts.boxes.size(), 1u) << "exactly one box, the open's";
+    EXPECT_EQ(prompts.boxes[0].text, expected);
+    EXPECT_EQ(prompts.boxes[0].title, "Application Error");
+    EXPECT_EQ(prompts.boxes[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(prompts.boxes[0].buttons, platform::Buttons::OK);
+    EXPECT_EQ(path, in() + "/bad.docx") << "the path must stay as it was";
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+    EXPECT_EQ(window.progressValues, std::vector<double>{});
+    EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DoIt, Unopenable,
+                         ::testing::Values(UnopenableCase{"MissingFile", ""},
+                                           UnopenableCase{"PlainText", "not a document"},
+                                           UnopenableCase{"TruncatedZip", "PK\x03\x04\x14\x00"}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(CoreTest, EngineThatCannotStartIsReportedAtEachStepAndSavesNothing) {
+    std::string path = source("a.docx", "It ends. Next");
+    const std::string original = readFile(path);
+    saveToFolder(out());
+    automation.failCreation("The engine is not installed.");
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{1, 2, 3, 10}))
+        << "create, alerts, open and quit fail in turn";
+    EXPECT_EQ(prompts.errorReports().size(), prompts.boxes.size()) << "no protection message";
+    ASSERT_FALSE(prompts.boxes.empty());
+    EXPECT_EQ(prompts.boxes[0].text, reportText("The engine is not installed.", kDoItLocation, 1));
+    EXPECT_EQ(path, in() + "/a.docx");
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+    EXPECT_EQ(readFile(path), original);
+}
+
+TEST_F(CoreTest, PasswordProtectedDocumentIsNamedAndSkippedEachPass) {
+    std::string path =
+        source("locked.docx", DocxBuilder(textP("It ends. Next")).settings(kPasswordProtection));
+    const std::string original = readFile(path);
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, "?", Word1::ModeAdd, services);
+
+    const std::string message =
+        "locked.docx is protected. \r\n\r\nPlease remove read-only protection";
+    ASSERT_EQ(prompts.texts(), (std::vector<std::string>{message, message}));
+    EXPECT_EQ(prompts.boxes[0].icon, platform::Icon::None);
+    EXPECT_EQ(prompts.boxes[0].title, "");
+    EXPECT_EQ(prompts.boxes[0].buttons, platform::Buttons::OK);
+    EXPECT_EQ(path, in() + "/locked.docx") << "a skipped pass must leave the path alone";
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(window.progressValues, std::vector<double>{});
+    EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+TEST_F(CoreTest, ProtectionWithoutPasswordIsRemovedSilently) {
+    std::string path =
+        source("forms.docx", DocxBuilder(textP("It ends. Next")).settings(kPlainProtection));
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
+    EXPECT_EQ(textOf(path), "It ends.  Next\r");
+    word::Application app = word::Application::Create();
+    EXPECT_EQ(app.Documents().Open(path).ProtectionType(), -1) << "still protected: " << path;
+    app.Quit();
+}
+
+// A save that fails is reported at its line and the instance is still quit.
+class FailingSave : public CoreTest {
+protected:
+    void expectReportedSaveFailure(const std::string& from, const std::string& target) {
+        std::string path = from;
+        Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+        // The engine's own words for saving there.
+        const std::string description =
+            engineErrorOf([&](word::Application& app) { app.Documents().Open(from).SaveAs(path); });
+        EXPECT_EQ(prompts.texts(),
+                  std::vector<std::string>{reportText(description, kDoItLocation, 9)});
+        EXPECT_TRUE(samePlace(path, target)) << "the path is changed before the save: " << path;
+        EXPECT_EQ(automation.creationAttempts(), 1);
+        EXPECT_EQ(automation.instancesLeftRunning(), 0) << "the instance must be quit";
+    }
+};
+
+TEST_F(FailingSave, MissingOutputFolder) {
+    std::string path = source("a.docx", "It ends. Next");
+    saveToFolder(dir.file("missing"));
+    expectReportedSaveFailure(path, dir.file("missing") + "/a.docx");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+TEST_F(FailingSave, ReadOnlyTargetInTheOutputFolder) {
+    std::string path = source("a.docx", "It ends. Next");
+    writeFile(out() + "/a.docx", "kept");
+    ASSERT_EQ(::chmod((out() + "/a.docx").c_str(), 0444), 0);
+    saveToFolder(out());
+    expectReportedSaveFailure(path, out() + "/a.docx");
+    EXPECT_EQ(readFile(out() + "/a.docx"), "kept");
+}
+
+TEST_F(FailingSave, ReadOnlySource) {
+    std::string path = source("a.docx", "It ends. Next");
+    const std::string original = readFile(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    saveOverOriginal();
+    expectReportedSaveFailure(path, path);
+    EXPECT_EQ(readFile(path), original);
+}
+
+} // namespace
+} // namespace pellucor::test

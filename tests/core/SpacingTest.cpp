@@ -1,0 +1,137 @@
+// The spacing engine's walk over real documents: which marks change, the
+// progress it shows, and passes that build on each other.
+
+#include "CoreTest.h"
+#include "Word1.h"
+
+namespace pellucor::test {
+namespace {
+
+struct SpacingCase {
+    std::string name;
+    std::string text;
+    std::string mark;
+    int16_t mode;
+    std::string expected; // the saved words joined, paragraph mark included
+};
+
+std::ostream& operator<<(std::ostream& out, const SpacingCase& c) {
+    return out << c.name;
+}
+
+std::vector<SpacingCase> spacingCases() {
+    return {
+        {"AddAfterLowerCaseWord", "It ends. Next", ".", 1, "It ends.  Next\r"},
+        {"AddKeepsAbbreviationAfterCapital", "Ask Mr. Smith now", ".", 1, "Ask Mr. Smith now\r"},
+        {"AddAfterAccentedCapital", "Ask Émile. Now", ".", 1, "Ask Émile.  Now\r"},
+        {"AddAfterDigit", "Page 3. Next", ".", 1, "Page 3.  Next\r"},
+        {"AddLeavesTwoSpaces", "It ends.  Next", ".", 1, "It ends.  Next\r"},
+        {"AddLeavesThreeSpaces", "It ends.   Next", ".", 1, "It ends.   Next\r"},
+        {"AddLeavesMarkAtParagraphEnd", "It ends.", ".", 1, "It ends.\r"},
+        {"AddEveryMatchButAfterCapitals", "one. two. Three. four", ".", 1,
+         "one.  two.  Three. four\r"},
+        {"AddOtherMark", "Is it? yes", "?", 1, "Is it?  yes\r"},
+        {"AddLeavesOtherMarks", "Is it? yes. no", "?", 1, "Is it?  yes. no\r"},
+        {"RemoveAfterLowerCaseWord", "It ends.  Next", ".", 2, "It ends. Next\r"},
+        {"RemoveKeepsAbbreviationAfterCapital", "Ask Mr.  Smith", ".", 2, "Ask Mr.  Smith\r"},
+        {"RemoveLeavesOneSpace", "It ends. Next", ".", 2, "It ends. Next\r"},
+        {"RemoveLeavesThreeSpaces", "It ends.   Next", ".", 2, "It ends.   Next\r"},
+        {"FirstWordIsNeverChanged", ". starts here", ".", 1, ". starts here\r"},
+        {"LowerCaseMarkLeavesUpperCaseLetter", "the A grade", "a", 1, "the A grade\r"},
+        {"UpperCaseMarkMatchesItsLetter", "the A grade", "A", 1, "the A  grade\r"},
+        {"ModeZeroChangesNothing", "It ends. Next", ".", 0, "It ends. Next\r"},
+        {"OtherModeChangesNothing", "It ends.  Next", ".", 3, "It ends.  Next\r"},
+    };
+}
+
+class Spacing : public CoreTest, public ::testing::WithParamInterface<SpacingCase> {};
+
+TEST_P(Spacing, SavedResultHasTheChange) {
+    const SpacingCase& c = GetParam();
+    std::string path = source("a.docx", c.text);
+    const std::string original = readFile(path);
+    saveToFolder(out());
+
+    Word1::DoIt(path, c.mark, c.mode, services);
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{}) << "no box is expected";
+    EXPECT_TRUE(samePlace(path, out() + "/a.docx")) << "the path must name the result: " << path;
+    EXPECT_EQ(textOf(out() + "/a.docx"), c.expected);
+    EXPECT_EQ(readFile(in() + "/a.docx"), original) << "the source must stay untouched";
+    EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DoIt, Spacing, ::testing::ValuesIn(spacingCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(CoreTest, OneWordDocumentSetsProgressOnceToHundredAndIsSaved) {
+    std::string path = source("empty.docx", DocxBuilder("<w:p/>"));
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(window.progressValues, std::vector<double>{100.0});
+    EXPECT_EQ(window.doEventsCalls, 1);
+    EXPECT_EQ(outEntries(), std::vector<std::string>{"empty.docx"});
+    EXPECT_EQ(textOf(out() + "/empty.docx"), "\r");
+}
+
+TEST_F(CoreTest, ProgressRunsFromTwoHundredOverWordsPlusOneToHundred) {
+    std::string path = source("a.docx", "One two. Three four. five six seven");
+    const int32_t n = wordCountOf(path);
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    ASSERT_EQ(window.progressValues.size(), static_cast<size_t>(n)) << "one value per word";
+    EXPECT_DOUBLE_EQ(window.progressValues.front(), 200.0 / (n + 1));
+    EXPECT_DOUBLE_EQ(window.progressValues.back(), 100.0);
+    for (size_t i = 1; i < window.progressValues.size(); ++i)
+        EXPECT_GT(window.progressValues[i], window.progressValues[i - 1]) << "value " << i;
+    EXPECT_EQ(window.doEventsCalls, n) << "events run once per word";
+}
+
+TEST_F(CoreTest, WalkRunsInAnInstanceWithAlertsOff) {
+    std::string path = source("a.docx", "It ends. Next");
+    saveToFolder(out());
+    std::vector<bool> alerts;
+    window.onDoEvents = [&] { alerts.push_back(automation.created().back().DisplayAlerts()); };
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(alerts, std::vector<bool>(alerts.size(), false));
+    EXPECT_FALSE(alerts.empty());
+    EXPECT_EQ(automation.creationAttempts(), 1);
+    EXPECT_EQ(automation.instancesLeftRunning(), 0) << "the instance must be quit";
+}
+
+TEST_F(CoreTest, ModeZeroSavesWithFramesRemovedAndSpacingKept) {
+    std::string path = source("a.docx", DocxBuilder(framedP("It ends. Next") + textP("Tail")));
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeNone, services);
+
+    ASSERT_EQ(outEntries(), std::vector<std::string>{"a.docx"});
+    EXPECT_EQ(textOf(path), "It ends. Next\rTail\r");
+    word::Application app = word::Application::Create();
+    EXPECT_EQ(app.Documents().Open(path).Frames().Count(), 0) << "frames of " << path;
+    app.Quit();
+}
+
+TEST_F(CoreTest, MarksInARowWorkOnThePreviousPassResult) {
+    std::string path = source("a.docx", "It ends. Is it? yes");
+    const std::string original = readFile(path);
+    saveToFolder(out());
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, "?", Word1::ModeAdd, services);
+
+    EXPECT_TRUE(samePlace(path, out() + "/a.docx")) << path;
+    EXPECT_EQ(textOf(out() + "/a.docx"), "It ends.  Is it?  yes\r") << "both passes must show";
+    EXPECT_EQ(readFile(in() + "/a.docx"), original) << "the source must stay untouched";
+    EXPECT_EQ(automation.creationAttempts(), 2) << "one instance per pass";
+    EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,106 @@
+#include "ScriptedServices.h"
+
+#include "word/Error.h"
+
+#include <gtest/gtest.h>
+
+namespace pellucor::test {
+
+using platform::Answer;
+using platform::Buttons;
+
+void ScriptedWindow::SetMousePointer(int value) {
+    pointer = value;
+    pointerChanges.push_back(value);
+}
+
+void ScriptedWindow::SetProgressValue(double percent) {
+    progressValue = percent;
+    progressValues.push_back(percent);
+}
+
+void ScriptedWindow::SetProgressText(const std::string& text) {
+    progressText = text;
+    progressTexts.push_back(text);
+    valueWhenTextSet.push_back(progressValue);
+}
+
+void ScriptedWindow::DoEvents() {
+    ++doEventsCalls;
+    if (onDoEvents)
+        onDoEvents();
+}
+
+ScriptedPrompts::ScriptedPrompts(std::vector<Answer> answers)
+    : m_answers(answers.begin(), answers.end()) {}
+
+Answer ScriptedPrompts::MsgBox(const std::string& text, Buttons buttons, platform::Icon icon,
+                               const std::string& title) {
+    boxes.push_back({text, buttons, icon, title});
+    if (onBox)
+        onBox(boxes.back());
+    if (buttons == Buttons::OK)
+        return Answer::OK;
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "a Yes/No box was shown that the test has no answer for: \"" << text
+                      << "\"";
+        return Answer::No;
+    }
+    Answer answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedPrompts::texts() const {
+    std::vector<std::string> result;
+    for (const auto& box : boxes)
+        result.push_back(box.text);
+    return result;
+}
+
+std::vector<ShownBox> ScriptedPrompts::errorReports() const {
+    std::vector<ShownBox> result;
+    for (const auto& box : boxes)
+        if (box.title == "Application Error")
+            result.push_back(box);
+    return result;
+}
+
+void ScriptedProgram::End() {
+    ended = true;
+    throw platform::ProgramEnded{};
+}
+
+void ScriptedAutomation::failCreation(std::string description) {
+    m_failure = std::move(description);
+}
+
+word::Application ScriptedAutomation::CreateObject() {
+    ++m_attempts;
+    if (m_failure)
+        throw word::Error(word::ErrorNumber::NoRunningInstance, *m_failure);
+    m_created.push_back(word::Application::Create());
+    return m_created.back();
+}
+
+word::RunningInstance ScriptedAutomation::GetObject() {
+    if (!m_running)
+        throw word::Error(word::ErrorNumber::NoRunningInstance,
+                          "No word processor is running for this user.");
+    return word::RunningInstance{*m_running, 4242};
+}
+
+int ScriptedAutomation::instancesLeftRunning() const {
+    int running = 0;
+    for (const auto& app : m_created) {
+        try {
+            app.Name();
+            ++running;
+        } catch (const word::Error&) {
+            // quit: its objects raise
+        }
+    }
+    return running;
+}
+
+} // namespace pellucor::test

@@ -1,0 +1,140 @@
+#pragma once
+
+// Stand-ins for what a test cannot have for real: a window without a screen,
+// a user answering boxes, and the program's end. The engine stays real.
+
+#include "Services.h"
+#include "services/MainWindow.h"
+#include "services/Program.h"
+#include "services/Prompts.h"
+#include "services/WordAutomation.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellucor::test {
+
+// The main window's lists, options and progress display as plain fields.
+// Everything the program writes is recorded in order.
+class ScriptedWindow : public platform::MainWindow {
+public:
+    struct MarkRow {
+        std::string text;
+        bool ticked = true;
+    };
+
+    std::vector<std::string> files; // ListView1, row 1 first
+    std::vector<MarkRow> marks;     // ListView2
+    bool option1 = false;
+    bool option2 = false;
+    bool option3 = false;
+    bool option4 = false;
+    std::string text2;
+    bool batchRunning = false;
+    int pointer = platform::PointerDefault;
+    double progressValue = 0;
+    std::string progressText = "Progress Bar";
+
+    std::vector<double> progressValues;
+    std::vector<std::string> progressTexts;
+    std::vector<double> valueWhenTextSet; // the bar's value as each text was set
+    std::vector<int> pointerChanges;
+    int doEventsCalls = 0;
+    int text2Reads = 0;
+    // Runs inside DoEvents, as a click or a typed change between words would.
+    std::function<void()> onDoEvents;
+
+    int FileCount() override { return static_cast<int>(files.size()); }
+    std::string FileAt(int row) override { return files.at(row - 1); }
+    int MarkCount() override { return static_cast<int>(marks.size()); }
+    std::string MarkAt(int row) override { return marks.at(row - 1).text; }
+    bool MarkTicked(int row) override { return marks.at(row - 1).ticked; }
+    bool Option1() override { return option1; }
+    bool Option2() override { return option2; }
+    bool Option3() override { return option3; }
+    bool Option4() override { return option4; }
+    std::string Text2() override {
+        ++text2Reads;
+        return text2;
+    }
+    bool BatchRunning() override { return batchRunning; }
+    void SetBatchRunning(bool running) override { batchRunning = running; }
+    int MousePointer() override { return pointer; }
+    void SetMousePointer(int value) override;
+    void SetProgressValue(double percent) override;
+    void SetProgressText(const std::string& text) override;
+    void DoEvents() override;
+};
+
+struct ShownBox {
+    std::string text;
+    platform::Buttons buttons;
+    platform::Icon icon;
+    std::string title;
+};
+
+// Answers Yes/No boxes from a queue and records every box. A Yes/No box with
+// no answer left fails the test; OK boxes need no answer.
+class ScriptedPrompts : public platform::Prompts {
+public:
+    explicit ScriptedPrompts(std::vector<platform::Answer> answers = {});
+    void queue(platform::Answer answer) { m_answers.push_back(answer); }
+    size_t answersLeft() const { return m_answers.size(); }
+
+    platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
+                            const std::string& title) override;
+
+    std::vector<std::string> texts() const;
+    // The error report boxes, in order.
+    std::vector<ShownBox> errorReports() const;
+
+    std::vector<ShownBox> boxes;
+    // Runs while a box is up, to look at the window at that moment.
+    std::function<void(const ShownBox&)> onBox;
+
+private:
+    std::deque<platform::Answer> m_answers;
+};
+
+class ScriptedProgram : public platform::Program {
+public:
+    [[noreturn]] void End() override;
+    bool ended = false;
+};
+
+// Real engine instances, unless told to fail; a scripted running word
+// processor (none by default, whatever this machine runs).
+class ScriptedAutomation : public platform::WordAutomation {
+public:
+    void failCreation(std::string description = "The document engine could not be started.");
+    void setRunning(std::string name) { m_running = std::move(name); }
+    void setNoneRunning() { m_running.reset(); }
+
+    word::Application CreateObject() override;
+    word::RunningInstance GetObject() override;
+
+    int creationAttempts() const { return m_attempts; }
+    const std::vector<word::Application>& created() const { return m_created; }
+    // How many created instances were not quit: a quit one raises on use.
+    int instancesLeftRunning() const;
+
+private:
+    std::optional<std::string> m_failure;
+    std::optional<std::string> m_running;
+    int m_attempts = 0;
+    std::vector<word::Application> m_created;
+};
+
+// The four doubles and the bundle the code under test takes.
+struct ScriptedServices {
+    ScriptedWindow window;
+    ScriptedPrompts prompts;
+    ScriptedAutomation automation;
+    ScriptedProgram program;
+    Services services{window, prompts, automation, program};
+};
+
+} // namespace pellucor::test

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CliOptions.h"
+#include "Console.h"
+#include "RunReport.h"
+#include "services/MainWindow.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellucor::cli {
+
+// One document of the command line: its place among all given and its path.
+struct ListedFile {
+    size_t index;
+    std::string path;
+};
+
+// The choices every job's window shows.
+struct WindowSettings {
+    Spacing spacing = Spacing::Add;
+    std::vector<std::string> marks;
+    bool inPlace = false;
+    std::string outFolder;
+    size_t documentCount = 0; // over all jobs, for the progress line
+};
+
+// The main window of one job, without a screen: the job's documents as the
+// file list, every mark ticked, the options from the command line. It notes
+// which document is being processed, so that boxes can be charged to it.
+class CliWindow : public platform::MainWindow {
+public:
+    CliWindow(const WindowSettings& settings, std::vector<ListedFile> files, RunReport& report,
+              Console& console, std::function<void()> onFirstFile);
+
+    std::optional<size_t> currentDocument() const { return m_current; }
+
+    int FileCount() override { return static_cast<int>(m_files.size()); }
+    std::string FileAt(int row) override;
+    int MarkCount() override { return static_cast<int>(m_settings.marks.size()); }
+    std::string MarkAt(int row) override { return m_settings.marks.at(row - 1); }
+    bool MarkTicked(int) override { return true; }
+    bool Option1() override { return m_settings.spacing == Spacing::Add; }
+    bool Option2() override { return m_settings.spacing == Spacing::Remove; }
+    bool Option3() override { return !m_settings.inPlace; }
+    bool Option4() override { return m_settings.inPlace; }
+    std::string Text2() override { return m_settings.outFolder; }
+    bool BatchRunning() override { return m_batchRunning; }
+    void SetBatchRunning(bool running) override { m_batchRunning = running; }
+    int MousePointer() override { return m_pointer; }
+    void SetMousePointer(int pointer) override { m_pointer = pointer; }
+    void SetProgressValue(double) override {}
+    void SetProgressText(const std::string& text) override;
+    void DoEvents() override {}
+
+private:
+    const WindowSettings& m_settings;
+    std::vector<ListedFile> m_files;
+    RunReport& m_report;
+    Console& m_console;
+    std::function<void()> m_onFirstFile;
+    std::optional<size_t> m_current;
+    int m_startedNumber = 0; // among the documents of all jobs
+    bool m_batchRunning = false;
+    int m_pointer = platform::PointerDefault;
+};
+
+} // namespace pellucor::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+namespace pellucor::cli {
+
+// A box's text as one line: every run of CR and LF characters becomes one
+// space.
+std::string oneLine(const std::string& text);
+
+// Standard output and error shared by every job: each line is written whole,
+// so lines of different threads never mix. The progress line is drawn only
+// when standard error is a terminal, and is cleared before any other line.
+class Console {
+public:
+    Console();
+    void error(const std::string& line);
+    void output(const std::string& line);
+    void progress(const std::string& text);
+    // Removes the progress line, if one is shown.
+    void endProgress();
+
+private:
+    void clearProgressLocked();
+
+    std::mutex m_mutex;
+    bool m_terminal;
+    bool m_progressShown = false;
+};
+
+} // namespace pellucor::cli

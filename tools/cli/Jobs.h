@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CliWindow.h"
+#include "Console.h"
+#include "RunReport.h"
+
+#include <vector>
+
+namespace pellucor::cli {
+
+// Shares the documents among at most `jobs` lists of about the same total
+// size, each list in the order given; never an empty list, except one when
+// there are no documents.
+std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& files, unsigned jobs);
+
+// Runs one batch run per share, each in its own thread with its own window,
+// prompts and engine. The first run goes alone until it reaches its first
+// document, so that a run that stops at its checks (no output folder, a word
+// processor the user will not work beside) stops before anything is touched.
+void runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files, unsigned jobs,
+             bool proceedIfWordOpen, RunReport& report, Console& console);
+
+} // namespace pellucor::cli
