@@ -51,10 +51,10 @@ template <typename DocumentLike> void RemoveFrames(DocumentLike& document) {
 }
 
 // One step of the walk, for word i (2 or more) of the words collection: the
-// change is made only when both texts it depends on could be read. Errors go
-// to the caller's trap.
+// change is made only when both texts it depends on could be read; true when
+// it was made. Errors go to the caller's trap.
 template <typename WordsLike>
-void ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode);
+bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode);
 
 // Removes the document's protection when it can; true when the document is
 // still protected afterwards or cannot be examined at all (document null when
@@ -70,16 +70,17 @@ bool WarnIfWordOpen(platform::WordAutomation& automation, platform::Prompts& pro
 std::string trimmedOfSpaces(const std::string& text);
 
 template <typename WordsLike>
-void ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode) {
+bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode) {
     if (mode != ModeAdd && mode != ModeRemove)
-        return;
+        return false;
     const std::string match = mark + (mode == ModeAdd ? " " : "  ");
     const std::string text = words(i).Text();
     if (text != match)
-        return;
+        return false;
     if (IsCapitalLetter(words(i - 1).Text()))
-        return;
+        return false;
     words(i).SetText(trimmedOfSpaces(text) + (mode == ModeAdd ? "  " : " "));
+    return true;
 }
 
 } // namespace pellucor::Word1

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts Pellucor.
-# Until the window is in place this shows the document engine at work on a
-# few documents: it adds a space after every sentence-ending full stop in
-# copies made in a temporary folder, and says what changed.
+# Until the window is in place this runs the batch from the command line on a
+# few documents: it adds a space after every sentence-ending ".", "?" and "!"
+# into a temporary folder, leaving the documents themselves untouched.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 export BUILD_DIR=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh" >/dev/null
-walk="$BUILD_DIR/tools/pellucor-wordwalk"
+cli="$BUILD_DIR/tools/cli/pellucor-cli"
 
 work=$(mktemp -d /tmp/pellucor-demo-XXXXXX)
 shared="$root/../shared"
@@ -19,8 +19,8 @@ for name in docx4j__conventions.docx openxmlsdk__May_12_04.docx; do
   [ -f "$shared/corpus/$name" ] && cp "$shared/corpus/$name" "$work/" && chmod u+w "$work/$name"
 done
 mkdir -p "$work/out"
-for doc in "$work"/*.docx; do
-  "$walk" --mark . --add "$doc" "$work/out/$(basename "$doc")"
-done
+"$cli" --add --marks '.?!' --out "$work/out" --yes "$work"/*.docx || true
 echo
 echo "The changed copies are in $work/out; the originals beside them are untouched."
+echo "See a document's words as the engine numbers them with:"
+echo "  $cli --words $work/out/$(ls "$work/out" | head -n 1)"

@@ -1,19 +1,9 @@
 #include "SpacingWalk.h"
 
+#include "Word1.h"
 #include "word/Application.h"
 
 namespace pellucor::tools {
-namespace {
-
-std::string trimmedSpaces(const std::string& text) {
-    size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos)
-        return {};
-    size_t end = text.find_last_not_of(' ');
-    return text.substr(begin, end - begin + 1);
-}
-
-} // namespace
 
 WalkResult walkDocument(const std::string& input, const std::string& output,
                         const std::string& mark, int mode) {
@@ -23,18 +13,9 @@ WalkResult walkDocument(const std::string& input, const std::string& output,
         word::WordCollection words = document.Words();
         WalkResult result;
         result.words = words.Count();
-        const std::string from = mark + (mode == 1 ? " " : "  ");
-        const std::string to = mode == 1 ? "  " : " ";
-        for (int i = 2; i <= result.words; ++i) {
-            std::string text = words(i).Text();
-            if ((mode != 1 && mode != 2) || text != from)
-                continue;
-            std::string before = words(i - 1).Text();
-            if (!before.empty() && before[0] >= 'A' && before[0] <= 'Z')
-                continue;
-            words(i).SetText(trimmedSpaces(text) + to);
-            ++result.changed;
-        }
+        for (int i = 2; i <= result.words; ++i)
+            if (Word1::ChangeSpacing(words, i, mark, static_cast<int16_t>(mode)))
+                ++result.changed;
         document.SaveAs(output);
         app.Quit();
         return result;

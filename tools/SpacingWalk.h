@@ -9,10 +9,10 @@ struct WalkResult {
     int changed = 0;
 };
 
-// Opens a document, reads every word, adds (mode 1) or removes (mode 2) one
-// space after every word that is `mark` followed by one (two) spaces and that
-// does not follow a word beginning with A to Z, and saves it to output. A
-// plain engine exercise for the command line and the benchmarks.
+// Opens a document, applies the spacing engine's step to every word for one
+// mark (mode 1 adds, 2 removes) and saves it to output, without a window or
+// error boxes: errors are thrown. An engine exercise for the benchmarks and
+// the corpus tests.
 WalkResult walkDocument(const std::string& input, const std::string& output,
                         const std::string& mark, int mode);
 
