@@ -25,6 +25,8 @@ enum class ErrorNumber : int {
     InvalidProcedureCall = 5,
     ObjectNotSet = 91,
     DivisionByZero = 11,
+    TypeMismatch = 13,
+    SubscriptOutOfRange = 9,
 };
 
 // An error of the engine: a number and a description in plain words that names

@@ -1,0 +1,79 @@
+// What the window's buttons, options and fields do.
+#include "BatchRun.h"
+#include "ErrorTrap.h"
+#include "Form1.h"
+#include "PathHelpers.h"
+#include "Word1.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+namespace pellucor::ui {
+
+void Form1::PushButton1_Click() {
+    ErrorTrap trap(m_prompts, "Form1", "PushButton1_Click");
+    QString mark = Text1->text();
+    if (mark.trimmed().isEmpty())
+        return;
+    // A "|" would split the mark when the list is stored: it is ignored
+    // like a blank one.
+    if (mark.contains('|'))
+        return;
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i)
+        if (ListView2->topLevelItem(i)->text(0) == mark)
+            return;
+    trap(3, [&] {
+        auto* row = new QTreeWidgetItem(ListView2, {mark});
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, Qt::Unchecked);
+    });
+}
+
+void Form1::PushButton2_Click() {
+    ErrorTrap trap(m_prompts, "Form1", "PushButton2_Click");
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        if (ListView2->topLevelItem(i)->isSelected()) {
+            trap(2, [&] { delete ListView2->takeTopLevelItem(i); });
+            return;
+        }
+    }
+}
+
+void Form1::PushButton7_Click() {
+    Services services{*this, m_prompts, m_automation, m_program};
+    RunBatch(services);
+}
+
+void Form1::PushButton8_Click() {
+    ErrorTrap trap(m_prompts, "Form1", "PushButton8_Click");
+    std::string initial;
+    std::string chosen;
+    trap(1, [&] { initial = m_settings.GetSetting("LastFolderDot", ""); });
+    trap(2, [&] { chosen = m_prompts.BrowseForFolder("Please select folder:", initial); });
+    if (chosen.empty())
+        return;
+    trap(4, [&] { m_settings.SaveSetting("LastFolderDot", chosen); });
+    trap(5, [&] {
+        std::string folder = chosen.back() == kSeparator ? chosen : chosen + kSeparator;
+        Text2Field->setText(QString::fromStdString(folder));
+    });
+}
+
+void Form1::Option3_Click() {
+    m_settings.SaveSetting("Option3", truthText(Option3Button->isChecked()));
+    m_settings.SaveSetting("Option4", truthText(Option4Button->isChecked()));
+    Frame3->setEnabled(Option3Button->isChecked());
+}
+
+void Form1::Option4_Click() {
+    Option3_Click();
+}
+
+void Form1::Text2_Change() {
+    m_settings.SaveSetting("Text2", Text2Field->text().toStdString());
+}
+
+} // namespace pellucor::ui
