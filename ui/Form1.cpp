@@ -36,6 +36,7 @@ Form1::Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
     connectHandlers();
     watchMouseMoves();
     m_sinceEvents.start();
+    m_sinceBarPaint.start();
 }
 
 void Form1::connectHandlers() {

@@ -95,6 +95,7 @@ private:
     QCursor m_customPointer;
     double m_progressValue = 0;
     QElapsedTimer m_sinceEvents;
+    QElapsedTimer m_sinceBarPaint;
 
 public:
     // The controls, named as everywhere in the program.

@@ -17,6 +17,9 @@ namespace {
 
 // Pending events are let run at most this often: a walk asks once per word.
 constexpr qint64 kEventPassMs = 8;
+// The bar is repainted at most this often while values stream in; a value of
+// 0 or 100 is shown at once.
+constexpr qint64 kBarPaintMs = 40;
 
 } // namespace
 
@@ -78,7 +81,11 @@ void Form1::SetMousePointer(int pointer) {
 
 void Form1::SetProgressValue(double percent) {
     m_progressValue = percent;
-    ProgressBar1->setValue(static_cast<int>(percent));
+    bool settled = percent <= 0 || percent >= 100;
+    if (settled || m_sinceBarPaint.elapsed() >= kBarPaintMs) {
+        ProgressBar1->setValue(static_cast<int>(percent));
+        m_sinceBarPaint.restart();
+    }
 }
 
 void Form1::SetProgressText(const std::string& text) {
