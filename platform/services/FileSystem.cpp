@@ -40,9 +40,19 @@ bool writable(const std::string& path, const struct stat& st) {
     return !noWriteBits && ::access(path.c_str(), W_OK) == 0;
 }
 
+// A final separator would make the system follow a link; the entry itself is
+// meant.
+std::string withoutFinalSeparators(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    return trimmed;
+}
+
 } // namespace
 
-int GetAttr(const std::string& path) {
+int GetAttr(const std::string& given) {
+    const std::string path = withoutFinalSeparators(given);
     struct stat st {};
     if (path.empty() || ::lstat(path.c_str(), &st) != 0)
         raiseFor(path, path.empty() ? ENOENT : errno);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "services/MainWindow.h"
+#include "services/Prompts.h"
+
+#include <string>
+#include <vector>
+
+namespace pellucor::AddFolder {
+
+// Folder names longer than this (in characters) are neither opened nor
+// collected: the platform's path limit, kept so results match everywhere.
+inline constexpr size_t kPathLimit = 260;
+
+// Extends `folders` (paths ending in "/") with every subfolder below them,
+// level by level: shallower levels first, each level in listing order. Links
+// to folders (attributes 1046), hidden system folders (22) and names that the
+// code page cannot carry are skipped with their subtrees; folders that cannot
+// be listed (permission denied, path not found) are dropped silently. Other
+// errors show the error report box and the walk goes on. Yields to the event
+// queue after opening each folder, before each subfolder and before each
+// append. With `recurse` false only the direct subfolders are added.
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
+                           platform::Prompts& prompts, platform::MainWindow& window);
+
+// The names of the files of `folder` (with or without a final "/") that match
+// `pattern` ("*" any run, "?" any one character, case-insensitive; "*.*"
+// matches every name) and pass FileIsOpenable, in listing order. Element 0 is
+// always "", the names are elements 1..n. Never lists a folder. A folder that
+// cannot be listed raises word::Error 70 (permission denied) or 76 (path not
+// found).
+std::vector<std::string> ListFiles(std::string folder, const std::string& pattern);
+
+// Whether the path opens, without any access rights, as an existing entry
+// that is not a folder. Never raises.
+bool FileIsOpenable(const std::string& path);
+
+enum class CodePage { Utf8, Windows1252 };
+
+// Whether a folder name holds a character that is unusable in the code page:
+// a control character, "?", a code from 127 through 159, or a character the
+// code page lacks (which converts to "?"). Invalid UTF-8 is unusable.
+bool HasUnusableChars(const std::string& name, CodePage codePage = CodePage::Utf8);
+
+} // namespace pellucor::AddFolder

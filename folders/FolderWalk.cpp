@@ -1,0 +1,193 @@
+#include "AddFolder.h"
+#include "DirectoryListing.h"
+#include "ErrorTrap.h"
+#include "NameText.h"
+#include "PathHelpers.h"
+#include "services/FileSystem.h"
+#include "word/Error.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace pellucor::AddFolder {
+namespace {
+
+using word::ErrorNumber;
+
+// The statements of the walk, numbered by its steps, as the error report box
+// names them.
+enum Line : int {
+    kLineEntryTest = 21,
+    kLineOpen = 23,
+    kLineOpenedYield = 24,
+    kLineFolderTest = 25,
+    kLineDescend = 3,
+    kLineAppendYield = 42,
+    kLineAppend = 43,
+};
+
+constexpr int kHiddenSystemFolder = 22; // Directory + System + Hidden
+constexpr int kFolderLink = 1046;       // ... + ReparsePoint
+
+// The path whose attributes are read: without the final separators, which
+// would make the system follow a link to the folder it names.
+std::string attributePath(const std::string& folder) {
+    auto last = folder.find_last_not_of('/');
+    return last == std::string::npos ? std::string("/") : folder.substr(0, last + 1);
+}
+
+// A folder that has gone away is "path not found", as for any folder.
+int folderAttributes(const std::string& folder) {
+    try {
+        return platform::GetAttr(attributePath(folder));
+    } catch (const word::Error& error) {
+        if (error.code() != ErrorNumber::BasicFileNotFound)
+            throw;
+        throw word::Error(ErrorNumber::PathNotFound,
+                          "Path not found: " + word::inQuotes(folder) + " no longer exists");
+    }
+}
+
+void openFolder(const std::string& folder) {
+    if ((folderAttributes(folder) & platform::AttrDirectory) == 0)
+        throw word::Error(ErrorNumber::PathNotFound,
+                          "Path not found: " + word::inQuotes(folder) + " is not a folder");
+}
+
+// The root folder, however it is written ("/", "//", "/usr/..").
+bool isDriveRoot(const std::string& folder) {
+    std::string path = attributePath(folder);
+    if (path == "/")
+        return true;
+    struct stat self {
+    }, root{};
+    if (::lstat(path.c_str(), &self) != 0 || ::stat("/", &root) != 0)
+        return false;
+    return S_ISDIR(self.st_mode) && self.st_dev == root.st_dev && self.st_ino == root.st_ino;
+}
+
+// Hidden system folders and links to folders are left alone; a root never.
+bool isWalkable(const std::string& folder) {
+    if (isDriveRoot(folder))
+        return true;
+    int attributes = folderAttributes(folder);
+    return attributes != kHiddenSystemFolder && attributes != kFolderLink;
+}
+
+bool isCollectable(const std::string& name) {
+    return text::CharacterCount(name) < kPathLimit && !HasUnusableChars(name) &&
+           name.find('?') == std::string::npos && name != "." && name != "..";
+}
+
+bool isUnreadableFolderError(const std::exception& error) {
+    auto* engineError = dynamic_cast<const word::Error*>(&error);
+    return engineError && (engineError->code() == ErrorNumber::PermissionDenied ||
+                           engineError->code() == ErrorNumber::PathNotFound);
+}
+
+// One call of the walk: one level of the tree.
+class LevelWalk {
+public:
+    LevelWalk(std::vector<std::string>& folders, bool recurse, platform::Prompts& prompts,
+              platform::MainWindow& window)
+        : m_folders(folders), m_recurse(recurse), m_prompts(prompts), m_window(window),
+          m_trap(prompts, "AddFolder", "GetSubDirectories2016", kFolderWalkLabel) {}
+
+    void run() {
+        // Each entry is taken once, whatever the pass removes meanwhile.
+        const std::vector<std::string> entries = m_folders;
+        for (const std::string& folder : entries)
+            takeEntry(folder);
+        if (m_recurse && !m_level.empty())
+            m_trap(kLineDescend,
+                   [&] { GetSubDirectories2016(m_level, true, m_prompts, m_window); });
+        appendQualifyingLevel();
+    }
+
+private:
+    // Until the first listing every statement is trapped, so what reaches the
+    // handler here comes from the silent part of the pass.
+    void takeEntry(const std::string& folder) {
+        try {
+            if (!readyToList(folder))
+                return;
+            // From the first listing on, failures of the pass stay silent.
+            m_silent = true;
+            collectSubfolders(folder);
+        } catch (const std::exception& error) {
+            dropIfUnreadable(folder, error);
+        }
+    }
+
+    bool readyToList(const std::string& folder) {
+        bool candidate = false;
+        attempt(kLineEntryTest,
+                [&] { candidate = IsFolder(folder) && text::CharacterCount(folder) < kPathLimit; });
+        if (!candidate)
+            return false;
+        // A folder that does not open is not listed.
+        if (!attempt(kLineOpen, [&] { openFolder(folder); }))
+            return false;
+        attempt(kLineOpenedYield, [&] { m_window.DoEvents(); });
+        bool walkable = false;
+        attempt(kLineFolderTest, [&] { walkable = isWalkable(folder); });
+        return walkable;
+    }
+
+    void collectSubfolders(const std::string& folder) {
+        for (const listing::Entry& entry : listing::ListFolder(folder)) {
+            if (entry.kind != listing::EntryKind::Folder)
+                continue;
+            m_window.DoEvents();
+            if (isCollectable(entry.name))
+                m_level.push_back(folder + entry.name + "/");
+        }
+    }
+
+    // Runs a statement of the pass: reported in the box until the first
+    // listing, raised to the silent handling after it.
+    template <typename Statement> bool attempt(int line, Statement&& statement) {
+        if (m_silent) {
+            statement();
+            return true;
+        }
+        return m_trap(line, statement);
+    }
+
+    void dropIfUnreadable(const std::string& folder, const std::exception& error) {
+        if (!isUnreadableFolderError(error))
+            return;
+        auto found = std::find(m_folders.begin(), m_folders.end(), folder);
+        if (found != m_folders.end())
+            m_folders.erase(found);
+    }
+
+    void appendQualifyingLevel() {
+        for (const std::string& folder : m_level) {
+            if (!IsFolder(folder))
+                continue;
+            m_trap(kLineAppendYield, [&] { m_window.DoEvents(); });
+            m_trap(kLineAppend, [&] {
+                if (isWalkable(folder))
+                    m_folders.push_back(folder);
+            });
+        }
+    }
+
+    std::vector<std::string>& m_folders;
+    bool m_recurse;
+    platform::Prompts& m_prompts;
+    platform::MainWindow& m_window;
+    ErrorTrap m_trap;
+    std::vector<std::string> m_level;
+    bool m_silent = false;
+};
+
+} // namespace
+
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
+                           platform::Prompts& prompts, platform::MainWindow& window) {
+    LevelWalk(folders, recurse, prompts, window).run();
+}
+
+} // namespace pellucor::AddFolder

@@ -1,0 +1,134 @@
+// The file listing and the file test on real folders: matching, order, what
+// is never listed and the errors a caller sees.
+
+#include "AddFolder.h"
+#include "FolderTestSupport.h"
+#include "word/Error.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace pellucor::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using AddFolder::FileIsOpenable;
+using AddFolder::ListFiles;
+
+class FileListing : public ::testing::Test {
+protected:
+    void touch(std::initializer_list<std::string> names) {
+        for (const auto& name : names)
+            writeFile(dir.file(name), name);
+    }
+    TempDir dir;
+};
+
+TEST_F(FileListing, NoMatchGivesOnlyTheEmptyFirstElement) {
+    EXPECT_EQ(ListFiles(dir.path(), "*.*"), (Names{""})) << "empty folder";
+    touch({"a.txt", "b.doc"});
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), (Names{""}));
+}
+
+TEST_F(FileListing, ManyMatchesComeAsElementsOneToN) {
+    Names expected{""};
+    for (int i = 150; i >= 1; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.docx", i);
+        writeFile(dir.file(name), "x");
+    }
+    for (int i = 1; i <= 150; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.docx", i);
+        expected.push_back(name);
+    }
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), expected);
+}
+
+TEST_F(FileListing, FinalSeparatorMakesNoDifference) {
+    touch({"a.docx"});
+    fs::create_directory(dir.file("sub"));
+    writeFile(dir.file("sub/b.docx"), "x");
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), (Names{"", "a.docx"}));
+    EXPECT_EQ(ListFiles(dir.path() + "/", "*.docx"), (Names{"", "a.docx"}));
+    EXPECT_EQ(ListFiles(dir.file("sub") + "/", "*.docx"), (Names{"", "b.docx"}));
+}
+
+TEST_F(FileListing, NamesComeInUpperCasedOrdinalOrder) {
+    // Upper-cased "A2" < "AB" < "B" < "_Z"; byte order would put "B" first.
+    touch({"B.docx", "_z.docx", "a2.docx", "Ab.docx"});
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"),
+              (Names{"", "a2.docx", "Ab.docx", "B.docx", "_z.docx"}));
+}
+
+TEST_F(FileListing, PatternsMatchWithoutRegardToCase) {
+    touch({"A.DOCX", "b.Docx", "c.doc", "d.docxx", "e.docx.bak", "f.docx"});
+    const Names expected{"", "A.DOCX", "b.Docx", "f.docx"};
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), expected);
+    EXPECT_EQ(ListFiles(dir.path(), "*.DOCX"), expected);
+}
+
+TEST_F(FileListing, AllFilesPatternAlsoMatchesNamesWithoutADot) {
+    touch({"README", ".hidden", "a.b.c"});
+    EXPECT_EQ(ListFiles(dir.path(), "*.*"), (Names{"", ".hidden", "a.b.c", "README"}));
+    EXPECT_EQ(ListFiles(dir.path(), "README.*"), (Names{"", "README"}));
+}
+
+TEST_F(FileListing, QuestionMarkStandsForExactlyOneCharacter) {
+    touch({"ab.txt", "a\xc3\xa9.txt", "abc.txt", "a.txt"});
+    EXPECT_EQ(ListFiles(dir.path(), "a?.txt"), (Names{"", "ab.txt", "a\xc3\xa9.txt"}));
+}
+
+TEST_F(FileListing, OnlyFilesAndLinksToFilesAreListed) {
+    touch({"real.docx"});
+    fs::create_directory(dir.file("folder.docx"));
+    fs::create_directory_symlink(dir.file("folder.docx"), dir.file("linked-folder.docx"));
+    fs::create_symlink(dir.file("real.docx"), dir.file("linked-file.docx"));
+    fs::create_symlink(dir.file("missing.docx"), dir.file("dangling.docx"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe.docx").c_str(), 0600), 0);
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), (Names{"", "linked-file.docx", "real.docx"}));
+}
+
+TEST_F(FileListing, FolderThatCannotBeListedRaisesPathNotFound) {
+    touch({"a.docx"});
+    for (const std::string& folder :
+         {dir.file("missing"), dir.file("a.docx"), dir.path() + std::string("\0x", 2)}) {
+        try {
+            ListFiles(folder, "*.*");
+            ADD_FAILURE() << "listing " << folder << " raised nothing";
+        } catch (const word::Error& error) {
+            EXPECT_EQ(error.number(), 76) << error.description();
+            std::string shown = folder.substr(0, folder.find('\0'));
+            EXPECT_NE(error.description().find(shown), std::string::npos)
+                << "the message does not name the folder: " << error.description();
+        }
+    }
+}
+
+TEST_F(FileListing, FileTestOpensAnythingThatIsNotAFolder) {
+    touch({"plain.docx", "locked.docx"});
+    ASSERT_EQ(::chmod(dir.file("locked.docx").c_str(), 0), 0);
+    fs::create_symlink(dir.file("plain.docx"), dir.file("link.docx"));
+    fs::create_symlink(dir.file("missing.docx"), dir.file("dangling.docx"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+
+    EXPECT_TRUE(FileIsOpenable(dir.file("plain.docx")));
+    EXPECT_TRUE(FileIsOpenable(dir.file("locked.docx"))) << "no access rights are asked for";
+    EXPECT_TRUE(FileIsOpenable(dir.file("link.docx")));
+    EXPECT_TRUE(FileIsOpenable(dir.file("pipe"))) << "opening must not wait for a writer";
+
+    EXPECT_FALSE(FileIsOpenable(dir.path()));
+    EXPECT_FALSE(FileIsOpenable(dir.path() + "/"));
+    EXPECT_FALSE(FileIsOpenable(dir.file("missing.docx")));
+    EXPECT_FALSE(FileIsOpenable(dir.file("dangling.docx")));
+    EXPECT_FALSE(FileIsOpenable(dir.file("plain.docx") + "/"));
+    EXPECT_FALSE(FileIsOpenable(""));
+    EXPECT_FALSE(FileIsOpenable(dir.file("plain.docx") + std::string("\0.x", 3)))
+        << "a zero byte must not cut the path short";
+}
+
+} // namespace
+} // namespace pellucor::test
