@@ -106,13 +106,25 @@ void Form1::ApplySkin() {
         setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
+// A cursor file keeps its click point in its first directory entry, where an
+// icon file keeps its planes and bit count.
+static QPoint hotSpotOf(const QString& path) {
+    QFile file(path);
+    QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(14) : QByteArray();
+    if (head.size() < 14 || head[0] || head[1] || head[2] != 2 || head[3])
+        return {0, 0};
+    auto word = [&](int at) { return quint8(head[at]) | quint8(head[at + 1]) << 8; };
+    return {word(10), word(12)};
+}
+
 void Form1::loadHandPointer() {
     QString hand = m_programFolder + "/HAND-M.CUR";
     if (!FileExists(hand.toStdString()))
         return;
     QPixmap picture(hand);
+    QPoint hotSpot = hotSpotOf(hand);
     if (!picture.isNull())
-        m_customPointer = QCursor(picture, 0, 0);
+        m_customPointer = QCursor(picture, hotSpot.x(), hotSpot.y());
 }
 
 std::string Form1::settingOrDefault(const std::string& key, const std::string& defaultValue) {

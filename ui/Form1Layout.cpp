@@ -1,6 +1,7 @@
 // The window's controls at their fixed places: positions are given in twips,
 // 15 to a pixel at 96 dpi.
 #include "Form1.h"
+#include "ShownTextBar.h"
 
 #include <QFont>
 #include <QGroupBox>
@@ -121,12 +122,11 @@ void Form1::buildLayout() {
     Option3Button->setChecked(true);
 
     PushButton7 = button(this, "PushButton7", "Start Changing", twips(120, 8870, 7800, 405));
-    ProgressBar1 = place<QProgressBar>(this, "ProgressBar1", twips(120, 9390, 7800, 405));
+    ProgressBar1 = place<ShownTextBar>(this, "ProgressBar1", twips(120, 9390, 7800, 405));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
 
     // The order in which Tab moves through the controls.
     QWidget* order[] = {ListView1,     Option1Button, Option2Button, Text1,

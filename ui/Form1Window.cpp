@@ -1,5 +1,6 @@
 // The window as document processing sees it, and the pointer feedback.
 #include "Form1.h"
+#include "ShownTextBar.h"
 #include "word/Error.h"
 
 #include <QApplication>
@@ -89,8 +90,7 @@ void Form1::SetProgressValue(double percent) {
 }
 
 void Form1::SetProgressText(const std::string& text) {
-    QString shown = QString::fromStdString(text);
-    ProgressBar1->setFormat(shown.replace('%', QStringLiteral("%%")));
+    static_cast<ShownTextBar*>(ProgressBar1)->setShownText(QString::fromStdString(text));
 }
 
 void Form1::DoEvents() {

@@ -51,6 +51,16 @@ Answer ScriptedPrompts::MsgBox(const std::string& text, Buttons buttons, platfor
     return answer;
 }
 
+std::string ScriptedPrompts::BrowseForFolder(const std::string& prompt,
+                                             const std::string& initialFolder) {
+    folderRequests.push_back({prompt, initialFolder});
+    if (m_folders.empty())
+        return {};
+    std::string folder = m_folders.front();
+    m_folders.pop_front();
+    return folder;
+}
+
 std::vector<std::string> ScriptedPrompts::texts() const {
     std::vector<std::string> result;
     for (const auto& box : boxes)

@@ -76,16 +76,26 @@ struct ShownBox {
     std::string title;
 };
 
+struct FolderRequest {
+    std::string prompt;
+    std::string initialFolder;
+};
+
 // Answers Yes/No boxes from a queue and records every box. A Yes/No box with
-// no answer left fails the test; OK boxes need no answer.
+// no answer left fails the test; OK boxes need no answer. The folder picker
+// answers from its own queue and is cancelled ("") when that is empty.
 class ScriptedPrompts : public platform::Prompts {
 public:
     explicit ScriptedPrompts(std::vector<platform::Answer> answers = {});
     void queue(platform::Answer answer) { m_answers.push_back(answer); }
     size_t answersLeft() const { return m_answers.size(); }
+    void queueFolder(std::string folder) { m_folders.push_back(std::move(folder)); }
+    size_t foldersLeft() const { return m_folders.size(); }
 
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
                             const std::string& title) override;
+    std::string BrowseForFolder(const std::string& prompt,
+                                const std::string& initialFolder) override;
 
     std::vector<std::string> texts() const;
     // The error report boxes, in order.
@@ -94,9 +104,12 @@ public:
     std::vector<ShownBox> boxes;
     // Runs while a box is up, to look at the window at that moment.
     std::function<void(const ShownBox&)> onBox;
+    // Every opening of the folder picker, in order.
+    std::vector<FolderRequest> folderRequests;
 
 private:
     std::deque<platform::Answer> m_answers;
+    std::deque<std::string> m_folders;
 };
 
 class ScriptedProgram : public platform::Program {

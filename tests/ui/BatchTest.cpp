@@ -1,0 +1,175 @@
+// "Start Changing" through the window: the refusals, the documents it writes,
+// the state at "Done.", and closing the window while it works.
+#include "FormHarness.h"
+#include "Messages.h"
+#include "support/DocxBuilder.h"
+#include "UiTests.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace pellucor::test {
+namespace {
+
+// Writes a one-paragraph document into the input folder and lists it.
+QString listFile(FormHarness& harness, ui::Form1& form, const QString& name,
+                 const std::string& text) {
+    QString path = harness.folder("in") + "/" + name;
+    DocxBuilder(textP(text)).write(path.toStdString());
+    new QTreeWidgetItem(form.ListView1, {path});
+    return path;
+}
+
+// About a hundred thousand words in two thousand paragraphs.
+void writeLargeDocument(const QString& path) {
+    std::string body;
+    for (int i = 0; i < 2000; ++i)
+        body += textP("The report was sent. Did the council meet on time? It did. Mr. Smith "
+                      "and Dr. Brown read the final draft of the budget for the harbour, the "
+                      "library and the museum, then signed it! Nobody asked why the bridge "
+                      "was closed so early in the season. Next");
+    DocxBuilder(body).write(path.toStdString());
+}
+
+// What the window shows at a moment: bar value, bar text, pointer setting, pointer shape.
+QString stateOf(ui::Form1& form) {
+    return QString("%1|%2|%3|%4")
+        .arg(form.ProgressBar1->value())
+        .arg(form.ProgressBar1->text())
+        .arg(form.MousePointer())
+        .arg(form.cursor().shape() == Qt::ArrowCursor ? "arrow" : "other");
+}
+
+} // namespace
+
+class BatchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refusalsLeaveTheWindowAsItWas() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->PushButton7->click();
+        QString original = listFile(harness, *form, "a.docx", "It ends. Next");
+        form->Text2Field->setText(harness.path("missing") + "/");
+        form->PushButton7->click();
+        form->Text2Field->setText(harness.folder("out") + "/");
+        harness.automation.setRunning(messages::kRunningWordName);
+        harness.prompts.queue(platform::Answer::No);
+        form->PushButton7->click();
+
+        QCOMPARE(boxTexts(harness.prompts),
+                 QStringList({messages::kNoFilesAdded, messages::kFolderDoesNotExist,
+                              messages::kWordMayBeOpen}));
+        QCOMPARE(harness.prompts.boxes[2].buttons, platform::Buttons::YesNo);
+        QCOMPARE(harness.automation.creationAttempts(), 1); // only the start's check
+        QCOMPARE(QDir(harness.path("out")).entryList(QDir::Files), QStringList());
+        QCOMPARE(q(documentText(original)), QString("It ends. Next\r"));
+        QVERIFY(!form->BatchRunning());
+        QCOMPARE(form->MousePointer(), int(platform::PointerDefault));
+        QCOMPARE(form->ProgressBar1->text(), QString("Progress Bar"));
+    }
+
+    void everyFileIsChangedForEveryTickedMark() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QString a = listFile(harness, *form, "a.docx", "It ends. Is it? Yes! No");
+        QString b = listFile(harness, *form, "b.docx", "It was one. Was it two? Three");
+        setTicked(*form, 2, false); // "!"
+        QString out = harness.folder("out");
+        form->Text2Field->setText(out + "/");
+        QStringList atBoxes;
+        harness.prompts.onBox = [&](const ShownBox&) { atBoxes << stateOf(*form); };
+
+        form->PushButton7->click();
+
+        QCOMPARE(boxTexts(harness.prompts), QStringList({messages::kDone}));
+        QCOMPARE(q(documentText(out + "/a.docx")), QString("It ends.  Is it?  Yes! No\r"));
+        QCOMPARE(q(documentText(out + "/b.docx")), QString("It was one.  Was it two?  Three\r"));
+        QCOMPARE(q(documentText(a)), QString("It ends. Is it? Yes! No\r"));
+        QCOMPARE(q(documentText(b)), QString("It was one. Was it two? Three\r"));
+        QCOMPARE(harness.automation.creationAttempts(), 1 + 2 * 2);
+        QCOMPARE(harness.automation.instancesLeftRunning(), 0);
+        QCOMPARE(atBoxes, QStringList({"0|Progress Bar|0|arrow"})); // at "Done."
+        QVERIFY(!form->BatchRunning());
+    }
+
+    void removingSpacesOverTheOriginals() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QString original = listFile(harness, *form, "c.docx", "It ends.  Is it?  Yes");
+        form->Option2Button->click();
+        form->Option4Button->click();
+        form->Text2Field->setText(harness.path("missing") + "/"); // not looked at
+
+        form->PushButton7->click();
+
+        QCOMPARE(boxTexts(harness.prompts), QStringList({messages::kDone}));
+        QCOMPARE(q(documentText(original)), QString("It ends. Is it? Yes\r"));
+    }
+
+    // File names may hold "%": the bar shows them as they are.
+    void progressTextShowsNamesAsTheyAre() {
+        FormHarness harness;
+        auto form = harness.create();
+        const QStringList texts = {"Processing: 100% sure.docx", "Processing: %p %v %m.docx",
+                                   "Processing: 50%%.docx"};
+        QStringList shown;
+        for (const QString& text : texts) {
+            form->SetProgressText(text.toStdString());
+            shown << form->ProgressBar1->text();
+        }
+        QCOMPARE(shown, texts);
+    }
+
+    void closingDuringARunEndsTheProgramWithTheListSaved() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QString large = harness.folder("in") + "/large.docx";
+        writeLargeDocument(large);
+        new QTreeWidgetItem(form->ListView1, {large});
+        form->Text1->setText("z");
+        form->PushButton1->click();
+        for (int row : {1, 2})
+            setTicked(*form, row, false);
+        form->Text2Field->setText(harness.folder("out") + "/");
+        bool runningAtEnd = false;
+        QString listAtEnd;
+        QString flagsAtEnd;
+        harness.program.onEnd = [&] {
+            runningAtEnd = form->BatchRunning();
+            listAtEnd = q(harness.storedOnDisk("Punctuations"));
+            flagsAtEnd = q(harness.storedOnDisk("Punctuations Value"));
+        };
+        form->show();
+        // Runs at the first pass of events inside the run.
+        QTimer::singleShot(0, form.get(), [&] { form->close(); });
+
+        form->PushButton7->click();
+
+        QCOMPARE(harness.program.ends, 1);
+        QVERIFY2(runningAtEnd, "the program ended before or after the run, not during it");
+        QCOMPARE(listAtEnd, QString(".|?|!|:|z"));
+        QCOMPARE(flagsAtEnd, QString("1|0|0|0|0"));
+        QVERIFY(!form->isVisible());
+    }
+};
+
+int runBatchTests(int argc, char** argv) {
+    BatchTest tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+} // namespace pellucor::test
+
+#include "BatchTest.moc"

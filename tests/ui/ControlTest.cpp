@@ -1,0 +1,284 @@
+// The punctuation list, the output destination and the pointer feedback,
+// through the window's own controls and settings file.
+#include "FormHarness.h"
+#include "UiTests.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace pellucor::test {
+namespace {
+
+void add(ui::Form1& form, const QString& mark) {
+    form.Text1->setText(mark);
+    form.PushButton1->click();
+}
+
+void select(ui::Form1& form, std::initializer_list<int> rows) {
+    form.ListView2->clearSelection();
+    for (int row : rows)
+        form.ListView2->topLevelItem(row)->setSelected(true);
+}
+
+// The pointer setting after the mouse moved over the widget.
+int pointerAfterMoveOver(ui::Form1& form, QWidget* widget) {
+    QPointF local = widget->rect().center();
+    QMouseEvent move(QEvent::MouseMove, local, widget->mapToGlobal(local), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+    return form.MousePointer();
+}
+
+// A cursor file as Windows writes one: an icon directory of type 2 whose
+// entry holds the hot spot where an icon's holds planes and bit count.
+bool writeCursorFile(const QString& path, QPoint hotSpot) {
+    QImage picture(32, 32, QImage::Format_ARGB32);
+    picture.fill(Qt::black);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "ICO") || bytes.size() < 22)
+        return false;
+    bytes[2] = 2;
+    bytes[10] = char(hotSpot.x());
+    bytes[11] = 0;
+    bytes[12] = char(hotSpot.y());
+    bytes[13] = 0;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString named(QWidget* widget) {
+    return widget->objectName().isEmpty() ? widget->parentWidget()->objectName()
+                                          : widget->objectName();
+}
+
+} // namespace
+
+class ControlTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addIgnoresBlanksDuplicatesAndBars() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        for (const char* ignored : {"", " ", ".", "|"})
+            add(*form, ignored);
+        QCOMPARE(marksOf(*form), QStringList({"[x] .", "[x] ?", "[x] !", "[ ] :"}));
+        add(*form, "a");
+        add(*form, "A");
+        add(*form, "a");
+        QCOMPARE(marksOf(*form),
+                 QStringList({"[x] .", "[x] ?", "[x] !", "[ ] :", "[ ] a", "[ ] A"}));
+        QCOMPARE(form->Text1->text(), QString("a")); // the field keeps its text
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+    }
+
+    void removeTakesOnlyTheUpperSelectedRow() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->ListView2->setSelectionMode(QAbstractItemView::MultiSelection);
+        select(*form, {0, 2});
+        form->PushButton2->click();
+        QCOMPARE(marksOf(*form), QStringList({"[x] ?", "[x] !", "[ ] :"}));
+        QVERIFY2(form->ListView2->topLevelItem(1)->isSelected(),
+                 "the lower row lost its selection");
+        select(*form, {});
+        form->PushButton2->click();
+        QCOMPARE(marksOf(*form), QStringList({"[x] ?", "[x] !", "[ ] :"}));
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+    }
+
+    void listIsStoredAtCloseAndRestored() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        setTicked(*form, 0, false);
+        for (const char* mark : {"a", ";", ",", "#", "\"", "=", "\\", "@", "%", "\u00bf"})
+            add(*form, QString::fromUtf8(mark));
+        setTicked(*form, 4, true);
+        QStringList rows = marksOf(*form);
+        form->show();
+
+        QVERIFY2(form->close(), "the window refused to close");
+        QCOMPARE(harness.program.ends, 1);
+        QCOMPARE(q(harness.storedOnDisk("Punctuations")),
+                 QString::fromUtf8(".|?|!|:|a|;|,|#|\"|=|\\|@|%|\u00bf"));
+        QCOMPARE(q(harness.storedOnDisk("Punctuations Value")),
+                 QString("0|1|1|0|1|0|0|0|0|0|0|0|0|0"));
+        auto next = harness.start();
+        QVERIFY(next);
+        QCOMPARE(marksOf(*next), rows);
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+    }
+
+    void emptiedListStaysEmpty() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        while (form->ListView2->topLevelItemCount() > 0) {
+            select(*form, {0});
+            form->PushButton2->click();
+        }
+        form->show();
+        QVERIFY(form->close());
+        QCOMPARE(q(harness.storedOnDisk("Punctuations")), QString(""));
+        QCOMPARE(q(harness.storedOnDisk("Punctuations Value")), QString(""));
+        auto next = harness.start();
+        QVERIFY(next);
+        QCOMPARE(marksOf(*next), QStringList());
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+    }
+
+    void saveOptionClicksAreStoredAsAPair() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->Option4Button->click();
+        QVERIFY(form->Option4Button->isChecked() && !form->Option3Button->isChecked());
+        QCOMPARE(q(harness.storedOnDisk("Option3")), QString("False"));
+        QCOMPARE(q(harness.storedOnDisk("Option4")), QString("True"));
+        QVERIFY(!form->Frame3->isEnabled());
+        QVERIFY(!form->Text2Field->isEnabled() && !form->PushButton8->isEnabled());
+
+        auto next = harness.start();
+        QVERIFY(next);
+        QVERIFY(next->Option4Button->isChecked() && !next->Frame3->isEnabled());
+
+        form->Option3Button->click();
+        QCOMPARE(q(harness.storedOnDisk("Option3")), QString("True"));
+        QCOMPARE(q(harness.storedOnDisk("Option4")), QString("False"));
+        QVERIFY(form->Frame3->isEnabled() && form->PushButton8->isEnabled());
+    }
+
+    void folderPickerFillsTheFolderField() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        auto& requests = harness.prompts.folderRequests;
+
+        harness.prompts.queueFolder("/tmp/x");
+        form->PushButton8->click();
+        QCOMPARE(form->Text2Field->text(), QString("/tmp/x/"));
+        QCOMPARE(q(harness.storedOnDisk("Text2")), QString("/tmp/x/"));
+        QCOMPARE(q(harness.storedOnDisk("LastFolderDot")), QString("/tmp/x"));
+        QCOMPARE(requests.size(), size_t(1));
+        QCOMPARE(q(requests[0].prompt), QString("Please select folder:"));
+        QCOMPARE(q(requests[0].initialFolder), QString(""));
+
+        harness.prompts.queueFolder("/");
+        form->PushButton8->click();
+        QCOMPARE(form->Text2Field->text(), QString("/")); // the root keeps its one separator
+        QCOMPARE(q(harness.storedOnDisk("LastFolderDot")), QString("/"));
+        QCOMPARE(q(requests[1].initialFolder), QString("/tmp/x"));
+
+        form->Text2Field->setText("/typed/");
+        form->PushButton8->click(); // cancelled
+        QCOMPARE(form->Text2Field->text(), QString("/typed/"));
+        QCOMPARE(q(harness.storedOnDisk("LastFolderDot")), QString("/"));
+        QCOMPARE(q(requests[2].initialFolder), QString("/"));
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+    }
+
+    void folderFieldIsStoredAtEveryChange() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QStringList stored;
+        connect(form->Text2Field, &QLineEdit::textChanged, this,
+                [&] { stored << q(harness.store->GetSetting("Text2", "<absent>")); });
+        form->Text2Field->clear();
+        QTest::keyClicks(form->Text2Field, "/a b");
+        QCOMPARE(stored, QStringList({"", "/", "/a", "/a ", "/a b"}));
+
+        for (const char* typed : {" /tmp/a, b;c #d %e \\g=\"h\u00e9/ ", "@Invalid()", "@@x"}) {
+            form->Text2Field->setText(QString::fromUtf8(typed));
+            QCOMPARE(q(harness.storedOnDisk("Text2")), QString::fromUtf8(typed));
+        }
+        form->Text2Field->clear();
+        QCOMPARE(q(harness.storedOnDisk("Text2")), QString(""));
+        auto next = harness.start();
+        QVERIFY(next);
+        QCOMPARE(next->Text2Field->text(), QString("")); // not the desktop
+    }
+
+    void pushButtonsShowTheHand() {
+        FormHarness harness;
+        QString hand = harness.programFolder() + "/HAND-M.CUR";
+        QVERIFY2(writeCursorFile(hand, {10, 1}), "cannot write HAND-M.CUR");
+        QVERIFY2(!QPixmap(hand).isNull(), "HAND-M.CUR does not load as a picture");
+        auto form = harness.start();
+        QVERIFY(form);
+        ui::Form1& f = *form;
+
+        for (QPushButton* button : {f.PushButton1, f.PushButton2, f.PushButton3, f.PushButton4,
+                                    f.PushButton5, f.PushButton6, f.PushButton7, f.PushButton8}) {
+            QCOMPARE(pointerAfterMoveOver(f, f.Frame2), int(platform::PointerDefault));
+            QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
+            QVERIFY2(pointerAfterMoveOver(f, button) == platform::PointerCustom,
+                     qPrintable(named(button) + " does not set the hand"));
+            QCOMPARE(f.cursor().shape(), Qt::BitmapCursor);
+        }
+        for (QWidget* keeps : {(QWidget*)f.Text2Field, (QWidget*)f.Option3Button,
+                               (QWidget*)f.Option4Button, (QWidget*)f.ProgressBar1}) {
+            pointerAfterMoveOver(f, f.PushButton8);
+            QVERIFY2(pointerAfterMoveOver(f, keeps) == platform::PointerCustom,
+                     qPrintable(named(keeps) + " changed the pointer"));
+        }
+        for (QWidget* resets :
+             {(QWidget*)&f, (QWidget*)f.Frame1, (QWidget*)f.Frame2, (QWidget*)f.Frame3,
+              (QWidget*)f.Frame5, (QWidget*)f.Label1, (QWidget*)f.Option1Button,
+              (QWidget*)f.Option2Button, (QWidget*)f.Text1, f.ListView1->viewport(),
+              f.ListView2->viewport()}) {
+            pointerAfterMoveOver(f, f.PushButton1);
+            QVERIFY2(pointerAfterMoveOver(f, resets) == platform::PointerDefault,
+                     qPrintable(named(resets) + " does not reset the pointer"));
+        }
+        pointerAfterMoveOver(f, f.PushButton1);
+        // The hand points with its finger tip, where the file puts the hot spot.
+        QCOMPARE(f.cursor().hotSpot(), QPoint(10, 1));
+    }
+
+    void withoutTheHandFileThePointerStaysTheArrow() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QCOMPARE(pointerAfterMoveOver(*form, form->PushButton7), int(platform::PointerCustom));
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor); // no picture: the arrow
+    }
+
+    void hourglassStaysWhileBusy() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->SetMousePointer(platform::PointerHourglass);
+        for (QWidget* over : {(QWidget*)form->PushButton1, (QWidget*)form->Frame2,
+                              (QWidget*)form.get(), form->ListView2->viewport()})
+            QVERIFY2(pointerAfterMoveOver(*form, over) == platform::PointerHourglass,
+                     qPrintable(named(over) + " replaced the hourglass"));
+        QCOMPARE(form->cursor().shape(), Qt::WaitCursor);
+        form->SetMousePointer(platform::PointerDefault);
+        QCOMPARE(pointerAfterMoveOver(*form, form->PushButton1), int(platform::PointerCustom));
+    }
+};
+
+int runControlTests(int argc, char** argv) {
+    ControlTest tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+} // namespace pellucor::test
+
+#include "ControlTest.moc"

@@ -1,0 +1,11 @@
+#pragma once
+
+// The window's test classes; each runs its functions through QTest::qExec and
+// returns the number of failures.
+namespace pellucor::test {
+
+int runStartTests(int argc, char** argv);
+int runControlTests(int argc, char** argv);
+int runBatchTests(int argc, char** argv);
+
+} // namespace pellucor::test
