@@ -1,5 +1,7 @@
 #include "NameText.h"
 
+#include "text/Utf8.h"
+
 #include <unicode/uchar.h>
 
 namespace pellucor::AddFolder::text {
@@ -8,42 +10,6 @@ namespace {
 // Invalid bytes sort among the lone surrogates, after every valid character
 // of the Basic Multilingual Plane below them.
 constexpr char16_t kInvalidByteBase = 0xDC00;
-
-size_t sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Decodes the sequence at `at` of `length` bytes; 0 when it is overlong, a
-// surrogate, beyond U+10FFFF or cut short.
-char32_t decodeAt(const std::string& utf8, size_t at, size_t length) {
-    if (at + length > utf8.size())
-        return 0;
-    static constexpr unsigned char leadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t code = static_cast<unsigned char>(utf8[at]) & leadMask[length];
-    for (size_t i = 1; i < length; ++i) {
-        auto byte = static_cast<unsigned char>(utf8[at + i]);
-        if (!isContinuation(byte))
-            return 0;
-        code = (code << 6) | (byte & 0x3F);
-    }
-    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    if (code < smallest[length] || surrogate || code > 0x10FFFF)
-        return 0;
-    return code;
-}
 
 void appendUtf16(std::u16string& out, char32_t code) {
     if (code < 0x10000) {
@@ -61,16 +27,9 @@ std::vector<Character> Decode(const std::string& utf8) {
     std::vector<Character> characters;
     characters.reserve(utf8.size());
     for (size_t at = 0; at < utf8.size();) {
-        auto lead = static_cast<unsigned char>(utf8[at]);
-        size_t length = sequenceLength(lead);
-        char32_t code = length == 1 ? lead : (length ? decodeAt(utf8, at, length) : 0);
-        if (length == 1 || code != 0) {
-            characters.push_back({code, true});
-            at += length;
-        } else {
-            characters.push_back({lead, false});
-            ++at;
-        }
+        pellucor::text::Utf8Char c = pellucor::text::decodeUtf8(utf8, at);
+        characters.push_back({c.code, c.valid});
+        at += c.length;
     }
     return characters;
 }

@@ -1,6 +1,7 @@
 #include "WordModel.h"
 
 #include "Error.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 
@@ -12,22 +13,11 @@ constexpr const char* kParagraphMark = "\r";
 // A text for a w:t: valid UTF-8 without control characters, which a text
 // element cannot hold (tabs and breaks are items of their own).
 bool isPlainText(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F)
+    for (size_t i = 0; i < text.size();) {
+        text::Utf8Char c = text::decodeUtf8(text, i);
+        if (!c.valid || c.code < 0x20 || c.code == 0x7F)
             return false;
-        size_t extra = c < 0x80         ? 0
-                       : (c >> 5) == 6  ? 1
-                       : (c >> 4) == 14 ? 2
-                       : (c >> 3) == 30 ? 3
-                                        : 9;
-        if (extra == 9 || i + extra >= text.size() + (extra == 0))
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2)
-                return false;
-        i += extra + 1;
+        i += c.length;
     }
     return true;
 }

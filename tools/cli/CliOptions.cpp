@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "text/Utf8.h"
+
 #include <charconv>
 #include <utility>
 
@@ -7,34 +9,6 @@ namespace pellucor::cli {
 namespace {
 
 constexpr unsigned kMostJobs = 256;
-
-size_t codePointLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
-bool validCodePoint(const std::string& bytes) {
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    for (size_t k = 1; k < bytes.size(); ++k)
-        if ((byte(k) & 0xC0) != 0x80)
-            return false;
-    if (bytes.size() == 3 && byte(0) == 0xE0 && byte(1) < 0xA0)
-        return false; // overlong
-    if (bytes.size() == 3 && byte(0) == 0xED && byte(1) >= 0xA0)
-        return false; // surrogate
-    if (bytes.size() == 4 && byte(0) == 0xF0 && byte(1) < 0x90)
-        return false; // overlong
-    if (bytes.size() == 4 && byte(0) == 0xF4 && byte(1) >= 0x90)
-        return false; // beyond U+10FFFF
-    return true;
-}
 
 unsigned parseJobs(const std::string& text) {
     unsigned jobs = 0;
@@ -116,11 +90,11 @@ void checkCombination(const CliOptions& options, bool sawAdd, bool sawRemove) {
 std::vector<std::string> splitCodePoints(const std::string& text) {
     std::vector<std::string> points;
     for (size_t at = 0; at < text.size();) {
-        size_t length = codePointLength(static_cast<unsigned char>(text[at]));
-        if (length == 0 || at + length > text.size() || !validCodePoint(text.substr(at, length)))
+        text::Utf8Char c = text::decodeUtf8(text, at);
+        if (!c.valid)
             return {};
-        points.push_back(text.substr(at, length));
-        at += length;
+        points.push_back(text.substr(at, c.length));
+        at += c.length;
     }
     return points;
 }
