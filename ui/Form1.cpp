@@ -35,6 +35,7 @@ Form1::Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
     buildLayout();
     connectHandlers();
     watchMouseMoves();
+    prepareFileList();
     m_sinceEvents.start();
     m_sinceBarPaint.start();
 }

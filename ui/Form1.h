@@ -1,19 +1,24 @@
 #pragma once
 
+#include "FileRows.h"
+#include "ListGestures.h"
 #include "services/MainWindow.h"
 #include "services/Program.h"
 #include "services/Prompts.h"
 #include "services/WordAutomation.h"
 #include "SettingsStore.h"
 
+#include <memory>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -28,6 +33,7 @@ class Form1 : public QWidget, public platform::MainWindow {
 public:
     Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
           platform::Program& program, SettingsStore& settings, QString programFolder);
+    ~Form1() override;
 
     // The start sequence, run before the window is first shown. Ends the
     // program (Program::End) when no engine instance can be created.
@@ -41,6 +47,23 @@ public:
     void Option3_Click();
     void Option4_Click();
     void Text2_Change();
+
+    // The file list and the ways of filling it.
+    void PushButton3_Click(); // Add Word File(s)
+    void PushButton4_Click(); // Load Sample/Example Files
+    void PushButton5_Click(); // Clear List
+    void PushButton6_Click(); // Add All Word File(s) In Folder
+    void ListView1_MouseDown();
+    void ListView1_ItemClick();
+    void ListView1_MouseMove(QPoint position); // in the list's rows area
+    void ListView1_MouseUp();
+    void ListView1_KeyDown(int key); // a Qt::Key
+    void ListView1_DblClick();
+    // Whether dragged data would be accepted: it must hold local files.
+    bool ListView1_OLEDragOver(const QMimeData* data);
+    void ListView1_OLEDragDrop(const QMimeData* data);
+    // ListMouseDown and DragItem, as the drag handlers left them.
+    const filelist::ListGestures& listGestures() const { return *m_listGestures; }
 
     // The application title for boxes without a title of their own.
     static QString SetAppTitle(const QString& productName);
@@ -75,6 +98,8 @@ private:
     void buildLayout();
     void connectHandlers();
     void watchMouseMoves();
+    void prepareFileList();
+    bool fileListEvent(QObject* watched, QEvent* event);
     void ApplySkin();
     void loadHandPointer();
     void fillPunctuationList();
@@ -96,6 +121,9 @@ private:
     double m_progressValue = 0;
     QElapsedTimer m_sinceEvents;
     QElapsedTimer m_sinceBarPaint;
+    std::unique_ptr<filelist::FileRows> m_fileRows;
+    std::unique_ptr<filelist::Settings> m_fileListSettings;
+    std::unique_ptr<filelist::ListGestures> m_listGestures;
 
 public:
     // The controls, named as everywhere in the program.

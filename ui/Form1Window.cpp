@@ -126,6 +126,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         bool overButton = qobject_cast<QPushButton*>(watched) != nullptr;
         SetMousePointer(overButton ? platform::PointerCustom : platform::PointerDefault);
     }
+    bool onFileList = watched == ListView1 || watched == ListView1->viewport();
+    if (onFileList && m_listGestures && fileListEvent(watched, event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 

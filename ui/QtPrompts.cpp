@@ -1,21 +1,49 @@
 #include "QtPrompts.h"
 
+#include "DialogAnswer.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace pellucor::ui {
+namespace {
+
+// Boxes write line breaks as CR LF or CR alone.
+QString shownText(const std::string& text) {
+    QString shown = QString::fromStdString(text);
+    return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+}
+
+QString titleOr(const std::string& title) {
+    return title.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(title);
+}
+
+// "Description|pattern|..." as Qt's filters: each description keeps its text
+// and gets the patterns Qt matches in parentheses, which the dialog hides.
+// "*.*" means every file, also one without a dot.
+QString qtFilters(const std::string& filter) {
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        filters << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
 
 platform::Answer QtPrompts::MsgBox(const std::string& text, platform::Buttons buttons,
                                    platform::Icon icon, const std::string& title) {
     QMessageBox box(m_owner);
-    box.setWindowTitle(title.empty() ? QApplication::applicationDisplayName()
-                                     : QString::fromStdString(title));
-    // Boxes write line breaks as CR LF or CR alone.
-    QString shown = QString::fromStdString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
-    box.setText(shown);
+    box.setWindowTitle(titleOr(title));
+    box.setText(shownText(text));
     box.setIcon(icon == platform::Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (buttons == platform::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -37,6 +65,26 @@ std::string QtPrompts::BrowseForFolder(const std::string& prompt,
         return {};
     QString clean = QDir::cleanPath(chosen); // no final separator, except the root's
     return clean.toStdString();
+}
+
+std::string QtPrompts::InputBox(const std::string& prompt, const std::string& defaultText) {
+    QInputDialog box(m_owner);
+    box.setWindowTitle(titleOr({}));
+    box.setLabelText(shownText(prompt));
+    box.setTextValue(QString::fromStdString(defaultText));
+    if (box.exec() != QDialog::Accepted)
+        return {};
+    return box.textValue().toStdString();
+}
+
+std::string QtPrompts::ShowOpen(const std::string& title, const std::string& filter) {
+    QStringList chosen = QFileDialog::getOpenFileNames(m_owner, QString::fromStdString(title),
+                                                       QString(), qtFilters(filter), nullptr,
+                                                       QFileDialog::HideNameFilterDetails);
+    std::vector<std::string> paths;
+    for (const QString& path : chosen)
+        paths.push_back(QDir::cleanPath(path).toStdString());
+    return filelist::dialogBufferOf(paths);
 }
 
 } // namespace pellucor::ui

@@ -61,6 +61,32 @@ std::string ScriptedPrompts::BrowseForFolder(const std::string& prompt,
     return folder;
 }
 
+std::string ScriptedPrompts::InputBox(const std::string& prompt, const std::string& defaultText) {
+    inputRequests.push_back({prompt, defaultText});
+    if (m_inputs.empty()) {
+        ADD_FAILURE() << "a text-entry box was shown that the test has no answer for: \"" << prompt
+                      << "\"";
+        return {};
+    }
+    std::string text = m_inputs.front();
+    m_inputs.pop_front();
+    return text;
+}
+
+std::string ScriptedPrompts::ShowOpen(const std::string& title, const std::string& filter) {
+    openRequests.push_back({title, filter});
+    if (m_openAnswers.empty()) {
+        ADD_FAILURE() << "a file-open dialog was shown that the test has no answer for: \"" << title
+                      << "\"";
+        return {};
+    }
+    auto answer = m_openAnswers.front();
+    m_openAnswers.pop_front();
+    if (auto* failure = std::get_if<word::Error>(&answer))
+        throw *failure;
+    return std::get<std::string>(answer);
+}
+
 std::vector<std::string> ScriptedPrompts::texts() const {
     std::vector<std::string> result;
     for (const auto& box : boxes)

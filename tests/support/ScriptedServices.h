@@ -8,11 +8,13 @@
 #include "services/Program.h"
 #include "services/Prompts.h"
 #include "services/WordAutomation.h"
+#include "word/Error.h"
 
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace pellucor::test {
@@ -81,9 +83,21 @@ struct FolderRequest {
     std::string initialFolder;
 };
 
+struct InputRequest {
+    std::string prompt;
+    std::string defaultText;
+};
+
+struct OpenRequest {
+    std::string title;
+    std::string filter;
+};
+
 // Answers Yes/No boxes from a queue and records every box. A Yes/No box with
 // no answer left fails the test; OK boxes need no answer. The folder picker
-// answers from its own queue and is cancelled ("") when that is empty.
+// answers from its own queue and is cancelled ("") when that is empty. The
+// text-entry box and the file-open dialog answer from queues of their own and
+// fail the test when opened with nothing queued.
 class ScriptedPrompts : public platform::Prompts {
 public:
     explicit ScriptedPrompts(std::vector<platform::Answer> answers = {});
@@ -91,11 +105,21 @@ public:
     size_t answersLeft() const { return m_answers.size(); }
     void queueFolder(std::string folder) { m_folders.push_back(std::move(folder)); }
     size_t foldersLeft() const { return m_folders.size(); }
+    // The entered text; "" stands for cancel.
+    void queueInput(std::string text) { m_inputs.push_back(std::move(text)); }
+    size_t inputsLeft() const { return m_inputs.size(); }
+    // The dialog's buffer (see Prompts::ShowOpen); "" stands for cancel.
+    void queueOpenFiles(std::string buffer) { m_openAnswers.emplace_back(std::move(buffer)); }
+    // The dialog fails with this error instead of answering.
+    void queueOpenFailure(word::Error error) { m_openAnswers.emplace_back(std::move(error)); }
+    size_t openAnswersLeft() const { return m_openAnswers.size(); }
 
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
                             const std::string& title) override;
     std::string BrowseForFolder(const std::string& prompt,
                                 const std::string& initialFolder) override;
+    std::string InputBox(const std::string& prompt, const std::string& defaultText) override;
+    std::string ShowOpen(const std::string& title, const std::string& filter) override;
 
     std::vector<std::string> texts() const;
     // The error report boxes, in order.
@@ -106,10 +130,14 @@ public:
     std::function<void(const ShownBox&)> onBox;
     // Every opening of the folder picker, in order.
     std::vector<FolderRequest> folderRequests;
+    std::vector<InputRequest> inputRequests;
+    std::vector<OpenRequest> openRequests;
 
 private:
     std::deque<platform::Answer> m_answers;
     std::deque<std::string> m_folders;
+    std::deque<std::string> m_inputs;
+    std::deque<std::variant<std::string, word::Error>> m_openAnswers;
 };
 
 class ScriptedProgram : public platform::Program {

@@ -27,5 +27,6 @@ int main(int argc, char** argv) {
     int failures = runStartTests(argc, argv);
     failures += runControlTests(argc, argv);
     failures += runBatchTests(argc, argv);
+    failures += runFileListTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -7,5 +7,6 @@ namespace pellucor::test {
 int runStartTests(int argc, char** argv);
 int runControlTests(int argc, char** argv);
 int runBatchTests(int argc, char** argv);
+int runFileListTests(int argc, char** argv);
 
 } // namespace pellucor::test

@@ -1,0 +1,106 @@
+// pellucor-bench-drop FOLDER: drops the folder on the window's file list,
+// offscreen, and prints the milliseconds until the list was filled, the rows
+// added, the number of event passes and the longest time between two of them
+// (from the drop to the first pass and from the last pass to the end count
+// too), and how long the pass after the drop takes to show the full list.
+#include "Form1.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <QApplication>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+class InstantPrompts : public pellucor::platform::Prompts {
+public:
+    pellucor::platform::Answer MsgBox(const std::string& text, pellucor::platform::Buttons,
+                                      pellucor::platform::Icon, const std::string&) override {
+        std::fprintf(stderr, "box: %s\n", text.c_str());
+        return pellucor::platform::Answer::Yes;
+    }
+};
+
+class NoEnd : public pellucor::platform::Program {
+public:
+    [[noreturn]] void End() override { throw pellucor::platform::ProgramEnded{}; }
+};
+
+// Notes the time of every pass of the event queue: a zero timer runs once
+// in each.
+class PassClock {
+public:
+    explicit PassClock(const QElapsedTimer& since) : m_since(since) {
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_passes.push_back(m_since.nsecsElapsed()); });
+        m_timer.start(0);
+    }
+    void stop() { m_timer.stop(); }
+    // The longest stretch without a pass between 0 and end.
+    qint64 longestGap(qint64 end) const {
+        qint64 previous = 0, longest = 0;
+        for (qint64 pass : m_passes) {
+            longest = std::max(longest, pass - previous);
+            previous = pass;
+        }
+        return std::max(longest, end - previous);
+    }
+    size_t passes() const { return m_passes.size(); }
+
+private:
+    const QElapsedTimer& m_since;
+    QTimer m_timer;
+    std::vector<qint64> m_passes;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pellucor-bench-drop FOLDER\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    pellucor::ui::SettingsStore settings(home.filePath("Velmora.ini"));
+    InstantPrompts prompts;
+    pellucor::platform::EngineAutomation automation;
+    NoEnd program;
+    pellucor::ui::Form1 form(prompts, automation, program, settings, home.path());
+    form.Form_Load();
+    form.show();
+    QApplication::processEvents();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromLocal8Bit(argv[1]))});
+    QWidget* rows = form.ListView1->viewport();
+    QDragEnterEvent enter(rows->rect().center(), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(rows, &enter); // the list becomes the drop's target
+    if (!enter.isAccepted()) {
+        std::fprintf(stderr, "pellucor-bench-drop: the list refused the folder\n");
+        return 1;
+    }
+    QDropEvent drop(rows->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+
+    QElapsedTimer clock;
+    clock.start();
+    PassClock passes(clock);
+    QCoreApplication::sendEvent(rows, &drop);
+    qint64 end = clock.nsecsElapsed();
+    passes.stop();
+    // The first pass after the drop lays the full list out and paints it.
+    QApplication::processEvents();
+    qint64 settled = clock.nsecsElapsed();
+    std::printf("ms=%.1f rows=%d passes=%zu longest_gap_ms=%.1f settle_ms=%.1f\n", end / 1e6,
+                form.ListView1->topLevelItemCount(), passes.passes(), passes.longestGap(end) / 1e6,
+                (settled - end) / 1e6);
+    return 0;
+}

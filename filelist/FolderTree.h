@@ -1,0 +1,29 @@
+#pragma once
+
+#include "FileRows.h"
+#include "services/MainWindow.h"
+#include "services/Prompts.h"
+
+#include <string>
+
+namespace pellucor {
+class ErrorTrap;
+}
+
+namespace pellucor::filelist {
+
+// Whether a file found inside a folder becomes a row: it opens as a file and
+// its attributes are not exactly Hidden + Archive (34). Names starting with
+// "~" (lock files of open documents) are skipped before this.
+bool qualifiesInFolder(const std::string& path);
+
+// Appends every qualifying file matching the pattern in the folder and in
+// all its subfolders: the folder's own files first, then the subfolders level
+// by level, each in listing order; paths normalised. A folder that cannot be
+// listed contributes nothing: reported through trap when one is given,
+// silently otherwise. Lets window events run as it goes.
+void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
+                   platform::Prompts& prompts, platform::MainWindow& window,
+                   ErrorTrap* trap = nullptr);
+
+} // namespace pellucor::filelist
