@@ -43,6 +43,7 @@ Document Application::ActiveDocument() const {
 void Application::Quit() {
     m_engine->ensureAlive();
     m_engine->documents.clear();
+    m_engine->converter.release();
     m_engine->quit = true;
 }
 
@@ -53,7 +54,8 @@ std::string Application::Name() const {
 
 Document DocumentCollection::Open(const std::string& path) {
     m_engine->ensureAlive();
-    std::shared_ptr<DocumentState> state = DocumentState::open(path, *m_engine->segmenter);
+    std::shared_ptr<DocumentState> state =
+        DocumentState::open(path, *m_engine->segmenter, m_engine->converter);
     m_engine->documents.push_back(state);
     return Document(m_engine, state);
 }

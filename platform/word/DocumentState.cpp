@@ -60,8 +60,8 @@ std::string readDocumentFile(const std::string& path) {
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw Error(ErrorNumber::FileNotFound, "The path " + inQuotes(path) +
-                                                   " names a device or a pipe, not a document.");
+        throw Error(ErrorNumber::FileNotFound,
+                    "The path " + inQuotes(path) + " names a device or a pipe, not a document.");
     }
     if (st.st_size > kMaxFileSize) {
         ::close(fd);
@@ -99,12 +99,12 @@ std::string readDocumentFile(const std::string& path) {
     return bytes;
 }
 
-DocumentState::DocumentState(std::string path, WordSegmenter& segmenter)
-    : m_path(std::move(path)), m_segmenter(segmenter) {}
+DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter)
+    : m_path(std::move(path)), m_segmenter(segmenter), m_converter(converter) {}
 
-std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
-                                                   WordSegmenter& segmenter) {
-    std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter));
+std::unique_ptr<DocumentState>
+DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
+    std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
     document->load(readDocumentFile(path));
     return document;
 }
@@ -127,18 +127,31 @@ void DocumentState::load(std::string bytes) {
         throw Error(ErrorNumber::PasswordIncorrect,
                     "The document " + inQuotes(m_path) +
                         " cannot be opened: it is encrypted with a password.");
-    case FileFormat::CompoundFile:
-        refuse("it is a Word 97-2003 document (.doc or .dot), a format this version cannot open");
+    case FileFormat::CompoundFile: {
+        LegacyFormat format = legacyFormatOfCompoundFile(bytes, m_path);
+        bytes = convertedFromLegacy(std::move(bytes), format);
+        break;
+    }
     case FileFormat::Rtf:
-        refuse("it is an RTF document, a format this version cannot open");
+        bytes = convertedFromLegacy(std::move(bytes), LegacyFormat::Rtf);
+        break;
     case FileFormat::Unknown:
         refuse("it is not a word-processing document");
     case FileFormat::ZipPackage:
         break;
     }
     m_package = Package::fromBytes(std::move(bytes), m_path);
-    if (m_package->contains("mimetype") && m_package->read("mimetype") == kOdtMimeType)
-        refuse("it is an OpenDocument text (.odt), a format this version cannot open");
+    if (!m_legacy && m_package->contains("mimetype") &&
+        m_package->read("mimetype") == kOdtMimeType) {
+        if (m_package->contains("META-INF/manifest.xml") &&
+            m_package->read("META-INF/manifest.xml").find("encryption-data") != std::string::npos)
+            throw Error(ErrorNumber::PasswordIncorrect,
+                        "The document " + inQuotes(m_path) +
+                            " cannot be opened: it is an OpenDocument text encrypted with a "
+                            "password.");
+        m_package =
+            Package::fromBytes(convertedFromLegacy(m_package->bytes(), LegacyFormat::Odt), m_path);
+    }
     if (!m_package->contains("_rels/.rels"))
         refuse("it is a zip file but not a word-processing document (it has no package "
                "relationships)");
@@ -163,6 +176,13 @@ void DocumentState::load(std::string bytes) {
                "WordprocessingML vocabulary)");
     m_body = m_main->root().child(m_names->qualified("body").c_str());
     loadSettings(mainPartName);
+}
+
+std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat format) {
+    std::string docx = m_converter.toDocx(m_path, bytes, format);
+    m_legacy = format;
+    m_legacyBytes = std::move(bytes);
+    return docx;
 }
 
 void DocumentState::loadSettings(const std::string& mainPartName) {
@@ -211,7 +231,11 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_settings && m_settings->changed())
         replaced.emplace(m_settings->name(), m_settings->serialise());
 
-    if (replaced.empty())
+    if (m_legacy && replaced.empty())
+        writeFileAtomically(path, m_legacyBytes);
+    else if (m_legacy)
+        m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path);
+    else if (replaced.empty())
         writeFileAtomically(path, m_package->bytes());
     else
         writeFileAtomically(path, m_package->rewrite(replaced));

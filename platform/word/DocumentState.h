@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameList.h"
+#include "LegacyConverter.h"
 #include "Package.h"
 #include "Protection.h"
 #include "WordModel.h"
@@ -8,6 +9,7 @@
 #include "XmlPart.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pellucor::word {
@@ -15,11 +17,14 @@ namespace pellucor::word {
 class WordSegmenter;
 
 // One open document of the .docx family: its package, the parsed main and
-// settings parts, and the word, frame and protection models over them.
+// settings parts, and the word, frame and protection models over them. A
+// .doc, .dot, .rtf or .odt is worked on as the .docx the converter makes of
+// it and saved back in its own format.
 class DocumentState {
 public:
     // Reads and checks the file; throws Error with a plain description.
-    static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter);
+    static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter,
+                                               LegacyConverter& converter);
 
     const std::string& path() const { return m_path; }
     std::string name() const;
@@ -32,13 +37,17 @@ public:
     void saveAs(const std::string& path);
 
 private:
-    DocumentState(std::string path, WordSegmenter& segmenter);
+    DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter);
     void load(std::string bytes);
+    std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
     WordSegmenter& m_segmenter;
+    LegacyConverter& m_converter;
+    std::optional<LegacyFormat> m_legacy;
+    std::string m_legacyBytes; // the file as it was opened, saved as is when nothing changed
     std::unique_ptr<Package> m_package;
     std::unique_ptr<XmlPart> m_main;
     std::unique_ptr<XmlPart> m_settings;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentState.h"
+#include "LegacyConverter.h"
 #include "WordSegmenter.h"
 
 #include <memory>
@@ -14,6 +15,7 @@ struct EngineState {
     bool quit = false;
     bool displayAlerts = true;
     std::unique_ptr<WordSegmenter> segmenter;
+    LegacyConverter converter; // its private folder goes at Quit or with the engine
     std::vector<std::shared_ptr<DocumentState>> documents;
 
     void ensureAlive() const;

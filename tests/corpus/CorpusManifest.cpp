@@ -64,6 +64,18 @@ bool CorpusFile::mustOpen() const {
            notes.find("main part content type") == std::string::npos;
 }
 
+bool CorpusFile::isConverted() const {
+    return format == "ole2-doc" || format == "rtf" || format == "odf-zip";
+}
+
+std::vector<CorpusFile> corpusFilesReadNatively() {
+    std::vector<CorpusFile> files;
+    for (const CorpusFile& file : corpusFiles())
+        if (!file.isConverted())
+            files.push_back(file);
+    return files;
+}
+
 const std::vector<CorpusFile>& corpusFiles() {
     static const std::vector<CorpusFile> files = loadManifest();
     return files;

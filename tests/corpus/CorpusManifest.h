@@ -18,6 +18,9 @@ struct CorpusFile {
     // An OOXML package whose main part is a well-formed word-processing
     // document: the engine must open it. Every other file must be refused.
     bool mustOpen() const;
+    // A .doc, .rtf or .odt: opened through the external converter, and
+    // checked by the legacy tests rather than here.
+    bool isConverted() const;
 };
 
 // Test output names the file rather than dumping the row's bytes.
@@ -28,6 +31,8 @@ inline void PrintTo(const CorpusFile& file, std::ostream* out) {
 // The rows of MANIFEST.tsv in PELLUCOR_CORPUS_DIR; throws when it is missing
 // or a row is malformed.
 const std::vector<CorpusFile>& corpusFiles();
+// The files the engine reads or refuses by itself.
+std::vector<CorpusFile> corpusFilesReadNatively();
 std::vector<CorpusFile> corpusFilesThatOpen();
 
 // A name made of letters, digits and '_' for a parameterised test.

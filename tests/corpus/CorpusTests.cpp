@@ -119,7 +119,7 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
     expectSamePackage(file.name, file.path(), saved);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDocument, ::testing::ValuesIn(corpusFiles()),
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDocument, ::testing::ValuesIn(corpusFilesReadNatively()),
                          [](const auto& info) { return testNameOf(info.param.name); });
 
 // The oracle. Adding (mode 1) turns some words ". " into ".  "; removing

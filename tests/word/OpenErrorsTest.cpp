@@ -153,7 +153,6 @@ std::vector<OpenErrorCase> openErrorCases() {
         {"EncryptedPackage", bytesOf(compoundFile(true))},
         {"EncryptedPackageFromTheCorpus", copyOfCorpus("msoffcrypto__example_password.docx")},
         {"LegacyDocument", bytesOf(compoundFile(false))},
-        {"RichTextFormat", bytesOf("{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}} Hello.}")},
         {"OpenDocumentText",
          [](const std::string& path) {
              writeZip(path, {{"mimetype", "application/vnd.oasis.opendocument.text"},

@@ -1,0 +1,107 @@
+// A conversion that cannot happen — LibreOffice missing, hanging, failing or
+// producing nothing — is an error that names the file and says why; nothing is
+// written, no process is left running and no temporary file is left behind.
+#include "LegacySupport.h"
+#include "support/TempDir.h"
+#include "word/Error.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace pellucor::test {
+namespace {
+
+const std::string kCorpusDoc = "phpword__docCzech.doc";
+
+class LegacyFailure : public ::testing::Test {
+protected:
+    LegacyFailure() : tmp(scratch.file("tmp")), bin(scratch.file("bin")) {
+        std::filesystem::create_directories(tmp);
+        std::filesystem::create_directories(bin);
+        copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + kCorpusDoc, work.file("in.doc"));
+    }
+
+    // Opens in.doc with only the stand-in folder on PATH; returns the error.
+    std::string openFails(const std::string& timeout = "60") {
+        ScopedEnv path("PATH", bin);
+        ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", timeout);
+        auto app = word::Application::Create();
+        std::string description;
+        try {
+            app.Documents().Open(work.file("in.doc"));
+            ADD_FAILURE() << "the document opened";
+        } catch (const word::Error& error) {
+            description = error.description();
+        }
+        app.Quit();
+        EXPECT_NE(description.find(work.file("in.doc")), std::string::npos) << description;
+        EXPECT_EQ(work.entries(), std::vector<std::string>{"in.doc"});
+        EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "temporary files were left behind";
+        return description;
+    }
+
+    TempDir scratch, work;
+    std::string tmp, bin;
+    ScopedEnv tmpdir{"TMPDIR", tmp};
+};
+
+TEST_F(LegacyFailure, WithoutLibreOfficeTheErrorSaysWhatToInstall) {
+    const std::string error = openFails();
+    EXPECT_NE(error.find("needs LibreOffice"), std::string::npos) << error;
+    EXPECT_NE(error.find("libreoffice-writer-nogui"), std::string::npos) << error;
+    EXPECT_NE(error.find(".doc documents"), std::string::npos) << error;
+}
+
+TEST_F(LegacyFailure, AHangingConversionIsStoppedAtTheTimeLimitWithItsProcesses) {
+    writeScript(bin + "/soffice", "/bin/sleep 60 &\necho $! > " + scratch.file("child") + "\nwait");
+    const std::string error = openFails("1");
+    EXPECT_NE(error.find("within 1 second"), std::string::npos) << error;
+    const int child = std::stoi(readFile(scratch.file("child")));
+    EXPECT_FALSE(processRuns(child)) << "the stand-in's child process " << child << " still runs";
+}
+
+TEST_F(LegacyFailure, AConversionThatFailsOrProducesNothingIsAnError) {
+    writeScript(bin + "/soffice", "exit 0");
+    EXPECT_NE(openFails().find("produced no document"), std::string::npos);
+    writeScript(bin + "/soffice", "echo 'Error: source file could not be loaded'\nexit 1");
+    EXPECT_NE(openFails().find("source file could not be loaded"), std::string::npos);
+}
+
+TEST_F(LegacyFailure, AFailedSaveLeavesTheTargetAsItWasAndQuitCleansUp) {
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
+    writeFile(work.file("target.doc"), "the old content");
+    writeScript(bin + "/soffice", "echo 'Error: export failed'\nexit 1");
+    auto app = word::Application::Create();
+    word::Document document = app.Documents().Open(work.file("in.doc"));
+    EXPECT_FALSE(std::filesystem::is_empty(tmp)) << "the private profile should be in TMPDIR";
+    word::WordCollection words = document.Words();
+    words(1).SetText(words(1).Text() + "x");
+    {
+        ScopedEnv path("PATH", bin);
+        try {
+            document.SaveAs(work.file("target.doc"));
+            ADD_FAILURE() << "the save succeeded";
+        } catch (const word::Error& error) {
+            EXPECT_NE(error.description().find("target.doc"), std::string::npos);
+            EXPECT_NE(error.description().find("export failed"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(readFile(work.file("target.doc")), "the old content");
+    EXPECT_EQ(work.entries(), (std::vector<std::string>{"in.doc", "target.doc"}));
+    app.Quit();
+    EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "Quit left temporary files behind";
+}
+
+TEST_F(LegacyFailure, AnEngineDroppedWithoutQuitRemovesItsTemporaryFiles) {
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
+    {
+        auto app = word::Application::Create();
+        app.Documents().Open(work.file("in.doc"));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,60 @@
+// A .doc and a .dot made from a .docx fixture: adding the spaces and removing
+// them again gives back the words the document had, and each stays in its
+// format (a template stays a template).
+#include "LegacySupport.h"
+#include "SpacingWalk.h"
+#include "support/DocxBuilder.h"
+#include "support/TempDir.h"
+#include "word/WordBinary.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace pellucor::test {
+namespace {
+
+const DocxBuilder kFixture(textP("It ends. Next one starts. Mr. Smith came.") +
+                           textP("Two spaces. Stay as they are. Wait... what") +
+                           tbl({{textP("In a cell. Here.")}}));
+
+class LegacyRoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!libreOfficeInstalled())
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed; install "
+                            "libreoffice-writer-nogui";
+        kFixture.write(dir.file("fixture.docx"));
+    }
+    std::string make(const std::string& filter) {
+        convertWithLibreOffice(dir.file("fixture.docx"), filter, dir.file("made"),
+                               dir.file("profile"));
+        return dir.file("made/fixture." + filter.substr(0, filter.find(':')));
+    }
+    TempDir dir;
+};
+
+TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
+    const std::string doc = make("doc:MS Word 97");
+    const std::vector<std::string> original = wordsOfFile(doc);
+    ASSERT_EQ(std::count(original.begin(), original.end(), ".  "), 0);
+    const int changed = tools::walkDocument(doc, dir.file("added.doc"), ".", 1).changed;
+    EXPECT_GT(changed, 0);
+    std::vector<std::string> added = wordsOfFile(dir.file("added.doc"));
+    EXPECT_EQ(std::count(added.begin(), added.end(), ".  "), changed);
+    EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2).changed,
+              changed);
+    EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
+    EXPECT_FALSE(word::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
+}
+
+TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
+    const std::string dot = make("dot:MS Word 97 Vorlage");
+    ASSERT_TRUE(word::readWordBinaryFacts(readFile(dot)).isTemplate);
+    EXPECT_GT(tools::walkDocument(dot, dir.file("added.dot"), ".", 1).changed, 0);
+    auto facts = word::readWordBinaryFacts(readFile(dir.file("added.dot")));
+    EXPECT_EQ(facts.kind, word::WordBinaryFacts::Kind::Document);
+    EXPECT_TRUE(facts.isTemplate);
+}
+
+} // namespace
+} // namespace pellucor::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "word/Application.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellucor::test {
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// Whether soffice can be found on $PATH.
+bool libreOfficeInstalled();
+
+// Converts a document with LibreOffice outside the engine, e.g. a .docx
+// fixture into a .doc ("doc:MS Word 97"); the result goes into outDir.
+void convertWithLibreOffice(const std::string& input, const std::string& target,
+                            const std::string& outDir, const std::string& profileDir);
+
+// Every word of the document at path, read by a fresh engine instance.
+std::vector<std::string> wordsOfFile(const std::string& path);
+
+// Writes an executable shell script.
+void writeScript(const std::string& path, const std::string& body);
+
+// Whether a process with this id still runs (a zombie counts as gone).
+bool processRuns(int pid);
+
+} // namespace pellucor::test
