@@ -5,6 +5,7 @@
 
 #include "ErrorTrap.h"
 #include "support/DocxBuilder.h"
+#include "support/SavedText.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
@@ -37,17 +38,6 @@ inline std::vector<int> reportedLines(const ScriptedPrompts& prompts) {
     for (const auto& box : prompts.errorReports())
         lines.push_back(reportedLine(box));
     return lines;
-}
-
-// A fresh engine instance's view of a saved file: every word joined.
-inline std::string textOf(const std::string& path) {
-    word::Application app = word::Application::Create();
-    word::Document document = app.Documents().Open(path);
-    std::string text;
-    for (int32_t i = 1, n = document.Words().Count(); i <= n; ++i)
-        text += document.Words()(i).Text();
-    app.Quit();
-    return text;
 }
 
 // Whether two paths name the same place, however their separators are doubled.

@@ -5,6 +5,7 @@
 
 #include "BatchRun.h"
 #include "FileListTestSupport.h"
+#include "support/SavedText.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
@@ -18,17 +19,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 using platform::Answer;
-
-// Every word of a document, joined, as a fresh engine instance reads them.
-std::string textOf(const std::string& path) {
-    word::Application app = word::Application::Create();
-    word::Document document = app.Documents().Open(path);
-    std::string text;
-    for (int32_t i = 1, n = document.Words().Count(); i <= n; ++i)
-        text += document.Words()(i).Text();
-    app.Quit();
-    return text;
-}
 
 class LoadSamples : public ::testing::Test {
 protected:
