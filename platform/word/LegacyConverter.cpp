@@ -1,6 +1,7 @@
 #include "LegacyConverter.h"
 
 #include "AtomicFile.h"
+#include "ConverterService.h"
 #include "Error.h"
 #include "ProcessRunner.h"
 #include "WordBinary.h"
@@ -41,6 +42,10 @@ FormatInfo infoOf(LegacyFormat format) {
     return {"doc", "MS Word 97", "a Word 97-2003 document"};
 }
 
+std::chrono::milliseconds timeLimit(double seconds) {
+    return std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+}
+
 double timeoutSeconds() {
     const char* text = std::getenv("PELLUCOR_CONVERT_TIMEOUT");
     if (!text || !*text)
@@ -56,7 +61,9 @@ std::string secondsText(double seconds) {
     return out.str();
 }
 
-std::string fileUrl(const std::string& path) {
+} // namespace
+
+std::string fileUrlOf(const std::string& path) {
     static const char* hex = "0123456789ABCDEF";
     std::string url = "file://";
     for (unsigned char c : path) {
@@ -67,6 +74,8 @@ std::string fileUrl(const std::string& path) {
     }
     return url;
 }
+
+namespace {
 
 std::string readWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -121,6 +130,10 @@ struct LegacyConverter::Conversion {
 
     [[noreturn]] void fail(ErrorNumber number, const std::string& why) const {
         throw Error(number, failurePrefix + ": " + why + "." + failureSuffix);
+    }
+    [[noreturn]] void timedOut(double limit) const {
+        fail(ErrorNumber::CommandFailed, "LibreOffice did not finish converting it within " +
+                                             secondsText(limit) + " and was stopped");
     }
 };
 
@@ -186,26 +199,15 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
     RemovedAtEnd job{folder + "/job-" + std::to_string(++m_jobs)};
     const std::string input = job.path + "/document." + conversion.inputExtension;
     const std::string output = job.path + "/out/document." + conversion.outputExtension;
-    const double limit = timeoutSeconds();
-    ProcessOutcome outcome;
     try {
         fs::create_directories(job.path + "/out");
         writeWhole(input, inputBytes);
-        outcome = runProcess(
-            soffice,
-            {"--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-             "-env:UserInstallation=" + fileUrl(folder + "/profile"), "--convert-to",
-             conversion.outputExtension + ":" + conversion.filter, "--outdir", job.path + "/out",
-             input},
-            job.path + "/log", std::chrono::milliseconds(static_cast<long>(limit * 1000)));
     } catch (const std::exception& error) {
         conversion.fail(conversion.failureNumber,
                         std::string("LibreOffice could not be run (") + error.what() + ")");
     }
-    if (outcome.timedOut)
-        conversion.fail(ErrorNumber::CommandFailed,
-                        "LibreOffice did not finish converting it within " + secondsText(limit) +
-                            " and was stopped");
+    if (!ConverterService::wanted() || !convertShared(soffice, input, output, conversion))
+        convertAlone(soffice, input, job.path + "/out", conversion);
     std::string converted = readWhole(output);
     if (converted.empty()) {
         std::string said = lastWords(job.path + "/log");
@@ -215,6 +217,51 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
                                           : " (LibreOffice said: " + said + ")"));
     }
     return converted;
+}
+
+// Hands the conversion to the shared LibreOffice; false when the service
+// cannot run here and the conversion needs a process of its own.
+bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
+                                    const std::string& output, const Conversion& conversion) {
+    const double limit = timeoutSeconds();
+    ServiceOutcome outcome = ConverterService::instance().convert(
+        soffice, input, output, conversion.filter, timeLimit(limit));
+    switch (outcome.kind) {
+    case ServiceOutcome::Kind::Converted:
+        return true;
+    case ServiceOutcome::Kind::Unavailable:
+        return false;
+    case ServiceOutcome::Kind::TimedOut:
+        conversion.timedOut(limit);
+    case ServiceOutcome::Kind::Stopped:
+        conversion.fail(conversion.failureNumber,
+                        "LibreOffice stopped while converting it, also after it was started "
+                        "again (" +
+                            outcome.said + ")");
+    case ServiceOutcome::Kind::Failed:
+        break;
+    }
+    conversion.fail(conversion.failureNumber,
+                    "LibreOffice could not convert it (LibreOffice said: " + outcome.said + ")");
+}
+
+void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
+                                   const std::string& outDir, const Conversion& conversion) {
+    const double limit = timeoutSeconds();
+    ProcessOutcome outcome;
+    try {
+        outcome = runProcess(
+            soffice,
+            {"--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+             "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"), "--convert-to",
+             conversion.outputExtension + ":" + conversion.filter, "--outdir", outDir, input},
+            fs::path(outDir).parent_path().string() + "/log", timeLimit(limit));
+    } catch (const std::exception& error) {
+        conversion.fail(conversion.failureNumber,
+                        std::string("LibreOffice could not be run (") + error.what() + ")");
+    }
+    if (outcome.timedOut)
+        conversion.timedOut(limit);
 }
 
 std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,

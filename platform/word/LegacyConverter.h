@@ -12,9 +12,15 @@ enum class LegacyFormat { Doc, Dot, Rtf, Odt };
 // it is encrypted, damaged or not a Word document.
 LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path);
 
+// The file:// URL of an absolute path.
+std::string fileUrlOf(const std::string& path);
+
 // One engine instance's conversions, run by LibreOffice headless with a
 // profile of its own in a private temporary folder, so that the user's own
-// LibreOffice is never touched or waited for. LibreOffice is looked up on
+// LibreOffice is never touched or waited for. They go to the LibreOffice that
+// the program's ConverterService shares between engine instances; where that
+// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), each
+// conversion starts LibreOffice with --convert-to. LibreOffice is looked up on
 // $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set)
 // bounds each one. Every failure is an Error naming the document.
 class LegacyConverter {
@@ -38,6 +44,10 @@ public:
 private:
     struct Conversion;
     std::string convert(const std::string& inputBytes, const Conversion& conversion);
+    bool convertShared(const std::string& soffice, const std::string& input,
+                       const std::string& output, const Conversion& conversion);
+    void convertAlone(const std::string& soffice, const std::string& input,
+                      const std::string& outDir, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion);
 
     std::string m_folder;

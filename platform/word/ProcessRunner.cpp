@@ -1,9 +1,13 @@
 #include "ProcessRunner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -20,9 +24,9 @@ using Clock = std::chrono::steady_clock;
 
 class SpawnSetup {
 public:
-    SpawnSetup(const std::string& logPath) {
+    explicit SpawnSetup(const SpawnOptions& options) {
         ::posix_spawnattr_init(&m_attr);
-        ::posix_spawnattr_setpgroup(&m_attr, 0);
+        ::posix_spawnattr_setpgroup(&m_attr, options.processGroup);
         sigset_t none;
         sigemptyset(&none);
         ::posix_spawnattr_setsigmask(&m_attr, &none);
@@ -32,10 +36,15 @@ public:
         ::posix_spawnattr_setflags(&m_attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
                                                 POSIX_SPAWN_SETSIGDEF);
         ::posix_spawn_file_actions_init(&m_actions);
-        ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0);
-        ::posix_spawn_file_actions_addopen(&m_actions, 1, logPath.c_str(),
+        ::posix_spawn_file_actions_addopen(&m_actions, 2, options.logPath.c_str(),
                                            O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::posix_spawn_file_actions_adddup2(&m_actions, 1, 2);
+        if (options.channelFd >= 0) {
+            ::posix_spawn_file_actions_adddup2(&m_actions, options.channelFd, 0);
+            ::posix_spawn_file_actions_adddup2(&m_actions, options.channelFd, 1);
+        } else {
+            ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0);
+            ::posix_spawn_file_actions_adddup2(&m_actions, 2, 1);
+        }
     }
     ~SpawnSetup() {
         ::posix_spawn_file_actions_destroy(&m_actions);
@@ -65,16 +74,80 @@ int waitFor(pid_t pid, int options) {
     }
 }
 
-// Ends every process left in the group and gives them a moment to go.
-void killGroup(pid_t group) {
-    if (::kill(-group, SIGKILL) != 0)
-        return;
-    auto until = Clock::now() + std::chrono::seconds(2);
-    while (::kill(-group, 0) == 0 && Clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// Whether a process of the group still runs. Killed processes whose parent
+// went first wait as zombies until init reaps them, which some inits do late;
+// they hold nothing any more and do not count.
+bool groupHasLiveMember(int group) {
+    if (::kill(-group, 0) != 0)
+        return false;
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", failed)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), {});
+        size_t end = stat.rfind(')');
+        if (end == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(end + 1));
+        std::string state;
+        int parent = 0, processGroup = 0;
+        if (fields >> state >> parent >> processGroup && processGroup == group && state != "Z" &&
+            state != "X")
+            return true;
+    }
+    return failed.value() != 0; // without /proc, any member counts
+}
+
+// The caller's environment with the given NAME=value entries put in.
+std::vector<std::string> environmentWith(const std::vector<std::string>& entries) {
+    std::vector<std::string> result;
+    for (char** variable = environ; *variable; ++variable) {
+        std::string entry = *variable;
+        std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = std::any_of(entries.begin(), entries.end(), [&](const std::string& e) {
+            return e.compare(0, name.size(), name) == 0;
+        });
+        if (!replaced)
+            result.push_back(entry);
+    }
+    result.insert(result.end(), entries.begin(), entries.end());
+    return result;
 }
 
 } // namespace
+
+void killProcessGroup(int group) {
+    if (group <= 0 || ::kill(-group, SIGKILL) != 0)
+        return;
+    auto until = Clock::now() + std::chrono::seconds(2);
+    while (groupHasLiveMember(group) && Clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+int startProcess(const std::string& program, const std::vector<std::string>& args,
+                 const SpawnOptions& options) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    std::vector<std::string> environment = environmentWith(options.environment);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    SpawnSetup setup(options);
+    pid_t pid = 0;
+    int err = ::posix_spawn(&pid, program.c_str(), setup.actions(), setup.attr(), argv.data(),
+                            envp.data());
+    if (err != 0)
+        throw std::system_error(err, std::generic_category(), "cannot start " + program);
+    return pid;
+}
 
 std::string findOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
@@ -91,19 +164,7 @@ std::string findOnPath(const std::string& program) {
 
 ProcessOutcome runProcess(const std::string& program, const std::vector<std::string>& args,
                           const std::string& logPath, std::chrono::milliseconds limit) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    SpawnSetup setup(logPath);
-    pid_t pid = 0;
-    int err =
-        ::posix_spawn(&pid, program.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (err != 0)
-        throw std::system_error(err, std::generic_category(), "cannot start " + program);
-
+    const pid_t pid = startProcess(program, args, SpawnOptions{logPath, -1, 0, {}});
     ProcessOutcome outcome;
     const auto deadline = Clock::now() + limit;
     auto pause = std::chrono::milliseconds(1);
@@ -118,7 +179,7 @@ ProcessOutcome runProcess(const std::string& program, const std::vector<std::str
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
-    killGroup(pid);
+    killProcessGroup(pid);
     if (!outcome.timedOut && WIFEXITED(status))
         outcome.exitCode = WEXITSTATUS(status);
     return outcome;

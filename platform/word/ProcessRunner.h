@@ -23,4 +23,21 @@ std::string findOnPath(const std::string& program);
 ProcessOutcome runProcess(const std::string& program, const std::vector<std::string>& args,
                           const std::string& logPath, std::chrono::milliseconds limit);
 
+// How a process started in the background is wired up.
+struct SpawnOptions {
+    std::string logPath;  // where its error output (and output, without a channel) goes
+    int channelFd = -1;   // when set, the process reads and writes this socket
+    int processGroup = 0; // 0: a new group of its own
+    std::vector<std::string> environment; // NAME=value entries replacing the caller's
+};
+
+// Starts program (a full path) with args and returns its id without waiting.
+// Throws std::system_error when it cannot be started.
+int startProcess(const std::string& program, const std::vector<std::string>& args,
+                 const SpawnOptions& options);
+
+// Kills every process of the group and waits up to two seconds for them to go.
+// Processes of the group that are children of the caller must be reaped first.
+void killProcessGroup(int group);
+
 } // namespace pellucor::word

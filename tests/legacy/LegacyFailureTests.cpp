@@ -1,6 +1,8 @@
 // A conversion that cannot happen — LibreOffice missing, hanging, failing or
 // producing nothing — is an error that names the file and says why; nothing is
 // written, no process is left running and no temporary file is left behind.
+// These run with one LibreOffice process per conversion; LegacyServiceTests
+// covers the LibreOffice shared by the program.
 #include "LegacySupport.h"
 #include "support/TempDir.h"
 #include "word/Error.h"
@@ -43,6 +45,7 @@ protected:
     TempDir scratch, work;
     std::string tmp, bin;
     ScopedEnv tmpdir{"TMPDIR", tmp};
+    ScopedEnv converter{"PELLUCOR_CONVERTER", "process"};
 };
 
 TEST_F(LegacyFailure, WithoutLibreOfficeTheErrorSaysWhatToInstall) {

@@ -1,0 +1,195 @@
+// The LibreOffice shared by all engine instances of the program: several
+// documents go through one LibreOffice process, a LibreOffice that was killed
+// is started again, a hanging one is stopped at the time limit, and stopping
+// the service, or killing the program, leaves no process and no temporary
+// file. Without Python's UNO
+// module, or with PELLUCOR_CONVERTER=process, every conversion runs a process
+// of its own and still works.
+#include "LegacySupport.h"
+#include "support/TempDir.h"
+#include "word/ConverterService.h"
+#include "word/Error.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace pellucor::test {
+namespace {
+
+namespace fs = std::filesystem;
+using word::ConverterService;
+
+struct GroupMember {
+    int pid;
+    std::string name;
+};
+
+// The live processes of a process group, read from /proc.
+std::vector<GroupMember> membersOf(int group) {
+    std::vector<GroupMember> members;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), {});
+        size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string state;
+        int parent = 0, processGroup = 0;
+        rest >> state >> parent >> processGroup;
+        if (processGroup == group && state != "Z" && state != "X")
+            members.push_back({std::stoi(name), stat.substr(open + 1, close - open - 1)});
+    }
+    return members;
+}
+
+int countNamed(const std::vector<GroupMember>& members, const std::string& name) {
+    return static_cast<int>(std::count_if(members.begin(), members.end(),
+                                          [&](const GroupMember& m) { return m.name == name; }));
+}
+
+class LegacyService : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!libreOfficeInstalled())
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed; install "
+                            "libreoffice-writer-nogui";
+        fs::create_directories(tmp);
+        ConverterService::instance().stop();
+        for (const char* name : {"phpword__docCzech.doc", "tika__testFooter.odt"})
+            copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, work.file(name));
+    }
+    void TearDown() override { ConverterService::instance().stop(); }
+
+    // Opens the document in a fresh engine instance, puts an "x" before its
+    // first word and saves it as target; returns the words read back.
+    std::vector<std::string> changeAndSave(const std::string& name, const std::string& target) {
+        auto app = word::Application::Create();
+        word::Document document = app.Documents().Open(work.file(name));
+        document.Words()(1).SetText("x" + document.Words()(1).Text());
+        document.SaveAs(work.file(target));
+        app.Quit();
+        return wordsOfFile(work.file(target));
+    }
+
+    TempDir scratch, work;
+    const unsigned startsBefore = ConverterService::instance().starts();
+    std::string tmp = scratch.file("tmp");
+    ScopedEnv tmpdir{"TMPDIR", tmp};
+    ConverterService& service = ConverterService::instance();
+};
+
+TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
+    const std::vector<std::string> firstWords = wordsOfFile(work.file("phpword__docCzech.doc"));
+    changeAndSave("phpword__docCzech.doc", "a.doc");
+    const std::vector<std::string> saved = changeAndSave("phpword__docCzech.doc", "b.doc");
+    changeAndSave("tika__testFooter.odt", "c.odt");
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(saved[0], "x" + firstWords[0]) << "b.doc lost its change";
+    EXPECT_EQ(service.starts() - startsBefore, 1u)
+        << "each engine instance started its own LibreOffice";
+    const int group = service.processGroup();
+    ASSERT_GT(group, 0);
+    const std::vector<GroupMember> members = membersOf(group);
+    EXPECT_EQ(countNamed(members, "soffice.bin"), 1);
+
+    service.stop();
+    EXPECT_TRUE(membersOf(group).empty()) << "LibreOffice outlived the service";
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the service left its private folder behind";
+}
+
+TEST_F(LegacyService, AKilledLibreOfficeIsStartedAgain) {
+    wordsOfFile(work.file("phpword__docCzech.doc"));
+    const int helper = service.helperProcess();
+    for (const GroupMember& member : membersOf(service.processGroup()))
+        if (member.pid != helper)
+            ::kill(member.pid, SIGKILL);
+    const std::vector<std::string> saved = changeAndSave("phpword__docCzech.doc", "after.doc");
+    EXPECT_FALSE(saved.empty());
+    EXPECT_EQ(service.starts() - startsBefore, 2u);
+    EXPECT_FALSE(processRuns(helper)) << "the helper of the killed LibreOffice still runs";
+}
+
+// Waits up to limit for check to hold; true when it did.
+template <typename Check> bool eventually(Check check, std::chrono::seconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!check() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return check();
+}
+
+TEST_F(LegacyService, LibreOfficeEndsWithAProgramThatWasKilled) {
+    const std::string groupFile = scratch.file("group");
+    const pid_t program = ::fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) { // the program that is killed while its LibreOffice runs
+        wordsOfFile(work.file("phpword__docCzech.doc"));
+        writeFile(groupFile + ".partial", std::to_string(service.processGroup()));
+        fs::rename(groupFile + ".partial", groupFile);
+        ::pause();
+        ::_exit(0);
+    }
+    const bool started =
+        eventually([&] { return fs::exists(groupFile); }, std::chrono::seconds(60));
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    ASSERT_TRUE(started) << "the program did not convert its document";
+    const int group = std::stoi(readFile(groupFile));
+    ASSERT_GT(group, 0);
+    EXPECT_TRUE(eventually([&] { return membersOf(group).empty(); }, std::chrono::seconds(20)))
+        << "LibreOffice outlived the program that started it";
+    EXPECT_TRUE(eventually([&] { return fs::is_empty(tmp); }, std::chrono::seconds(5)))
+        << "the private folder outlived the program";
+}
+
+TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
+    const std::string bin = scratch.file("bin");
+    fs::create_directories(bin);
+    writeScript(bin + "/soffice", "/bin/sleep 60 &\necho $! > " + scratch.file("child") + "\nwait");
+    ScopedEnv path("PATH", bin);
+    ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "1");
+    auto app = word::Application::Create();
+    try {
+        app.Documents().Open(work.file("phpword__docCzech.doc"));
+        ADD_FAILURE() << "the document opened";
+    } catch (const word::Error& error) {
+        EXPECT_NE(error.description().find("phpword__docCzech.doc"), std::string::npos);
+        EXPECT_NE(error.description().find("within 1 second"), std::string::npos)
+            << error.description();
+    }
+    app.Quit();
+    const int child = std::stoi(readFile(scratch.file("child")));
+    EXPECT_FALSE(processRuns(child)) << "the stand-in's child process " << child << " still runs";
+    EXPECT_TRUE(fs::is_empty(tmp)) << "temporary files were left behind";
+}
+
+TEST_F(LegacyService, WithoutItEachConversionRunsAProcessOfItsOwn) {
+    {
+        ScopedEnv mode("PELLUCOR_CONVERTER", "process");
+        EXPECT_FALSE(changeAndSave("phpword__docCzech.doc", "alone.doc").empty());
+    }
+    {
+        // An interpreter without the UNO module, as on a system without python3-uno.
+        writeScript(scratch.file("python"), "echo 'nouno\tNo module named uno'\nexit 1");
+        ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
+        EXPECT_FALSE(changeAndSave("tika__testFooter.odt", "alone.odt").empty());
+    }
+    service.stop(); // looks for the interpreter afresh
+    {
+        ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("missing-python"));
+        EXPECT_FALSE(changeAndSave("phpword__docCzech.doc", "alone2.doc").empty());
+    }
+    EXPECT_EQ(service.processGroup(), 0) << "a LibreOffice was left running for the service";
+    EXPECT_TRUE(fs::is_empty(tmp)) << "temporary files were left behind";
+}
+
+} // namespace
+} // namespace pellucor::test
