@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation xvfb time
-  libreoffice-writer-nogui
+  libreoffice-writer-nogui python3-uno
 )
 
 missing=()
