@@ -3,7 +3,7 @@
 // added, the number of event passes and the longest time between two of them
 // (from the drop to the first pass and from the last pass to the end count
 // too), and how long the pass after the drop takes to show the full list.
-#include "Form1.h"
+#include "OffscreenWindow.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,20 +17,6 @@
 #include <QUrl>
 
 namespace {
-
-class InstantPrompts : public pellucor::platform::Prompts {
-public:
-    pellucor::platform::Answer MsgBox(const std::string& text, pellucor::platform::Buttons,
-                                      pellucor::platform::Icon, const std::string&) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return pellucor::platform::Answer::Yes;
-    }
-};
-
-class NoEnd : public pellucor::platform::Program {
-public:
-    [[noreturn]] void End() override { throw pellucor::platform::ProgramEnded{}; }
-};
 
 // Notes the time of every pass of the event queue: a zero timer runs once
 // in each.
@@ -68,14 +54,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: pellucor-bench-drop FOLDER\n");
         return 2;
     }
-    QTemporaryDir home;
-    pellucor::ui::SettingsStore settings(home.filePath("Velmora.ini"));
-    InstantPrompts prompts;
-    pellucor::platform::EngineAutomation automation;
-    NoEnd program;
-    pellucor::ui::Form1 form(prompts, automation, program, settings, home.path());
-    form.Form_Load();
-    form.show();
+    pellucor::bench::OffscreenWindow window;
+    pellucor::ui::Form1& form = window.form;
     QApplication::processEvents();
 
     QMimeData data;

@@ -46,17 +46,8 @@ cc -O2 -o "$work/floor" "$shared_dir/floor.c" -lz
 cc -O2 -o "$work/measure" "$bench_dir/measure_process.c"
 
 # The documents, generated once per version of the generator.
-tag=$(sha256sum "$shared_dir/gen_docx.py" | cut -c1-10)
-mkdir -p "$cache_dir"
-documents=()
-for seed in $(seq 1 "$docs"); do
-    doc=$cache_dir/doc-10k-$seed-$tag.docx
-    if [ ! -f "$doc" ]; then
-        python3 "$shared_dir/gen_docx.py" --words 10k --seed "$seed" -o "$doc.partial" 2>/dev/null
-        mv "$doc.partial" "$doc"
-    fi
-    documents+=("$doc")
-done
+source "$bench_dir/generated_docs.sh"
+generated_docs "$shared_dir" "$cache_dir" "$docs"
 
 # Runs a command under measure_process in a fresh output folder $work/out;
 # prints "wall_ms peak_kib".

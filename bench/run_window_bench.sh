@@ -26,17 +26,8 @@ if [ ! -f "$build_dir/build.ninja" ]; then
 fi
 ninja -C "$build_dir" -j2 pellucor-cli pellucor-bench-window >/dev/null
 
-tag=$(sha256sum "$shared_dir/gen_docx.py" | cut -c1-10)
-mkdir -p "$cache_dir"
-documents=()
-for seed in $(seq 1 "$docs"); do
-    doc=$cache_dir/doc-10k-$seed-$tag.docx
-    if [ ! -f "$doc" ]; then
-        python3 "$shared_dir/gen_docx.py" --words 10k --seed "$seed" -o "$doc.partial" 2>/dev/null
-        mv "$doc.partial" "$doc"
-    fi
-    documents+=("$doc")
-done
+source "$bench_dir/generated_docs.sh"
+generated_docs "$shared_dir" "$cache_dir" "$docs"
 
 work=$(mktemp -d /tmp/pellucor-window-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
