@@ -8,9 +8,9 @@
 // process compares with the floor process. With --repeat N it runs N passes
 // in one process and prints each one's time (warm figures). --idle starts
 // and quits the engine without a document: the process's own baseline.
+#include "base/Error.h"
 #include "SpacingWalk.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         return runPasses(options);
-    } catch (const pellucor::word::Error& error) {
+    } catch (const pellucor::Error& error) {
         std::fprintf(stderr, "pellucor-bench-engine: %s: error %d: %s\n", options.input.c_str(),
                      error.number(), error.description().c_str());
         return 1;

@@ -1,9 +1,9 @@
 #include "BatchRun.h"
 
-#include "ErrorTrap.h"
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/PathHelpers.h"
 #include "Messages.h"
-#include "PathHelpers.h"
-#include "word/Error.h"
 #include "Word1.h"
 
 namespace pellucor {
@@ -77,7 +77,7 @@ void RunBatch(Services& services) {
             // are counted anew, as files may have been added meanwhile.
             const int now = window.FileCount();
             if (now <= 0)
-                throw word::Error(word::ErrorNumber::DivisionByZero, "Division by zero");
+                throw Error(ErrorNumber::DivisionByZero, "Division by zero");
             window.SetProgressValue(static_cast<double>(100LL * i / now));
         });
         trap(64, [&] { window.SetProgressText(messages::kProcessing + FileNameOf(path)); });

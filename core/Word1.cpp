@@ -1,8 +1,8 @@
 #include "Word1.h"
 
-#include "ErrorTrap.h"
+#include "base/ErrorTrap.h"
+#include "base/PathHelpers.h"
 #include "Messages.h"
-#include "PathHelpers.h"
 
 #include <optional>
 
@@ -11,30 +11,28 @@ namespace {
 
 word::Application& require(std::optional<word::Application>& app) {
     if (!app)
-        throw word::Error(word::ErrorNumber::ObjectNotSet,
-                          "Object variable not set: the document engine could not be started.");
+        throw Error(ErrorNumber::ObjectNotSet,
+                    "Object variable not set: the document engine could not be started.");
     return *app;
 }
 
 word::Document& require(std::optional<word::Document>& document) {
     if (!document)
-        throw word::Error(word::ErrorNumber::ObjectNotSet,
-                          "Object variable not set: no document is open.");
+        throw Error(ErrorNumber::ObjectNotSet, "Object variable not set: no document is open.");
     return *document;
 }
 
 } // namespace
 
-word::Error frameSurvived(int32_t count) {
-    return word::Error(word::ErrorNumber::CommandFailed,
-                       "A frame could not be removed; " + std::to_string(count) +
-                           " frame(s) were left in the document.");
+Error frameSurvived(int32_t count) {
+    return Error(ErrorNumber::CommandFailed, "A frame could not be removed; " +
+                                                 std::to_string(count) +
+                                                 " frame(s) were left in the document.");
 }
 
 bool IsCapitalLetter(std::string text) {
     if (text.empty())
-        throw word::Error(word::ErrorNumber::InvalidProcedureCall,
-                          "Invalid procedure call or argument");
+        throw Error(ErrorNumber::InvalidProcedureCall, "Invalid procedure call or argument");
     return text[0] >= 'A' && text[0] <= 'Z';
 }
 
@@ -90,7 +88,7 @@ bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
         bool result = true;
         ignoringErrors([&] {
             if (!document)
-                throw word::Error(word::ErrorNumber::ObjectNotSet, "no document");
+                throw Error(ErrorNumber::ObjectNotSet, "no document");
             result = document->ProtectionType() != -1;
         });
         return result;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Error.h"
 #include "Services.h"
 #include "word/Document.h"
-#include "word/Error.h"
 
 #include <cstdint>
 #include <string>
@@ -26,7 +26,7 @@ void DoIt(std::string& path, std::string mark, int16_t mode, Services& services)
 bool IsCapitalLetter(std::string text);
 
 // The removal step failed to make the frame go: raised so the loop ends.
-word::Error frameSurvived(int32_t count);
+Error frameSurvived(int32_t count);
 
 // Removes every frame: a floating table stops floating, a framed paragraph
 // loses its frame. A frame that survives its step is deleted outright; if it

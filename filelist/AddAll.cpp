@@ -1,6 +1,6 @@
 #include "AddAll.h"
 
-#include "ErrorTrap.h"
+#include "base/ErrorTrap.h"
 #include "FolderTree.h"
 
 namespace pellucor::filelist {

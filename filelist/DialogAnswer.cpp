@@ -1,23 +1,11 @@
 #include "DialogAnswer.h"
 
-#include "ErrorTrap.h"
-#include "word/Error.h"
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/Utf8.h"
 
 namespace pellucor::filelist {
 namespace {
-
-size_t characterCount(const std::string& utf8) {
-    size_t count = 0;
-    for (unsigned char byte : utf8)
-        count += (byte & 0xC0) != 0x80;
-    return count;
-}
-
-// The folder part of an absolute path; "" for a file in the root.
-std::string folderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 bool isBelow(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
@@ -26,10 +14,10 @@ bool isBelow(const std::string& path, const std::string& folder) {
 
 // The deepest folder that holds every chosen file; "" for the root.
 std::string commonFolder(const std::vector<std::string>& chosen) {
-    std::string common = folderOf(chosen.front());
+    std::string common = FolderOf(chosen.front());
     for (const std::string& path : chosen)
         while (!common.empty() && !isBelow(path, common))
-            common = folderOf(common);
+            common = FolderOf(common);
     return common;
 }
 
@@ -54,10 +42,10 @@ std::string dialogBufferOf(const std::vector<std::string>& chosen) {
             buffer += '\0' + path.substr(folder.size() + 1);
         terminators = 2;
     }
-    if (characterCount(buffer) + terminators > kFileNameBufferSize)
-        throw word::Error(static_cast<word::ErrorNumber>(platform::kFileDialogBufferTooSmall),
-                          "The chosen file names do not fit the file dialog's buffer of " +
-                              std::to_string(kFileNameBufferSize) + " characters.");
+    if (text::characterCount(buffer) + terminators > kFileNameBufferSize)
+        throw Error(static_cast<ErrorNumber>(platform::kFileDialogBufferTooSmall),
+                    "The chosen file names do not fit the file dialog's buffer of " +
+                        std::to_string(kFileNameBufferSize) + " characters.");
     return buffer;
 }
 
@@ -89,7 +77,7 @@ void addWordFiles(FileRows& rows, platform::Prompts& prompts) {
     trap(1, [&] {
         try {
             buffer = prompts.ShowOpen(kAddFilesTitle, kAddFilesFilter);
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             if (error.number() != platform::kFileDialogBufferTooSmall)
                 throw;
             tooMany = true;

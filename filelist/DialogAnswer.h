@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/PathHelpers.h"
 #include "FileRows.h"
-#include "PathHelpers.h"
 #include "services/Prompts.h"
 
 #include <string>
@@ -19,7 +19,7 @@ inline constexpr size_t kFileNameBufferSize = 30000;
 // What the dialog's buffer holds for the chosen files (absolute paths with
 // "/"): the path of a single file; for several, their common folder (ending
 // in "/" only when it is the root) and then each name below it, separated by
-// NULs. Raises word::Error kFileDialogBufferTooSmall when it does not fit.
+// NULs. Raises Error kFileDialogBufferTooSmall when it does not fit.
 std::string dialogBufferOf(const std::vector<std::string>& chosen);
 
 // The rows the buffer stands for: a single path unchanged; for several, the

@@ -1,8 +1,8 @@
 #include "Drop.h"
 
-#include "ErrorTrap.h"
+#include "base/ErrorTrap.h"
+#include "base/FileSystem.h"
 #include "FolderTree.h"
-#include "services/FileSystem.h"
 
 namespace pellucor::filelist {
 namespace {

@@ -1,9 +1,9 @@
 #include "FolderTree.h"
 
 #include "AddFolder.h"
-#include "ErrorTrap.h"
-#include "PathHelpers.h"
-#include "services/FileSystem.h"
+#include "base/ErrorTrap.h"
+#include "base/FileSystem.h"
+#include "base/PathHelpers.h"
 
 #include <vector>
 

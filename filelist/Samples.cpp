@@ -1,8 +1,8 @@
 #include "Samples.h"
 
 #include "AddFolder.h"
-#include "PathHelpers.h"
-#include "word/Error.h"
+#include "base/Error.h"
+#include "base/PathHelpers.h"
 
 namespace pellucor::Main {
 namespace {
@@ -10,8 +10,8 @@ namespace {
 std::vector<std::string> sampleNames(const std::string& folder) {
     try {
         return AddFolder::ListFiles(folder, "*.*");
-    } catch (const word::Error& error) {
-        if (error.code() != word::ErrorNumber::PathNotFound)
+    } catch (const Error& error) {
+        if (error.code() != ErrorNumber::PathNotFound)
             throw;
         return {""};
     }

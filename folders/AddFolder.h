@@ -27,7 +27,7 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
 // `pattern` ("*" any run, "?" any one character, case-insensitive; "*.*"
 // matches every name) and pass FileIsOpenable, in listing order. Element 0 is
 // always "", the names are elements 1..n. Never lists a folder. A folder that
-// cannot be listed raises word::Error 70 (permission denied) or 76 (path not
+// cannot be listed raises Error 70 (permission denied) or 76 (path not
 // found).
 std::vector<std::string> ListFiles(std::string folder, const std::string& pattern);
 

@@ -1,7 +1,7 @@
 #include "DirectoryListing.h"
 
+#include "base/Error.h"
 #include "NameText.h"
-#include "word/Error.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +12,6 @@
 namespace pellucor::AddFolder::listing {
 namespace {
 
-using word::ErrorNumber;
-
 constexpr auto kPathFileAccessError = static_cast<ErrorNumber>(75);
 
 // The folder as a message can show it: a zero byte would end the text.
@@ -21,19 +19,19 @@ std::string printable(const std::string& folder) {
     std::string shown;
     for (char c : folder)
         shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-    return word::inQuotes(shown);
+    return inQuotes(shown);
 }
 
 [[noreturn]] void raiseListingError(const std::string& path, int err) {
     const std::string folder = printable(path);
-    std::string reason = " (" + word::systemText(err) + ")";
+    std::string reason = " (" + systemText(err) + ")";
     if (err == EACCES || err == EPERM)
-        throw word::Error(ErrorNumber::PermissionDenied,
-                          "Permission denied: cannot list the folder " + folder + reason);
+        throw Error(ErrorNumber::PermissionDenied,
+                    "Permission denied: cannot list the folder " + folder + reason);
     if (err == ENOENT || err == ENOTDIR || err == ELOOP || err == ENAMETOOLONG)
-        throw word::Error(ErrorNumber::PathNotFound, "Path not found: " + folder + reason);
-    throw word::Error(kPathFileAccessError,
-                      "Path/File access error: cannot list the folder " + folder + reason);
+        throw Error(ErrorNumber::PathNotFound, "Path not found: " + folder + reason);
+    throw Error(kPathFileAccessError,
+                "Path/File access error: cannot list the folder " + folder + reason);
 }
 
 // Closes the listing on every way out, including a raised error.

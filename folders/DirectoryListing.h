@@ -18,7 +18,7 @@ struct Entry {
 };
 
 // The entries of `folder` other than "." and "..", ordered by their
-// upper-cased names (ties by their bytes). Raises word::Error 70 when the
+// upper-cased names (ties by their bytes). Raises Error 70 when the
 // folder may not be listed, 76 when it is missing or not a folder, and 75
 // (path/file access error) for any other failure of the listing.
 std::vector<Entry> ListFolder(const std::string& folder);

@@ -1,18 +1,16 @@
 #include "AddFolder.h"
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/FileSystem.h"
+#include "base/PathHelpers.h"
 #include "DirectoryListing.h"
-#include "ErrorTrap.h"
 #include "NameText.h"
-#include "PathHelpers.h"
-#include "services/FileSystem.h"
-#include "word/Error.h"
 
 #include <algorithm>
 #include <sys/stat.h>
 
 namespace pellucor::AddFolder {
 namespace {
-
-using word::ErrorNumber;
 
 // The statements of the walk, numbered by its steps, as the error report box
 // names them.
@@ -40,18 +38,18 @@ std::string attributePath(const std::string& folder) {
 int folderAttributes(const std::string& folder) {
     try {
         return platform::GetAttr(attributePath(folder));
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         if (error.code() != ErrorNumber::BasicFileNotFound)
             throw;
-        throw word::Error(ErrorNumber::PathNotFound,
-                          "Path not found: " + word::inQuotes(folder) + " no longer exists");
+        throw Error(ErrorNumber::PathNotFound,
+                    "Path not found: " + inQuotes(folder) + " no longer exists");
     }
 }
 
 void openFolder(const std::string& folder) {
     if ((folderAttributes(folder) & platform::AttrDirectory) == 0)
-        throw word::Error(ErrorNumber::PathNotFound,
-                          "Path not found: " + word::inQuotes(folder) + " is not a folder");
+        throw Error(ErrorNumber::PathNotFound,
+                    "Path not found: " + inQuotes(folder) + " is not a folder");
 }
 
 // The root folder, however it is written ("/", "//", "/usr/..").
@@ -80,7 +78,7 @@ bool isCollectable(const std::string& name) {
 }
 
 bool isUnreadableFolderError(const std::exception& error) {
-    auto* engineError = dynamic_cast<const word::Error*>(&error);
+    auto* engineError = dynamic_cast<const Error*>(&error);
     return engineError && (engineError->code() == ErrorNumber::PermissionDenied ||
                            engineError->code() == ErrorNumber::PathNotFound);
 }

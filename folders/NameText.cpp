@@ -1,6 +1,6 @@
 #include "NameText.h"
 
-#include "text/Utf8.h"
+#include "base/Utf8.h"
 
 #include <unicode/uchar.h>
 
@@ -35,7 +35,7 @@ std::vector<Character> Decode(const std::string& utf8) {
 }
 
 size_t CharacterCount(const std::string& utf8) {
-    return Decode(utf8).size();
+    return pellucor::text::characterCount(utf8);
 }
 
 char32_t FoldedCode(Character character) {

@@ -1,7 +1,7 @@
 #include "SpacingWalk.h"
 
-#include "Word1.h"
 #include "word/Application.h"
+#include "Word1.h"
 
 namespace pellucor::tools {
 

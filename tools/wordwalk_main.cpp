@@ -1,8 +1,8 @@
 // pellucor-wordwalk: changes the spacing after one mark in one document.
 //
 //   pellucor-wordwalk [--mark .] [--add | --remove | --none] IN OUT
+#include "base/Error.h"
 #include "SpacingWalk.h"
-#include "word/Error.h"
 
 #include <cstring>
 #include <iostream>
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         std::cout << argv[arg] << ": " << result.words << " words, " << result.changed
                   << " changed, saved to " << argv[arg + 1] << "\n";
         return 0;
-    } catch (const pellucor::word::Error& error) {
+    } catch (const pellucor::Error& error) {
         std::cerr << "pellucor-wordwalk: error " << error.number() << ": " << error.description()
                   << "\n";
         return 1;

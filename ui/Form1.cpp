@@ -1,9 +1,9 @@
 #include "Form1.h"
 
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
+#include "base/PathHelpers.h"
 #include "BatchRun.h"
-#include "ErrorTrap.h"
-#include "PathHelpers.h"
-#include "word/Error.h"
 #include "Word1.h"
 
 #include <QApplication>
@@ -142,7 +142,7 @@ void Form1::fillPunctuationList() {
         row->setCheckState(0, Qt::Unchecked);
         trap(6, [&] {
             if (i >= flags.size())
-                throw word::Error(word::ErrorNumber::SubscriptOutOfRange, "Subscript out of range");
+                throw Error(ErrorNumber::SubscriptOutOfRange, "Subscript out of range");
             if (truthOf(flags[i]))
                 row->setCheckState(0, Qt::Checked);
         });

@@ -1,9 +1,9 @@
 // The file list: its gestures, drops, and the buttons that fill or clear it.
 // The decisions live in filelist/; this only translates widgets and events.
 #include "AddAll.h"
+#include "base/ErrorTrap.h"
 #include "DialogAnswer.h"
 #include "Drop.h"
-#include "ErrorTrap.h"
 #include "Form1.h"
 #include "Form1Rows.h"
 #include "ListGestures.h"

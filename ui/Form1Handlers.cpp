@@ -1,8 +1,8 @@
 // What the window's buttons, options and fields do.
+#include "base/ErrorTrap.h"
+#include "base/PathHelpers.h"
 #include "BatchRun.h"
-#include "ErrorTrap.h"
 #include "Form1.h"
-#include "PathHelpers.h"
 #include "Word1.h"
 
 #include <QGroupBox>

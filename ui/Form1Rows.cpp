@@ -1,6 +1,6 @@
 #include "Form1Rows.h"
 
-#include "word/Error.h"
+#include "base/Error.h"
 
 #include <QTreeWidget>
 
@@ -10,8 +10,8 @@ namespace {
 QTreeWidgetItem* rowOf(QTreeWidget& list, int row) {
     QTreeWidgetItem* item = list.topLevelItem(row - 1);
     if (!item)
-        throw word::Error(word::ErrorNumber::SubscriptOutOfRange,
-                          "Index out of bounds: the file list has no row " + std::to_string(row));
+        throw Error(ErrorNumber::SubscriptOutOfRange,
+                    "Index out of bounds: the file list has no row " + std::to_string(row));
     return item;
 }
 

@@ -1,7 +1,7 @@
 // The window as document processing sees it, and the pointer feedback.
+#include "base/Error.h"
 #include "Form1.h"
 #include "ShownTextBar.h"
-#include "word/Error.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -31,8 +31,8 @@ int Form1::FileCount() {
 std::string Form1::FileAt(int row) {
     QTreeWidgetItem* item = ListView1->topLevelItem(row - 1);
     if (!item)
-        throw word::Error(word::ErrorNumber::SubscriptOutOfRange,
-                          "Index out of bounds: the file list has no row " + std::to_string(row));
+        throw Error(ErrorNumber::SubscriptOutOfRange,
+                    "Index out of bounds: the file list has no row " + std::to_string(row));
     return item->text(0).toStdString();
 }
 
@@ -43,9 +43,8 @@ int Form1::MarkCount() {
 std::string Form1::MarkAt(int row) {
     QTreeWidgetItem* item = ListView2->topLevelItem(row - 1);
     if (!item)
-        throw word::Error(word::ErrorNumber::SubscriptOutOfRange,
-                          "Index out of bounds: the punctuation list has no row " +
-                              std::to_string(row));
+        throw Error(ErrorNumber::SubscriptOutOfRange,
+                    "Index out of bounds: the punctuation list has no row " + std::to_string(row));
     return item->text(0).toStdString();
 }
 

@@ -1,6 +1,6 @@
 #include "SettingsStore.h"
 
-#include "word/Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <cctype>
@@ -79,7 +79,7 @@ bool truthOf(const std::string& text) {
         if (stop && *stop == '\0')
             return value != 0;
     }
-    throw word::Error(word::ErrorNumber::TypeMismatch, "Type mismatch");
+    throw Error(ErrorNumber::TypeMismatch, "Type mismatch");
 }
 
 std::string DesktopFolderPath() {

@@ -30,7 +30,7 @@ private:
 // Truth values are stored as "True" and "False" and read back like the
 // platform's conversion: "True"/"False" in any case, or a number (0 false).
 std::string truthText(bool value);
-bool truthOf(const std::string& text); // raises word::Error 13 (type mismatch)
+bool truthOf(const std::string& text); // raises Error 13 (type mismatch)
 
 // The desktop folder followed by the separator; "" when there is none.
 std::string DesktopFolderPath();

@@ -43,7 +43,7 @@ public:
     // dialog's file-name buffer holds: "" when cancelled, the full path for
     // one file, otherwise the folder and then each chosen name, separated by
     // NUL characters (the folder ends in a separator only when it is the
-    // root). Raises word::Error kFileDialogBufferTooSmall when the choice does
+    // root). Raises Error kFileDialogBufferTooSmall when the choice does
     // not fit the buffer. Where no dialog exists nothing is chosen.
     virtual std::string ShowOpen(const std::string& title, const std::string& filter) {
         (void)title;

@@ -10,8 +10,8 @@ namespace pellucor::platform {
 class WordAutomation {
 public:
     virtual ~WordAutomation() = default;
-    virtual word::Application CreateObject() = 0;  // raises word::Error
-    virtual word::RunningInstance GetObject() = 0; // raises word::Error when none runs
+    virtual word::Application CreateObject() = 0;  // raises Error
+    virtual word::RunningInstance GetObject() = 0; // raises Error when none runs
 };
 
 // The real engine and the real process table.

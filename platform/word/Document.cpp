@@ -1,7 +1,7 @@
 #include "Document.h"
 
+#include "base/Error.h"
 #include "EngineState.h"
-#include "Error.h"
 
 namespace pellucor::word {
 namespace {

@@ -1,7 +1,8 @@
 #include "DocumentState.h"
 
-#include "AtomicFile.h"
-#include "Error.h"
+#include "base/AtomicFile.h"
+#include "base/Error.h"
+#include "base/PathHelpers.h"
 #include "Format.h"
 #include "Relationships.h"
 
@@ -15,11 +16,6 @@ namespace pellucor::word {
 namespace {
 
 constexpr off_t kMaxFileSize = 2047ll << 20;
-
-std::string fileNameOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool sameFile(const std::string& a, const std::string& b) {
     struct stat sa {
@@ -110,7 +106,7 @@ DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyCon
 }
 
 std::string DocumentState::name() const {
-    return fileNameOf(m_path);
+    return FileNameOf(m_path);
 }
 
 void DocumentState::refuse(const std::string& why) const {
@@ -128,7 +124,7 @@ void DocumentState::load(std::string bytes) {
                     "The document " + inQuotes(m_path) +
                         " cannot be opened: it is encrypted with a password.");
     case FileFormat::CompoundFile: {
-        LegacyFormat format = legacyFormatOfCompoundFile(bytes, m_path);
+        LegacyFormat format = converter::legacyFormatOfCompoundFile(bytes, m_path);
         bytes = convertedFromLegacy(std::move(bytes), format);
         break;
     }

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "converter/LegacyConverter.h"
 #include "FrameList.h"
-#include "LegacyConverter.h"
-#include "Package.h"
 #include "Protection.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
+#include "zip/Package.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace pellucor::word {
+
+using converter::LegacyConverter;
+using converter::LegacyFormat;
+using zip::Package;
 
 class WordSegmenter;
 

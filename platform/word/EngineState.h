@@ -1,7 +1,7 @@
 #pragma once
 
+#include "converter/LegacyConverter.h"
 #include "DocumentState.h"
-#include "LegacyConverter.h"
 #include "WordSegmenter.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "FrameList.h"
 
-#include "Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "Protection.h"
 
-#include "Error.h"
+#include "base/Error.h"
 #include "WordNames.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "RunningInstance.h"
 
-#include "Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <cctype>

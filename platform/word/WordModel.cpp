@@ -1,7 +1,7 @@
 #include "WordModel.h"
 
-#include "Error.h"
-#include "text/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "WordSegmenter.h"
 
-#include "Error.h"
+#include "base/Error.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>

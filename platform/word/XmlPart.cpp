@@ -1,6 +1,6 @@
 #include "XmlPart.h"
 
-#include "Error.h"
+#include "base/Error.h"
 
 #include <cstring>
 #include <sstream>

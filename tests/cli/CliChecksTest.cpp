@@ -1,9 +1,9 @@
 // How the command line reports: failed documents, the exit status of each
 // way a run can end, bad usage, and the word list.
 
+#include "base/Error.h"
 #include "CliProcess.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <filesystem>
 
@@ -20,7 +20,7 @@ std::string openFailure(const std::string& path) {
     try {
         app.Documents().Open(path);
         ADD_FAILURE() << path << " opened although it should not";
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         description = error.description();
     }
     app.Quit();

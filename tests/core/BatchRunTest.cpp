@@ -37,7 +37,7 @@ protected:
                 std::filesystem::path name = document.FullName();
                 opened.push_back(name.lexically_normal().string() + "|" + text);
                 m_seen = automation.created().size();
-            } catch (const word::Error&) {
+            } catch (const Error&) {
                 // between passes: the last instance is quit
             }
         };

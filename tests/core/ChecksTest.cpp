@@ -105,9 +105,8 @@ TEST_F(CoreTest, TrapReportsTheFailingStatementAndTheNextOneRuns) {
     ErrorTrap trap(prompts, "Form1", "PushButton5_Click");
     bool nextRan = false;
 
-    EXPECT_FALSE(trap(4, [] {
-        throw word::Error(word::ErrorNumber::PathNotFound, "Path not found: \"/x/a.docx\"");
-    }));
+    EXPECT_FALSE(
+        trap(4, [] { throw Error(ErrorNumber::PathNotFound, "Path not found: \"/x/a.docx\""); }));
     EXPECT_TRUE(trap(5, [&] { nextRan = true; }));
 
     EXPECT_TRUE(nextRan);

@@ -3,13 +3,13 @@
 // Document processing over scripted window and prompts and the real engine:
 // fixture documents in a scratch folder, results re-opened to read them.
 
-#include "ErrorTrap.h"
+#include "base/Error.h"
+#include "base/ErrorTrap.h"
 #include "support/DocxBuilder.h"
 #include "support/SavedText.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -60,7 +60,7 @@ template <typename Action> std::string engineErrorOf(Action&& action) {
     try {
         action(app);
         ADD_FAILURE() << "the engine raised no error";
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         description = error.description();
     }
     app.Quit();

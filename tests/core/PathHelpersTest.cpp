@@ -1,7 +1,7 @@
 // Path helpers: the joining and splitting rules with either separator, and the
 // file system questions that never raise.
 
-#include "PathHelpers.h"
+#include "base/PathHelpers.h"
 
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 // What the frame loop and the word step do when the document misbehaves in
 // ways the real engine does not: small scripted collections stand in for it.
 
-#include "word/Error.h"
+#include "base/Error.h"
 #include "Word1.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +114,7 @@ TEST_P(FrameLoop, RemovesEveryFrameOrStopsWithOneError) {
     bool raised = false;
     try {
         Word1::RemoveFrames(document);
-    } catch (const word::Error&) {
+    } catch (const Error&) {
         raised = true;
     }
     EXPECT_EQ(raised, GetParam().raises);
@@ -137,8 +137,8 @@ struct ScriptedWord {
     std::string Text() const {
         const auto& text = script->texts.at(index - 1);
         if (!text)
-            throw word::Error(word::ErrorNumber::NotAvailable,
-                              "Word " + std::to_string(index) + " cannot be read.");
+            throw Error(ErrorNumber::NotAvailable,
+                        "Word " + std::to_string(index) + " cannot be read.");
         return *text;
     }
     void SetText(const std::string& text) {
@@ -210,7 +210,7 @@ TEST(IsCapitalLetter, OnlyAToZCount) {
         EXPECT_TRUE(Word1::IsCapitalLetter(text)) << text;
     for (std::string text : {"a", "@", "[", "É", "Ω", "1", " A"})
         EXPECT_FALSE(Word1::IsCapitalLetter(text)) << text;
-    EXPECT_THROW(Word1::IsCapitalLetter(""), word::Error);
+    EXPECT_THROW(Word1::IsCapitalLetter(""), Error);
 }
 
 } // namespace

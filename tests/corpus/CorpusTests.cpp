@@ -3,12 +3,12 @@
 // names them; every other one must open, be read word by word, survive an
 // unchanged save entry for entry, and take the spacing change both ways
 // without any other change to its text.
+#include "base/Error.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <algorithm>
 #include <cctype>
@@ -85,7 +85,7 @@ void expectPlainRefusal(const CorpusFile& file) {
         app.Documents().Open(file.path());
         ADD_FAILURE() << file.name << " opened, although it is " << file.format << " ("
                       << file.notes << ") and must be refused";
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         const std::string text = lower(error.description());
         EXPECT_NE(error.description().find(file.name), std::string::npos)
             << "the refusal of " << file.name << " does not name it: " << error.description();

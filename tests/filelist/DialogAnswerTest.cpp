@@ -51,7 +51,7 @@ TEST(DialogBuffer, ChoiceBeyondThirtyThousandCharactersIsItsOwnFailure) {
         try {
             filelist::dialogBufferOf(chosen);
             return false;
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             EXPECT_EQ(error.number(), 20476);
             EXPECT_NE(std::string(error.what()).find("30000"), std::string::npos);
             return true;
@@ -99,7 +99,7 @@ TEST_F(AddWordFiles, EveryChosenFileBecomesARowEvenTwice) {
 }
 
 TEST_F(AddWordFiles, TooManyFilesIsExplainedAndAddsNothing) {
-    prompts.queueOpenFailure(word::Error(static_cast<word::ErrorNumber>(20476), "too small"));
+    prompts.queueOpenFailure(Error(static_cast<ErrorNumber>(20476), "too small"));
     filelist::addWordFiles(rows, prompts);
     EXPECT_TRUE(rows.rows.empty());
     ASSERT_EQ(prompts.boxes.size(), 1u);

@@ -2,8 +2,8 @@
 // is never listed and the errors a caller sees.
 
 #include "AddFolder.h"
+#include "base/Error.h"
 #include "FolderTestSupport.h"
-#include "word/Error.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -99,7 +99,7 @@ TEST_F(FileListing, FolderThatCannotBeListedRaisesPathNotFound) {
         try {
             ListFiles(folder, "*.*");
             ADD_FAILURE() << "listing " << folder << " raised nothing";
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             EXPECT_EQ(error.number(), 76) << error.description();
             std::string shown = folder.substr(0, folder.find('\0'));
             EXPECT_NE(error.description().find(shown), std::string::npos)

@@ -2,9 +2,9 @@
 // anything, so each case runs in a child process that gives up root first.
 
 #include "AddFolder.h"
+#include "base/Error.h"
 #include "FolderTestSupport.h"
 #include "support/ScriptedServices.h"
-#include "word/Error.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +84,7 @@ TEST_F(UnreadableFolders, ListingOneRaisesPermissionDenied) {
         try {
             AddFolder::ListFiles(dir.file("S"), "*.*");
             return "listing an unreadable folder raised nothing\n";
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             if (error.number() != 70)
                 return "expected error 70, got " + std::to_string(error.number()) + ": " +
                        error.description() + "\n";

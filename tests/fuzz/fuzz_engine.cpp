@@ -1,9 +1,9 @@
 // libFuzzer target over the document engine: open, read every word, write
 // some words, remove every frame, unprotect, save and open the saved copy.
-// pellucor::word::Error is the expected way to refuse an input; a crash, any
+// pellucor::Error is the expected way to refuse an input; a crash, any
 // other exception, a leak, a hang or a broken invariant is a finding.
+#include "base/Error.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <vector>
 
 using namespace pellucor::word;
+using pellucor::Error;
 
 namespace {
 

@@ -3,12 +3,12 @@
 // ". ", saved in their own format and read again; the encrypted, damaged and
 // mislabelled ones are refused in plain words. Each file is converted once;
 // the checks share the results.
+#include "base/Error.h"
+#include "converter/WordBinary.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
 #include "support/TempDir.h"
-#include "word/Error.h"
 #include "word/Format.h"
-#include "word/WordBinary.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -148,9 +148,9 @@ bool sameFormat(const LegacyFile& file, const std::string& saved) {
             return entry.name == "mimetype" && entry.data == word::kOdtMimeType;
         });
     }
-    auto facts = word::readWordBinaryFacts(saved);
+    auto facts = converter::readWordBinaryFacts(saved);
     return word::sniffFormat(saved) == FileFormat::CompoundFile &&
-           facts.kind == word::WordBinaryFacts::Kind::Document &&
+           facts.kind == converter::WordBinaryFacts::Kind::Document &&
            facts.isTemplate == (ext == ".dot");
 }
 
@@ -163,7 +163,7 @@ TEST_P(LegacyCorpus, OpensAndChangesOnlyTheSpacesOrIsRefusedPlainly) {
         try {
             app.Documents().Open(file.path());
             ADD_FAILURE() << file.name << " (" << file.format << ") opened but must be refused";
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             EXPECT_NE(error.description().find(file.name), std::string::npos)
                 << error.description();
             if (file.encrypted) {

@@ -3,9 +3,9 @@
 // written, no process is left running and no temporary file is left behind.
 // These run with one LibreOffice process per conversion; LegacyServiceTests
 // covers the LibreOffice shared by the program.
+#include "base/Error.h"
 #include "LegacySupport.h"
 #include "support/TempDir.h"
-#include "word/Error.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ protected:
         try {
             app.Documents().Open(work.file("in.doc"));
             ADD_FAILURE() << "the document opened";
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             description = error.description();
         }
         app.Quit();
@@ -85,7 +85,7 @@ TEST_F(LegacyFailure, AFailedSaveLeavesTheTargetAsItWasAndQuitCleansUp) {
         try {
             document.SaveAs(work.file("target.doc"));
             ADD_FAILURE() << "the save succeeded";
-        } catch (const word::Error& error) {
+        } catch (const Error& error) {
             EXPECT_NE(error.description().find("target.doc"), std::string::npos);
             EXPECT_NE(error.description().find("export failed"), std::string::npos);
         }

@@ -1,11 +1,11 @@
 // A .doc and a .dot made from a .docx fixture: adding the spaces and removing
 // them again gives back the words the document had, and each stays in its
 // format (a template stays a template).
+#include "converter/WordBinary.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
 #include "support/DocxBuilder.h"
 #include "support/TempDir.h"
-#include "word/WordBinary.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -44,15 +44,15 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
     EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2).changed,
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
-    EXPECT_FALSE(word::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
+    EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
 }
 
 TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     const std::string dot = make("dot:MS Word 97 Vorlage");
-    ASSERT_TRUE(word::readWordBinaryFacts(readFile(dot)).isTemplate);
+    ASSERT_TRUE(converter::readWordBinaryFacts(readFile(dot)).isTemplate);
     EXPECT_GT(tools::walkDocument(dot, dir.file("added.dot"), ".", 1).changed, 0);
-    auto facts = word::readWordBinaryFacts(readFile(dir.file("added.dot")));
-    EXPECT_EQ(facts.kind, word::WordBinaryFacts::Kind::Document);
+    auto facts = converter::readWordBinaryFacts(readFile(dir.file("added.dot")));
+    EXPECT_EQ(facts.kind, converter::WordBinaryFacts::Kind::Document);
     EXPECT_TRUE(facts.isTemplate);
 }
 

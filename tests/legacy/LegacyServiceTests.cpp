@@ -5,10 +5,10 @@
 // file. Without Python's UNO
 // module, or with PELLUCOR_CONVERTER=process, every conversion runs a process
 // of its own and still works.
+#include "base/Error.h"
+#include "converter/ConverterService.h"
 #include "LegacySupport.h"
 #include "support/TempDir.h"
-#include "word/ConverterService.h"
-#include "word/Error.h"
 
 #include <csignal>
 #include <filesystem>
@@ -22,7 +22,7 @@ namespace pellucor::test {
 namespace {
 
 namespace fs = std::filesystem;
-using word::ConverterService;
+using converter::ConverterService;
 
 struct GroupMember {
     int pid;
@@ -160,7 +160,7 @@ TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
     try {
         app.Documents().Open(work.file("phpword__docCzech.doc"));
         ADD_FAILURE() << "the document opened";
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         EXPECT_NE(error.description().find("phpword__docCzech.doc"), std::string::npos);
         EXPECT_NE(error.description().find("within 1 second"), std::string::npos)
             << error.description();

@@ -1,7 +1,7 @@
 #include "LegacySupport.h"
 
+#include "converter/ProcessRunner.h"
 #include "support/TempDir.h"
-#include "word/ProcessRunner.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -26,17 +26,17 @@ ScopedEnv::~ScopedEnv() {
 }
 
 bool libreOfficeInstalled() {
-    return !word::findOnPath("soffice").empty();
+    return !converter::findOnPath("soffice").empty();
 }
 
 void convertWithLibreOffice(const std::string& input, const std::string& target,
                             const std::string& outDir, const std::string& profileDir) {
     std::filesystem::create_directories(outDir);
-    auto outcome =
-        word::runProcess(word::findOnPath("soffice"),
-                         {"--headless", "--norestore", "-env:UserInstallation=file://" + profileDir,
-                          "--convert-to", target, "--outdir", outDir, input},
-                         outDir + "/.log", std::chrono::seconds(120));
+    auto outcome = converter::runProcess(converter::findOnPath("soffice"),
+                                         {"--headless", "--norestore",
+                                          "-env:UserInstallation=file://" + profileDir,
+                                          "--convert-to", target, "--outdir", outDir, input},
+                                         outDir + "/.log", std::chrono::seconds(120));
     std::filesystem::remove(outDir + "/.log");
     if (outcome.timedOut || outcome.exitCode != 0)
         throw std::runtime_error("LibreOffice could not convert " + input);

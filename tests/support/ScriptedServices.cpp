@@ -1,6 +1,6 @@
 #include "ScriptedServices.h"
 
-#include "word/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +82,7 @@ std::string ScriptedPrompts::ShowOpen(const std::string& title, const std::strin
     }
     auto answer = m_openAnswers.front();
     m_openAnswers.pop_front();
-    if (auto* failure = std::get_if<word::Error>(&answer))
+    if (auto* failure = std::get_if<Error>(&answer))
         throw *failure;
     return std::get<std::string>(answer);
 }
@@ -114,15 +114,14 @@ void ScriptedAutomation::failCreation(std::string description) {
 word::Application ScriptedAutomation::CreateObject() {
     ++m_attempts;
     if (m_failure)
-        throw word::Error(word::ErrorNumber::NoRunningInstance, *m_failure);
+        throw Error(ErrorNumber::NoRunningInstance, *m_failure);
     m_created.push_back(word::Application::Create());
     return m_created.back();
 }
 
 word::RunningInstance ScriptedAutomation::GetObject() {
     if (!m_running)
-        throw word::Error(word::ErrorNumber::NoRunningInstance,
-                          "No word processor is running for this user.");
+        throw Error(ErrorNumber::NoRunningInstance, "No word processor is running for this user.");
     return word::RunningInstance{*m_running, 4242};
 }
 
@@ -132,7 +131,7 @@ int ScriptedAutomation::instancesLeftRunning() const {
         try {
             app.Name();
             ++running;
-        } catch (const word::Error&) {
+        } catch (const Error&) {
             // quit: its objects raise
         }
     }

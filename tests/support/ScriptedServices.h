@@ -3,12 +3,12 @@
 // Stand-ins for what a test cannot have for real: a window without a screen,
 // a user answering boxes, and the program's end. The engine stays real.
 
+#include "base/Error.h"
 #include "Services.h"
 #include "services/MainWindow.h"
 #include "services/Program.h"
 #include "services/Prompts.h"
 #include "services/WordAutomation.h"
-#include "word/Error.h"
 
 #include <deque>
 #include <functional>
@@ -111,7 +111,7 @@ public:
     // The dialog's buffer (see Prompts::ShowOpen); "" stands for cancel.
     void queueOpenFiles(std::string buffer) { m_openAnswers.emplace_back(std::move(buffer)); }
     // The dialog fails with this error instead of answering.
-    void queueOpenFailure(word::Error error) { m_openAnswers.emplace_back(std::move(error)); }
+    void queueOpenFailure(Error error) { m_openAnswers.emplace_back(std::move(error)); }
     size_t openAnswersLeft() const { return m_openAnswers.size(); }
 
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
@@ -137,7 +137,7 @@ private:
     std::deque<platform::Answer> m_answers;
     std::deque<std::string> m_folders;
     std::deque<std::string> m_inputs;
-    std::deque<std::variant<std::string, word::Error>> m_openAnswers;
+    std::deque<std::variant<std::string, Error>> m_openAnswers;
 };
 
 class ScriptedProgram : public platform::Program {

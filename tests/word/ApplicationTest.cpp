@@ -8,7 +8,7 @@ namespace pellucor::test {
 namespace {
 
 TEST_F(EngineTest, ActiveDocumentIsTheLastOpenedAndKnowsItsName) {
-    EXPECT_THROW(app.ActiveDocument(), word::Error);
+    EXPECT_THROW(app.ActiveDocument(), Error);
     open(DocxBuilder(textP("One")), "first.docx");
     open(DocxBuilder(textP("Two")), "second.docx");
     EXPECT_EQ(app.Documents().Count(), 2);

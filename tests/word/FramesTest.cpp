@@ -59,8 +59,8 @@ TEST_F(EngineTest, OnlyFloatingTablesAreWithinATable) {
     EXPECT_FALSE(frames(1).Range().Information(word::wdWithInTable));
     EXPECT_TRUE(frames(2).Range().Information(word::wdWithInTable));
     EXPECT_FALSE(frames(3).Range().Information(word::wdWithInTable));
-    EXPECT_THROW(frames.Item(0), word::Error);
-    EXPECT_THROW(frames.Item(4), word::Error);
+    EXPECT_THROW(frames.Item(0), Error);
+    EXPECT_THROW(frames.Item(4), Error);
 }
 
 TEST_F(EngineTest, StoppingWrapRemovesTablePositionAndOverlap) {
@@ -93,8 +93,8 @@ TEST_F(EngineTest, RemovedFrameCannotBeUsedAgain) {
     word::Document document = open(DocxBuilder(framedP("a") + textP("x") + framedP("b")));
     word::Frame first = document.Frames()(1);
     first.Delete();
-    EXPECT_THROW(first.Delete(), word::Error);
-    EXPECT_THROW(first.Range(), word::Error);
+    EXPECT_THROW(first.Delete(), Error);
+    EXPECT_THROW(first.Range(), Error);
     EXPECT_EQ(document.Frames().Count(), 1);
 }
 
@@ -112,7 +112,7 @@ TEST_F(EngineTest, DeletingALaterFrameKeepsTheOthersInOrder) {
 
 TEST_F(EngineTest, ParagraphFrameHasNoTable) {
     word::Document document = open(DocxBuilder(framedP("a")));
-    EXPECT_THROW(document.Frames()(1).Range().Tables(1), word::Error);
+    EXPECT_THROW(document.Frames()(1).Range().Tables(1), Error);
 }
 
 // The loop the spacing engine runs before it changes spaces.

@@ -185,7 +185,7 @@ TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
 
 TEST_F(EngineTest, FailedOpenLeavesTheEngineUsable) {
     writeFile(dir.file("bad.docx"), "not a document");
-    EXPECT_THROW(app.Documents().Open(dir.file("bad.docx")), word::Error);
+    EXPECT_THROW(app.Documents().Open(dir.file("bad.docx")), Error);
     DocxBuilder(textP("Good.")).write(dir.file("good.docx"));
     app.Documents().Open(dir.file("good.docx"));
     EXPECT_EQ(app.Documents().Count(), 1);

@@ -2,15 +2,15 @@
 // of their own.
 #include "word/RunningInstance.h"
 
+#include "base/Error.h"
 #include "support/TempDir.h"
-#include "word/Error.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
+using pellucor::Error;
 using pellucor::test::TempDir;
 using pellucor::test::writeFile;
-using pellucor::word::Error;
 using pellucor::word::GetRunningInstance;
 
 namespace {

@@ -1,7 +1,7 @@
 // Saving: atomic replacement, kept permissions, and failures that leave the
 // target exactly as it was with no temporary file behind.
 
-#include "word/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "WordTestSupport.h"
 
 #include <algorithm>
@@ -28,21 +28,21 @@ struct FaultyOps {
             errno = ENOSPC;
             return -1;
         }
-        return word::systemFileOps().write(fd, data, std::min(size, maxWrite));
+        return systemFileOps().write(fd, data, std::min(size, maxWrite));
     }
     static int fsync(int fd) {
         if (++fsyncs == failFsyncAt) {
             errno = EIO;
             return -1;
         }
-        return word::systemFileOps().fsync(fd);
+        return systemFileOps().fsync(fd);
     }
     static int rename(const char* from, const char* to) {
         if (++renames == failRenameAt) {
             errno = EXDEV;
             return -1;
         }
-        return word::systemFileOps().rename(from, to);
+        return systemFileOps().rename(from, to);
     }
 };
 
@@ -54,14 +54,14 @@ public:
         FaultyOps::failRenameAt = renameAt;
         FaultyOps::maxWrite = maxWrite;
         FaultyOps::writes = FaultyOps::fsyncs = FaultyOps::renames = 0;
-        word::setFileOpsForTesting(&m_ops);
+        setFileOpsForTesting(&m_ops);
     }
-    ~ScopedFaults() { word::setFileOpsForTesting(nullptr); }
+    ~ScopedFaults() { setFileOpsForTesting(nullptr); }
     ScopedFaults(const ScopedFaults&) = delete;
     ScopedFaults& operator=(const ScopedFaults&) = delete;
 
 private:
-    word::FileOps m_ops{FaultyOps::write, FaultyOps::fsync, FaultyOps::rename};
+    FileOps m_ops{FaultyOps::write, FaultyOps::fsync, FaultyOps::rename};
 };
 
 fs::perms modeOf(const std::string& path) {
@@ -201,7 +201,7 @@ TEST_F(Saving, FailedSaveOverTheSourceKeepsTheSource) {
     const std::string original = readFile(dir.file("doc.docx"));
     {
         ScopedFaults faults(0, 0, 1);
-        EXPECT_THROW(document.SaveAs(dir.file("doc.docx")), word::Error);
+        EXPECT_THROW(document.SaveAs(dir.file("doc.docx")), Error);
     }
     EXPECT_EQ(readFile(dir.file("doc.docx")), original);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.docx"});

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Error.h"
 #include "support/DocxBuilder.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -18,7 +18,7 @@ protected:
     void TearDown() override {
         try {
             app.Quit();
-        } catch (const word::Error&) {
+        } catch (const Error&) {
             // the test quit it already
         }
     }
@@ -74,7 +74,7 @@ inline std::string replacedOnce(std::string text, const std::string& from, const
 template <typename Action> std::string errorFrom(Action&& action) {
     try {
         action();
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         return error.description();
     }
     ADD_FAILURE() << "no Error was raised";

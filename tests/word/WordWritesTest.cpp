@@ -126,7 +126,7 @@ class UnsettableWords : public EngineTest, public ::testing::WithParamInterface<
 TEST_P(UnsettableWords, RaiseAndChangeNothing) {
     word::Document document = open(DocxBuilder(GetParam().body));
     const Words before = wordsOf(document);
-    EXPECT_THROW(document.Words()(GetParam().index).SetText(". "), word::Error);
+    EXPECT_THROW(document.Words()(GetParam().index).SetText(". "), Error);
     EXPECT_EQ(wordsOf(document), before);
     document.SaveAs(dir.file("out.docx"));
     EXPECT_EQ(readFile(dir.file("out.docx")), readFile(dir.file("doc.docx")));

@@ -96,7 +96,7 @@ TEST_F(EngineTest, WordsAreNumberedFromOneToCount) {
     EXPECT_EQ(words.Item(1).Text(), "It ");
     EXPECT_EQ(words(4).Text(), "\r");
     for (int32_t outside : {0, -1, 5})
-        EXPECT_THROW(words.Item(outside), word::Error) << "word " << outside;
+        EXPECT_THROW(words.Item(outside), Error) << "word " << outside;
 }
 
 TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {

@@ -1,6 +1,6 @@
 #include "CliOptions.h"
 
-#include "text/Utf8.h"
+#include "base/Utf8.h"
 
 #include <charconv>
 #include <utility>

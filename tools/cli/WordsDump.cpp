@@ -1,7 +1,7 @@
 #include "WordsDump.h"
 
+#include "base/Error.h"
 #include "word/Application.h"
-#include "word/Error.h"
 
 #include <cstdio>
 #include <optional>
@@ -65,7 +65,7 @@ int dumpWords(const std::string& path, Console& console) {
         std::fflush(stdout);
         app->Quit();
         return 0;
-    } catch (const word::Error& error) {
+    } catch (const Error& error) {
         std::fflush(stdout);
         console.error("pellucor-cli: " + error.description());
         if (app)

@@ -2,11 +2,11 @@
 //
 //   pellucor-cli [--add|--remove] [--marks M] [--out DIR|--in-place] [--jobs N] [--yes] FILE...
 //   pellucor-cli --words FILE
+#include "base/PathHelpers.h"
 #include "CliOptions.h"
 #include "Console.h"
 #include "DesktopFolder.h"
 #include "Jobs.h"
-#include "PathHelpers.h"
 #include "WordsDump.h"
 
 #include <filesystem>

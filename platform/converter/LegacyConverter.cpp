@@ -1,0 +1,293 @@
+#include "LegacyConverter.h"
+
+#include "base/AtomicFile.h"
+#include "base/Error.h"
+#include "base/TempFolder.h"
+#include "converter/ConverterService.h"
+#include "converter/ProcessRunner.h"
+#include "converter/WordBinary.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace pellucor::converter {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPackage = "libreoffice-writer-nogui";
+constexpr double kDefaultTimeoutSeconds = 60;
+
+struct FormatInfo {
+    const char* extension;
+    const char* filter; // LibreOffice's export filter for the format
+    const char* kind;   // for messages
+};
+
+FormatInfo infoOf(LegacyFormat format) {
+    switch (format) {
+    case LegacyFormat::Doc:
+        return {"doc", "MS Word 97", "a Word 97-2003 document"};
+    case LegacyFormat::Dot:
+        return {"dot", "MS Word 97 Vorlage", "a Word 97-2003 template"};
+    case LegacyFormat::Rtf:
+        return {"rtf", "Rich Text Format", "an RTF document"};
+    case LegacyFormat::Odt:
+        return {"odt", "writer8", "an OpenDocument text"};
+    }
+    return {"doc", "MS Word 97", "a Word 97-2003 document"};
+}
+
+std::chrono::milliseconds timeLimit(double seconds) {
+    return std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+}
+
+double timeoutSeconds() {
+    const char* text = std::getenv("PELLUCOR_CONVERT_TIMEOUT");
+    if (!text || !*text)
+        return kDefaultTimeoutSeconds;
+    char* end = nullptr;
+    double seconds = std::strtod(text, &end);
+    return *end == '\0' && seconds > 0 && seconds < 86400 ? seconds : kDefaultTimeoutSeconds;
+}
+
+std::string secondsText(double seconds) {
+    std::ostringstream out;
+    out << seconds << (seconds == 1 ? " second" : " seconds");
+    return out.str();
+}
+
+} // namespace
+
+std::string fileUrlOf(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~')
+            url += static_cast<char>(c);
+        else
+            url += {'%', hex[c >> 4], hex[c & 15]};
+    }
+    return url;
+}
+
+namespace {
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeWhole(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw std::system_error(errno, std::generic_category(), "cannot write " + path);
+}
+
+// What LibreOffice said last, without its notes about Java.
+std::string lastWords(const std::string& logPath) {
+    std::istringstream log(readWhole(logPath));
+    std::string last;
+    for (std::string line; std::getline(log, line);)
+        if (!line.empty() && line.find("javaldx") == std::string::npos)
+            last = line;
+    return last.size() > 200 ? last.substr(0, 200) + "…" : last;
+}
+
+bool hasDotExtension(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".dot";
+}
+
+// A folder removed, with everything in it, when the conversion ends.
+struct RemovedAtEnd {
+    std::string path;
+    ~RemovedAtEnd() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+} // namespace
+
+// One direction of one conversion, and how its failures are told.
+struct LegacyConverter::Conversion {
+    std::string documentPath; // named in every message
+    std::string inputExtension;
+    std::string outputExtension;
+    std::string filter;
+    std::string failurePrefix; // "The document "a.doc" cannot be opened" or "Could not save …"
+    std::string failureSuffix;
+    std::string needs; // "opening .doc documents"
+    ErrorNumber failureNumber;
+
+    [[noreturn]] void fail(ErrorNumber number, const std::string& why) const {
+        throw Error(number, failurePrefix + ": " + why + "." + failureSuffix);
+    }
+    [[noreturn]] void timedOut(double limit) const {
+        fail(ErrorNumber::CommandFailed, "LibreOffice did not finish converting it within " +
+                                             secondsText(limit) + " and was stopped");
+    }
+};
+
+LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path) {
+    const std::string prefix = "The document " + inQuotes(path) + " cannot be opened: ";
+    WordBinaryFacts facts = readWordBinaryFacts(bytes);
+    switch (facts.kind) {
+    case WordBinaryFacts::Kind::Damaged:
+        throw Error(ErrorNumber::FileCorrupted,
+                    prefix + "it is a Word 97-2003 file (.doc) whose structure is damaged or "
+                             "truncated.");
+    case WordBinaryFacts::Kind::NotWord:
+        throw Error(ErrorNumber::UnsupportedFormat,
+                    prefix + "it is an Office 97-2003 file but not a Word document (it holds no "
+                             "WordDocument stream).");
+    case WordBinaryFacts::Kind::Document:
+        break;
+    }
+    if (facts.encrypted)
+        throw Error(ErrorNumber::PasswordIncorrect,
+                    prefix + "it is a Word 97-2003 document encrypted with a password.");
+    // A template says so in its header; the name is the fallback for files
+    // whose writer left the flag out.
+    return facts.isTemplate || hasDotExtension(path) ? LegacyFormat::Dot : LegacyFormat::Doc;
+}
+
+LegacyConverter::~LegacyConverter() {
+    release();
+}
+
+void LegacyConverter::release() {
+    if (m_folder.empty())
+        return;
+    std::error_code ignored;
+    fs::remove_all(m_folder, ignored);
+    m_folder.clear();
+}
+
+const std::string& LegacyConverter::privateFolder(const Conversion& conversion) {
+    if (!m_folder.empty() && fs::is_directory(m_folder))
+        return m_folder;
+    m_folder = makePrivateTempFolder("lo");
+    if (m_folder.empty())
+        conversion.fail(conversion.failureNumber,
+                        "no private temporary folder could be made for LibreOffice (" +
+                            systemText(errno) + ")");
+    return m_folder;
+}
+
+std::string LegacyConverter::convert(const std::string& inputBytes, const Conversion& conversion) {
+    const std::string soffice = findOnPath("soffice");
+    if (soffice.empty())
+        conversion.fail(ErrorNumber::UnsupportedFormat,
+                        conversion.needs +
+                            " needs LibreOffice, which is not installed (install "
+                            "the package " +
+                            std::string(kPackage) + ")");
+    const std::string& folder = privateFolder(conversion);
+    RemovedAtEnd job{folder + "/job-" + std::to_string(++m_jobs)};
+    const std::string input = job.path + "/document." + conversion.inputExtension;
+    const std::string output = job.path + "/out/document." + conversion.outputExtension;
+    try {
+        fs::create_directories(job.path + "/out");
+        writeWhole(input, inputBytes);
+    } catch (const std::exception& error) {
+        conversion.fail(conversion.failureNumber,
+                        std::string("LibreOffice could not be run (") + error.what() + ")");
+    }
+    if (!ConverterService::wanted() || !convertShared(soffice, input, output, conversion))
+        convertAlone(soffice, input, job.path + "/out", conversion);
+    std::string converted = readWhole(output);
+    if (converted.empty()) {
+        std::string said = lastWords(job.path + "/log");
+        conversion.fail(conversion.failureNumber,
+                        "LibreOffice could not convert it" +
+                            (said.empty() ? std::string(" and produced no document")
+                                          : " (LibreOffice said: " + said + ")"));
+    }
+    return converted;
+}
+
+// Hands the conversion to the shared LibreOffice; false when the service
+// cannot run here and the conversion needs a process of its own.
+bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
+                                    const std::string& output, const Conversion& conversion) {
+    const double limit = timeoutSeconds();
+    ServiceOutcome outcome = ConverterService::instance().convert(
+        soffice, input, output, conversion.filter, timeLimit(limit));
+    switch (outcome.kind) {
+    case ServiceOutcome::Kind::Converted:
+        return true;
+    case ServiceOutcome::Kind::Unavailable:
+        return false;
+    case ServiceOutcome::Kind::TimedOut:
+        conversion.timedOut(limit);
+    case ServiceOutcome::Kind::Stopped:
+        conversion.fail(conversion.failureNumber,
+                        "LibreOffice stopped while converting it, also after it was started "
+                        "again (" +
+                            outcome.said + ")");
+    case ServiceOutcome::Kind::Failed:
+        break;
+    }
+    conversion.fail(conversion.failureNumber,
+                    "LibreOffice could not convert it (LibreOffice said: " + outcome.said + ")");
+}
+
+void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
+                                   const std::string& outDir, const Conversion& conversion) {
+    const double limit = timeoutSeconds();
+    ProcessOutcome outcome;
+    try {
+        outcome = runProcess(
+            soffice,
+            {"--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+             "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"), "--convert-to",
+             conversion.outputExtension + ":" + conversion.filter, "--outdir", outDir, input},
+            fs::path(outDir).parent_path().string() + "/log", timeLimit(limit));
+    } catch (const std::exception& error) {
+        conversion.fail(conversion.failureNumber,
+                        std::string("LibreOffice could not be run (") + error.what() + ")");
+    }
+    if (outcome.timedOut)
+        conversion.timedOut(limit);
+}
+
+std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,
+                                    LegacyFormat format) {
+    FormatInfo info = infoOf(format);
+    Conversion conversion{documentPath,
+                          info.extension,
+                          "docx",
+                          "MS Word 2007 XML",
+                          "The document " + inQuotes(documentPath) + " cannot be opened",
+                          "",
+                          std::string("it is ") + info.kind + " (." + info.extension +
+                              "), and opening ." + info.extension + " documents",
+                          ErrorNumber::FileCorrupted};
+    return convert(bytes, conversion);
+}
+
+void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
+                             const std::string& target) {
+    FormatInfo info = infoOf(format);
+    Conversion conversion{target,
+                          "docx",
+                          info.extension,
+                          info.filter,
+                          "Could not save " + inQuotes(target),
+                          " The file was left as it was.",
+                          std::string("saving .") + info.extension + " documents",
+                          ErrorNumber::CannotSave};
+    writeFileAtomically(target, convert(docxBytes, conversion));
+}
+
+} // namespace pellucor::converter

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+namespace pellucor::converter {
+
+// The formats the engine reaches through LibreOffice: they are converted to
+// .docx to be worked on and back to themselves to be saved.
+enum class LegacyFormat { Doc, Dot, Rtf, Odt };
+
+// Whether a compound file is a .doc or a .dot; throws Error naming path when
+// it is encrypted, damaged or not a Word document.
+LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path);
+
+// The file:// URL of an absolute path.
+std::string fileUrlOf(const std::string& path);
+
+// One engine instance's conversions, run by LibreOffice headless with a
+// profile of its own in a private temporary folder, so that the user's own
+// LibreOffice is never touched or waited for. They go to the LibreOffice that
+// the program's ConverterService shares between engine instances; where that
+// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), each
+// conversion starts LibreOffice with --convert-to. LibreOffice is looked up on
+// $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set)
+// bounds each one. Every failure is an Error naming the document.
+class LegacyConverter {
+public:
+    LegacyConverter() = default;
+    ~LegacyConverter();
+    LegacyConverter(const LegacyConverter&) = delete;
+    LegacyConverter& operator=(const LegacyConverter&) = delete;
+
+    // The .docx package of the document at documentPath, whose bytes are given.
+    std::string toDocx(const std::string& documentPath, const std::string& bytes,
+                       LegacyFormat format);
+
+    // Converts a .docx package into format and writes it atomically to target.
+    void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target);
+
+    // Removes the private folder and the profile in it. The converter can be
+    // used again afterwards; it then starts a new folder.
+    void release();
+
+private:
+    struct Conversion;
+    std::string convert(const std::string& inputBytes, const Conversion& conversion);
+    bool convertShared(const std::string& soffice, const std::string& input,
+                       const std::string& output, const Conversion& conversion);
+    void convertAlone(const std::string& soffice, const std::string& input,
+                      const std::string& outDir, const Conversion& conversion);
+    const std::string& privateFolder(const Conversion& conversion);
+
+    std::string m_folder;
+    unsigned m_jobs = 0;
+};
+
+} // namespace pellucor::converter

@@ -1,0 +1,86 @@
+#include "ZipRewriter.h"
+
+#include "base/Error.h"
+#include "zip/Compression.h"
+#include "zip/Package.h"
+
+namespace pellucor::zip {
+namespace {
+
+constexpr uint64_t kZipLimit = 0xFFFFFFFFull;
+
+void appendNewEntry(std::string& out, std::string& central, const std::string& zip,
+                    const ZipEntry& entry, const std::string& data) {
+    Deflated deflated = deflateRaw(data);
+    const auto localOffset = static_cast<uint32_t>(out.size());
+    const uint16_t flags = entry.flags & kZipUtf8Flag;
+
+    std::string header(30, '\0');
+    zipPut32(header, 0, kZipLocalSignature);
+    zipPut16(header, 4, 20);
+    zipPut16(header, 6, flags);
+    zipPut16(header, 8, 8);
+    zipPut32(header, 10, zipRead32(zip, entry.recordAt + 12)); // modification time and date
+    zipPut32(header, 14, deflated.crc);
+    zipPut32(header, 18, static_cast<uint32_t>(deflated.data.size()));
+    zipPut32(header, 22, static_cast<uint32_t>(data.size()));
+    zipPut16(header, 26, static_cast<uint32_t>(entry.name.size()));
+    out += header;
+    out += entry.name;
+    out += deflated.data;
+
+    std::string record = zip.substr(entry.recordAt, 46);
+    zipPut16(record, 6, 20);
+    zipPut16(record, 8, flags);
+    zipPut16(record, 10, 8);
+    zipPut32(record, 16, deflated.crc);
+    zipPut32(record, 20, static_cast<uint32_t>(deflated.data.size()));
+    zipPut32(record, 24, static_cast<uint32_t>(data.size()));
+    zipPut16(record, 30, 0); // no extra field: what it held described the old data
+    zipPut32(record, 42, localOffset);
+    central += record;
+    central += entry.name;
+    size_t commentAt =
+        entry.recordAt + 46 + entry.name.size() + zipRead16(zip, entry.recordAt + 30);
+    central.append(zip, commentAt, zipRead16(zip, entry.recordAt + 32));
+}
+
+} // namespace
+
+std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
+                       const std::map<std::string, std::string>& replaced) {
+    std::map<std::string, const std::string*> byLowerName;
+    for (const auto& [name, data] : replaced)
+        byLowerName.emplace(asciiLower(name), &data);
+
+    std::string out;
+    std::string central;
+    out.reserve(zip.size() + zip.size() / 8);
+    for (const ZipEntry& entry : directory.entries) {
+        auto change = byLowerName.find(asciiLower(entry.name));
+        if (change != byLowerName.end()) {
+            if (change->second->size() >= kZipLimit)
+                throw Error(ErrorNumber::CannotSave, "the part " + entry.name + " is too large");
+            appendNewEntry(out, central, zip, entry, *change->second);
+            continue;
+        }
+        std::string record = zip.substr(entry.recordAt, entry.recordSize);
+        zipPut32(record, 42, static_cast<uint32_t>(out.size()));
+        out.append(zip, entry.localAt, entry.localSize);
+        central += record;
+        if (out.size() >= kZipLimit)
+            throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
+    }
+    if (out.size() + central.size() >= kZipLimit)
+        throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
+    std::string end = zip.substr(directory.endAt);
+    zipPut16(end, 8, static_cast<uint32_t>(directory.entries.size()));
+    zipPut16(end, 10, static_cast<uint32_t>(directory.entries.size()));
+    zipPut32(end, 12, static_cast<uint32_t>(central.size()));
+    zipPut32(end, 16, static_cast<uint32_t>(out.size()));
+    out += central;
+    out += end;
+    return out;
+}
+
+} // namespace pellucor::zip

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "zip/ZipDirectory.h"
+
+#include <map>
+#include <string>
+
+namespace pellucor::zip {
+
+// Rewrites a zip package held in memory: every entry not named in `replaced`
+// is copied as it is stored, local header, data and descriptor byte for byte;
+// the replaced ones are deflated anew. Entries keep their order and names,
+// the central directory its records and the archive its comment. Throws
+// Error when the result would need the large-archive format.
+std::string rewriteZip(const std::string& original, const ZipDirectory& directory,
+                       const std::map<std::string, std::string>& replaced);
+
+} // namespace pellucor::zip
