@@ -92,7 +92,7 @@ cli_command=("$cli" --add --marks "$marks" --out "$work/out")
 floor1=$(timed sh "$work/floor.sh" "$work/floor" "$work/out" 1 "${documents[@]}")
 floor3=$(timed sh "$work/floor.sh" "$work/floor" "$work/out" 3 "${documents[@]}")
 jobs1=$(timed "${cli_command[@]}" --jobs 1 "${documents[@]}")
-grep -qx "$docs documents changed, 0 failed" "$work/stdout" ||
+grep -qx "$docs changed, 0 unchanged, 0 protected, 0 failed" "$work/stdout" ||
     fail "pellucor-cli --jobs 1 did not change every document: $(cat "$work/stdout")"
 mv "$work/out" "$work/jobs1"
 jobs2=$(timed "${cli_command[@]}" --jobs 2 "${documents[@]}")

@@ -13,7 +13,8 @@ using platform::PointerDefault;
 using platform::PointerHourglass;
 
 // The ticked marks of one file, in list order; the list is read as it stands.
-void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode) {
+void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
+                 DocumentOutcome& outcome) {
     platform::MainWindow& window = services.window;
     int marks = 0;
     trap(67, [&] { marks = window.MarkCount(); });
@@ -26,38 +27,53 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
                 mark = window.MarkAt(j);
         });
         if (ticked)
-            Word1::DoIt(path, mark, mode, services);
+            outcome.marks.push_back(Word1::DoIt(path, mark, mode, services));
     }
 }
 
 } // namespace
 
-void RunBatch(Services& services) {
+namespace {
+
+const char* runStep(int line) {
+    switch (line) {
+    case 2:
+        return "check the file list";
+    case 3:
+        return "check the output folder";
+    case 4:
+        return "look for a running word processor";
+    case 5:
+        return "read the spacing option";
+    case 62:
+    case 67:
+        return "read the lists";
+    case 9:
+        return "report the end";
+    }
+    return "show progress";
+}
+
+BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     platform::MainWindow& window = services.window;
-    ErrorTrap trap(services.prompts, "Form1", "PushButton7_Click");
-
-    if (window.BatchRunning())
-        return;
-    window.SetBatchRunning(true);
-    auto finish = [&] { window.SetBatchRunning(false); };
-
+    BatchOutcome outcome;
     if (window.FileCount() == 0) {
         trap(2, [&] { services.prompts.MsgBox(messages::kNoFilesAdded); });
-        finish();
-        return;
+        outcome.stop = BatchOutcome::Stop::NoFiles;
+        return outcome;
     }
     bool folderReady = true;
     trap(3, [&] { folderReady = window.Option4() || IsFolder(window.Text2()); });
     if (!folderReady) {
         trap(3, [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
-        finish();
-        return;
+        outcome.stop = BatchOutcome::Stop::MissingFolder;
+        return outcome;
     }
     bool cancelled = false;
     trap(4, [&] { cancelled = Word1::WarnIfWordOpen(services.automation, services.prompts); });
     if (cancelled) {
-        finish();
-        return;
+        outcome.stop = BatchOutcome::Stop::WordProcessorOpen;
+        return outcome;
     }
     int16_t mode = Word1::ModeNone;
     trap(5, [&] {
@@ -69,9 +85,12 @@ void RunBatch(Services& services) {
 
     const int rows = window.FileCount();
     for (int i = 1; i <= rows; ++i) {
+        DocumentOutcome& document = outcome.documents.emplace_back();
+        document.row = i;
         std::string path;
         trap(61, [&] { window.SetMousePointer(PointerHourglass); });
         trap(62, [&] { path = window.FileAt(i); });
+        document.path = path;
         trap(63, [&] {
             // The integer part of i / rows x 100, computed exactly; the rows
             // are counted anew, as files may have been added meanwhile.
@@ -83,7 +102,7 @@ void RunBatch(Services& services) {
         trap(64, [&] { window.SetProgressText(messages::kProcessing + FileNameOf(path)); });
         trap(65, [&] { window.DoEvents(); });
         trap(66, [&] { window.SetMousePointer(PointerHourglass); });
-        processFile(services, trap, path, mode);
+        processFile(services, trap, path, mode, document);
         trap(68, [&] { window.SetMousePointer(PointerHourglass); });
     }
     trap(7, [&] { window.SetMousePointer(PointerDefault); });
@@ -92,7 +111,32 @@ void RunBatch(Services& services) {
         window.SetProgressText(messages::kProgressAtRest);
     });
     trap(9, [&] { services.prompts.MsgBox(messages::kDone); });
-    finish();
+    return outcome;
+}
+
+} // namespace
+
+BatchOutcome RunBatch(Services& services) {
+    platform::MainWindow& window = services.window;
+    if (window.BatchRunning()) {
+        BatchOutcome outcome;
+        outcome.stop = BatchOutcome::Stop::AlreadyRunning;
+        return outcome;
+    }
+    window.SetBatchRunning(true);
+    ErrorTrap trap(services.prompts, "Form1", "PushButton7_Click");
+    BatchOutcome outcome;
+    try {
+        outcome = runChecked(services, trap);
+    } catch (...) {
+        window.SetBatchRunning(false);
+        throw;
+    }
+    window.SetBatchRunning(false);
+    for (const TrappedError& error : trap.trapped())
+        outcome.runFailures.push_back(
+            {runStep(error.line), error.line, error.number, error.description});
+    return outcome;
 }
 
 } // namespace pellucor

@@ -43,16 +43,47 @@ std::string trimmedOfSpaces(const std::string& text) {
     return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
-void DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
+const char* doItStep(int line) {
+    switch (line) {
+    case 1:
+    case 2:
+        return "start the engine";
+    case 3:
+        return "open";
+    case 5:
+        return "remove frames";
+    case 6:
+    case 7:
+        return "count words";
+    case 71:
+    case 72:
+        return "show progress";
+    case 74:
+    case 75:
+        return "change spacing";
+    case 8:
+    case 9:
+        return "save";
+    case 10:
+        return "quit";
+    }
+    return "process";
+}
+
+MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
     ErrorTrap trap(services.prompts, "Word1", "DoIt");
     platform::MainWindow& window = services.window;
     std::optional<word::Application> app;
     std::optional<word::Document> document;
+    MarkOutcome outcome;
+    outcome.mark = mark;
 
     trap(1, [&] { app = services.automation.CreateObject(); });
     trap(2, [&] { require(app).SetDisplayAlerts(false); });
     trap(3, [&] { document = require(app).Documents().Open(path); });
-    if (!CheckProtection(document ? &*document : nullptr, services.prompts)) {
+    const bool skipped = CheckProtection(document ? &*document : nullptr, services.prompts);
+    outcome.skippedAsProtected = skipped && document.has_value();
+    if (!skipped) {
         trap(5, [&] { RemoveFrames(require(document)); });
         int32_t n0 = 0;
         int32_t n = 0;
@@ -67,18 +98,24 @@ void DoIt(std::string& path, std::string mark, int16_t mode, Services& services)
                 continue;
             trap(mode == ModeRemove ? 75 : 74, [&] {
                 auto words = require(app).ActiveDocument().Words();
-                ChangeSpacing(words, i, mark, mode);
+                if (ChangeSpacing(words, i, mark, mode))
+                    ++outcome.wordsRewritten;
             });
         }
         trap(8, [&] {
             if (window.Option3())
                 path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
         });
-        trap(9, [&] { require(app).ActiveDocument().SaveAs(path); });
+        if (trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
+            outcome.savedTo = path;
     }
     trap(10, [&] { require(app).Quit(); });
     document.reset();
     app.reset();
+    for (const TrappedError& error : trap.trapped())
+        outcome.failures.push_back(
+            {doItStep(error.line), error.line, error.number, error.description});
+    return outcome;
 }
 
 bool CheckProtection(word::Document* document, platform::Prompts& prompts) {

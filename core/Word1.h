@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Error.h"
+#include "Outcome.h"
 #include "Services.h"
 #include "word/Document.h"
 
@@ -18,8 +19,12 @@ enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 // spaces and does not follow a word beginning with A to Z, saves it into the
 // output folder or over itself, and quits the instance. When results go to
 // the output folder, path becomes the saved file's path. Every failure is
-// reported in the error report box and the routine goes on.
-void DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
+// reported in the error report box and the routine goes on. Returns what the
+// pass did, for callers that report it other than in boxes.
+MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
+
+// The step of the spacing engine that a line of its error trap belongs to.
+const char* doItStep(int line);
 
 // Whether the first character of text is one of "A" to "Z". Raises an error
 // for an empty text.

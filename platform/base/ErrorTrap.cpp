@@ -17,11 +17,20 @@ std::string describe(const std::exception& error) {
     return error.what();
 }
 
+int errorNumberOf(const std::exception& error) {
+    if (auto* engineError = dynamic_cast<const Error*>(&error))
+        return engineError->number();
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return 7;
+    return 0;
+}
+
 ErrorTrap::ErrorTrap(platform::Prompts& prompts, std::string module, std::string procedure,
                      std::string label)
     : m_prompts(prompts), m_location(label + "." + module + "." + procedure) {}
 
 void ErrorTrap::report(int line, const std::exception& error) {
+    m_trapped.push_back({line, errorNumberOf(error), describe(error)});
     m_prompts.MsgBox(errorReportText(describe(error), m_location, line), platform::Buttons::OK,
                      platform::Icon::Warning, "Application Error");
 }

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace pellucor {
 
@@ -20,6 +21,17 @@ std::string errorReportText(const std::string& description, const std::string& l
 
 // The description of any error a statement may raise.
 std::string describe(const std::exception& error);
+
+// Its number: the engine's own, 7 for memory running out, 0 for errors that
+// carry none.
+int errorNumberOf(const std::exception& error);
+
+// An error a trap caught, with the line of the statement that raised it.
+struct TrappedError {
+    int line = 0;
+    int number = 0;
+    std::string description;
+};
 
 // The trap of a handler or routine: each statement runs through it with its
 // line number; when one fails, the error report box is shown and the routine
@@ -41,12 +53,15 @@ public:
     }
 
     const std::string& location() const { return m_location; }
+    // Every error caught so far, in order.
+    const std::vector<TrappedError>& trapped() const { return m_trapped; }
 
 private:
     void report(int line, const std::exception& error);
 
     platform::Prompts& m_prompts;
     std::string m_location;
+    std::vector<TrappedError> m_trapped;
 };
 
 // Runs a statement with every error ignored, as routines that look things up

@@ -22,7 +22,7 @@ TEST_F(CliTest, AddSavesEveryMarkIntoTheOutputFolderAndLeavesTheSources) {
     CliResult result = run({"--out", "out", "a.docx", "b.docx"});
 
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "2 documents changed, 0 failed\n");
+    EXPECT_EQ(result.out, "2 changed, 0 unchanged, 0 protected, 0 failed\n");
     EXPECT_EQ(result.err, "") << "no progress or messages when stderr is no terminal";
     EXPECT_EQ(documentText(dir.file("out/a.docx")), kDoubled + "\r");
     EXPECT_EQ(documentText(dir.file("out/b.docx")), "one?  two!  three.  Four\r");
@@ -58,7 +58,8 @@ TEST_F(CliTest, InPlaceOverwritesTheSourcesWithoutLookingForAFolder) {
                               {"HOME=" + makeFolder("home"), "XDG_CONFIG_HOME=" + dir.path()});
 
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "2 documents changed, 0 failed\n");
+    EXPECT_EQ(result.out, "1 changed, 1 unchanged, 0 protected, 0 failed\n")
+        << "b.docx had two spaces already";
     EXPECT_EQ(documentText(a), kDoubled + "\r");
     EXPECT_EQ(documentText(b), kDoubled + "\r");
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.docx", "b.docx", "home"}))
@@ -118,7 +119,8 @@ TEST_F(CliTest, ProgressIsShownOnATerminal) {
     EXPECT_EQ(result.status, 0) << result.out;
     EXPECT_NE(result.out.find("\r\033[K[1/2] Processing: a.docx"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("[2/2] Processing: b.docx"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("\r\033[K2 documents changed, 0 failed"), std::string::npos)
+    EXPECT_NE(result.out.find("\r\033[K2 changed, 0 unchanged, 0 protected, 0 failed"),
+              std::string::npos)
         << "the progress line is cleared before the last line: " << result.out;
 }
 

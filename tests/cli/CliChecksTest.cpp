@@ -10,10 +10,6 @@
 namespace pellucor::test {
 namespace {
 
-const std::string kReportTail = " in Kintara2021/08/31.Word1.DoIt at line 3 Please email "
-                                "screenshot of this message to support@pellucor.app";
-const std::string kNoFolder = "Folder does not exist. Please select another folder.";
-
 std::string openFailure(const std::string& path) {
     word::Application app = word::Application::Create();
     std::string description;
@@ -27,8 +23,9 @@ std::string openFailure(const std::string& path) {
     return description;
 }
 
-TEST_F(CliTest, DamagedAndProtectedDocumentsFailWithOneLinePerBox) {
+TEST_F(CliTest, DamagedAndProtectedDocumentsAreToldOnceEachWithStatusOne) {
     write("good.docx", textP("It ends. Next"));
+    write("plain.docx", textP("Nothing to change"));
     std::string whole = readFile(write("damaged.docx", textP("It ends. Next")));
     writeFile(dir.file("damaged.docx"), whole.substr(0, whole.size() / 2));
     DocxBuilder(textP("It ends. Next"))
@@ -38,14 +35,16 @@ TEST_F(CliTest, DamagedAndProtectedDocumentsFailWithOneLinePerBox) {
     makeFolder("out");
 
     CliResult result = run({"--yes", "--jobs", "1", "--marks", ".?", "--out", "out", "good.docx",
-                            dir.file("damaged.docx"), "locked.docx"});
+                            dir.file("damaged.docx"), "locked.docx", "plain.docx"});
 
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "1 documents changed, 2 failed\n");
-    const std::string damaged = openFailure(dir.file("damaged.docx")) + kReportTail;
-    const std::string locked = "locked.docx is protected.  Please remove read-only protection";
-    EXPECT_EQ(linesOf(result.err), (std::vector<std::string>{damaged, damaged, locked, locked}))
-        << "one line per box, once per mark";
+    EXPECT_EQ(result.out, "1 changed, 1 unchanged, 1 protected, 1 failed\n");
+    const std::string damaged =
+        "pellucor-cli: " + dir.file("damaged.docx") + ": " + openFailure(dir.file("damaged.docx"));
+    const std::string locked = "pellucor-cli: locked.docx: protected, and its protection cannot "
+                               "be removed without its password; left as it was";
+    EXPECT_EQ(linesOf(result.err), (std::vector<std::string>{damaged, locked}))
+        << "one line per document and error, however many marks met it";
     EXPECT_TRUE(std::filesystem::exists(dir.file("out/good.docx")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/damaged.docx")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/locked.docx")));
@@ -64,7 +63,7 @@ TEST_F(CliTest, AMissingOutputFolderStopsBeforeAnyDocumentWithStatusTwo) {
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
         ASSERT_FALSE(linesOf(result.err).empty());
-        EXPECT_EQ(linesOf(result.err)[0], kNoFolder);
+        EXPECT_NE(linesOf(result.err)[0].find("does not exist"), std::string::npos) << result.err;
     }
     EXPECT_NE(desktop.err.find(home + "/Desktop"), std::string::npos)
         << "the message names the folder it looked for: " << desktop.err;
@@ -84,12 +83,10 @@ TEST_F(CliTest, ARunningWordProcessorStopsTheRunUnlessYesIsGiven) {
     EXPECT_EQ(stopped.status, 3) << stopped.err;
     EXPECT_EQ(stopped.out, "");
     ASSERT_FALSE(linesOf(stopped.err).empty());
-    EXPECT_EQ(linesOf(stopped.err)[0],
-              "Word may be open. It is recommended that you close Word first. Use Ctrl+Alt+Del > "
-              "Task Manager > WINWORD.EXE if necessary. Would you like to proceed anyway?");
+    EXPECT_NE(linesOf(stopped.err)[0].find("--yes"), std::string::npos) << stopped.err;
 
     EXPECT_EQ(proceeded.status, 0) << proceeded.err;
-    EXPECT_EQ(proceeded.out, "1 documents changed, 0 failed\n");
+    EXPECT_EQ(proceeded.out, "1 changed, 0 unchanged, 0 protected, 0 failed\n");
     EXPECT_EQ(documentText(dir.file("out/a.docx")), "It ends.  Next\r");
 }
 
@@ -112,7 +109,7 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
         {{"--in-place", "a.docx", "./a.docx"}, "listed twice"},
         {{"--words", "a.docx", "sub/a.docx"}, "--words"},
-        {{"--out", "out"}, "No files added."},
+        {{"--out", "out"}, "give the documents"},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);

@@ -317,5 +317,89 @@ TEST_F(BatchRun, FailuresInsideADocumentDoNotStopTheRun) {
     EXPECT_EQ(automation.instancesLeftRunning(), 0);
 }
 
+// What a run returns, document by document, beside the boxes the user sees.
+TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
+    using Result = MarkOutcome::Result;
+    struct Case {
+        std::string name;
+        std::string text;     // "" writes no document; "damaged" half of one
+        std::string settings; // settings.xml children
+        Result result;
+        int wordsRewritten;
+        std::vector<int> failedLines;
+    };
+    const std::string locked =
+        R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" w:hash="c2VjcmV0"/>)";
+    const std::vector<Case> cases{
+        {"changed.docx", "It ends. then? Yes", "", Result::Changed, 2, {}},
+        {"unchanged.docx", "It ends.  Mr. Smith", "", Result::Unchanged, 0, {}},
+        {"protected.docx", "It ends. Next", locked, Result::Protected, 0, {}},
+        {"damaged.docx", "damaged", "", Result::Failed, 0, {3, 3}},
+        {"missing.docx", "", "", Result::Failed, 0, {3, 3}},
+    };
+    for (const Case& c : cases) {
+        std::string path = in() + "/" + c.name;
+        if (c.text == "damaged") {
+            std::string whole = readFile(source(c.name, "It ends. Next"));
+            writeFile(path, whole.substr(0, whole.size() / 2));
+        } else if (!c.text.empty()) {
+            source(c.name, DocxBuilder(textP(c.text)).settings(c.settings));
+        }
+        window.files.push_back(path);
+    }
+
+    BatchOutcome outcome = RunBatch(services);
+
+    EXPECT_EQ(outcome.stop, BatchOutcome::Stop::None);
+    EXPECT_TRUE(outcome.runFailures.empty());
+    ASSERT_EQ(outcome.documents.size(), cases.size());
+    for (size_t k = 0; k < cases.size(); ++k) {
+        const Case& c = cases[k];
+        const DocumentOutcome& document = outcome.documents[k];
+        EXPECT_EQ(document.row, static_cast<int>(k + 1));
+        EXPECT_EQ(document.path, window.files[k]);
+        EXPECT_EQ(document.result(), c.result) << c.name;
+        EXPECT_EQ(document.wordsRewritten(), c.wordsRewritten) << c.name;
+        ASSERT_EQ(document.marks.size(), 2u) << c.name;
+        EXPECT_EQ(document.marks[0].mark, ".");
+        EXPECT_EQ(document.marks[1].mark, "?");
+        std::vector<int> lines;
+        for (const MarkOutcome& mark : document.marks)
+            for (const Failure& failure : mark.failures) {
+                lines.push_back(failure.line);
+                EXPECT_EQ(failure.step, "open") << c.name;
+                EXPECT_NE(failure.number, 0) << c.name;
+                EXPECT_NE(failure.description.find(c.name), std::string::npos)
+                    << c.name << ": " << failure.description;
+            }
+        EXPECT_EQ(lines, c.failedLines) << c.name;
+        const bool saved = c.result == Result::Changed || c.result == Result::Unchanged;
+        EXPECT_EQ(document.marks[1].savedTo.empty(), !saved) << c.name;
+    }
+    EXPECT_EQ(outcome.count(Result::Failed), 2u);
+    // The boxes are those of any run: one per failed open, one per protected pass, then Done.
+    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3}));
+    EXPECT_EQ(prompts.texts().size(), 7u);
+    EXPECT_EQ(prompts.texts().back(), "Done.");
+}
+
+TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {
+    using Stop = BatchOutcome::Stop;
+    EXPECT_EQ(RunBatch(services).stop, Stop::NoFiles);
+
+    addFile("a.docx", "It ends. Next");
+    window.text2 = in() + "/nowhere";
+    EXPECT_EQ(RunBatch(services).stop, Stop::MissingFolder);
+
+    saveToFolder(out());
+    automation.setRunning("Microsoft Word");
+    prompts.queue(Answer::No);
+    EXPECT_EQ(RunBatch(services).stop, Stop::WordProcessorOpen);
+
+    window.batchRunning = true;
+    EXPECT_EQ(RunBatch(services).stop, Stop::AlreadyRunning);
+    EXPECT_EQ(automation.creationAttempts(), 0);
+}
+
 } // namespace
 } // namespace pellucor::test

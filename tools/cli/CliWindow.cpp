@@ -7,24 +7,23 @@
 namespace pellucor::cli {
 
 CliWindow::CliWindow(const WindowSettings& settings, std::vector<ListedFile> files,
-                     RunReport& report, Console& console, std::function<void()> onFirstFile)
-    : m_settings(settings), m_files(std::move(files)), m_report(report), m_console(console),
+                     std::atomic<int>& started, Console& console, std::function<void()> onFirstFile)
+    : m_settings(settings), m_files(std::move(files)), m_started(started), m_console(console),
       m_onFirstFile(std::move(onFirstFile)) {}
 
-std::string CliWindow::FileAt(int row) {
-    const ListedFile& file = m_files.at(static_cast<size_t>(row - 1));
-    if (m_onFirstFile)
+// The run shows the hourglass only once its checks have passed and the first
+// file is about to be read.
+void CliWindow::SetMousePointer(int pointer) {
+    m_pointer = pointer;
+    if (pointer == platform::PointerHourglass && m_onFirstFile)
         std::exchange(m_onFirstFile, nullptr)();
-    m_current = file.index;
-    m_startedNumber = m_report.started(file.index);
-    return file.path;
 }
 
+// Every text but the one at rest names the file the run has just begun.
 void CliWindow::SetProgressText(const std::string& text) {
-    const std::string processing = messages::kProcessing;
-    if (text.rfind(processing, 0) != 0)
+    if (text == messages::kProgressAtRest)
         return;
-    m_console.progress("[" + std::to_string(m_startedNumber) + "/" +
+    m_console.progress("[" + std::to_string(++m_started) + "/" +
                        std::to_string(m_settings.documentCount) + "] " + text);
 }
 

@@ -2,11 +2,10 @@
 
 #include "CliOptions.h"
 #include "Console.h"
-#include "RunReport.h"
 #include "services/MainWindow.h"
 
+#include <atomic>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,17 +27,17 @@ struct WindowSettings {
 };
 
 // The main window of one job, without a screen: the job's documents as the
-// file list, every mark ticked, the options from the command line. It notes
-// which document is being processed, so that boxes can be charged to it.
+// file list, every mark ticked, the options from the command line. The
+// progress text becomes the terminal's progress line, numbered over all jobs.
 class CliWindow : public platform::MainWindow {
 public:
-    CliWindow(const WindowSettings& settings, std::vector<ListedFile> files, RunReport& report,
-              Console& console, std::function<void()> onFirstFile);
+    CliWindow(const WindowSettings& settings, std::vector<ListedFile> files,
+              std::atomic<int>& started, Console& console, std::function<void()> onFirstFile);
 
-    std::optional<size_t> currentDocument() const { return m_current; }
+    const std::vector<ListedFile>& files() const { return m_files; }
 
     int FileCount() override { return static_cast<int>(m_files.size()); }
-    std::string FileAt(int row) override;
+    std::string FileAt(int row) override { return m_files.at(static_cast<size_t>(row - 1)).path; }
     int MarkCount() override { return static_cast<int>(m_settings.marks.size()); }
     std::string MarkAt(int row) override { return m_settings.marks.at(row - 1); }
     bool MarkTicked(int) override { return true; }
@@ -50,7 +49,7 @@ public:
     bool BatchRunning() override { return m_batchRunning; }
     void SetBatchRunning(bool running) override { m_batchRunning = running; }
     int MousePointer() override { return m_pointer; }
-    void SetMousePointer(int pointer) override { m_pointer = pointer; }
+    void SetMousePointer(int pointer) override;
     void SetProgressValue(double) override {}
     void SetProgressText(const std::string& text) override;
     void DoEvents() override {}
@@ -58,11 +57,9 @@ public:
 private:
     const WindowSettings& m_settings;
     std::vector<ListedFile> m_files;
-    RunReport& m_report;
+    std::atomic<int>& m_started;
     Console& m_console;
     std::function<void()> m_onFirstFile;
-    std::optional<size_t> m_current;
-    int m_startedNumber = 0; // among the documents of all jobs
     bool m_batchRunning = false;
     int m_pointer = platform::PointerDefault;
 };

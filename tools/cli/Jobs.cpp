@@ -1,6 +1,5 @@
 #include "Jobs.h"
 
-#include "BatchRun.h"
 #include "CliPrompts.h"
 #include "services/WordAutomation.h"
 
@@ -8,6 +7,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace pellucor::cli {
@@ -38,21 +38,51 @@ uintmax_t sizeOf(const std::string& path) {
     return failure ? 0 : size;
 }
 
+// Collects the jobs' outcomes as they end, under its own lock.
+class Collector {
+public:
+    explicit Collector(size_t documents) { m_outcome.documents.resize(documents); }
+
+    void add(const CliWindow& window, BatchOutcome batch) {
+        std::lock_guard lock(m_mutex);
+        if (m_outcome.stop == BatchOutcome::Stop::None)
+            m_outcome.stop = batch.stop;
+        for (DocumentOutcome& document : batch.documents) {
+            const ListedFile& file = window.files().at(static_cast<size_t>(document.row - 1));
+            m_outcome.documents.at(file.index) = std::move(document);
+        }
+        for (const Failure& failure : batch.runFailures)
+            m_outcome.errorsOutside.push_back(failure.description);
+    }
+    void addOutside(const std::string& error) {
+        std::lock_guard lock(m_mutex);
+        m_outcome.errorsOutside.push_back(error);
+    }
+    BatchOutcome::Stop stop() {
+        std::lock_guard lock(m_mutex);
+        return m_outcome.stop;
+    }
+    JobsOutcome take() { return std::move(m_outcome); }
+
+private:
+    std::mutex m_mutex;
+    JobsOutcome m_outcome;
+};
+
 void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
-               bool proceedIfWordOpen, RunReport& report, Console& console,
-               std::function<void()> onFirstFile) {
-    CliWindow window(settings, std::move(files), report, console, std::move(onFirstFile));
-    CliPrompts prompts(window, report, console, proceedIfWordOpen);
+               bool proceedIfWordOpen, std::atomic<int>& started, Console& console,
+               Collector& collector, std::function<void()> onFirstFile) {
+    CliWindow window(settings, std::move(files), started, console, std::move(onFirstFile));
+    CliPrompts prompts(proceedIfWordOpen);
     platform::EngineAutomation automation;
     CliProgram program;
     Services services{window, prompts, automation, program};
     try {
-        RunBatch(services);
+        collector.add(window, RunBatch(services));
     } catch (const platform::ProgramEnded&) {
-        report.failedOutside();
+        collector.addOutside("the batch run ended the program");
     } catch (const std::exception& error) {
-        console.error(std::string("pellucor-cli: the batch run stopped: ") + error.what());
-        report.failedOutside();
+        collector.addOutside(std::string("the batch run stopped: ") + error.what());
     }
 }
 
@@ -71,23 +101,28 @@ std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& fil
     return shares;
 }
 
-void runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files, unsigned jobs,
-             bool proceedIfWordOpen, RunReport& report, Console& console) {
+JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
+                    unsigned jobs, bool proceedIfWordOpen, Console& console) {
     auto shares = shareOut(files, jobs);
+    Collector collector(files.size());
+    std::atomic<int> started = 0;
     Gate checked;
     std::vector<std::thread> threads;
     threads.emplace_back([&] {
-        runOneJob(settings, shares[0], proceedIfWordOpen, report, console, [&] { checked.open(); });
+        runOneJob(settings, shares[0], proceedIfWordOpen, started, console, collector,
+                  [&] { checked.open(); });
         checked.open();
     });
     checked.wait();
-    if (report.stop() == Stop::None)
+    if (collector.stop() == BatchOutcome::Stop::None)
         for (size_t k = 1; k < shares.size(); ++k)
             threads.emplace_back([&, k] {
-                runOneJob(settings, shares[k], proceedIfWordOpen, report, console, nullptr);
+                runOneJob(settings, shares[k], proceedIfWordOpen, started, console, collector,
+                          nullptr);
             });
     for (std::thread& thread : threads)
         thread.join();
+    return collector.take();
 }
 
 } // namespace pellucor::cli

@@ -7,6 +7,7 @@
 #include "Console.h"
 #include "DesktopFolder.h"
 #include "Jobs.h"
+#include "Report.h"
 #include "WordsDump.h"
 
 #include <filesystem>
@@ -68,26 +69,31 @@ int runBatch(const CliOptions& options, Console& console) {
     std::vector<ListedFile> files;
     for (size_t k = 0; k < options.files.size(); ++k)
         files.push_back({k, options.files[k]});
-    RunReport report(files.size());
-    runJobs(settings, files, jobCount(options), options.proceedIfWordOpen, report, console);
+    JobsOutcome outcome =
+        runJobs(settings, files, jobCount(options), options.proceedIfWordOpen, console);
     console.endProgress();
 
-    switch (report.stop()) {
-    case Stop::NothingToDo:
+    switch (outcome.stop) {
+    case BatchOutcome::Stop::NoFiles:
         console.error("pellucor-cli: give the documents to change; --help tells how");
         return BadUsage;
-    case Stop::NoOutputFolder:
-        console.error("pellucor-cli: the output folder was \"" + settings.outFolder + "\"" +
+    case BatchOutcome::Stop::MissingFolder:
+        console.error("pellucor-cli: the output folder \"" + settings.outFolder +
+                      "\" does not exist" +
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
-    case Stop::WordProcessorOpen:
+    case BatchOutcome::Stop::WordProcessorOpen:
+        console.error("pellucor-cli: a word processor is running and may hold the documents "
+                      "open; close it, or give --yes to proceed anyway");
         return WordProcessorOpen;
-    case Stop::None:
+    case BatchOutcome::Stop::AlreadyRunning:
+    case BatchOutcome::Stop::None:
         break;
     }
-    console.output(std::to_string(report.changed()) + " documents changed, " +
-                   std::to_string(report.failures()) + " failed");
-    return report.anyFailure() ? SomeFailed : AllChanged;
+    for (const std::string& line : problemLines(outcome, files))
+        console.error(line);
+    console.output(summaryLine(outcome));
+    return allWell(outcome) ? AllChanged : SomeFailed;
 }
 
 int run(int argc, char** argv, Console& console) {

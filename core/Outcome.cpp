@@ -1,0 +1,55 @@
+#include "Outcome.h"
+
+#include <algorithm>
+
+namespace pellucor {
+
+MarkOutcome::Result MarkOutcome::result() const {
+    if (!failures.empty())
+        return Result::Failed;
+    if (skippedAsProtected)
+        return Result::Protected;
+    return wordsRewritten > 0 ? Result::Changed : Result::Unchanged;
+}
+
+MarkOutcome::Result DocumentOutcome::result() const {
+    using Result = MarkOutcome::Result;
+    auto any = [&](Result wanted) {
+        return std::any_of(marks.begin(), marks.end(),
+                           [&](const MarkOutcome& mark) { return mark.result() == wanted; });
+    };
+    for (Result result : {Result::Failed, Result::Protected, Result::Changed})
+        if (any(result))
+            return result;
+    return Result::Unchanged;
+}
+
+int DocumentOutcome::wordsRewritten() const {
+    int words = 0;
+    for (const MarkOutcome& mark : marks)
+        words += mark.wordsRewritten;
+    return words;
+}
+
+size_t BatchOutcome::count(MarkOutcome::Result result) const {
+    return static_cast<size_t>(
+        std::count_if(documents.begin(), documents.end(), [&](const DocumentOutcome& document) {
+            return document.result() == result;
+        }));
+}
+
+const char* resultName(MarkOutcome::Result result) {
+    switch (result) {
+    case MarkOutcome::Result::Changed:
+        return "changed";
+    case MarkOutcome::Result::Unchanged:
+        return "unchanged";
+    case MarkOutcome::Result::Protected:
+        return "protected";
+    case MarkOutcome::Result::Failed:
+        break;
+    }
+    return "failed";
+}
+
+} // namespace pellucor

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace pellucor {
+
+// An error a routine's trap caught: where (the step and its line), and the
+// error's number and description.
+struct Failure {
+    std::string step;
+    int line = 0;
+    int number = 0;
+    std::string description;
+};
+
+// What one pass of the spacing engine did with one document and one mark.
+struct MarkOutcome {
+    enum class Result { Changed, Unchanged, Protected, Failed };
+
+    std::string mark;
+    int wordsRewritten = 0;
+    bool skippedAsProtected = false;
+    std::string savedTo;           // empty when nothing was saved
+    std::vector<Failure> failures; // in the order they were reported
+
+    Result result() const;
+};
+
+// One row of the file list and its passes, in list order of the ticked marks.
+struct DocumentOutcome {
+    int row = 0;      // 1-based row of the file list
+    std::string path; // as listed
+    std::vector<MarkOutcome> marks;
+
+    // Failed when any pass failed; else protected when any was skipped; else
+    // changed when any rewrote a word; else unchanged.
+    MarkOutcome::Result result() const;
+    int wordsRewritten() const;
+};
+
+// What "Start Changing" did: why it stopped before the documents, if it did,
+// every document it processed, and the errors of its own steps.
+struct BatchOutcome {
+    enum class Stop { None, AlreadyRunning, NoFiles, MissingFolder, WordProcessorOpen };
+
+    Stop stop = Stop::None;
+    std::vector<DocumentOutcome> documents;
+    std::vector<Failure> runFailures;
+
+    size_t count(MarkOutcome::Result result) const;
+};
+
+const char* resultName(MarkOutcome::Result result);
+
+} // namespace pellucor
