@@ -9,7 +9,6 @@
 namespace pellucor::zip {
 namespace {
 
-constexpr size_t kSliceSize = 1 << 20;
 constexpr size_t kWindow = 32 * 1024;
 constexpr int kLevel = 6;
 
@@ -60,9 +59,9 @@ void compressSlice(Slice& slice) {
 
 Deflated deflateRaw(std::string_view input) {
     std::vector<Slice> slices;
-    for (size_t at = 0; at < input.size() || slices.empty(); at += kSliceSize) {
+    for (size_t at = 0; at < input.size() || slices.empty(); at += kDeflateSliceSize) {
         Slice slice;
-        slice.input = input.substr(at, kSliceSize);
+        slice.input = input.substr(at, kDeflateSliceSize);
         size_t dictionaryStart = at > kWindow ? at - kWindow : 0;
         slice.dictionary = input.substr(dictionaryStart, at - dictionaryStart);
         slices.push_back(slice);

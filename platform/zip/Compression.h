@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,9 +12,10 @@ struct Deflated {
     uint32_t crc = 0;
 };
 
-// Compresses at zlib's default level. Large inputs are cut into slices that
-// are compressed side by side, each primed with the 32 KiB before it, and
-// joined into one valid stream.
+// Compresses at zlib's default level. Inputs longer than kDeflateSliceSize are
+// cut into slices of that size that are compressed side by side, each primed
+// with the 32 KiB before it, and joined into one valid stream.
+inline constexpr size_t kDeflateSliceSize = 1 << 20;
 Deflated deflateRaw(std::string_view input);
 
 enum class InflateResult { Ok, TooLong, Truncated, Damaged };

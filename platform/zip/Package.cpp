@@ -83,8 +83,6 @@ std::string Package::read(const std::string& partName) const {
 std::string Package::rewrite(const std::map<std::string, std::string>& replaced) const {
     try {
         return rewriteZip(m_bytes, m_directory, replaced);
-    } catch (const Error&) {
-        throw;
     } catch (const std::exception& error) {
         throw Error(ErrorNumber::CannotSave, "Could not write the package of " +
                                                  inQuotes(m_displayName) + ": " + error.what() +

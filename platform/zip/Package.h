@@ -30,7 +30,8 @@ public:
     const std::string& bytes() const { return m_bytes; }
 
     // A new package: the parts in `replaced` deflated anew, all others copied
-    // as stored, in the original order and under their original names.
+    // as stored, in the original order and under their original names. Throws
+    // Error naming the file when a replaced part is not in the package.
     std::string rewrite(const std::map<std::string, std::string>& replaced) const;
 
 private:

@@ -6,6 +6,8 @@ namespace {
 constexpr size_t kEndSize = 22;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
+constexpr size_t kLocatorSize = 20;
+constexpr uint32_t kLocatorSignature = 0x07064b50;
 
 // The end-of-directory record, searched from the end of the file. Some
 // writers leave bytes after it; the nearest record that fits is taken then.
@@ -30,20 +32,27 @@ bool findEnd(const std::string& zip, size_t& endAt) {
     return found;
 }
 
-bool readLocal(const std::string& zip, ZipEntry& entry, size_t limit) {
+// The local header must sit where the directory says and carry the same name:
+// readers that walk local headers would otherwise see another package.
+const char* readLocal(const std::string& zip, ZipEntry& entry, size_t limit) {
     size_t at = entry.localAt;
-    if (at + kLocalSize > limit || zipRead32(zip, at) != kZipLocalSignature)
-        return false;
-    entry.dataAt = at + kLocalSize + zipRead16(zip, at + 26) + zipRead16(zip, at + 28);
+    if (at + kLocalSize > limit)
+        return "lies outside the file";
+    if (zipRead32(zip, at) != kZipLocalSignature)
+        return "has no local header where the directory puts it";
+    const size_t nameLength = zipRead16(zip, at + 26);
+    entry.dataAt = at + kLocalSize + nameLength + zipRead16(zip, at + 28);
     size_t end = entry.dataAt + entry.compressedSize;
     if (zipRead16(zip, at + 6) & kZipDataDescriptorFlag) {
         bool hasSignature = end + 4 <= limit && zipRead32(zip, end) == kZipDescriptorSignature;
         end += hasSignature ? 16 : 12;
     }
     if (end > limit)
-        return false;
+        return "lies outside the file";
+    if (zip.compare(at + kLocalSize, nameLength, entry.name) != 0)
+        return "has a local header that names another part";
     entry.localSize = end - at;
-    return true;
+    return nullptr;
 }
 
 } // namespace
@@ -67,6 +76,11 @@ bool readZipDirectory(const std::string& zip, ZipDirectory& directory, std::stri
     }
     if (size_t(offset) + size > end) {
         reason = "the zip package is truncated or damaged (its directory lies outside the file)";
+        return false;
+    }
+    if (size_t(offset) + size + kLocatorSize <= end &&
+        zipRead32(zip, end - kLocatorSize) == kLocatorSignature) {
+        reason = "the zip package uses the large-archive format (ZIP64), which no document needs";
         return false;
     }
     directory.directoryAt = offset;
@@ -94,9 +108,15 @@ bool readZipDirectory(const std::string& zip, ZipDirectory& directory, std::stri
             return false;
         }
         entry.name = zip.substr(at + kCentralSize, nameLength);
-        if (!readLocal(zip, entry, offset)) {
-            reason = "the zip package is truncated or damaged (the entry " + entry.name +
-                     " lies outside the file)";
+        if (entry.compressedSize == 0xFFFFFFFF || entry.size == 0xFFFFFFFF ||
+            entry.localAt == 0xFFFFFFFF) {
+            reason = "the zip package uses the large-archive format (ZIP64) for the entry " +
+                     entry.name + ", which no document needs";
+            return false;
+        }
+        if (const char* problem = readLocal(zip, entry, offset)) {
+            reason = "the zip package is truncated or damaged (the entry " + entry.name + " " +
+                     problem + ")";
             return false;
         }
         directory.entries.push_back(std::move(entry));

@@ -49,19 +49,29 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
 
 std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
                        const std::map<std::string, std::string>& replaced) {
-    std::map<std::string, const std::string*> byLowerName;
+    struct Replacement {
+        const std::string* name;
+        const std::string* data;
+        bool used = false;
+    };
+    std::map<std::string, Replacement> byLowerName;
     for (const auto& [name, data] : replaced)
-        byLowerName.emplace(asciiLower(name), &data);
+        byLowerName.emplace(asciiLower(name), Replacement{&name, &data});
 
     std::string out;
     std::string central;
     out.reserve(zip.size() + zip.size() / 8);
     for (const ZipEntry& entry : directory.entries) {
+        // Names may be given with a leading slash, as Package::find takes them.
         auto change = byLowerName.find(asciiLower(entry.name));
+        if (change == byLowerName.end())
+            change = byLowerName.find("/" + asciiLower(entry.name));
         if (change != byLowerName.end()) {
-            if (change->second->size() >= kZipLimit)
+            const std::string& data = *change->second.data;
+            if (data.size() >= kZipLimit)
                 throw Error(ErrorNumber::CannotSave, "the part " + entry.name + " is too large");
-            appendNewEntry(out, central, zip, entry, *change->second);
+            appendNewEntry(out, central, zip, entry, data);
+            change->second.used = true;
             continue;
         }
         std::string record = zip.substr(entry.recordAt, entry.recordSize);
@@ -71,9 +81,13 @@ std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
         if (out.size() >= kZipLimit)
             throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
     }
+    for (const auto& [lowerName, change] : byLowerName)
+        if (!change.used)
+            throw Error(ErrorNumber::CannotSave, "it has no part " + *change.name + " to replace");
     if (out.size() + central.size() >= kZipLimit)
         throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
-    std::string end = zip.substr(directory.endAt);
+    // The end record and its comment; bytes some writers leave after them are not kept.
+    std::string end = zip.substr(directory.endAt, 22 + zipRead16(zip, directory.endAt + 20));
     zipPut16(end, 8, static_cast<uint32_t>(directory.entries.size()));
     zipPut16(end, 10, static_cast<uint32_t>(directory.entries.size()));
     zipPut32(end, 12, static_cast<uint32_t>(central.size()));

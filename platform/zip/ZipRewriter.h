@@ -11,7 +11,8 @@ namespace pellucor::zip {
 // is copied as it is stored, local header, data and descriptor byte for byte;
 // the replaced ones are deflated anew. Entries keep their order and names,
 // the central directory its records and the archive its comment. Throws
-// Error when the result would need the large-archive format.
+// Error when the result would need the large-archive format or a name in
+// `replaced` matches no entry.
 std::string rewriteZip(const std::string& original, const ZipDirectory& directory,
                        const std::map<std::string, std::string>& replaced);
 
