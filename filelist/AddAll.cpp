@@ -2,6 +2,7 @@
 
 #include "base/ErrorTrap.h"
 #include "FolderTree.h"
+#include "services/SettingKeys.h"
 
 namespace pellucor::filelist {
 
@@ -10,20 +11,23 @@ void addAllInFolder(FileRows& rows, Settings& settings, platform::Prompts& promp
     ErrorTrap trap(prompts, "Form1", "PushButton6_Click");
     std::string extension;
     trap(1, [&] {
-        extension = prompts.InputBox(kExtensionPrompt, settings.GetSetting("Extension", "doc"));
+        extension = prompts.InputBox(
+            kExtensionPrompt,
+            settings.GetSetting(keys::kAddedExtension.name, keys::kAddedExtension.defaultValue));
     });
     if (!extension.empty())
-        trap(2, [&] { settings.SaveSetting("Extension", extension); });
+        trap(2, [&] { settings.SaveSetting(keys::kAddedExtension.name, extension); });
     if (extension.empty())
         return;
     std::string folder;
     trap(4, [&] {
-        folder =
-            prompts.BrowseForFolder(kSelectFolderPrompt, settings.GetSetting("LastFolder", ""));
+        folder = prompts.BrowseForFolder(
+            kSelectFolderPrompt,
+            settings.GetSetting(keys::kAddedFolder.name, keys::kAddedFolder.defaultValue));
     });
     if (folder.empty())
         return;
-    trap(6, [&] { settings.SaveSetting("LastFolder", folder); });
+    trap(6, [&] { settings.SaveSetting(keys::kAddedFolder.name, folder); });
     trap(7, [&] { window.SetMousePointer(platform::PointerHourglass); });
     trap(8, [&] { addFolderTree(folder, "*." + extension, rows, prompts, window, &trap); });
     trap(10, [&] { window.SetMousePointer(platform::PointerDefault); });

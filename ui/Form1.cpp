@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
 #include "BatchRun.h"
+#include "services/SettingKeys.h"
 #include "Word1.h"
 
 #include <QApplication>
@@ -83,7 +84,10 @@ void Form1::Form_Load() {
         ListView2->setColumnWidth(0, 6500 / 15);
     });
     trap(6, [&] { fillPunctuationList(); });
-    trap(7, [&] { Text2Field->setText(fromStd(settingOrDefault("Text2", DesktopFolderPath()))); });
+    trap(7, [&] {
+        Text2Field->setText(fromStd(
+            settingOrDefault(keys::kOutputFolder.name, keys::kOutputFolder.defaultValue())));
+    });
     restoreOutputChoice(); // steps 8 and 9, under the same trap
     Services services{*this, m_prompts, m_automation, m_program};
     IsInstalled::CheckWordCanStart(services); // step 10
@@ -134,8 +138,10 @@ std::string Form1::settingOrDefault(const std::string& key, const std::string& d
 
 void Form1::fillPunctuationList() {
     ErrorTrap trap(m_prompts, "Form1", "Form_Load");
-    auto marks = splitRecord(m_settings.GetSetting("Punctuations", ".|?|!|:"));
-    auto flags = splitRecord(m_settings.GetSetting("Punctuations Value", "1|1|1|0"));
+    auto marks = splitRecord(
+        m_settings.GetSetting(keys::kPunctuations.name, keys::kPunctuations.defaultValue));
+    auto flags = splitRecord(m_settings.GetSetting(keys::kPunctuationsTicked.name,
+                                                   keys::kPunctuationsTicked.defaultValue));
     for (size_t i = 0; i < marks.size(); ++i) {
         auto* row = new QTreeWidgetItem(ListView2, {fromStd(marks[i])});
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
@@ -151,8 +157,14 @@ void Form1::fillPunctuationList() {
 
 void Form1::restoreOutputChoice() {
     ErrorTrap trap(m_prompts, "Form1", "Form_Load");
-    trap(8, [&] { setOptionFromStore(Option3Button, "Option3", 1, &Form1::Option3_Click); });
-    trap(8, [&] { setOptionFromStore(Option4Button, "Option4", 0, &Form1::Option4_Click); });
+    trap(8, [&] {
+        setOptionFromStore(Option3Button, keys::kSaveToOutputFolder.name,
+                           keys::kSaveToOutputFolder.defaultValue, &Form1::Option3_Click);
+    });
+    trap(8, [&] {
+        setOptionFromStore(Option4Button, keys::kSaveBesideOriginal.name,
+                           keys::kSaveBesideOriginal.defaultValue, &Form1::Option4_Click);
+    });
     trap(9, [&] { Frame3->setEnabled(Option3Button->isChecked()); });
 }
 
@@ -194,8 +206,8 @@ void Form1::savePunctuationRecord() {
         rows.push_back({row->text(0).toStdString(), row->checkState(0) == Qt::Checked});
     }
     auto [marks, flags] = punctuationRecord(rows);
-    m_settings.SaveSetting("Punctuations", marks);
-    m_settings.SaveSetting("Punctuations Value", flags);
+    m_settings.SaveSetting(keys::kPunctuations.name, marks);
+    m_settings.SaveSetting(keys::kPunctuationsTicked.name, flags);
 }
 
 } // namespace pellucor::ui

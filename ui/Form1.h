@@ -60,8 +60,8 @@ public:
     void ListView1_KeyDown(int key); // a Qt::Key
     void ListView1_DblClick();
     // Whether dragged data would be accepted: it must hold local files.
-    bool ListView1_OLEDragOver(const QMimeData* data);
-    void ListView1_OLEDragDrop(const QMimeData* data);
+    bool ListView1_OLEDragOver(const QMimeData* dropped);
+    void ListView1_OLEDragDrop(const QMimeData* dropped);
     // ListMouseDown and DragItem, as the drag handlers left them.
     const filelist::ListGestures& listGestures() const { return *m_listGestures; }
 

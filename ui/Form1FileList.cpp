@@ -129,12 +129,12 @@ void Form1::ListView1_DblClick() {
 
 // ---- drops -----------------------------------------------------------------
 
-bool Form1::ListView1_OLEDragOver(const QMimeData* data) {
-    return !localFilesOf(data).empty();
+bool Form1::ListView1_OLEDragOver(const QMimeData* dropped) {
+    return !localFilesOf(dropped).empty();
 }
 
-void Form1::ListView1_OLEDragDrop(const QMimeData* data) {
-    filelist::dropItems(localFilesOf(data), *m_fileRows, m_prompts, *this);
+void Form1::ListView1_OLEDragDrop(const QMimeData* dropped) {
+    filelist::dropItems(localFilesOf(dropped), *m_fileRows, m_prompts, *this);
 }
 
 // Events of the list and its rows area, before the list's own handling.

@@ -3,6 +3,7 @@
 #include "base/PathHelpers.h"
 #include "BatchRun.h"
 #include "Form1.h"
+#include "services/SettingKeys.h"
 #include "Word1.h"
 
 #include <QGroupBox>
@@ -51,11 +52,14 @@ void Form1::PushButton8_Click() {
     ErrorTrap trap(m_prompts, "Form1", "PushButton8_Click");
     std::string initial;
     std::string chosen;
-    trap(1, [&] { initial = m_settings.GetSetting("LastFolderDot", ""); });
+    trap(1, [&] {
+        initial = m_settings.GetSetting(keys::kLastOutputFolder.name,
+                                        keys::kLastOutputFolder.defaultValue);
+    });
     trap(2, [&] { chosen = m_prompts.BrowseForFolder("Please select folder:", initial); });
     if (chosen.empty())
         return;
-    trap(4, [&] { m_settings.SaveSetting("LastFolderDot", chosen); });
+    trap(4, [&] { m_settings.SaveSetting(keys::kLastOutputFolder.name, chosen); });
     trap(5, [&] {
         std::string folder = chosen.back() == kSeparator ? chosen : chosen + kSeparator;
         Text2Field->setText(QString::fromStdString(folder));
@@ -63,8 +67,8 @@ void Form1::PushButton8_Click() {
 }
 
 void Form1::Option3_Click() {
-    m_settings.SaveSetting("Option3", truthText(Option3Button->isChecked()));
-    m_settings.SaveSetting("Option4", truthText(Option4Button->isChecked()));
+    m_settings.SaveSetting(keys::kSaveToOutputFolder.name, truthText(Option3Button->isChecked()));
+    m_settings.SaveSetting(keys::kSaveBesideOriginal.name, truthText(Option4Button->isChecked()));
     Frame3->setEnabled(Option3Button->isChecked());
 }
 
@@ -73,7 +77,7 @@ void Form1::Option4_Click() {
 }
 
 void Form1::Text2_Change() {
-    m_settings.SaveSetting("Text2", Text2Field->text().toStdString());
+    m_settings.SaveSetting(keys::kOutputFolder.name, Text2Field->text().toStdString());
 }
 
 } // namespace pellucor::ui

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <QDir>
-#include <QStandardPaths>
 
 namespace pellucor::ui {
 namespace {
@@ -80,14 +79,6 @@ bool truthOf(const std::string& text) {
             return value != 0;
     }
     throw Error(ErrorNumber::TypeMismatch, "Type mismatch");
-}
-
-std::string DesktopFolderPath() {
-    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
-        return {};
-    std::string path = QDir::cleanPath(desktop).toStdString();
-    return path.back() == '/' ? path : path + "/";
 }
 
 std::pair<std::string, std::string> punctuationRecord(const std::vector<MarkRow>& rows) {

@@ -32,9 +32,6 @@ private:
 std::string truthText(bool value);
 bool truthOf(const std::string& text); // raises Error 13 (type mismatch)
 
-// The desktop folder followed by the separator; "" when there is none.
-std::string DesktopFolderPath();
-
 // The punctuation list as stored: marks joined by "|", flags "1"/"0" joined
 // by "|".
 struct MarkRow {

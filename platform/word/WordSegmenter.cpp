@@ -1,6 +1,7 @@
 #include "WordSegmenter.h"
 
 #include "base/Error.h"
+#include "base/Utf8.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
@@ -46,22 +47,6 @@ WordSegmenter::Class fromIcu(int value) {
     default:
         return C::Unsupported;
     }
-}
-
-// Decodes one UTF-8 sequence; returns 0 length for a malformed one.
-size_t decode(std::string_view text, size_t at, uint32_t& codePoint) {
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
-    unsigned char lead = byte(0);
-    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 0;
-    if (length == 0 || at + length > text.size())
-        return 0;
-    codePoint = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(k) >> 6) != 2)
-            return 0;
-        codePoint = (codePoint << 6) | (byte(k) & 0x3F);
-    }
-    return length;
 }
 
 } // namespace
@@ -111,18 +96,24 @@ bool WordSegmenter::quickBoundaries(std::string_view text) {
     m_offsets.resize(text.size() + 1);
     size_t n = 0;
     for (size_t at = 0; at < text.size();) {
-        auto lead = static_cast<unsigned char>(text[at]);
-        uint32_t codePoint = lead;
-        size_t length = lead < 0x80 ? 1 : decode(text, at, codePoint);
-        if (length == 0)
-            return false;
-        Class c = classOf(codePoint);
+        // ASCII is read in the loop itself: it is most of the text, and this
+        // loop is where documents spend their opening time.
+        const auto lead = static_cast<unsigned char>(text[at]);
+        text::Utf8Char character{lead, 1, true};
+        if (lead >= 0x80) {
+            character = text::decodeUtf8(text, at);
+            // The full rules read a malformed sequence as one U+FFFD however
+            // many bytes it spans, which a byte-wise reading cannot follow.
+            if (!character.valid)
+                return false;
+        }
+        const Class c = classOf(character.code);
         if (c == Unsupported)
             return false;
         m_classes[n] = c;
         m_offsets[n] = static_cast<uint32_t>(at);
         ++n;
-        at += length;
+        at += character.length;
     }
     m_classes[n] = Unsupported; // a sentinel for the look-ahead rules
     m_offsets[n] = static_cast<uint32_t>(text.size());

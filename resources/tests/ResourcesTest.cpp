@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Shipped, PictureBesideTheProgram,
                                            Picture{"drag.ico", "ico", 32},
                                            Picture{"pellucor.png", "png", 256},
                                            Picture{"pellucor-32.png", "png", 32}),
-                         [](const auto& info) {
-                             std::string name = info.param.file;
+                         [](const auto& test) {
+                             std::string name = test.param.file;
                              for (char& c : name)
                                  if (!std::isalnum(static_cast<unsigned char>(c)))
                                      c = '_';

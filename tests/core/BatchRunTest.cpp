@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"Remove", false, true, "a. b.  c", "a. b. c\r"},
                       ModeCase{"AddWinsOverRemove", true, true, "a. b.  c", "a.  b.  c\r"},
                       ModeCase{"NeitherChangesNothing", false, false, "a. b.  c", "a. b.  c\r"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 TEST_F(BatchRun, BarShowsEachFilesShareBeforeIt) {
     for (const char* name : {"f1.docx", "f2.docx", "f3.docx", "f4.docx"})

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Word1, RunningInstance,
                                            RunningCase{"TrailingBlank", "Microsoft Word ", false},
                                            RunningCase{"OtherSuite", "LibreOffice", false},
                                            RunningCase{"EmptyName", "", false}),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(CoreTest, AnswerNoToTheQuestionCancels) {
     automation.setRunning("Microsoft Word");

@@ -1,13 +1,16 @@
-// Path helpers: the joining and splitting rules with either separator, and the
-// file system questions that never raise.
+// Path helpers: the joining and splitting rules with either separator, the
+// file system questions that never raise, and the desktop folder.
 
 #include "base/PathHelpers.h"
 
+#include "base/DesktopFolder.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace pellucor::test {
 namespace {
@@ -58,9 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
             PathCase{"TrailingDoubled", R"(C:\Out\\)", R"(C:\Out\)"},
             PathCase{"NothingToDo", R"(C:\Out\a.docx)", R"(C:\Out\a.docx)"}),
         ::testing::Values('\\', '/')),
-    [](const auto& info) {
-        return std::get<0>(info.param).name +
-               (std::get<1>(info.param) == '/' ? "_Slash" : "_Backslash");
+    [](const auto& row) {
+        return std::get<0>(row.param).name +
+               (std::get<1>(row.param) == '/' ? "_Slash" : "_Backslash");
     });
 
 class FileNameOf : public ::testing::TestWithParam<std::tuple<PathCase, char>> {};
@@ -79,9 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
                                          PathCase{"Empty", "", ""},
                                          PathCase{"NetworkPath", R"(\\srv\a.docx)", "a.docx"}),
                        ::testing::Values('\\', '/')),
-    [](const auto& info) {
-        return std::get<0>(info.param).name +
-               (std::get<1>(info.param) == '/' ? "_Slash" : "_Backslash");
+    [](const auto& row) {
+        return std::get<0>(row.param).name +
+               (std::get<1>(row.param) == '/' ? "_Slash" : "_Backslash");
     });
 
 TEST(FileNameOf, OtherSeparatorIsPartOfTheName) {
@@ -137,7 +140,76 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"InsideMissingFolder", "/none/a.docx", false, false},
                       EntryCase{"UnderAFile", "/file.docx/a.docx", false, false},
                       EntryCase{"Empty", "<empty>", false, false}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& row) { return row.param.name; });
+
+struct DesktopCase {
+    std::string name;
+    std::optional<std::string> userDirs; // the file's text; no file when absent
+    bool configHomeSet = false;          // the file under $XDG_CONFIG_HOME, not ~/.config
+    std::string home = "~";              // "~" stands for a scratch folder; "" unsets HOME
+    std::string expected;
+};
+
+std::string homeIn(std::string text, const std::string& home) {
+    for (size_t at; (at = text.find('~')) != std::string::npos;)
+        text.replace(at, 1, home);
+    return text;
+}
+
+class DesktopFolder : public ::testing::TestWithParam<DesktopCase> {
+protected:
+    void SetUp() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name))
+                saved.emplace_back(name, value);
+    }
+    void TearDown() override {
+        unsetenv("HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        for (const auto& [name, value] : saved)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+    std::vector<std::pair<std::string, std::string>> saved;
+    TempDir dir;
+};
+
+TEST_P(DesktopFolder, FollowsTheUserDirsFile) {
+    const DesktopCase& c = GetParam();
+    const std::string home = dir.file("home");
+    const std::string config = c.configHomeSet ? dir.file("config") : home + "/.config";
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directories(home + "/.config");
+    if (c.configHomeSet)
+        writeFile(home + "/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"/not/this\"\n");
+    if (c.userDirs)
+        writeFile(config + "/user-dirs.dirs", homeIn(*c.userDirs, home));
+    c.home.empty() ? unsetenv("HOME") : setenv("HOME", homeIn(c.home, home).c_str(), 1);
+    c.configHomeSet ? setenv("XDG_CONFIG_HOME", config.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(DesktopFolderPath(), homeIn(c.expected, home))
+        << "the desktop folder read from " << config << "/user-dirs.dirs is wrong";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PathHelpers, DesktopFolder,
+    ::testing::Values(
+        DesktopCase{"NoFile", {}, false, "~", "~/Desktop/"},
+        DesktopCase{"HomeExpanded", R"(XDG_DESKTOP_DIR="$HOME/Bureau")", false, "~", "~/Bureau/"},
+        DesktopCase{"Unquoted", "XDG_DESKTOP_DIR=$HOME/plain/\n", false, "~", "~/plain/"},
+        DesktopCase{"Cleaned", R"(XDG_DESKTOP_DIR="/d//e/./f/../g/")", false, "~", "/d/e/g/"},
+        DesktopCase{"LastDesktopLineWins",
+                    "# XDG_DESKTOP_DIR=\"/comment\"\nXDG_DESKTOP_DIR=\"/first\"\n"
+                    " XDG_DESKTOP_DIR=\"/indented\"\nXDG_DOWNLOAD_DIR=\"/dl\"\n"
+                    "XDG_DESKTOP_DIR=\"$HOME/last\"\r\n",
+                    false, "~", "~/last/"},
+        DesktopCase{"RelativeIgnored",
+                    "XDG_DESKTOP_DIR=\"/kept\"\nXDG_DESKTOP_DIR=\"Bureau\"\nXDG_DESKTOP_DIR=\"\"\n",
+                    false, "~", "/kept/"},
+        DesktopCase{"OnlyRelative", R"(XDG_DESKTOP_DIR="./Bureau")", false, "~", "~/Desktop/"},
+        DesktopCase{"ConfigHome", R"(XDG_DESKTOP_DIR="/from/config")", true, "~", "/from/config/"},
+        DesktopCase{"ConfigHomeWithoutFile", {}, true, "~", "~/Desktop/"},
+        DesktopCase{"HomeWithDoubledSeparators", {}, false, "~//./", "~/Desktop/"},
+        DesktopCase{"NoHome", R"(XDG_DESKTOP_DIR="/x")", false, "", ""}),
+    [](const auto& row) { return row.param.name; });
 
 } // namespace
 } // namespace pellucor::test

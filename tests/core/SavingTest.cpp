@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OutputPathCase{"TrailingSeparator", "out/", "out/a.docx"},
                       OutputPathCase{"DoubledSeparatorInside", "in//../out", "in/../out/a.docx"},
                       OutputPathCase{"TwoLeadingSeparatorsKept", "//out", "//out/a.docx"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
     std::string path = source("a.docx", "It ends. Next");
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(DoIt, Unopenable,
                          ::testing::Values(UnopenableCase{"MissingFile", ""},
                                            UnopenableCase{"PlainText", "not a document"},
                                            UnopenableCase{"TruncatedZip", "PK\x03\x04\x14\x00"}),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(CoreTest, EngineThatCannotStartIsReportedAtEachStepAndSavesNothing) {
     std::string path = source("a.docx", "It ends. Next");

@@ -123,7 +123,7 @@ TEST_P(FrameLoop, RemovesEveryFrameOrStopsWithOneError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RemoveFrames, FrameLoop, ::testing::ValuesIn(frameLoopCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 // Words as texts; a missing text cannot be read.
 struct WordScript {
@@ -203,7 +203,7 @@ TEST_P(WordStep, ChangesOnlyWhatWasReadAndMatched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ChangeSpacing, WordStep, ::testing::ValuesIn(wordStepCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST(IsCapitalLetter, OnlyAToZCount) {
     for (std::string text : {"A", "Z", "Mr"})

@@ -62,7 +62,7 @@ TEST_P(Spacing, SavedResultHasTheChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DoIt, Spacing, ::testing::ValuesIn(spacingCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(CoreTest, OneWordDocumentSetsProgressOnceToHundredAndIsSaved) {
     std::string path = source("empty.docx", DocxBuilder("<w:p/>"));

@@ -120,7 +120,7 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDocument, ::testing::ValuesIn(corpusFilesReadNatively()),
-                         [](const auto& info) { return testNameOf(info.param.name); });
+                         [](const auto& test) { return testNameOf(test.param.name); });
 
 // The oracle. Adding (mode 1) turns some words ". " into ".  "; removing
 // (mode 2) turns every ".  " after a word not starting with a capital into
@@ -174,7 +174,7 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSpacing, ::testing::ValuesIn(corpusFilesThatOpen()),
-                         [](const auto& info) { return testNameOf(info.param.name); });
+                         [](const auto& test) { return testNameOf(test.param.name); });
 
 } // namespace
 } // namespace pellucor::test

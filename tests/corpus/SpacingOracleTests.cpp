@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OracleCase{"a space removed", "a.  b", "a. b", -1},
                       OracleCase{"a letter changed", "a. b", "a.  c", -1},
                       OracleCase{"text lost at the end", "a. b c", "a.  b", -1}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+    [](const auto& test) { return "Case" + std::to_string(test.index); });
 
 } // namespace
 } // namespace pellucor::test

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"InvalidByte", "a\xff", true, true}, NameCase{"Overlong", "\xc0\xaf", true, true},
         NameCase{"EncodedSurrogate", "\xed\xa0\x80", true, true},
         NameCase{"CutShort", "a\xe2\x82", true, true}),
-    [](const auto& info) { return info.param.label; });
+    [](const auto& test) { return test.param.label; });
 
 } // namespace
 } // namespace pellucor::test

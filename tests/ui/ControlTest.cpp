@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -57,6 +58,8 @@ bool writeCursorFile(const QString& path, QPoint hotSpot) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+using Widgets = std::initializer_list<QWidget*>;
 
 QString named(QWidget* widget) {
     return widget->objectName().isEmpty() ? widget->parentWidget()->objectName()
@@ -231,17 +234,15 @@ private slots:
                      qPrintable(named(button) + " does not set the hand"));
             QCOMPARE(f.cursor().shape(), Qt::BitmapCursor);
         }
-        for (QWidget* keeps : {(QWidget*)f.Text2Field, (QWidget*)f.Option3Button,
-                               (QWidget*)f.Option4Button, (QWidget*)f.ProgressBar1}) {
+        for (QWidget* keeps :
+             Widgets{f.Text2Field, f.Option3Button, f.Option4Button, f.ProgressBar1}) {
             pointerAfterMoveOver(f, f.PushButton8);
             QVERIFY2(pointerAfterMoveOver(f, keeps) == platform::PointerCustom,
                      qPrintable(named(keeps) + " changed the pointer"));
         }
         for (QWidget* resets :
-             {(QWidget*)&f, (QWidget*)f.Frame1, (QWidget*)f.Frame2, (QWidget*)f.Frame3,
-              (QWidget*)f.Frame5, (QWidget*)f.Label1, (QWidget*)f.Option1Button,
-              (QWidget*)f.Option2Button, (QWidget*)f.Text1, f.ListView1->viewport(),
-              f.ListView2->viewport()}) {
+             Widgets{&f, f.Frame1, f.Frame2, f.Frame3, f.Frame5, f.Label1, f.Option1Button,
+                     f.Option2Button, f.Text1, f.ListView1->viewport(), f.ListView2->viewport()}) {
             pointerAfterMoveOver(f, f.PushButton1);
             QVERIFY2(pointerAfterMoveOver(f, resets) == platform::PointerDefault,
                      qPrintable(named(resets) + " does not reset the pointer"));
@@ -264,8 +265,8 @@ private slots:
         auto form = harness.start();
         QVERIFY(form);
         form->SetMousePointer(platform::PointerHourglass);
-        for (QWidget* over : {(QWidget*)form->PushButton1, (QWidget*)form->Frame2,
-                              (QWidget*)form.get(), form->ListView2->viewport()})
+        for (QWidget* over :
+             Widgets{form->PushButton1, form->Frame2, form.get(), form->ListView2->viewport()})
             QVERIFY2(pointerAfterMoveOver(*form, over) == platform::PointerHourglass,
                      qPrintable(named(over) + " replaced the hourglass"));
         QCOMPARE(form->cursor().shape(), Qt::WaitCursor);

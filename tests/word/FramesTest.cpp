@@ -49,7 +49,7 @@ TEST_P(FrameCount, FollowsGroupingRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, FrameCount, ::testing::ValuesIn(countCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, OnlyFloatingTablesAreWithinATable) {
     word::Document document =

@@ -175,7 +175,7 @@ TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Open, OpenErrors, ::testing::ValuesIn(openErrorCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
     const std::string body = "<w:p><w:r><w:t>a&amp;b &lt;c&gt; &#65;</w:t></w:r></w:p>";

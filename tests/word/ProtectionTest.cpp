@@ -57,7 +57,7 @@ TEST_P(ProtectionType, ReadsTheSameInAStrictDocument) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Protection, ProtectionType, ::testing::ValuesIn(protectionCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, DocumentWhoseSettingsPartIsMissingIsUnprotected) {
     word::Document document = open(DocxBuilder(textP("x")).without("word/settings.xml"));
@@ -105,7 +105,7 @@ TEST_P(PasswordProtected, UnprotectRaisesAndChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Protection, PasswordProtected, ::testing::Values("w:hash", "w:hashValue"),
-                         [](const auto& info) { return info.param.substr(2); });
+                         [](const auto& test) { return test.param.substr(2); });
 
 const std::string kPasswordToModify =
     R"(<w:writeProtection w:cryptProviderType="rsaAES" w:cryptAlgorithmClass="hash" )"

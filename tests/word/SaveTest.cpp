@@ -194,7 +194,7 @@ TEST_P(SaveFailures, RaiseAnErrorNamingTheFileAndLeaveTheTargetAsItWas) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Save, SaveFailures, ::testing::ValuesIn(saveFailureCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(Saving, FailedSaveOverTheSourceKeepsTheSource) {
     word::Document document = openChanged();

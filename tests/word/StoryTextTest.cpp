@@ -151,9 +151,9 @@ TEST_P(StoryItems, GiveTheirCharacters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, StoryItems, ::testing::ValuesIn(itemCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 INSTANTIATE_TEST_SUITE_P(Containers, StoryItems, ::testing::ValuesIn(containerCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 } // namespace
 } // namespace pellucor::test

@@ -90,17 +90,37 @@ const std::vector<std::string> kAlphabet = {
     "\xE2\x80\xAF",
 };
 
+// Byte sequences that are not UTF-8, and pieces that become UTF-8 only next to
+// another: overlong forms, lone continuation bytes, cut-short sequences,
+// surrogates, code points past U+10FFFF, bytes that never start a sequence.
+// clang-format off
+const std::vector<std::string> kMalformed = {
+    "\xC0\x80", "\xC1\x81", "\xE0\x80\xAE", "\xF0\x80\x80\xAE", "\x80", "\x99", "\xC3",
+    "\xE2\x80", "\xE2", "\xF0\x9F\x98", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+    "\xF5\x80\x80\x80", "\xF8\x88\x80\x80\x80", "\xFE", "\xFF"};
+// clang-format on
+
+// Malformed text goes into a quarter of the rounds, a piece in four there, so
+// that most rounds still exercise the quick path on well-formed text.
 TEST(WordBoundaries, QuickPathAgreesWithTheFullRulesOnRandomText) {
     WordSegmenter segmenter;
+    const std::string overlongLetter = "ab\xC1\x81"
+                                       "cd. x";
+    ASSERT_EQ(quickStarts(segmenter, overlongLetter), fullStarts(segmenter, overlongLetter))
+        << "the overlong \"A\" in [" << overlongLetter << "] is cut differently";
     std::mt19937 random(20261207);
     std::uniform_int_distribution<size_t> pick(0, kAlphabet.size() - 1);
+    std::uniform_int_distribution<size_t> pickMalformed(0, kMalformed.size() - 1);
     std::uniform_int_distribution<int> length(1, 12);
+    std::uniform_int_distribution<int> quarter(0, 3);
     for (int round = 0; round < 200000; ++round) {
+        const bool malformed = round % 4 == 0;
         std::string text;
         for (int k = length(random); k > 0; --k)
-            text += kAlphabet[pick(random)];
+            text += malformed && quarter(random) == 0 ? kMalformed[pickMalformed(random)]
+                                                      : kAlphabet[pick(random)];
         ASSERT_EQ(quickStarts(segmenter, text), fullStarts(segmenter, text))
-            << "text: [" << text << "]";
+            << "the quick path and the full rules cut [" << text << "] differently";
     }
 }
 

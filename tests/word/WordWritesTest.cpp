@@ -88,7 +88,7 @@ TEST_P(WordWrites, ChangeExactlyTheWordsCharacters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, WordWrites, ::testing::ValuesIn(writeCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, NumberingMatchesTheSavedDocumentAfterEveryWrite) {
     word::Document document =
@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         r("  Next")}),
                                      2},
                       UnsettableCase{"ParagraphMark", textP("End."), 3}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, SettingAWordToItsOwnTextLeavesTheFileAsItWas) {
     word::Document document = open(DocxBuilder(p({r("It ends."), r("  Next")})));

@@ -65,7 +65,7 @@ TEST_P(ParagraphWords, ReadTheSameInAStrictDocument) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, ParagraphWords, ::testing::ValuesIn(paragraphCases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 // The segmenter's quick path for common scripts must cut exactly where the
 // full boundary rules do.

@@ -2,10 +2,10 @@
 //
 //   pellucor-cli [--add|--remove] [--marks M] [--out DIR|--in-place] [--jobs N] [--yes] FILE...
 //   pellucor-cli --words FILE
+#include "base/DesktopFolder.h"
 #include "base/PathHelpers.h"
 #include "CliOptions.h"
 #include "Console.h"
-#include "DesktopFolder.h"
 #include "Jobs.h"
 #include "Report.h"
 #include "WordsDump.h"
@@ -52,7 +52,7 @@ WindowSettings settingsFrom(const CliOptions& options) {
     settings.spacing = options.spacing;
     settings.marks = options.marks;
     settings.inPlace = options.inPlace;
-    settings.outFolder = options.outFolder ? *options.outFolder : desktopFolder();
+    settings.outFolder = options.outFolder ? *options.outFolder : DesktopFolderPath();
     settings.documentCount = options.files.size();
     return settings;
 }
