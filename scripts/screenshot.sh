@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window on a virtual X display.
 #   scripts/screenshot.sh [OUT.png]        default: docs/window.png
-# Sets up and builds like start.sh, then starts the window with a throw-away
-# home and settings folder, so the user's own settings are neither read nor
-# changed; the window saves its picture once it is painted and ends.
+# Sets up and builds like start.sh, then shows the window through
+# pellucor-screenshot with a throw-away home and settings folder, so the
+# user's own settings are neither read nor changed; it saves the window's
+# picture once it is painted and ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/window.png}
@@ -12,9 +13,9 @@ out=${1:-$root/docs/window.png}
 "$root/scripts/setup.sh"
 export BUILD_DIR=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh" >/dev/null
-program=$BUILD_DIR/bin/pellucor
+program=$BUILD_DIR/tools/screenshot/pellucor-screenshot
 if [ ! -x "$program" ]; then
-  echo "screenshot: the build made no window program at $program" >&2
+  echo "screenshot: the build made no screenshot program at $program" >&2
   exit 1
 fi
 
@@ -28,9 +29,9 @@ shot=$home/window.png
 
 status=0
 env -u WAYLAND_DISPLAY HOME="$home" XDG_CONFIG_HOME="$home/.config" \
-  XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=xcb PELLUCOR_SCREENSHOT="$shot" \
+  XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=xcb \
   timeout --kill-after=10 90 xvfb-run -a -s "-screen 0 1024x768x24" \
-  timeout 60 "$program" >"$home/program.log" 2>&1 || status=$?
+  timeout 60 "$program" "$shot" >"$home/program.log" 2>&1 || status=$?
 
 fail() {
   echo "screenshot: $program $1; $out is left as it was. What it printed:" >&2

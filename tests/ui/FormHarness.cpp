@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace pellucor::test {
@@ -19,6 +20,23 @@ void WatchedProgram::End() {
 
 FormHarness::FormHarness() : store(std::make_unique<ui::SettingsStore>(settingsFile())) {
     QDir().mkpath(programFolder());
+}
+
+FormHarness::~FormHarness() {
+    if (QTest::currentTestFailed())
+        return; // a test stopped early leaves its later answers unused
+    QStringList unused;
+    if (prompts.answersLeft() > 0)
+        unused << QString("%1 Yes/No answer(s)").arg(prompts.answersLeft());
+    if (prompts.foldersLeft() > 0)
+        unused << QString("%1 folder(s)").arg(prompts.foldersLeft());
+    if (prompts.inputsLeft() > 0)
+        unused << QString("%1 text entry(ies)").arg(prompts.inputsLeft());
+    if (prompts.openAnswersLeft() > 0)
+        unused << QString("%1 file-open answer(s)").arg(prompts.openAnswersLeft());
+    if (!unused.isEmpty())
+        QTest::qFail(qPrintable("the window never asked for the queued " + unused.join(", ")),
+                     __FILE__, __LINE__);
 }
 
 QString FormHarness::folder(const QString& name) const {

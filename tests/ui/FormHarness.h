@@ -28,6 +28,8 @@ class FormHarness {
 
 public:
     FormHarness();
+    // Fails the running test when an answer it queued was never asked for.
+    ~FormHarness();
 
     // A file or folder name inside the scratch folder.
     QString path(const QString& name) const { return m_dir.filePath(name); }

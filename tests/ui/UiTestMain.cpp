@@ -3,8 +3,33 @@
 #include "UiTests.h"
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The scripted prompts report a box nobody answers as a GoogleTest failure,
+// which QtTest knows nothing of: fail the running test function with it, so
+// the failure is counted and names that function.
+class FailTheRunningTest : public testing::EmptyTestEventListener {
+    void OnTestPartResult(const testing::TestPartResult& result) override {
+        if (!result.failed())
+            return;
+        QByteArray message = result.message();
+        if (message.startsWith("Failed\n")) // ADD_FAILURE's heading
+            message.remove(0, 7);
+        const char* file = result.file_name() ? result.file_name() : "";
+        if (QTest::currentTestFunction())
+            QTest::qFail(message.constData(), file, result.line_number());
+        else
+            std::fprintf(stderr, "FAIL!  : outside any test: %s\n   Loc: [%s(%d)]\n",
+                         message.constData(), file, result.line_number());
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
@@ -19,6 +44,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    testing::TestEventListeners& listeners = testing::UnitTest::GetInstance()->listeners();
+    delete listeners.Release(listeners.default_result_printer()); // QtTest prints instead
+    listeners.Append(new FailTheRunningTest);
+
     QApplication app(argc, argv);
     // Closing a window in a test must not end the tests that follow.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -28,5 +57,6 @@ int main(int argc, char** argv) {
     failures += runControlTests(argc, argv);
     failures += runBatchTests(argc, argv);
     failures += runFileListTests(argc, argv);
-    return failures == 0 ? 0 : 1;
+    bool strayFailure = testing::UnitTest::GetInstance()->Failed();
+    return failures == 0 && !strayFailure ? 0 : 1;
 }

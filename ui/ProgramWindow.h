@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Form1.h"
+#include "QtProgram.h"
+#include "QtPrompts.h"
+#include "services/WordAutomation.h"
+#include "SettingsStore.h"
+
+#include <QString>
+
+namespace pellucor::ui {
+
+// The window over the user's settings, Qt's dialogs and the document engine,
+// as the program shows it. The program folder holds what the window finds
+// beside the program: skin, pointers, icon and samples.
+class ProgramWindow {
+public:
+    explicit ProgramWindow(const QString& programFolder);
+    ProgramWindow(const ProgramWindow&) = delete;
+    ProgramWindow& operator=(const ProgramWindow&) = delete;
+
+    // Runs the start sequence, which ends the program when no engine can
+    // start, then shows the window in the middle of its screen.
+    void show();
+    Form1& form() { return m_form; }
+
+private:
+    SettingsStore m_settings;
+    QtPrompts m_prompts;
+    platform::EngineAutomation m_automation;
+    QtProgram m_program;
+    Form1 m_form;
+};
+
+} // namespace pellucor::ui
