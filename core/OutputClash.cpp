@@ -33,8 +33,11 @@ std::vector<OutputClash> outputClashes(const std::vector<std::string>& files,
                                        const std::string& folder) {
     std::vector<OutputClash> groups;
     std::unordered_map<std::string, size_t> groupOf;
+    groupOf.reserve(files.size());
+    // A file name holds no separator, so the folder is cleaned once.
+    const std::string prefix = Main::NormalizePath(folder + kSeparator);
     for (const std::string& file : files) {
-        std::string savedAs = Main::NormalizePath(folder + kSeparator + FileNameOf(file));
+        std::string savedAs = prefix + FileNameOf(file);
         auto [at, added] = groupOf.emplace(savedAs, groups.size());
         if (added)
             groups.push_back({savedAs, {file}});
