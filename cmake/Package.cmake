@@ -13,8 +13,11 @@ set(CPACK_PACKAGE_DESCRIPTION
     "becomes two, and nothing else in the documents changes. It comes with a\n"
     "window and with the pellucor-cli command for scripts.\n"
     "\n"
-    "Word documents (.docx, .docm, .dotx, .dotm) need nothing else; .doc, .dot,\n"
-    ".rtf and .odt documents are converted with LibreOffice when it is installed.")
+    "Word documents (.docx, .docm, .dotx, .dotm) need nothing else, while the\n"
+    "older .doc, .dot, .rtf and .odt documents are converted with LibreOffice\n"
+    "when it is installed.")
+# No semicolon in the text: it would split the list joined here. No line may
+# begin with a full stop: Debian reads that as a control line.
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -20,6 +20,7 @@ export CXXFLAGS="$CPPFLAGS $CXXFLAGS" CFLAGS="$CPPFLAGS $CFLAGS"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=OFF -DPELLUCOR_SANITIZE=OFF >/dev/null
 ninja -C "$build"
+rm -f "$build"/cpack/*.deb
 (cd "$build" && cpack -G DEB -B "$build/cpack" >/dev/null)
 
 shopt -s nullglob
@@ -28,15 +29,20 @@ if [ ${#made[@]} -ne 1 ]; then
   echo "package: cpack made ${#made[@]} packages in $build/cpack, expected one" >&2
   exit 1
 fi
-mkdir -p "$dist"
-deb=$dist/$(basename "${made[0]}")
-cp "${made[0]}" "$deb.partial"
-mv "$deb.partial" "$deb"
+deb=${made[0]}
 
 check=$(mktemp -d /tmp/pellucor-package-XXXXXX)
 trap 'rm -rf "$check"' EXIT
 dpkg-deb -x "$deb" "$check"
 desktop-file-validate "$check"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$check"/usr/share/metainfo/*.metainfo.xml >/dev/null
-lintian --fail-on error "$deb"
-echo "package: $deb ($(du -k "$deb" | cut -f1) KiB)"
+if ! lintian --fail-on error "$deb"; then
+  echo "package: lintian found errors in $deb; dist/ is left as it was" >&2
+  exit 1
+fi
+
+mkdir -p "$dist"
+target=$dist/$(basename "$deb")
+cp "$deb" "$target.partial"
+mv "$target.partial" "$target"
+echo "package: $target ($(du -k "$target" | cut -f1) KiB)"
