@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build tree into a temporary prefix, as the package does, and checks
 # what a user gets: only the two programs in bin/, the window's files in its
-# own folder behind the link, the desktop files, and a command line that runs
+# own folder behind the link, valid desktop files, and a command line that runs
 # on the installed samples and leaves them as they were.
 #   check_install_tree.sh CMAKE BUILD_DIR
 set -euo pipefail
@@ -37,6 +37,12 @@ for file in applications/pellucor.desktop metainfo/app.pellucor.pellucor.metainf
   doc/pellucor/copyright icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/pellucor.png; do
   [ -f "$usr/share/$file" ] || problem "share/$file is missing"
 done
+desktop-file-validate "$usr/share/applications/pellucor.desktop" >&2 ||
+  problem "the desktop entry does not validate"
+if ! verdict=$(appstreamcli validate --no-net "$usr/share/metainfo/app.pellucor.pellucor.metainfo.xml" 2>&1); then
+  echo "$verdict" >&2
+  problem "the AppStream file does not validate"
+fi
 
 shopt -s nullglob
 samples=("$program_dir"/Samples/*.docx)
