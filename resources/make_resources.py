@@ -19,6 +19,9 @@ import sys
 from drawing import formats, pictures
 
 HERE = pathlib.Path(__file__).resolve().parent
+# The program icon at the sizes desktops look for in the icon theme; the
+# 256-pixel one is also the window's icon.
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 
 def drawings():
@@ -26,14 +29,15 @@ def drawings():
     hand, hotspot = pictures.hand_pointer()
     hand_rows = hand.rows()
     drag_rows = pictures.drag_pointer().rows()
-    icon_rows = pictures.program_icon(256).rows()
-    small_rows = pictures.program_icon(32).rows()
-    return {
+    files = {
         "HAND-M.CUR": (formats.icon_bytes(hand_rows, formats.CURSOR, hotspot), hand_rows, hotspot),
         "drag.ico": (formats.icon_bytes(drag_rows, formats.ICON), drag_rows, None),
-        "pellucor.png": (formats.png_bytes(icon_rows), icon_rows, None),
-        "pellucor-32.png": (formats.png_bytes(small_rows), small_rows, None),
     }
+    for size in ICON_SIZES:
+        rows = pictures.program_icon(size).rows()
+        name = "pellucor.png" if size == 256 else f"pellucor-{size}.png"
+        files[name] = (formats.png_bytes(rows), rows, None)
+    return files
 
 
 def read_back(path):

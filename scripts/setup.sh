@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything Pellucor needs to build and test on Debian 12. LibreOffice
 # converts .doc, .dot, .rtf and .odt documents; the .docx family needs none.
+# The last line serves scripts/package.sh: it makes the .deb and checks it.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-liberation xvfb time
   libreoffice-writer-nogui python3-uno
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -8,7 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 export BUILD_DIR=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" >/dev/null
+# Only what it starts: the window with the files beside it and the command line.
+echo "start: building the window and the command line in $BUILD_DIR"
+"$root/scripts/build.sh" pellucor pellucor-cli
 window="$BUILD_DIR/bin/pellucor"
 cli="$BUILD_DIR/tools/cli/pellucor-cli"
 
