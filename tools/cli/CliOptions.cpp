@@ -171,9 +171,8 @@ Options:
   --out DIR        save the results into DIR (default: the desktop folder); the
                    documents of a folder keep their place below it
   --in-place       save the results over the documents themselves
-  --in-place=SUFFIX
-                   the same, keeping a copy of each document first under its
-                   name followed by SUFFIX (e.g. --in-place=.bak)
+  --in-place=SUFFIX  the same, keeping a copy of each document first under
+                     its name followed by SUFFIX (e.g. --in-place=.bak)
   --dry-run        change nothing: print every place that would change, as
                    FILE: word N: before -> after, with spaces shown as dots
   --check          a dry run whose exit status is 1 when anything would change
@@ -198,9 +197,14 @@ Exit status:
   3  a word processor is running and --yes was not given
 
 Examples:
-  pellucor-cli --dry-run ~/Documents/letters
-  pellucor-cli --out ~/spaced --report run.json ~/Documents/letters
-  pellucor-cli --in-place=.bak --ext docx,rtf report.docx drafts/)";
+  pellucor-cli --dry-run letters
+          show what a run over the folder letters would change
+  pellucor-cli --out spaced --report run.json letters
+          save the results below spaced/ as they lie below letters/, and
+          tell what was done in run.json
+  pellucor-cli --in-place=.bak --ext docx,rtf report.docx drafts
+          change report.docx and the .docx and .rtf files below drafts in
+          place, keeping each original with .bak added to its name)";
 }
 
 } // namespace pellucor::cli

@@ -35,11 +35,20 @@ std::string orNull(const std::string& text) {
 
 std::string documentJson(const std::optional<DocumentOutcome>& document, const std::string& path,
                          bool dryRun) {
-    std::string marks;
+    // A mark given twice is one key, counting both passes.
+    std::vector<std::pair<std::string, int>> counts;
     if (document)
-        for (const MarkOutcome& mark : document->marks)
-            marks += (marks.empty() ? "" : ", ") + jsonString(mark.mark) + ": " +
-                     std::to_string(mark.wordsRewritten);
+        for (const MarkOutcome& mark : document->marks) {
+            auto found = std::find_if(counts.begin(), counts.end(),
+                                      [&](const auto& count) { return count.first == mark.mark; });
+            if (found == counts.end())
+                counts.emplace_back(mark.mark, mark.wordsRewritten);
+            else
+                found->second += mark.wordsRewritten;
+        }
+    std::string marks;
+    for (const auto& [mark, count] : counts)
+        marks += (marks.empty() ? "" : ", ") + jsonString(mark) + ": " + std::to_string(count);
     const std::vector<std::string> problems = documentProblems(document);
     return "{\"path\": " + jsonString(path) +
            ", \"output\": " + (dryRun || !document ? "null" : orNull(savedTo(*document))) +
