@@ -95,6 +95,9 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
                       "\" does not exist" +
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
+    case BatchOutcome::Stop::OutputClash:
+        // Refused above with the names of both documents.
+        return BadUsage;
     case BatchOutcome::Stop::WordProcessorOpen:
         console.error(kWordOpenLine);
         return WordProcessorOpen;
