@@ -3,6 +3,7 @@
 #include "base/PathHelpers.h"
 #include "Messages.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -13,9 +14,10 @@ CliWindow::CliWindow(const WindowSettings& settings, std::vector<ListedFile> fil
     : m_settings(settings), m_files(std::move(files)), m_progress(progress),
       m_onFirstFile(std::move(onFirstFile)) {}
 
-std::string CliWindow::FileAt(int row) {
-    m_current = &m_files.at(static_cast<size_t>(row - 1));
-    return m_current->path;
+// Before the first document only the run's checks ask; from then on it is
+// the engine about to save.
+bool CliWindow::Option3() {
+    return !m_settings.inPlace && m_current != nullptr;
 }
 
 // Asked before the documents for the folder itself, and by the engine just
@@ -39,13 +41,14 @@ void CliWindow::SetMousePointer(int pointer) {
         std::exchange(m_onFirstFile, nullptr)();
 }
 
-// Every text but the one at rest names the file the run has just begun, so
-// the one before it is done.
+// Every text but the one at rest names the file the run has just begun, the
+// next of the list, so the one before it is done.
 void CliWindow::SetProgressText(const std::string& text) {
     if (std::exchange(m_inDocument, false))
         m_progress.end();
     if (text == messages::kProgressAtRest)
         return;
+    m_current = &m_files.at(std::min(m_begun++, m_files.size() - 1));
     m_inDocument = true;
     m_progress.begin(text);
 }

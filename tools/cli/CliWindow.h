@@ -33,7 +33,9 @@ struct WindowSettings {
 // file list, every mark ticked, the options from the command line. The
 // progress text becomes the terminal's progress line, numbered over all jobs.
 // The output folder read while a document is processed is that document's
-// own, created when the engine is about to save there.
+// own, created when the engine is about to save there. The command line
+// refuses results that would land on each other itself, knowing the mirrored
+// tree, so the run's own check by file name alone is not asked for.
 class CliWindow : public platform::MainWindow {
 public:
     CliWindow(const WindowSettings& settings, std::vector<ListedFile> files, Progress& progress,
@@ -42,13 +44,13 @@ public:
     const std::vector<ListedFile>& files() const { return m_files; }
 
     int FileCount() override { return static_cast<int>(m_files.size()); }
-    std::string FileAt(int row) override;
+    std::string FileAt(int row) override { return m_files.at(static_cast<size_t>(row - 1)).path; }
     int MarkCount() override { return static_cast<int>(m_settings.marks.size()); }
     std::string MarkAt(int row) override { return m_settings.marks.at(row - 1); }
     bool MarkTicked(int) override { return true; }
     bool Option1() override { return m_settings.spacing == Spacing::Add; }
     bool Option2() override { return m_settings.spacing == Spacing::Remove; }
-    bool Option3() override { return !m_settings.inPlace; }
+    bool Option3() override;
     bool Option4() override { return m_settings.inPlace; }
     std::string Text2() override;
     bool BatchRunning() override { return m_batchRunning; }
@@ -63,7 +65,8 @@ private:
     const WindowSettings& m_settings;
     std::vector<ListedFile> m_files;
     Progress& m_progress;
-    const ListedFile* m_current = nullptr;
+    const ListedFile* m_current = nullptr; // the document begun last
+    size_t m_begun = 0;
     bool m_inDocument = false;
     std::function<void()> m_onFirstFile;
     bool m_batchRunning = false;

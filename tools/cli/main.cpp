@@ -96,7 +96,9 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
     case BatchOutcome::Stop::OutputClash:
-        // Refused above with the names of both documents.
+        // Refused before the run, where the mirrored tree is known.
+        console.error("pellucor-cli: two results would be saved over each other in the output "
+                      "folder");
         return BadUsage;
     case BatchOutcome::Stop::WordProcessorOpen:
         console.error(kWordOpenLine);
