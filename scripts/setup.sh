@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libzip-dev libpugixml-dev libicu-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  fonts-liberation xvfb time
+  fonts-liberation xvfb time help2man
   libreoffice-writer-nogui python3-uno
   dpkg-dev lintian desktop-file-utils appstream
 )

@@ -117,8 +117,9 @@ TEST_F(CliTest, ProgressIsShownOnATerminal) {
         runCliOnTerminal({"--yes", "--jobs", "1", "--out", "out", "a.docx", "b.docx"}, dir.path());
 
     EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_NE(result.out.find("\r\033[K[1/2] Processing: a.docx"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("[2/2] Processing: b.docx"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\r\033[K[0/2] Processing: a.docx"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("[1/2] Processing: b.docx, about "), std::string::npos)
+        << "done of all, the current file and the time left: " << result.out;
     EXPECT_NE(result.out.find("\r\033[K2 changed, 0 unchanged, 0 protected, 0 failed"),
               std::string::npos)
         << "the progress line is cleared before the last line: " << result.out;

@@ -2,6 +2,7 @@
 
 #include "word/Application.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -125,6 +126,14 @@ std::string documentText(const std::string& path) {
         text += words(i).Text();
     app.Quit();
     return text;
+}
+
+std::vector<std::string> treeOf(const std::string& root) {
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        paths.push_back(std::filesystem::relative(entry.path(), root).string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

@@ -41,6 +41,9 @@ private:
 // The texts of a document's words as the engine reads them, joined.
 std::string documentText(const std::string& path);
 
+// Every file and folder below `root`, as paths relative to it, sorted.
+std::vector<std::string> treeOf(const std::string& root);
+
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -45,16 +45,24 @@ void applyOption(CliOptions& options, Arguments& args, const std::string& argume
         name = argument.substr(0, equals);
         value = argument.substr(equals + 1);
     }
-    const bool takesValue =
-        name == "--marks" || name == "--out" || name == "--jobs" || name == "--words";
-    if (value && !takesValue)
+    const bool takesValue = name == "--marks" || name == "--out" || name == "--jobs" ||
+                            name == "--words" || name == "--ext" || name == "--report";
+    if (value && !takesValue && name != "--in-place")
         throw UsageError{name + " takes no value"};
     if (name == "--add")
         options.spacing = Spacing::Add;
     else if (name == "--remove")
         options.spacing = Spacing::Remove;
-    else if (name == "--in-place")
+    else if (name == "--in-place") {
         options.inPlace = true;
+        if (value && value->empty())
+            throw UsageError{
+                "--in-place= needs a suffix for the backup copies, e.g. --in-place=.bak"};
+        options.backupSuffix = value.value_or("");
+    } else if (name == "--dry-run")
+        options.dryRun = true;
+    else if (name == "--check")
+        options.dryRun = options.check = true;
     else if (name == "--yes")
         options.proceedIfWordOpen = true;
     else if (name == "--help")
@@ -72,6 +80,10 @@ void applyOption(CliOptions& options, Arguments& args, const std::string& argume
         options.jobs = parseJobs(args.valueOf(name, value));
     else if (name == "--words")
         options.wordsOf = args.valueOf(name, value);
+    else if (name == "--ext")
+        options.patterns = patternsOf(args.valueOf(name, value));
+    else if (name == "--report")
+        options.reportFile = args.valueOf(name, value);
     else
         throw UsageError{"unknown option " + name};
 }
@@ -97,6 +109,24 @@ std::vector<std::string> splitCodePoints(const std::string& text) {
         at += c.length;
     }
     return points;
+}
+
+std::vector<std::string> patternsOf(const std::string& list) {
+    std::vector<std::string> patterns;
+    size_t start = 0;
+    while (true) {
+        size_t comma = list.find(',', start);
+        std::string extension = list.substr(start, comma - start);
+        if (!extension.empty() && extension[0] == '.')
+            extension.erase(0, 1);
+        if (extension.empty() || extension.find('/') != std::string::npos)
+            throw UsageError{"--ext needs extensions separated by commas, e.g. docx,rtf, not \"" +
+                             list + "\""};
+        patterns.push_back("*." + extension);
+        if (comma == std::string::npos)
+            return patterns;
+        start = comma + 1;
+    }
 }
 
 CliOptions parseOptions(int argc, char** argv) {
@@ -126,15 +156,27 @@ CliOptions parseOptions(int argc, char** argv) {
 }
 
 std::string usageText() {
-    return R"(Usage: pellucor-cli [options] FILE...
-Changes the spacing after sentence punctuation in .docx documents, one
-document after another, each once for every mark.
+    return R"(Usage: pellucor-cli [options] FILE|FOLDER...
+Changes the spacing after sentence punctuation in word-processor documents,
+one document after another, each once for every mark. A folder stands for
+every matching document in it and in its subfolders.
 
+Options:
   --add            add a space after each mark followed by one space (default)
   --remove         remove a space after each mark followed by two spaces
   --marks M        the marks, one character each, in this order (default ".?!")
-  --out DIR        save the results into DIR (default: the desktop folder)
+  --ext LIST       in folders, take the files with these extensions, separated
+                   by commas, e.g. docx,rtf,txt (default: every extension that
+                   begins with "do", in any case)
+  --out DIR        save the results into DIR (default: the desktop folder); the
+                   documents of a folder keep their place below it
   --in-place       save the results over the documents themselves
+  --in-place=SUFFIX  the same, keeping a copy of each document first under
+                     its name followed by SUFFIX (e.g. --in-place=.bak)
+  --dry-run        change nothing: print every place that would change, as
+                   FILE: word N: before -> after, with spaces shown as dots
+  --check          a dry run whose exit status is 1 when anything would change
+  --report FILE    write what the run (or the dry run) did as JSON to FILE
   --jobs N         share the documents among N parallel runs (default: one
                    per core)
   --yes            proceed even when a word processor is running
@@ -143,8 +185,26 @@ document after another, each once for every mark.
   --help           show this text
   --version        show the version
 
-Exit status: 0 all documents changed, 1 some failed, 2 bad usage or missing
-output folder, 3 stopped because a word processor is running.)";
+Each problem is told on standard error as "pellucor-cli: FILE: what went
+wrong"; the last line on standard output counts the documents: "N changed,
+U unchanged, P protected, F failed". On a terminal, standard error shows the
+progress: documents done of all, the current one and the time left.
+
+Exit status:
+  0  every document was changed or needed no change
+  1  a document failed or was protected; with --check, something would change
+  2  bad usage, or the output folder does not exist
+  3  a word processor is running and --yes was not given
+
+Examples:
+  pellucor-cli --dry-run letters
+          show what a run over the folder letters would change
+  pellucor-cli --out spaced --report run.json letters
+          save the results below spaced/ as they lie below letters/, and
+          tell what was done in run.json
+  pellucor-cli --in-place=.bak --ext docx,rtf report.docx drafts
+          change report.docx and the .docx and .rtf files below drafts in
+          place, keeping each original with .bak added to its name)";
 }
 
 } // namespace pellucor::cli

@@ -13,10 +13,15 @@ struct CliOptions {
     Spacing spacing = Spacing::Add;
     std::vector<std::string> marks{".", "?", "!"};
     bool inPlace = false;
+    std::string backupSuffix; // --in-place=SUFFIX: keep each source under its name + SUFFIX
     std::optional<std::string> outFolder; // the desktop folder when not given
     unsigned jobs = 0;                    // 0: one per core
     bool proceedIfWordOpen = false;
     std::optional<std::string> wordsOf;
+    std::vector<std::string> patterns{"*.do*"}; // for the files of folders
+    bool dryRun = false;
+    bool check = false; // a dry run whose status tells whether anything would change
+    std::optional<std::string> reportFile;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;
@@ -32,6 +37,10 @@ CliOptions parseOptions(int argc, char** argv);
 // Each UTF-8 code point of the text as one mark; empty when the text is not
 // valid UTF-8.
 std::vector<std::string> splitCodePoints(const std::string& text);
+
+// The name patterns of a comma-separated list of extensions ("docx,.rtf"
+// gives "*.docx" and "*.rtf").
+std::vector<std::string> patternsOf(const std::string& list);
 
 std::string usageText();
 

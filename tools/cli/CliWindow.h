@@ -2,19 +2,23 @@
 
 #include "CliOptions.h"
 #include "Console.h"
+#include "Progress.h"
 #include "services/MainWindow.h"
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace pellucor::cli {
 
-// One document of the command line: its place among all given and its path.
+// One document of the command line: its place among all given, its path,
+// and the folder below the output folder its result goes to (the folder it
+// was found in, relative to the folder given; empty for a document given
+// itself).
 struct ListedFile {
     size_t index;
     std::string path;
+    std::string subfolder;
 };
 
 // The choices every job's window shows.
@@ -23,16 +27,19 @@ struct WindowSettings {
     std::vector<std::string> marks;
     bool inPlace = false;
     std::string outFolder;
-    size_t documentCount = 0; // over all jobs, for the progress line
 };
 
 // The main window of one job, without a screen: the job's documents as the
 // file list, every mark ticked, the options from the command line. The
 // progress text becomes the terminal's progress line, numbered over all jobs.
+// The output folder read while a document is processed is that document's
+// own, created when the engine is about to save there. The command line
+// refuses results that would land on each other itself, knowing the mirrored
+// tree, so the run's own check by file name alone is not asked for.
 class CliWindow : public platform::MainWindow {
 public:
-    CliWindow(const WindowSettings& settings, std::vector<ListedFile> files,
-              std::atomic<int>& started, Console& console, std::function<void()> onFirstFile);
+    CliWindow(const WindowSettings& settings, std::vector<ListedFile> files, Progress& progress,
+              std::function<void()> onFirstFile);
 
     const std::vector<ListedFile>& files() const { return m_files; }
 
@@ -43,9 +50,9 @@ public:
     bool MarkTicked(int) override { return true; }
     bool Option1() override { return m_settings.spacing == Spacing::Add; }
     bool Option2() override { return m_settings.spacing == Spacing::Remove; }
-    bool Option3() override { return !m_settings.inPlace; }
+    bool Option3() override;
     bool Option4() override { return m_settings.inPlace; }
-    std::string Text2() override { return m_settings.outFolder; }
+    std::string Text2() override;
     bool BatchRunning() override { return m_batchRunning; }
     void SetBatchRunning(bool running) override { m_batchRunning = running; }
     int MousePointer() override { return m_pointer; }
@@ -57,8 +64,10 @@ public:
 private:
     const WindowSettings& m_settings;
     std::vector<ListedFile> m_files;
-    std::atomic<int>& m_started;
-    Console& m_console;
+    Progress& m_progress;
+    const ListedFile* m_current = nullptr; // the document begun last
+    size_t m_begun = 0;
+    bool m_inDocument = false;
     std::function<void()> m_onFirstFile;
     bool m_batchRunning = false;
     int m_pointer = platform::PointerDefault;

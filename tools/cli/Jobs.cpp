@@ -1,9 +1,12 @@
 #include "Jobs.h"
 
+#include "base/PathHelpers.h"
 #include "CliPrompts.h"
 #include "services/WordAutomation.h"
+#include "Word1.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -70,9 +73,9 @@ private:
 };
 
 void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
-               bool proceedIfWordOpen, std::atomic<int>& started, Console& console,
-               Collector& collector, std::function<void()> onFirstFile) {
-    CliWindow window(settings, std::move(files), started, console, std::move(onFirstFile));
+               bool proceedIfWordOpen, Progress& progress, Collector& collector,
+               std::function<void()> onFirstFile) {
+    CliWindow window(settings, std::move(files), progress, std::move(onFirstFile));
     CliPrompts prompts(proceedIfWordOpen);
     platform::EngineAutomation automation;
     CliProgram program;
@@ -102,14 +105,14 @@ std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& fil
 }
 
 JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
-                    unsigned jobs, bool proceedIfWordOpen, Console& console) {
+                    size_t documentCount, unsigned jobs, bool proceedIfWordOpen,
+                    Progress& progress) {
     auto shares = shareOut(files, jobs);
-    Collector collector(files.size());
-    std::atomic<int> started = 0;
+    Collector collector(documentCount);
     Gate checked;
     std::vector<std::thread> threads;
     threads.emplace_back([&] {
-        runOneJob(settings, shares[0], proceedIfWordOpen, started, console, collector,
+        runOneJob(settings, shares[0], proceedIfWordOpen, progress, collector,
                   [&] { checked.open(); });
         checked.open();
     });
@@ -117,12 +120,43 @@ JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile
     if (collector.stop() == BatchOutcome::Stop::None)
         for (size_t k = 1; k < shares.size(); ++k)
             threads.emplace_back([&, k] {
-                runOneJob(settings, shares[k], proceedIfWordOpen, started, console, collector,
-                          nullptr);
+                runOneJob(settings, shares[k], proceedIfWordOpen, progress, collector, nullptr);
             });
     for (std::thread& thread : threads)
         thread.join();
     return collector.take();
+}
+
+JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
+                       unsigned jobs, Progress& progress) {
+    JobsOutcome outcome;
+    outcome.documents.resize(files.size());
+    outcome.places.resize(files.size());
+    const int16_t mode = settings.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
+    std::atomic<size_t> next = 0;
+    auto work = [&] {
+        CliPrompts prompts(true);
+        platform::EngineAutomation automation;
+        for (size_t k = next++; k < files.size(); k = next++) {
+            const ListedFile& file = files[k];
+            progress.begin("Checking: " + FileNameOf(file.path));
+            Word1::DryRunOutcome dry =
+                Word1::DryRun(file.path, settings.marks, mode, automation, prompts);
+            DocumentOutcome& document = outcome.documents[k].emplace();
+            document.row = static_cast<int>(k + 1);
+            document.path = file.path;
+            document.marks = std::move(dry.marks);
+            outcome.places[k] = std::move(dry.places);
+            progress.end();
+        }
+    };
+    std::vector<std::thread> threads;
+    const size_t count = std::max<size_t>(1, std::min<size_t>(jobs, files.size()));
+    for (size_t t = 0; t < count; ++t)
+        threads.emplace_back(work);
+    for (std::thread& thread : threads)
+        thread.join();
+    return outcome;
 }
 
 } // namespace pellucor::cli

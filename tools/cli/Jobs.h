@@ -3,6 +3,8 @@
 #include "BatchRun.h"
 #include "CliWindow.h"
 #include "Console.h"
+#include "DryRun.h"
+#include "Progress.h"
 
 #include <optional>
 #include <vector>
@@ -16,6 +18,8 @@ struct JobsOutcome {
     BatchOutcome::Stop stop = BatchOutcome::Stop::None;
     std::vector<std::optional<DocumentOutcome>> documents;
     std::vector<std::string> errorsOutside;
+    // A dry run's places that would change, by document.
+    std::vector<std::vector<Word1::Place>> places;
 };
 
 // Shares the documents among at most `jobs` lists of about the same total
@@ -27,7 +31,15 @@ std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& fil
 // prompts and engine. The first run goes alone until it reaches its first
 // document, so that a run that stops at its checks (no output folder, a word
 // processor the user will not work beside) stops before anything is touched.
+// `documentCount` is the number of documents given, of which `files` are to
+// be processed.
 JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
-                    unsigned jobs, bool proceedIfWordOpen, Console& console);
+                    size_t documentCount, unsigned jobs, bool proceedIfWordOpen,
+                    Progress& progress);
+
+// The dry run of every document, in at most `jobs` threads that take the next
+// document as they become free.
+JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
+                       unsigned jobs, Progress& progress);
 
 } // namespace pellucor::cli

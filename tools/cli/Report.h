@@ -8,11 +8,23 @@
 
 namespace pellucor::cli {
 
+// What went wrong with one document, each distinct error once: the errors'
+// descriptions, or that it was protected or never reached.
+std::vector<std::string> documentProblems(const std::optional<DocumentOutcome>& document);
+
 // The lines that tell what went wrong with each document, in the order the
 // documents were given: "pellucor-cli: FILE: what went wrong", one a distinct
 // error, and the errors outside any document.
 std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
+
+// A dry run's places, in the order of the documents: "FILE: word N: before
+// -> after", the words around the place with their spaces shown as dots.
+std::vector<std::string> placeLines(const JobsOutcome& outcome,
+                                    const std::vector<ListedFile>& files);
+
+// The text with its spaces, tabs and paragraph ends made visible.
+std::string visible(const std::string& text);
 
 // "N changed, U unchanged, P protected, F failed"; a document no job reached
 // counts as failed.
@@ -20,5 +32,15 @@ std::string summaryLine(const JobsOutcome& outcome);
 
 // Whether every document was changed or needed no change.
 bool allWell(const JobsOutcome& outcome);
+
+// The number of places changed, or that would change in a dry run.
+size_t changeCount(const JobsOutcome& outcome);
+
+// The run as JSON: {"documents": [{"path", "output", "status", "changes",
+// "marks": {MARK: N}, "error"}], "changed", "unchanged", "protected",
+// "failed"}; "output" and "error" are null when there is none, "output"
+// always in a dry run.
+std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
+                       bool dryRun);
 
 } // namespace pellucor::cli

@@ -1,17 +1,21 @@
 // pellucor-cli: the batch run from the command line.
 //
-//   pellucor-cli [--add|--remove] [--marks M] [--out DIR|--in-place] [--jobs N] [--yes] FILE...
+//   pellucor-cli [--add|--remove] [--marks M] [--ext LIST] [--out DIR|--in-place[=SUFFIX]]
+//                [--dry-run|--check] [--report FILE] [--jobs N] [--yes] FILE|FOLDER...
 //   pellucor-cli --words FILE
+#include "Backup.h"
+#include "base/AtomicFile.h"
 #include "base/DesktopFolder.h"
-#include "base/PathHelpers.h"
 #include "CliOptions.h"
 #include "Console.h"
+#include "Inputs.h"
 #include "Jobs.h"
 #include "Report.h"
+#include "services/WordAutomation.h"
+#include "Word1.h"
 #include "WordsDump.h"
 
-#include <filesystem>
-#include <map>
+#include <optional>
 #include <thread>
 
 namespace pellucor::cli {
@@ -19,41 +23,14 @@ namespace {
 
 enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2, WordProcessorOpen = 3 };
 
-std::string canonicalOf(const std::string& path) {
-    std::error_code failure;
-    auto canonical = std::filesystem::weakly_canonical(path, failure);
-    return failure ? path : canonical.string();
-}
-
-// Folders are not taken yet; a document listed twice, or two documents that
-// would be saved under the same name in the output folder, would overwrite
-// each other's results (and race when jobs run side by side).
-void checkFiles(const CliOptions& options) {
-    std::map<std::string, std::string> seenPaths;
-    std::map<std::string, std::string> seenNames;
-    for (const std::string& file : options.files) {
-        if (IsFolder(file))
-            throw UsageError{file + " is a folder; folders are not supported yet, "
-                                    "list the documents instead"};
-        auto [path, newPath] = seenPaths.emplace(canonicalOf(file), file);
-        if (!newPath)
-            throw UsageError{file + " is listed twice (also as " + path->second + ")"};
-        if (options.inPlace)
-            continue;
-        auto [name, newName] = seenNames.emplace(FileNameOf(file), file);
-        if (!newName)
-            throw UsageError{name->second + " and " + file + " would both be saved as " +
-                             FileNameOf(file) + " in the output folder"};
-    }
-}
-
 WindowSettings settingsFrom(const CliOptions& options) {
     WindowSettings settings;
     settings.spacing = options.spacing;
     settings.marks = options.marks;
     settings.inPlace = options.inPlace;
-    settings.outFolder = options.outFolder ? *options.outFolder : DesktopFolderPath();
-    settings.documentCount = options.files.size();
+    // A dry run saves nothing, so it looks for no folder.
+    if (!options.inPlace && !options.dryRun)
+        settings.outFolder = options.outFolder ? *options.outFolder : DesktopFolderPath();
     return settings;
 }
 
@@ -63,16 +40,52 @@ unsigned jobCount(const CliOptions& options) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-int runBatch(const CliOptions& options, Console& console) {
-    checkFiles(options);
-    WindowSettings settings = settingsFrom(options);
-    std::vector<ListedFile> files;
-    for (size_t k = 0; k < options.files.size(); ++k)
-        files.push_back({k, options.files[k]});
-    JobsOutcome outcome =
-        runJobs(settings, files, jobCount(options), options.proceedIfWordOpen, console);
-    console.endProgress();
+constexpr const char* kWordOpenLine =
+    "pellucor-cli: a word processor is running and may hold the documents open; close it, or "
+    "give --yes to proceed anyway";
 
+// The backup copies are kept before the run begins; a document whose copy
+// cannot be made is left out of the run and told as failed.
+std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector<ListedFile>& files,
+                                    JobsOutcome& outcome) {
+    if (options.backupSuffix.empty())
+        return files;
+    std::vector<ListedFile> kept;
+    for (const ListedFile& file : files) {
+        try {
+            keepBackup(file.path, options.backupSuffix);
+            kept.push_back(file);
+        } catch (const std::exception& error) {
+            DocumentOutcome& document = outcome.documents.at(file.index).emplace();
+            document.path = file.path;
+            document.marks.push_back({});
+            document.marks.back().failures.push_back({"keep a backup copy", 0, 0, error.what()});
+        }
+    }
+    return kept;
+}
+
+// Runs the documents; nullopt when the run ends early with its own status.
+std::optional<int> runDocuments(const CliOptions& options, const WindowSettings& settings,
+                                const Inputs& inputs, Progress& progress, Console& console,
+                                JobsOutcome& outcome) {
+    outcome.documents.resize(inputs.files.size());
+    if (inputs.files.empty())
+        return std::nullopt;
+    platform::EngineAutomation automation;
+    if (!options.backupSuffix.empty() && !options.proceedIfWordOpen &&
+        Word1::IsWordRunning(automation)) {
+        console.error(kWordOpenLine);
+        return WordProcessorOpen;
+    }
+    JobsOutcome backups = outcome;
+    std::vector<ListedFile> toRun = keepBackups(options, inputs.files, backups);
+    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options),
+                      options.proceedIfWordOpen, progress);
+    for (size_t k = 0; k < backups.documents.size(); ++k)
+        if (backups.documents[k])
+            outcome.documents[k] = std::move(backups.documents[k]);
+    console.endProgress();
     switch (outcome.stop) {
     case BatchOutcome::Stop::NoFiles:
         console.error("pellucor-cli: give the documents to change; --help tells how");
@@ -83,20 +96,57 @@ int runBatch(const CliOptions& options, Console& console) {
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
     case BatchOutcome::Stop::OutputClash:
-        // Refused above with the names of both documents.
+        // Refused before the run, where the mirrored tree is known.
+        console.error("pellucor-cli: two results would be saved over each other in the output "
+                      "folder");
         return BadUsage;
     case BatchOutcome::Stop::WordProcessorOpen:
-        console.error("pellucor-cli: a word processor is running and may hold the documents "
-                      "open; close it, or give --yes to proceed anyway");
+        console.error(kWordOpenLine);
         return WordProcessorOpen;
     case BatchOutcome::Stop::AlreadyRunning:
     case BatchOutcome::Stop::None:
         break;
     }
-    for (const std::string& line : problemLines(outcome, files))
+    return std::nullopt;
+}
+
+bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const Inputs& inputs,
+                 Console& console) {
+    if (!options.reportFile)
+        return true;
+    try {
+        writeFileAtomically(*options.reportFile, jsonReport(outcome, inputs.files, options.dryRun));
+        return true;
+    } catch (const std::exception& error) {
+        console.error("pellucor-cli: " + *options.reportFile + ": " + error.what());
+        return false;
+    }
+}
+
+int runBatch(const CliOptions& options, Console& console) {
+    if (options.files.empty())
+        throw UsageError{"give the documents to change; --help tells how"};
+    Inputs inputs = collectInputs(options);
+    WindowSettings settings = settingsFrom(options);
+    Progress progress(console, inputs.files.size());
+    JobsOutcome outcome;
+    if (options.dryRun) {
+        outcome = runDryJobs(settings, inputs.files, jobCount(options), progress);
+        console.endProgress();
+        for (const std::string& line : placeLines(outcome, inputs.files))
+            console.output(line);
+    } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
+        return *stopped;
+    }
+    for (const std::string& problem : inputs.problems)
+        console.error("pellucor-cli: " + problem);
+    for (const std::string& line : problemLines(outcome, inputs.files))
         console.error(line);
+    const bool reported = writeReport(options, outcome, inputs, console);
     console.output(summaryLine(outcome));
-    return allWell(outcome) ? AllChanged : SomeFailed;
+    const bool wouldChange = options.check && changeCount(outcome) > 0;
+    const bool well = allWell(outcome) && inputs.problems.empty() && reported;
+    return well && !wouldChange ? AllChanged : SomeFailed;
 }
 
 int run(int argc, char** argv, Console& console) {

@@ -1,0 +1,86 @@
+#include "DryRun.h"
+
+#include "base/ErrorTrap.h"
+#include "Word1.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace pellucor::Word1 {
+namespace {
+
+constexpr int32_t kWordsBefore = 2;
+constexpr int32_t kWordsAfter = 1;
+
+// The words around word i, joined.
+std::string contextOf(word::WordCollection& words, int32_t i, int32_t count) {
+    std::string text;
+    for (int32_t k = std::max(1, i - kWordsBefore); k <= std::min(count, i + kWordsAfter); ++k)
+        text += words(k).Text();
+    return text;
+}
+
+// The passes of an open document, each for one mark; a place is recorded
+// with its surroundings read before and after the change.
+void walkMarks(word::Application& app, const std::vector<std::string>& marks, int16_t mode,
+               DryRunOutcome& outcome, std::vector<ErrorTrap>& traps) {
+    for (size_t m = 0; m < marks.size(); ++m) {
+        ErrorTrap& trap = traps[m];
+        int32_t n = 0;
+        if (!trap(7, [&] { n = app.ActiveDocument().Words().Count(); }))
+            n = 0;
+        for (int32_t i = 2; i <= n; ++i) {
+            trap(mode == ModeRemove ? 75 : 74, [&] {
+                auto words = app.ActiveDocument().Words();
+                const std::string before = contextOf(words, i, n);
+                if (!ChangeSpacing(words, i, marks[m], mode))
+                    return;
+                ++outcome.marks[m].wordsRewritten;
+                outcome.places.push_back({marks[m], i, before, contextOf(words, i, n)});
+            });
+        }
+    }
+}
+
+} // namespace
+
+DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
+                     platform::WordAutomation& automation, platform::Prompts& prompts) {
+    DryRunOutcome outcome;
+    std::vector<ErrorTrap> traps;
+    for (const std::string& mark : marks) {
+        outcome.marks.emplace_back().mark = mark;
+        traps.emplace_back(prompts, "Word1", "DoIt");
+    }
+    if (marks.empty())
+        return outcome;
+    // What fails before the passes fails every one of them, as it would when
+    // each pass opened the document anew.
+    ErrorTrap opening(prompts, "Word1", "DoIt");
+    std::optional<word::Application> app;
+    std::optional<word::Document> document;
+    opening(1, [&] { app = automation.CreateObject(); });
+    opening(2, [&] { app.value().SetDisplayAlerts(false); });
+    opening(3, [&] { document = app.value().Documents().Open(path); });
+    const bool skipped = CheckProtection(document ? &*document : nullptr, prompts);
+    const bool protectedDocument = skipped && document.has_value();
+    if (!skipped) {
+        opening(5, [&] { RemoveFrames(document.value()); });
+        walkMarks(*app, marks, mode, outcome, traps);
+    }
+    if (app)
+        opening(10, [&] { app->Quit(); });
+    document.reset();
+    app.reset();
+    for (size_t m = 0; m < marks.size(); ++m) {
+        MarkOutcome& mark = outcome.marks[m];
+        mark.skippedAsProtected = protectedDocument;
+        for (const auto* trap : {&opening, &traps[m]})
+            for (const TrappedError& error : trap->trapped())
+                mark.failures.push_back(
+                    {doItStep(error.line), error.line, error.number, error.description});
+    }
+    return outcome;
+}
+
+} // namespace pellucor::Word1

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Outcome.h"
+#include "services/Prompts.h"
+#include "services/WordAutomation.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pellucor::Word1 {
+
+// A word that a run would rewrite: its number in the document, the mark it
+// was found for, and the words around it before and after the change.
+struct Place {
+    std::string mark;
+    int32_t word = 0;
+    std::string before;
+    std::string after;
+};
+
+struct DryRunOutcome {
+    std::vector<MarkOutcome> marks; // one per mark, in order
+    std::vector<Place> places;      // in the order they were met
+};
+
+// What DoIt would do to one document for each mark in turn, each pass on the
+// previous pass's result, without saving anything: the document is opened
+// once, unprotected or skipped, its frames removed and every pass made in
+// memory; the instance is then quit with nothing written. Failures are
+// trapped as DoIt traps them (the error report box goes to prompts).
+DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
+                     platform::WordAutomation& automation, platform::Prompts& prompts);
+
+} // namespace pellucor::Word1

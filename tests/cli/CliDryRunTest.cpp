@@ -1,0 +1,166 @@
+// Dry runs, --check and the JSON report: a dry run writes nothing anywhere,
+// tells each place that would change, and counts what a real run changes, on
+// fixtures and on every document of the shared corpus.
+
+#include "CliProcess.h"
+#include "corpus/CorpusManifest.h"
+#include "corpus/SpacingOracle.h"
+
+#include <filesystem>
+#include <map>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace pellucor::test {
+namespace {
+
+const std::string kSingle = "It ends. Then why? Because!";
+
+// Every path below the folder with its bytes.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const std::string& path : treeOf(root))
+        files[path] =
+            std::filesystem::is_directory(root + "/" + path) ? "/" : readFile(root + "/" + path);
+    return files;
+}
+
+QJsonObject reportOf(const std::string& path) {
+    QJsonParseError error;
+    QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(path)), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    return json.object();
+}
+
+TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
+    makeFolder("letters");
+    makeFolder("letters/sub");
+    write("letters/a.docx", textP(kSingle));
+    write("letters/sub/b.docx", textP("one.  two"));
+    std::string home = makeFolder("home"); // without a desktop folder
+    const auto before = snapshot(dir.path());
+
+    CliResult result = runCli({"--dry-run", "--marks", ".?", "--out", "out", "letters"}, dir.path(),
+                              {"HOME=" + home, "XDG_CONFIG_HOME=" + home});
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(linesOf(result.out),
+              (std::vector<std::string>{
+                  "letters/a.docx: word 3: …It·ends.·Then·… -> …It·ends.··Then·…",
+                  "letters/a.docx: word 6: …Then·why?·Because… -> …Then·why?··Because…",
+                  "1 changed, 1 unchanged, 0 protected, 0 failed"}));
+    EXPECT_EQ(snapshot(dir.path()), before) << "not even the output folder may appear";
+}
+
+TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
+    write("single.docx", textP(kSingle));
+    write("doubled.docx", textP("It ends.  Then"));
+
+    EXPECT_EQ(run({"--check", "doubled.docx"}).status, 0);
+    EXPECT_EQ(run({"--check", "--remove", "single.docx"}).status, 0);
+    CliResult changing = run({"--check", "doubled.docx", "single.docx"});
+    EXPECT_EQ(changing.status, 1);
+    EXPECT_EQ(linesOf(changing.out).size(), 3u) << "two places and the summary: " << changing.out;
+    EXPECT_EQ(changing.err, "");
+}
+
+TEST_F(CliTest, MarksOfADryRunApplyInOrderOnThePreviousResult) {
+    write("a.docx", textP(kSingle));
+    makeFolder("out");
+
+    run({"--dry-run", "--marks", "..", "--report", "dry.json", "a.docx"});
+    run({"--yes", "--marks", "..", "--out", "out", "--report", "run.json", "a.docx"});
+
+    QJsonObject dry = reportOf(dir.file("dry.json"))["documents"].toArray()[0].toObject();
+    QJsonObject real = reportOf(dir.file("run.json"))["documents"].toArray()[0].toObject();
+    EXPECT_EQ(dry["changes"].toInt(), 1) << "the second pass finds the space already added";
+    EXPECT_EQ(dry["marks"].toObject(), real["marks"].toObject());
+    EXPECT_EQ(dry["changes"], real["changes"]);
+}
+
+TEST_F(CliTest, TheReportFollowsItsSchema) {
+    write("good.docx", textP(kSingle));
+    write("plain.docx", textP("Nothing"));
+    writeFile(dir.file("damaged.docx"), "not a document");
+    DocxBuilder(textP("It ends. Next"))
+        .settings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" )"
+                  R"(w:hash="c2VjcmV0" w:salt="AAAA"/>)")
+        .write(dir.file("locked.docx"));
+    makeFolder("out");
+    const std::vector<std::string> docs{"good.docx", "plain.docx", "damaged.docx", "locked.docx"};
+    auto args = [&](std::vector<std::string> options) {
+        options.insert(options.end(), docs.begin(), docs.end());
+        return options;
+    };
+
+    CliResult real = run(args({"--yes", "--out", "out", "--report", "run.json"}));
+    CliResult dry = run(args({"--dry-run", "--report", "dry.json"}));
+
+    EXPECT_EQ(real.status, 1);
+    EXPECT_EQ(dry.status, 1);
+    for (const char* name : {"run.json", "dry.json"}) {
+        const bool dryRun = std::string(name) == "dry.json";
+        QJsonObject report = reportOf(dir.file(name));
+        EXPECT_EQ(report.keys(),
+                  (QStringList{"changed", "documents", "failed", "protected", "unchanged"}));
+        for (const char* count : {"changed", "unchanged", "protected", "failed"})
+            EXPECT_EQ(report[count].toInt(), 1) << name << " " << count;
+        QJsonArray documents = report["documents"].toArray();
+        ASSERT_EQ(documents.size(), 4) << name;
+        const char* statuses[] = {"changed", "unchanged", "failed", "protected"};
+        for (int k = 0; k < 4; ++k) {
+            QJsonObject document = documents[k].toObject();
+            EXPECT_EQ(document.keys(),
+                      (QStringList{"changes", "error", "marks", "output", "path", "status"}));
+            EXPECT_EQ(document["path"].toString().toStdString(), docs[k]);
+            EXPECT_EQ(document["status"].toString().toStdString(), statuses[k]) << name;
+            EXPECT_EQ(document["error"].isNull(), k < 2) << name << " " << docs[k];
+            const bool saved = !dryRun && k < 2;
+            EXPECT_EQ(document["output"].isNull(), !saved) << name << " " << docs[k];
+        }
+        EXPECT_EQ(documents[0].toObject()["changes"].toInt(), 2);
+        EXPECT_EQ(documents[0].toObject()["marks"].toObject(),
+                  (QJsonObject{{".", 1}, {"?", 1}, {"!", 0}}));
+        if (!dryRun) {
+            EXPECT_EQ(documents[0].toObject()["output"].toString().toStdString(), "out/good.docx");
+        }
+    }
+}
+
+// Every corpus document that opens, run for real and dry: the dry run counts
+// exactly the spaces the run added, as the oracle finds them in the texts.
+TEST_F(CliTest, DryRunCountsEqualTheOracleOnTheSharedCorpus) {
+    makeFolder("corpus");
+    makeFolder("out");
+    std::vector<std::string> names;
+    for (const CorpusFile& file : corpusFilesThatOpen()) {
+        std::filesystem::copy_file(file.path(), dir.file("corpus/" + file.name));
+        names.push_back(file.name);
+    }
+    ASSERT_FALSE(names.empty());
+
+    run({"--yes", "--marks", ".", "--out", "out", "--ext", "docx,docm,dotx,dotm", "corpus"});
+    run({"--dry-run", "--marks", ".", "--report", "dry.json", "--ext", "docx,docm,dotx,dotm",
+         "corpus"});
+
+    QJsonArray documents = reportOf(dir.file("dry.json"))["documents"].toArray();
+    int compared = 0;
+    for (const QJsonValue& value : documents) {
+        QJsonObject document = value.toObject();
+        const std::string path = document["path"].toString().toStdString();
+        const std::string name = path.substr(path.rfind('/') + 1);
+        const std::string status = document["status"].toString().toStdString();
+        if (status != "changed" && status != "unchanged")
+            continue;
+        SpaceDiff diff = spacesAddedAfterDot(documentText(dir.file(path)),
+                                             documentText(dir.file("out/" + name)));
+        EXPECT_EQ(diff.mismatch, "") << name;
+        EXPECT_EQ(document["changes"].toInt(), diff.added) << name;
+        ++compared;
+    }
+    EXPECT_GT(compared, static_cast<int>(names.size()) / 2);
+}
+
+} // namespace
+} // namespace pellucor::test

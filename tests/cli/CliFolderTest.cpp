@@ -1,0 +1,126 @@
+// Folders as arguments: what the walk takes and skips, the output tree that
+// mirrors the folders given, a folder with nothing to take, and the backup
+// copies of --in-place=SUFFIX.
+
+#include "CliProcess.h"
+
+#include <filesystem>
+
+namespace pellucor::test {
+namespace {
+
+const std::string kSingle = "It ends. Then why? Because!";
+const std::string kDoubled = "It ends.  Then why?  Because!";
+
+// letters/ with documents at three levels, two of them of the same name, and
+// what the walk must pass over.
+class CliFolderTest : public CliTest {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"letters", "letters/2024", "letters/2024/june", "out"})
+            makeFolder(folder);
+        write("letters/a.docx", textP(kSingle));
+        write("letters/B.DOCX", textP(kSingle));
+        write("letters/2024/a.docx", textP(kSingle));
+        write("letters/2024/june/c.dotx", textP(kDoubled));
+        write("letters/2024/notes.rtf", textP(kSingle)); // not *.do*
+        write("letters/~$a.docx", textP(kSingle));       // an open document's lock file
+        write("letters/.hidden.docx", textP(kSingle));
+        std::filesystem::permissions(dir.file("letters/.hidden.docx"),
+                                     std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        makeFolder("elsewhere");
+        write("elsewhere/linked.docx", textP(kSingle));
+        std::filesystem::create_directory_symlink(dir.file("elsewhere"), dir.file("letters/link"));
+    }
+};
+
+TEST_F(CliFolderTest, AFolderIsWalkedAsAddAllWalksItAndItsTreeIsMirrored) {
+    CliResult result = run({"--yes", "--jobs", "2", "--out", "out", "letters"});
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "3 changed, 1 unchanged, 0 protected, 0 failed\n");
+    EXPECT_EQ(treeOf(dir.file("out")),
+              (std::vector<std::string>{"2024", "2024/a.docx", "2024/june", "2024/june/c.dotx",
+                                        "B.DOCX", "a.docx"}))
+        << "same names in different folders no longer clash; ~ names, hidden files, other "
+           "extensions and linked folders are left out";
+    EXPECT_EQ(documentText(dir.file("out/2024/a.docx")), kDoubled + "\r");
+    EXPECT_EQ(documentText(dir.file("letters/2024/a.docx")), kSingle + "\r");
+}
+
+TEST_F(CliFolderTest, ExtChoosesTheExtensionsInAnyCase) {
+    write("letters/2024/june/d.DocX", textP(kSingle));
+
+    CliResult result = run({"--yes", "--ext", "txt,.DOCX", "--out", "out", "letters"});
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "4 changed, 0 unchanged, 0 protected, 0 failed\n");
+    EXPECT_EQ(treeOf(dir.file("out")),
+              (std::vector<std::string>{"2024", "2024/a.docx", "2024/june", "2024/june/d.DocX",
+                                        "B.DOCX", "a.docx"}));
+}
+
+TEST_F(CliFolderTest, AFolderWithNothingToTakeIsOneErrorLine) {
+    makeFolder("empty");
+    makeFolder("empty/inner");
+    write("empty/inner/x.txt", textP(kSingle));
+
+    CliResult result = run({"--yes", "--out", "out", "empty", "letters/a.docx"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(linesOf(result.err),
+              (std::vector<std::string>{"pellucor-cli: empty: no files matching *.do* in this "
+                                        "folder or below it"}));
+    EXPECT_EQ(result.out, "1 changed, 0 unchanged, 0 protected, 0 failed\n");
+}
+
+TEST_F(CliFolderTest, ClashesAndDuplicatesAcrossFoldersAndFilesAreRefused) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--out", "out", "letters", "letters/2024/a.docx"}, "listed twice"},
+        {{"--out", "out", "letters/2024", "letters/a.docx"}, "would both be saved as a.docx"},
+        {{"--out", "out", "letters", "letters/2024"}, "listed twice"},
+    };
+    for (const auto& [args, message] : cases) {
+        CliResult result = run(args);
+        EXPECT_EQ(result.status, 2) << message;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(treeOf(dir.file("out")).empty());
+}
+
+TEST_F(CliFolderTest, InPlaceWithASuffixKeepsEachSourceFirst) {
+    std::filesystem::remove(dir.file("letters/~$a.docx")); // else a.docx counts as open elsewhere
+    const std::string before = readFile(dir.file("letters/2024/a.docx"));
+
+    CliResult first = run({"--yes", "--in-place=.orig", "letters"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(readFile(dir.file("letters/2024/a.docx.orig")) == before);
+    CliResult second = run({"--yes", "--in-place=.orig", "letters"});
+
+    EXPECT_EQ(documentText(dir.file("letters/2024/a.docx")), kDoubled + "\r");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("letters/2024/june/c.dotx.orig")));
+    EXPECT_EQ(second.out, "0 changed, 4 unchanged, 0 protected, 0 failed\n")
+        << "the copies are not taken as documents the second time";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("letters/a.docx.orig.orig")));
+    EXPECT_EQ(documentText(dir.file("letters/a.docx.orig")), kDoubled + "\r")
+        << "the second run copied the first run's result";
+
+    CliResult bad = run({"--in-place=", "letters"});
+    EXPECT_EQ(bad.status, 2);
+}
+
+TEST_F(CliFolderTest, ADocumentWhoseCopyCannotBeKeptIsLeftAsItWas) {
+    makeFolder("letters/a.docx.orig"); // a folder where the copy should go
+    const std::string before = readFile(dir.file("letters/a.docx"));
+
+    CliResult result = run({"--yes", "--in-place=.orig", "letters/a.docx", "letters/B.DOCX"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "1 changed, 0 unchanged, 0 protected, 1 failed\n");
+    EXPECT_EQ(result.err.rfind("pellucor-cli: letters/a.docx: ", 0), 0u) << result.err;
+    EXPECT_TRUE(readFile(dir.file("letters/a.docx")) == before);
+}
+
+} // namespace
+} // namespace pellucor::test

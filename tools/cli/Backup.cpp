@@ -1,0 +1,20 @@
+#include "Backup.h"
+
+#include "base/AtomicFile.h"
+#include "base/Error.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace pellucor::cli {
+
+void keepBackup(const std::string& path, const std::string& suffix) {
+    std::ifstream source(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!source || !(bytes << source.rdbuf()) || source.bad())
+        throw Error(ErrorNumber::CannotSave, "cannot be read, so no copy could be kept as " + path +
+                                                 suffix + "; left as it was");
+    writeFileAtomically(path + suffix, bytes.str());
+}
+
+} // namespace pellucor::cli

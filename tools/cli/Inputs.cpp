@@ -1,0 +1,125 @@
+#include "Inputs.h"
+
+#include "base/PathHelpers.h"
+#include "CliPrompts.h"
+#include "FolderTree.h"
+#include "Wildcard.h"
+
+#include <filesystem>
+#include <map>
+
+namespace pellucor::cli {
+namespace {
+
+// The file list the folder walk fills.
+class CollectedRows : public filelist::FileRows {
+public:
+    std::vector<std::string> paths;
+
+    int Count() const override { return static_cast<int>(paths.size()); }
+    std::string Text(int row) const override { return paths.at(static_cast<size_t>(row - 1)); }
+    void SetText(int row, const std::string& text) override {
+        paths.at(static_cast<size_t>(row - 1)) = text;
+    }
+    void Add(const std::string& text) override { paths.push_back(text); }
+    void Remove(int row) override { paths.erase(paths.begin() + row - 1); }
+    void Clear() override { paths.clear(); }
+    int Selected() const override { return 0; }
+    void Select(int) override {}
+    void EnsureVisible(int) override {}
+};
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The walk skips files whose attributes are exactly hidden and archive; a
+// hidden file that is also read-only would pass, so names are tested too.
+bool wanted(const std::string& name, const CliOptions& options) {
+    if (name.empty() || name[0] == '.')
+        return false;
+    if (!options.backupSuffix.empty() && endsWith(name, options.backupSuffix))
+        return false;
+    for (const std::string& pattern : options.patterns)
+        if (AddFolder::text::MatchesPattern(name, pattern))
+            return true;
+    return false;
+}
+
+std::string patternList(const std::vector<std::string>& patterns) {
+    std::string list;
+    for (const std::string& pattern : patterns)
+        list += (list.empty() ? "" : ", ") + pattern;
+    return list;
+}
+
+void addFolder(const std::string& folder, const CliOptions& options, Inputs& inputs) {
+    CollectedRows rows;
+    CliPrompts prompts(false);
+    WindowSettings settings;
+    Console console;
+    Progress silent(console, 0);
+    CliWindow window(settings, {}, silent, nullptr);
+    // One pattern goes to the listing itself; several are tested here.
+    const std::string pattern = options.patterns.size() == 1 ? options.patterns[0] : "*.*";
+    filelist::addFolderTree(folder, pattern, rows, prompts, window);
+
+    const std::string root = Main::NormalizePath(folder + kSeparator);
+    size_t found = 0;
+    for (const std::string& path : rows.paths) {
+        if (!wanted(FileNameOf(path), options))
+            continue;
+        std::string relative =
+            path.rfind(root, 0) == 0 ? path.substr(root.size()) : FileNameOf(path);
+        inputs.files.push_back({inputs.files.size(), path, FolderOf(relative)});
+        ++found;
+    }
+    if (found == 0)
+        inputs.problems.push_back(folder + ": no files matching " + patternList(options.patterns) +
+                                  " in this folder or below it");
+}
+
+std::string canonicalOf(const std::string& path) {
+    std::error_code failure;
+    auto canonical = std::filesystem::weakly_canonical(path, failure);
+    return failure ? path : canonical.string();
+}
+
+// A document listed twice, or two documents that would be saved under the
+// same name, would overwrite each other's results (and race when jobs run
+// side by side).
+void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
+    std::map<std::string, const ListedFile*> seenPaths;
+    std::map<std::string, const ListedFile*> seenTargets;
+    for (const ListedFile& file : files) {
+        auto [path, newPath] = seenPaths.emplace(canonicalOf(file.path), &file);
+        if (!newPath)
+            throw UsageError{file.path + " is listed twice (also as " + path->second->path + ")"};
+        if (inPlace)
+            continue;
+        const std::string target = file.subfolder.empty()
+                                       ? FileNameOf(file.path)
+                                       : file.subfolder + kSeparator + FileNameOf(file.path);
+        auto [other, newTarget] = seenTargets.emplace(target, &file);
+        if (!newTarget)
+            throw UsageError{other->second->path + " and " + file.path +
+                             " would both be saved as " + target + " in the output folder"};
+    }
+}
+
+} // namespace
+
+Inputs collectInputs(const CliOptions& options) {
+    Inputs inputs;
+    for (const std::string& argument : options.files) {
+        if (IsFolder(argument))
+            addFolder(argument, options, inputs);
+        else
+            inputs.files.push_back({inputs.files.size(), argument, ""});
+    }
+    checkFiles(inputs.files, options.inPlace);
+    return inputs;
+}
+
+} // namespace pellucor::cli
