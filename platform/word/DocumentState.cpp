@@ -141,6 +141,8 @@ void DocumentState::load(std::string bytes) {
         return loadPlainText(bytes);
     case FileFormat::WordPerfect:
         refuse("it is a WordPerfect document" + cannotWriteBack);
+    case FileFormat::OldWord:
+        refuse("it is a Word for Windows 2.0 (or older) document" + cannotWriteBack);
     case FileFormat::FlatOtherOdf:
         refuse("it is an OpenDocument file, but a spreadsheet, drawing or presentation, not a "
                "text");

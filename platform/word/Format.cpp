@@ -92,6 +92,8 @@ FileFormat sniffFormat(const std::string& bytes) {
         return FileFormat::Rtf;
     if (startsWith(view, "\xFFWPC"sv))
         return FileFormat::WordPerfect;
+    if (startsWith(view, "\xDB\xA5"sv) || startsWith(view, "\x9B\xA5"sv))
+        return FileFormat::OldWord;
     if (looksLikeText(view))
         return textFormat(view);
     return FileFormat::Unknown;

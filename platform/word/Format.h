@@ -17,6 +17,7 @@ enum class FileFormat {
     Html,
     OtherXml,
     WordPerfect, // LibreOffice reads it but cannot write it back
+    OldWord,     // Word for Windows 1 or 2: likewise
     PlainText,   // text without markup; its encoding is judged when it is read
     Unknown,
 };

@@ -74,6 +74,7 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
         {"UTF-16 cut in the middle of a character", "\xFF\xFEx\x00y", "middle of a character"},
         {"a picture", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), "not a word-processing"},
         {"WordPerfect", "\xFFWPC\x10\x00\x00\x00", "can read but not write back"},
+        {"Word 2", std::string("\xDB\xA5-\0", 4), "Word for Windows 2.0"},
         {"other XML", "<?xml version=\"1.0\"?><svg/>", "XML file, but not"},
         {"a flat spreadsheet",
          "<?xml version=\"1.0\"?><office:document "
