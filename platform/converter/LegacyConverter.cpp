@@ -133,7 +133,7 @@ struct LegacyConverter::Conversion {
     std::string inputExtension;
     std::string outputExtension;
     std::string filter;
-    std::string importFilter; // empty: LibreOffice detects the format
+    std::string importFilter;  // empty: LibreOffice detects the format
     std::string failurePrefix; // "The document "a.doc" cannot be opened" or "Could not save …"
     std::string failureSuffix;
     std::string needs; // "opening .doc documents"
@@ -262,23 +262,24 @@ void LegacyConverter::convertAlone(const std::string& soffice, const std::string
                                    const std::string& outDir, const Conversion& conversion,
                                    const std::string& serviceSaid) {
     const double limit = timeoutSeconds();
-    std::vector<std::string> args = {"--headless", "--norestore", "--nologo", "--nodefault",
-                                     "--nolockcheck",
-                                     "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile")};
+    std::vector<std::string> args = {
+        "--headless",    "--norestore",
+        "--nologo",      "--nodefault",
+        "--nolockcheck", "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile")};
     if (!conversion.importFilter.empty())
         args.push_back("--infilter=" + conversion.importFilter);
-    for (std::string arg : {std::string("--convert-to"),
-                            conversion.outputExtension + ":" + conversion.filter,
-                            std::string("--outdir"), outDir, input})
+    for (std::string arg :
+         {std::string("--convert-to"), conversion.outputExtension + ":" + conversion.filter,
+          std::string("--outdir"), outDir, input})
         args.push_back(std::move(arg));
     ProcessOutcome outcome;
     try {
         outcome = runProcess(soffice, args, fs::path(outDir).parent_path().string() + "/log",
                              timeLimit(limit));
     } catch (const std::exception& error) {
-        conversion.fail(conversion.failureNumber, std::string("LibreOffice could not be run (") +
-                                                      error.what() + ")" +
-                                                      (serviceSaid.empty() ? "" : "; " + serviceSaid));
+        conversion.fail(conversion.failureNumber,
+                        std::string("LibreOffice could not be run (") + error.what() + ")" +
+                            (serviceSaid.empty() ? "" : "; " + serviceSaid));
     }
     if (outcome.timedOut)
         conversion.timedOut(limit);

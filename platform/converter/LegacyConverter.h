@@ -21,9 +21,9 @@ std::string fileUrlOf(const std::string& path);
 // the program's ConverterService shares between engine instances; where that
 // cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), or where
 // it fails on a document, that conversion starts LibreOffice with
-// --convert-to, so that one troublesome document costs no other its service. LibreOffice is looked up on
-// $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set)
-// bounds each one. Every failure is an Error naming the document.
+// --convert-to, so that one troublesome document costs no other its service. LibreOffice is looked
+// up on $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds each
+// one. Every failure is an Error naming the document.
 class LegacyConverter {
 public:
     LegacyConverter() = default;
@@ -46,8 +46,7 @@ private:
     struct Conversion;
     std::string convert(const std::string& inputBytes, const Conversion& conversion);
     bool convertShared(const std::string& soffice, const std::string& input,
-                       const std::string& output, const Conversion& conversion,
-                       std::string& said);
+                       const std::string& output, const Conversion& conversion, std::string& said);
     void convertAlone(const std::string& soffice, const std::string& input,
                       const std::string& outDir, const Conversion& conversion,
                       const std::string& serviceSaid);

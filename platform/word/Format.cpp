@@ -56,8 +56,7 @@ FileFormat markupFormat(std::string_view head) {
                    : FileFormat::FlatOtherOdf;
     }
     const std::string lower = lowerCase(head);
-    if (startsWith(lower, "<!doctype html") || contains(lower, "<html") ||
-        contains(lower, "<body"))
+    if (startsWith(lower, "<!doctype html") || contains(lower, "<html") || contains(lower, "<body"))
         return FileFormat::Html;
     if (startsWith(head, "<?xml"))
         return FileFormat::OtherXml;

@@ -16,9 +16,9 @@ namespace {
 using Kind = TextEncoding::Kind;
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why) {
-    throw Error(ErrorNumber::UnsupportedFormat,
-                "The document " + inQuotes(path) + " cannot be opened: it is plain text, but " +
-                    why + ".");
+    throw Error(ErrorNumber::UnsupportedFormat, "The document " + inQuotes(path) +
+                                                    " cannot be opened: it is plain text, but " +
+                                                    why + ".");
 }
 
 // The character set of the user's locale, as the environment names it.
@@ -113,8 +113,7 @@ std::unique_ptr<UConverter, ConverterCloser> openCharset(const std::string& char
     if (U_FAILURE(status))
         return nullptr;
     UErrorCode stop = U_ZERO_ERROR; // no substitutes: an unmapped byte is an error
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &stop);
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &stop);
     ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                           &stop);
     return converter;
@@ -132,8 +131,8 @@ bool convertCharset(const std::string& charset, const std::string& in, std::stri
     UErrorCode status = U_ZERO_ERROR;
     int32_t unitCount = 0;
     if (toUtf8)
-        unitCount = ucnv_toUChars(converter.get(), units.data(), length + 1, in.data(), length,
-                                  &status);
+        unitCount =
+            ucnv_toUChars(converter.get(), units.data(), length + 1, in.data(), length, &status);
     else
         u_strFromUTF8(units.data(), length + 1, &unitCount, in.data(), length, &status);
     if (U_FAILURE(status))
@@ -141,8 +140,8 @@ bool convertCharset(const std::string& charset, const std::string& in, std::stri
     out.assign(static_cast<size_t>(unitCount) * 4 + 1, '\0');
     int32_t written = 0;
     if (toUtf8)
-        u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, units.data(),
-                    unitCount, &status);
+        u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, units.data(), unitCount,
+                    &status);
     else
         written = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
                                   units.data(), unitCount, &status);

@@ -91,15 +91,15 @@ TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, LegacyFormat,
-    ::testing::Values(
-        FormatCase{"comment.doc", Legacy::Doc, FileFormat::CompoundFile},
-        FormatCase{"commented.rtf", Legacy::Rtf, FileFormat::Rtf},
-        FormatCase{"revision.doc", Legacy::Doc, FileFormat::CompoundFile},
-        FormatCase{"numbering.odt", Legacy::Odt, FileFormat::ZipPackage, word::kOdtMimeType},
-        FormatCase{"floating.rtf", Legacy::Rtf, FileFormat::Rtf},
-        FormatCase{"word2003.doc", Legacy::Word2003Xml, FileFormat::Word2003Xml},
-        FormatCase{"flat.fodt", Legacy::FlatOdt, FileFormat::FlatOdt},
-        FormatCase{"export.doc", Legacy::Html, FileFormat::Html}),
+    ::testing::Values(FormatCase{"comment.doc", Legacy::Doc, FileFormat::CompoundFile},
+                      FormatCase{"commented.rtf", Legacy::Rtf, FileFormat::Rtf},
+                      FormatCase{"revision.doc", Legacy::Doc, FileFormat::CompoundFile},
+                      FormatCase{"numbering.odt", Legacy::Odt, FileFormat::ZipPackage,
+                                 word::kOdtMimeType},
+                      FormatCase{"floating.rtf", Legacy::Rtf, FileFormat::Rtf},
+                      FormatCase{"word2003.doc", Legacy::Word2003Xml, FileFormat::Word2003Xml},
+                      FormatCase{"flat.fodt", Legacy::FlatOdt, FileFormat::FlatOdt},
+                      FormatCase{"export.doc", Legacy::Html, FileFormat::Html}),
     [](const ::testing::TestParamInfo<FormatCase>& param) {
         std::string name = param.param.fixture;
         for (char& ch : name)

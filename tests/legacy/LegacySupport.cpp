@@ -38,9 +38,10 @@ void convertWithLibreOffice(const std::string& input, const std::string& target,
 void convertWithLibreOffice(const std::vector<std::string>& inputs, const std::string& target,
                             const std::string& outDir, const std::string& profileDir) {
     std::filesystem::create_directories(outDir);
-    std::vector<std::string> args = {"--headless", "--norestore",
-                                     "-env:UserInstallation=file://" + profileDir, "--convert-to",
-                                     target, "--outdir", outDir};
+    std::vector<std::string> args = {
+        "--headless",   "--norestore", "-env:UserInstallation=file://" + profileDir,
+        "--convert-to", target,        "--outdir",
+        outDir};
     args.insert(args.end(), inputs.begin(), inputs.end());
     auto outcome = converter::runProcess(converter::findOnPath("soffice"), args, outDir + "/.log",
                                          std::chrono::seconds(120));

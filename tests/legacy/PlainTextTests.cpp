@@ -46,20 +46,20 @@ TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, PlainText,
-    ::testing::Values(
-        TextCase{"UTF-8, CRLF, no line end at the close", "a.txt",
-                 "It ends. Next.\r\nMr. Smith left. Here", "It ends.  Next.\r\nMr. Smith left.  Here",
-                 2},
-        TextCase{"UTF-8 with a byte-order mark, LF", "b.txt", "\xEF\xBB\xBFone. two.\n",
-                 "\xEF\xBB\xBFone.  two.\n", 1},
-        TextCase{"UTF-16LE, CR line ends, a word after an accented capital", "c.txt",
-                 utf16(u"\u00C9mile. b\rc. d\r", false), utf16(u"\u00C9mile.  b\rc.  d\r", false),
-                 2},
-        TextCase{"UTF-16BE, a character beyond the basic plane", "d.txt",
-                 utf16(u"x\U0001F600. y\n", true), utf16(u"x\U0001F600.  y\n", true), 1},
-        TextCase{"a .doc that is plain text, tabs and empty lines", "notes.doc",
-                 "x.\tb. c\n\n\ny. z\n", "x.\tb.  c\n\n\ny.  z\n", 2},
-        TextCase{"nothing to change", "e.txt", "Mr. X\r\n", "Mr. X\r\n", 0}));
+    ::testing::Values(TextCase{"UTF-8, CRLF, no line end at the close", "a.txt",
+                               "It ends. Next.\r\nMr. Smith left. Here",
+                               "It ends.  Next.\r\nMr. Smith left.  Here", 2},
+                      TextCase{"UTF-8 with a byte-order mark, LF", "b.txt",
+                               "\xEF\xBB\xBFone. two.\n", "\xEF\xBB\xBFone.  two.\n", 1},
+                      TextCase{"UTF-16LE, CR line ends, a word after an accented capital", "c.txt",
+                               utf16(u"\u00C9mile. b\rc. d\r", false),
+                               utf16(u"\u00C9mile.  b\rc.  d\r", false), 2},
+                      TextCase{"UTF-16BE, a character beyond the basic plane", "d.txt",
+                               utf16(u"x\U0001F600. y\n", true), utf16(u"x\U0001F600.  y\n", true),
+                               1},
+                      TextCase{"a .doc that is plain text, tabs and empty lines", "notes.doc",
+                               "x.\tb. c\n\n\ny. z\n", "x.\tb.  c\n\n\ny.  z\n", 2},
+                      TextCase{"nothing to change", "e.txt", "Mr. X\r\n", "Mr. X\r\n", 0}));
 
 struct Refused {
     const char* what;
