@@ -262,16 +262,13 @@ void LegacyConverter::convertAlone(const std::string& soffice, const std::string
                                    const std::string& outDir, const Conversion& conversion,
                                    const std::string& serviceSaid) {
     const double limit = timeoutSeconds();
-    std::vector<std::string> args = {
-        "--headless",    "--norestore",
-        "--nologo",      "--nodefault",
-        "--nolockcheck", "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile")};
+    std::vector<std::string> args = {"--headless", "--norestore", "--nologo", "--nodefault",
+                                     "--nolockcheck"};
+    args.push_back("-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"));
     if (!conversion.importFilter.empty())
         args.push_back("--infilter=" + conversion.importFilter);
-    for (std::string arg :
-         {std::string("--convert-to"), conversion.outputExtension + ":" + conversion.filter,
-          std::string("--outdir"), outDir, input})
-        args.push_back(std::move(arg));
+    args.insert(args.end(), {"--convert-to", conversion.outputExtension + ":" + conversion.filter,
+                             "--outdir", outDir, input});
     ProcessOutcome outcome;
     try {
         outcome = runProcess(soffice, args, fs::path(outDir).parent_path().string() + "/log",
