@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
 #include "Messages.h"
+#include "OutputClash.h"
 #include "Word1.h"
 
 namespace pellucor {
@@ -34,6 +35,18 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
 } // namespace
 
 namespace {
+
+// Only results saved into the output folder can land on each other.
+std::vector<OutputClash> clashesOfTheList(platform::MainWindow& window) {
+    if (!window.Option3())
+        return {};
+    std::vector<std::string> files;
+    const int rows = window.FileCount();
+    files.reserve(static_cast<size_t>(rows));
+    for (int i = 1; i <= rows; ++i)
+        files.push_back(window.FileAt(i));
+    return outputClashes(files, window.Text2());
+}
 
 const char* runStep(int line) {
     switch (line) {
@@ -67,6 +80,13 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     if (!folderReady) {
         trap(3, [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
         outcome.stop = BatchOutcome::Stop::MissingFolder;
+        return outcome;
+    }
+    std::vector<OutputClash> clashes;
+    trap(3, [&] { clashes = clashesOfTheList(window); });
+    if (!clashes.empty()) {
+        trap(3, [&] { services.prompts.MsgBox(outputClashText(clashes)); });
+        outcome.stop = BatchOutcome::Stop::OutputClash;
         return outcome;
     }
     bool cancelled = false;

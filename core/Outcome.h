@@ -43,7 +43,14 @@ struct DocumentOutcome {
 // What "Start Changing" did: why it stopped before the documents, if it did,
 // every document it processed, and the errors of its own steps.
 struct BatchOutcome {
-    enum class Stop { None, AlreadyRunning, NoFiles, MissingFolder, WordProcessorOpen };
+    enum class Stop {
+        None,
+        AlreadyRunning,
+        NoFiles,
+        MissingFolder,
+        OutputClash,
+        WordProcessorOpen
+    };
 
     Stop stop = Stop::None;
     std::vector<DocumentOutcome> documents;

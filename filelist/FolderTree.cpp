@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/FileSystem.h"
 #include "base/PathHelpers.h"
+#include "base/Utf8.h"
 
 #include <vector>
 
@@ -50,7 +51,8 @@ void addFolderTree(const std::string& folder, const std::string& pattern, FileRo
         std::string inner = entry.substr(0, entry.size() - 1);
         std::vector<std::string> names = namesIn(inner, pattern, trap);
         for (size_t i = 1; i < names.size(); ++i) {
-            if (names[i].empty() || names[i][0] == '~')
+            // A name that is not UTF-8 would become a row naming no file.
+            if (names[i].empty() || names[i][0] == '~' || !text::isValidUtf8(names[i]))
                 continue;
             std::string path = inner + kSeparator + names[i];
             if (qualifiesInFolder(path))

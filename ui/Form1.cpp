@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "ApplicationTitle.h"
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
@@ -73,7 +74,7 @@ void Form1::Form_Load() {
         QIcon icon(m_programFolder + "/pellucor.png");
         if (!icon.isNull())
             setWindowIcon(icon);
-        QApplication::setApplicationDisplayName(SetAppTitle(kProductName));
+        setApplicationTitle(SetAppTitle(kProductName));
     });
     trap(4, [&] {
         ListView1->setHeaderLabels({QStringLiteral(" Word File(s)")});
@@ -164,6 +165,13 @@ void Form1::restoreOutputChoice() {
     trap(8, [&] {
         setOptionFromStore(Option4Button, keys::kSaveBesideOriginal.name,
                            keys::kSaveBesideOriginal.defaultValue, &Form1::Option4_Click);
+    });
+    // Stored values that select neither (an old or hand-edited file) would
+    // leave a run without a place for its results. The default is shown; the
+    // stored values stay as they are until the user picks an option.
+    trap(8, [&] {
+        if (!Option3Button->isChecked() && !Option4Button->isChecked())
+            Option3Button->setChecked(true);
     });
     trap(9, [&] { Frame3->setEnabled(Option3Button->isChecked()); });
 }

@@ -104,6 +104,7 @@ private:
     void loadHandPointer();
     void fillPunctuationList();
     void restoreOutputChoice();
+    void paintProgressValue();
     void savePunctuationRecord();
     void setOptionFromStore(QRadioButton* option, const std::string& key, int defaultValue,
                             void (Form1::*click)());
@@ -121,6 +122,7 @@ private:
     double m_progressValue = 0;
     QElapsedTimer m_sinceEvents;
     QElapsedTimer m_sinceBarPaint;
+    bool m_barPaintPending = false;
     std::unique_ptr<filelist::FileRows> m_fileRows;
     std::unique_ptr<filelist::Settings> m_fileListSettings;
     std::unique_ptr<filelist::ListGestures> m_listGestures;

@@ -137,6 +137,21 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dropped) {
     filelist::dropItems(localFilesOf(dropped), *m_fileRows, m_prompts, *this);
 }
 
+namespace {
+
+// The list takes copies of the names: a source told "moved" may delete what
+// was dropped, so the answer is Copy (or Link), whatever was proposed.
+bool acceptAsCopy(QDropEvent& event) {
+    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction})
+        if (event.possibleActions() & action) {
+            event.setDropAction(action);
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
 // Events of the list and its rows area, before the list's own handling.
 bool Form1::fileListEvent(QObject* watched, QEvent* event) {
     if (watched == ListView1) {
@@ -144,31 +159,46 @@ bool Form1::fileListEvent(QObject* watched, QEvent* event) {
             ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
         return false;
     }
+    // Rows move only while the left button is held, and only a left
+    // double-click removes one: other buttons have menus and gestures of
+    // their own.
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        ListView1_MouseDown();
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            ListView1_MouseDown();
         return false;
-    case QEvent::MouseMove:
-        ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+    case QEvent::MouseMove: {
+        auto* move = static_cast<QMouseEvent*>(event);
+        if (!(move->buttons() & Qt::LeftButton) && listGestures().listMouseDown())
+            ListView1_MouseUp(); // released outside the list
+        ListView1_MouseMove(move->position().toPoint());
         return false;
+    }
     case QEvent::MouseButtonRelease:
-        ListView1_MouseUp();
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            ListView1_MouseUp();
         return false;
     case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
         ListView1_DblClick();
         return true;
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
-        if (ListView1_OLEDragOver(drag->mimeData()))
-            drag->acceptProposedAction();
+        if (ListView1_OLEDragOver(drag->mimeData()) && acceptAsCopy(*drag))
+            drag->accept();
         else
             drag->ignore();
         return true;
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        drop->acceptProposedAction();
+        if (!acceptAsCopy(*drop)) {
+            drop->ignore();
+            return true;
+        }
+        drop->accept();
         ListView1_OLEDragDrop(drop->mimeData());
         return true;
     }

@@ -1,6 +1,7 @@
 // The window's controls at their fixed places: positions are given in twips,
 // 15 to a pixel at 96 dpi.
 #include "Form1.h"
+#include "OneCharacterValidator.h"
 #include "ShownTextBar.h"
 
 #include <QFont>
@@ -102,7 +103,7 @@ void Form1::buildLayout() {
     Label1 = place<QLabel>(Frame2, "Label1", twips(240, 360, 1965, 225));
     Label1->setText(QStringLiteral("Punctuation/Character:"));
     Text1 = place<QLineEdit>(Frame2, "Text1", twips(2475, 300, 2460, 345));
-    Text1->setMaxLength(1);
+    Text1->setValidator(new OneCharacterValidator(Text1));
     PushButton1 = button(Frame2, "PushButton1", "Add", twips(5040, 300, 2490, 345));
     ListView2 = listView(Frame2, "ListView2", twips(240, 765, 7335, 1485));
     ListView2->setToolTip(

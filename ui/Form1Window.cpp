@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace pellucor::ui {
@@ -83,9 +84,23 @@ void Form1::SetProgressValue(double percent) {
     m_progressValue = percent;
     bool settled = percent <= 0 || percent >= 100;
     if (settled || m_sinceBarPaint.elapsed() >= kBarPaintMs) {
-        ProgressBar1->setValue(static_cast<int>(percent));
-        m_sinceBarPaint.restart();
+        paintProgressValue();
+        return;
     }
+    // A value held back must still be shown if no other follows it.
+    if (!m_barPaintPending) {
+        m_barPaintPending = true;
+        QTimer::singleShot(kBarPaintMs, this, [this] {
+            if (m_barPaintPending)
+                paintProgressValue();
+        });
+    }
+}
+
+void Form1::paintProgressValue() {
+    m_barPaintPending = false;
+    ProgressBar1->setValue(static_cast<int>(m_progressValue));
+    m_sinceBarPaint.restart();
 }
 
 void Form1::SetProgressText(const std::string& text) {

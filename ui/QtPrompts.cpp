@@ -1,5 +1,6 @@
 #include "QtPrompts.h"
 
+#include "ApplicationTitle.h"
 #include "DialogAnswer.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@ QString shownText(const std::string& text) {
 }
 
 QString titleOr(const std::string& title) {
-    return title.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(title);
+    return title.empty() ? applicationTitle() : QString::fromStdString(title);
 }
 
 // "Description|pattern|..." as Qt's filters: each description keeps its text

@@ -1,10 +1,12 @@
 #include "AtomicFile.h"
 
+#include "EditorLock.h"
 #include "Error.h"
 #include "PathHelpers.h"
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,10 +63,27 @@ void writeAll(int fd, std::string_view data, const std::string& path) {
     }
 }
 
-mode_t newFileMode() {
-    mode_t mask = ::umask(0);
+// The kernel reports the umask without changing it; setting it to read it
+// back would, for a moment, change it for every thread of the process.
+mode_t processUmask() {
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    mode_t mask = ::umask(022);
     ::umask(mask);
-    return 0666 & ~mask;
+    return mask;
+}
+
+mode_t newFileMode() {
+    static const mode_t mode = 0666 & ~processUmask();
+    return mode;
 }
 
 } // namespace
@@ -97,6 +116,7 @@ void checkSaveTarget(const std::string& path) {
         if (isReadOnly(st, target))
             throw Error(ErrorNumber::PermissionDenied,
                         "Could not save " + inQuotes(path) + ": the file is read-only.");
+        checkNotOpenInEditor(target);
     }
 }
 

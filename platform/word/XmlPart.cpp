@@ -45,6 +45,59 @@ size_t rootStart(const std::string& bytes) {
     return std::string::npos;
 }
 
+// What the parser lets through but XML forbids around the root element:
+// another element, text, or a declaration that is not the first thing.
+const char* misplacedTopLevelContent(const pugi::xml_document& doc) {
+    int elements = 0;
+    bool first = true;
+    for (pugi::xml_node node : doc.children()) {
+        switch (node.type()) {
+        case pugi::node_element:
+            ++elements;
+            break;
+        case pugi::node_pcdata:
+        case pugi::node_cdata:
+            for (const char* c = node.value(); *c; ++c)
+                if (!isXmlSpace(*c))
+                    return "has text outside its root element";
+            break;
+        case pugi::node_declaration:
+            if (!first)
+                return "has an XML declaration that is not at its start";
+            break;
+        default:
+            break;
+        }
+        first = false;
+    }
+    return elements > 1 ? "has more than one root element" : nullptr;
+}
+
+// The parser drops text after the root element without a word, so the bytes
+// after the root's end tag are looked at before parsing: only white space,
+// comments and processing instructions may follow it.
+bool contentAfterRoot(const std::string& tail, const char* rootName) {
+    size_t at = tail.rfind("</" + std::string(rootName));
+    if (at == std::string::npos || (at = tail.find('>', at)) == std::string::npos)
+        return false; // an empty root, or a tail of comments longer than we kept
+    for (++at; at < tail.size();) {
+        if (isXmlSpace(tail[at])) {
+            ++at;
+        } else if (tail.compare(at, 4, "<!--") == 0 || tail.compare(at, 2, "<?") == 0) {
+            const bool comment = tail[at + 1] == '!';
+            at = tail.find(comment ? "-->" : "?>", at);
+            if (at == std::string::npos)
+                return true;
+            at += comment ? 3 : 2;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+constexpr size_t kTailKept = 4096;
+
 } // namespace
 
 XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName)
@@ -60,6 +113,8 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
         if (end > 0 && m_buffer[end - 1] == '>')
             m_epilog = m_buffer.substr(end);
     }
+    const std::string tail =
+        m_buffer.substr(m_buffer.size() > kTailKept ? m_buffer.size() - kTailKept : 0);
     pugi::xml_parse_result result =
         m_doc.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kParseFlags);
     auto fail = [&](const std::string& what) {
@@ -75,6 +130,10 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
             fail("declares a document type, which documents never do");
     if (!m_doc.document_element())
         fail("has no root element");
+    if (const char* misplaced = misplacedTopLevelContent(m_doc))
+        fail(std::string("is not well-formed XML: it ") + misplaced);
+    if (contentAfterRoot(tail, m_doc.document_element().name()))
+        fail("is not well-formed XML: it has content after its root element");
     m_encoding = result.encoding;
     // Raw bytes can be spliced around the root only in UTF-8, and only when
     // nothing but white space follows it.

@@ -22,7 +22,9 @@ constexpr const char* kPrompt = "Enter file extension to load:\r\r(* for all fil
 class AddAll : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* file : {"a.doc", "~$a.doc", "c.txt", ".h.doc", "sub/b.DOC"}) {
+        // "d\xE9.doc" is Latin-1, not UTF-8: no row could name it.
+        for (const char* file :
+             {"a.doc", "~$a.doc", "c.txt", ".h.doc", "sub/b.DOC", "sub/d\xE9.doc"}) {
             std::filesystem::create_directories(
                 std::filesystem::path(dir.file(file)).parent_path());
             writeFile(dir.file(file), "x");

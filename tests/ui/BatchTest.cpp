@@ -61,14 +61,26 @@ private slots:
         form->Text2Field->setText(harness.path("missing") + "/");
         form->PushButton7->click();
         form->Text2Field->setText(harness.folder("out") + "/");
+        QString namesake = harness.folder("in/other") + "/a.docx";
+        DocxBuilder(textP("It ends. Next")).write(namesake.toStdString());
+        new QTreeWidgetItem(form->ListView1, {namesake});
+        new QTreeWidgetItem(form->ListView1, {original}); // listed twice: no clash
+        form->PushButton7->click();
+        delete form->ListView1->takeTopLevelItem(1);
         harness.automation.setRunning(messages::kRunningWordName);
         harness.prompts.queue(platform::Answer::No);
         form->PushButton7->click();
 
+        const QString clash = "These files have the same name, and their results would be saved "
+                              "over each other in the output folder:\r\n\r\n" +
+                              original + "\r\n" + namesake +
+                              "\r\n\r\nPlease rename one of each, or choose \"Save results in "
+                              "folder of original file\".";
         QCOMPARE(boxTexts(harness.prompts),
-                 QStringList({messages::kNoFilesAdded, messages::kFolderDoesNotExist,
+                 QStringList({messages::kNoFilesAdded, messages::kFolderDoesNotExist, clash,
                               messages::kWordMayBeOpen}));
-        QCOMPARE(harness.prompts.boxes[2].buttons, platform::Buttons::YesNo);
+        QCOMPARE(harness.prompts.boxes[2].title, std::string());
+        QCOMPARE(harness.prompts.boxes[3].buttons, platform::Buttons::YesNo);
         QCOMPARE(harness.automation.creationAttempts(), 1); // only the start's check
         QCOMPARE(QDir(harness.path("out")).entryList(QDir::Files), QStringList());
         QCOMPARE(q(documentText(original)), QString("It ends. Next\r"));
@@ -129,6 +141,15 @@ private slots:
             shown << form->ProgressBar1->text();
         }
         QCOMPARE(shown, texts);
+    }
+
+    // Values come faster than the bar is repainted; the last one still shows.
+    void barEndsShowingTheLastValueGiven() {
+        FormHarness harness;
+        auto form = harness.create();
+        for (double value : {10.0, 20.0, 30.5})
+            form->SetProgressValue(value);
+        QTRY_COMPARE(form->ProgressBar1->value(), 30);
     }
 
     void closingDuringARunEndsTheProgramWithTheListSaved() {

@@ -88,6 +88,31 @@ private slots:
         QCOMPARE(boxTexts(harness.prompts), QStringList());
     }
 
+    // One character as a person sees it, however many code units it takes.
+    void markFieldTakesOneWholeCharacter() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        const QString emoji = QString::fromUtf8("\U0001F600");
+        const QString accented = QString::fromUtf8("e\u0301");
+        struct Typing {
+            QString first, second, kept;
+        };
+        for (const Typing& t : {Typing{"a", "b", "a"}, Typing{emoji, "x", emoji},
+                                Typing{"e", accented.right(1), accented},
+                                Typing{accented, emoji, accented}, Typing{emoji, emoji, emoji}}) {
+            form->Text1->clear();
+            form->Text1->insert(t.first);
+            form->Text1->insert(t.second);
+            QCOMPARE(form->Text1->text(), t.kept);
+        }
+        form->Text1->clear();
+        form->Text1->insert(emoji);
+        form->PushButton1->click();
+        QCOMPARE(marksOf(*form).last(), "[ ] " + emoji);
+        QCOMPARE(form->MarkAt(5), std::string("\xF0\x9F\x98\x80"));
+    }
+
     void removeTakesOnlyTheUpperSelectedRow() {
         FormHarness harness;
         auto form = harness.start();

@@ -34,9 +34,10 @@ QPoint centreOfRow(ui::Form1& form, int row) {
     return form.ListView1->visualItemRect(form.ListView1->topLevelItem(row)).center();
 }
 
-void mouse(ui::Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::LeftButton) {
+void mouse(ui::Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::LeftButton,
+           Qt::MouseButton pressed = Qt::LeftButton) {
     QWidget* rows = form.ListView1->viewport();
-    Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : pressed;
     QMouseEvent event(type, at, rows->mapToGlobal(at), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(rows, &event);
 }
@@ -106,6 +107,16 @@ private slots:
         QCOMPARE(form->ListView1->selectedItems(), {form->ListView1->topLevelItem(3)});
         QCOMPARE(form->ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         QVERIFY(!form->listGestures().listMouseDown());
+
+        // Only the left button drags, and only while it is held: a release
+        // outside the list ends the drag at the next move over it.
+        mouse(*form, QEvent::MouseButtonPress, centreOfRow(*form, 0), Qt::RightButton,
+              Qt::RightButton);
+        mouse(*form, QEvent::MouseMove, centreOfRow(*form, 1), Qt::RightButton);
+        mouse(*form, QEvent::MouseButtonPress, centreOfRow(*form, 0));
+        mouse(*form, QEvent::MouseMove, centreOfRow(*form, 2), Qt::NoButton);
+        QCOMPARE(rowsOf(*form), QStringList({"B", "C", "D", "A"}));
+        QVERIFY(!form->listGestures().listMouseDown());
     }
 
     void draggingNearTheBottomEdgeScrollsDown() {
@@ -150,6 +161,8 @@ private slots:
         list->setCurrentItem(list->topLevelItem(1));
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(rowsOf(*form), QStringList({"A", "C", "D"}));
+        QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, centreOfRow(*form, 2));
+        QCOMPARE(rowsOf(*form), QStringList({"A", "C", "D"}));
         doubleClick(*form, centreOfRow(*form, 2));
         QCOMPARE(rowsOf(*form), QStringList({"A", "C"}));
         form->PushButton5->click();
@@ -178,11 +191,20 @@ private slots:
         files.setUrls({QUrl::fromLocalFile(harness.path("gone.doc")), QUrl::fromLocalFile(folder)});
         QVERIFY(dragAccepted(*form, &files));
         QWidget* rows = form->ListView1->viewport();
-        QDropEvent drop(rows->rect().center(), Qt::CopyAction, &files, Qt::LeftButton,
-                        Qt::NoModifier);
+        // A source that proposes Move (Shift held) is told Copy: told Move,
+        // it might delete what it dropped.
+        QDropEvent drop(rows->rect().center(), Qt::CopyAction | Qt::MoveAction, &files,
+                        Qt::LeftButton, Qt::ShiftModifier);
+        drop.setDropAction(Qt::MoveAction);
         QCoreApplication::sendEvent(rows, &drop);
         QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
         QCOMPARE(rowsOf(*form), QStringList({folder + "/b.docx", folder + "/sub/c.doc"}));
+        QDropEvent moveOnly(rows->rect().center(), Qt::MoveAction, &files, Qt::LeftButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(rows, &moveOnly);
+        QVERIFY2(!moveOnly.isAccepted(), "a drop that can only move was taken");
+        QCOMPARE(rowsOf(*form).size(), 2);
     }
 
     void buttonsFillTheListFromTheirPrompts() {

@@ -1,5 +1,6 @@
 // The window's controls and the start sequence: defaults, restored settings,
 // unreadable ones, and an engine that cannot start.
+#include "ApplicationTitle.h"
 #include "FormHarness.h"
 #include "Messages.h"
 #include "UiTests.h"
@@ -103,7 +104,7 @@ private slots:
                          "to right and out of window to reveal full names."));
         QCOMPARE(form->ListView2->toolTip(),
                  QString("Move | line to right and out of window to reveal full names."));
-        QCOMPARE(form->Text1->maxLength(), 1);
+        QVERIFY2(form->Text1->validator(), "Text1 takes one character");
         QTest::keyClicks(form->Text1, "ab");
         QCOMPARE(form->Text1->text(), QString("a"));
         QVERIFY(form->Option1Button->isChecked());
@@ -130,7 +131,7 @@ private slots:
         QVERIFY(form->Option1Button->isChecked());
         QCOMPARE(form->ProgressBar1->value(), 0);
         QCOMPARE(form->windowTitle(), QString("Pellucor"));
-        QCOMPARE(QApplication::applicationDisplayName(), QString("Pellucor"));
+        QCOMPARE(ui::applicationTitle(), QString("Pellucor"));
         QCOMPARE(form->ListView1->headerItem()->text(0), QString(" Word File(s)"));
         QCOMPARE(form->ListView1->columnWidth(0), 7000 / 15);
         QCOMPARE(form->ListView2->headerItem()->text(0), QString("Punctuation/Character(s)"));
@@ -171,6 +172,18 @@ private slots:
         QVERIFY(!form->Text2Field->isEnabled() && !form->PushButton8->isEnabled());
         QCOMPARE(q(harness.storedOnDisk("Option3")), QString("False"));
         QCOMPARE(q(harness.storedOnDisk("Option4")), QString("True"));
+    }
+
+    void storedOptionsThatSelectNeitherShowTheDefaultAndStayStored() {
+        FormHarness harness;
+        harness.store->SaveSetting("Option3", "False");
+        auto form = harness.start();
+        QVERIFY(form);
+        QCOMPARE(boxTexts(harness.prompts), QStringList());
+        QVERIFY(form->Option3Button->isChecked() && !form->Option4Button->isChecked());
+        QVERIFY(form->Frame3->isEnabled());
+        QCOMPARE(q(harness.storedOnDisk("Option3")), QString("False"));
+        QCOMPARE(q(harness.storedOnDisk("Option4")), QString("<absent>"));
     }
 
     void unreadableTruthIsReportedAndTheStartGoesOn() {

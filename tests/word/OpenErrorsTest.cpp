@@ -132,6 +132,10 @@ std::vector<OpenErrorCase> openErrorCases() {
          fixture(DocxBuilder(good).part(
              "word/document.xml", mainPartWith("<w:document xmlns:w=\"" + std::string(kWordNs) +
                                                "\"><w:body><w:p></w:body></w:document>")))},
+        {"ElementAfterTheRoot",
+         fixture(DocxBuilder(good).part("word/document.xml", good.documentXml() + "<w:body/>"))},
+        {"TextAfterTheRoot",
+         fixture(DocxBuilder(good).part("word/document.xml", good.documentXml() + "junk"))},
         {"DocumentTypeDeclaration",
          fixture(DocxBuilder(good).part(
              "word/document.xml",

@@ -5,11 +5,13 @@
 #include "WordTestSupport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
+#include <thread>
 
 namespace pellucor::test {
 namespace {
@@ -100,11 +102,26 @@ TEST_F(Saving, ReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(joined(wordsOf(reopen(dir.file("out.docx")))), "It ends. Next\r");
 }
 
-TEST_F(Saving, NewFileGetsTheUsualPermissions) {
+TEST_F(Saving, NewFileGetsTheUsualPermissionsAndTheUmaskStaysPut) {
     mode_t mask = ::umask(0);
     ::umask(mask);
     openChanged().SaveAs(dir.file("new.docx"));
     EXPECT_EQ(modeOf(dir.file("new.docx")), fs::perms(0666 & ~mask));
+    // Saves run side by side in the command line: none may change the
+    // process's umask, even for a moment.
+    std::atomic<bool> saving = true;
+    std::atomic<int> changed = 0;
+    std::thread watcher([&] {
+        while (saving) {
+            mode_t seen = ::umask(mask);
+            changed += seen != mask;
+        }
+    });
+    for (int k = 0; k < 20; ++k)
+        openChanged().SaveAs(dir.file("new" + std::to_string(k) + ".docx"));
+    saving = false;
+    watcher.join();
+    EXPECT_EQ(changed, 0);
 }
 
 TEST_F(Saving, ShortWritesStillGiveTheWholeFile) {
@@ -145,6 +162,16 @@ std::vector<SaveFailureCase> saveFailureCases() {
         {"WhenTheFlushFails", "out.docx", oldFile, 0, 1, 0},
         {"WhenTheRenameFails", "out.docx", oldFile, 0, 0, 1},
         {"WhenWritingANewFileFails", "new.docx", [](const std::string&) {}, 1, 0, 0},
+        {"OverAFileTheOfficeSuiteHasOpen", "out.docx",
+         [](const std::string& target) {
+             oldFile(target);
+             writeFile(fs::path(target).parent_path() / ".~lock.out.docx#", "someone,host");
+         }},
+        {"OverAFileTheWordProcessorHasOpen", "report.docx",
+         [](const std::string& target) {
+             oldFile(target);
+             writeFile(fs::path(target).parent_path() / "~$port.docx", "owner");
+         }},
     };
 }
 

@@ -82,6 +82,9 @@ int runBatch(const CliOptions& options, Console& console) {
                       "\" does not exist" +
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
+    case BatchOutcome::Stop::OutputClash:
+        // Refused above with the names of both documents.
+        return BadUsage;
     case BatchOutcome::Stop::WordProcessorOpen:
         console.error("pellucor-cli: a word processor is running and may hold the documents "
                       "open; close it, or give --yes to proceed anyway");
