@@ -50,7 +50,7 @@ FileFormat markupFormat(std::string_view head) {
     if (contains(head, "schemas.microsoft.com/office/word/2003/wordml") &&
         contains(head, "wordDocument"))
         return FileFormat::Word2003Xml;
-    if (contains(head, "<office:document")) {
+    if (contains(head, "<office:document ") && contains(head, "office:mimetype=")) {
         return contains(head, "office:mimetype=\"application/vnd.oasis.opendocument.text\"")
                    ? FileFormat::FlatOdt
                    : FileFormat::FlatOtherOdf;
