@@ -1,16 +1,18 @@
 #!/bin/bash
-# Cost per document and mark of a .doc (converted by LibreOffice on open and
-# on save) beside the .docx of the same text, with pellucor-wordwalk adding the
-# space after ".". The .doc is measured twice: with one LibreOffice process per
-# conversion (PELLUCOR_CONVERTER=process) and with the LibreOffice the program
-# shares between its engine instances (started once per program run). The
-# first table runs pellucor-wordwalk, one program per document and mark; the
-# second pellucor-cli over a batch of four copies and three marks in one
-# program, where the shared LibreOffice starts once for all of them.
+# Cost per document and mark of every format that goes through LibreOffice
+# (converted on open and on save), beside the .docx and the plain text of the
+# same words, which the engine reads natively. Each LibreOffice format is
+# measured twice: with one LibreOffice process per conversion
+# (PELLUCOR_CONVERTER=process) and with the LibreOffice the program shares
+# between its engine instances. The first table runs pellucor-wordwalk, one
+# program per document and mark, so the shared LibreOffice starts in every
+# run; the second runs pellucor-cli over a batch of four copies and three
+# marks in one program, where it starts once for all of them.
 #
-#   bench/run_legacy_bench.sh [--repeat R]     (default 3 runs, the median is shown)
+#   bench/run_legacy_bench.sh [--repeat R] [--sizes "1k 10k"]
 #
-# BUILD_DIR (default <source>/build-legacy-bench, a Release tree) can be overridden.
+# R runs each (default 3), the median is shown. BUILD_DIR (default
+# <source>/build-legacy-bench, a Release tree) can be overridden.
 set -euo pipefail
 
 bench_dir=$(cd "$(dirname "$0")" && pwd)
@@ -18,6 +20,10 @@ source_dir=$(dirname "$bench_dir")
 shared_dir=$source_dir/../shared/bench
 build_dir=${BUILD_DIR:-$source_dir/build-legacy-bench}
 repeat=3
+sizes="1k 10k"
+# extension:LibreOffice export filter; the input of each is the generated .docx.
+formats=("doc:MS Word 97" "rtf:Rich Text Format" "odt:writer8" "fodt:OpenDocument Text Flat XML"
+    "xml:MS Word 2003 XML" "html:HTML (StarWriter)")
 
 fail() {
     echo "run_legacy_bench: $*" >&2
@@ -27,7 +33,8 @@ fail() {
 while [ $# -gt 0 ]; do
     case $1 in
     --repeat) repeat=${2:?--repeat needs a number}; shift 2 ;;
-    *) fail "unknown argument $1 (usage: $0 [--repeat R])" ;;
+    --sizes) sizes=${2:?--sizes needs a list}; shift 2 ;;
+    *) fail "unknown argument $1 (usage: $0 [--repeat R] [--sizes \"1k 10k\"])" ;;
     esac
 done
 command -v soffice >/dev/null || fail "LibreOffice is not installed (package libreoffice-writer-nogui)"
@@ -43,46 +50,43 @@ cli=$build_dir/tools/cli/pellucor-cli
 work=$(mktemp -d /tmp/pellucor-legacy-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-# The documents: generated .docx files and the .doc LibreOffice makes of them.
-for size in 1k 10k; do
-    python3 "$shared_dir/gen_docx.py" --words "$size" --seed 1 -o "$work/doc-$size.docx" 2>/dev/null
+convert() { # input target-filter
     soffice --headless --norestore "-env:UserInstallation=file://$work/profile" \
-        --convert-to 'doc:MS Word 97' --outdir "$work" "$work/doc-$size.docx" >/dev/null 2>&1
-    [ -s "$work/doc-$size.doc" ] || fail "LibreOffice could not make doc-$size.doc"
+        --convert-to "$2" --outdir "$work" "$1" >/dev/null 2>&1
+}
+
+# The documents: generated .docx files, the plain text of their words (one
+# line a paragraph) and what LibreOffice makes of them in every format.
+for size in $sizes; do
+    python3 "$shared_dir/gen_docx.py" --words "$size" --seed 1 -o "$work/doc-$size.docx" 2>/dev/null
+    convert "$work/doc-$size.docx" 'txt:Text (encoded):UTF8'
+    for format in "${formats[@]}"; do
+        convert "$work/doc-$size.docx" "$format"
+        [ -s "$work/doc-$size.${format%%:*}" ] || fail "LibreOffice could not make doc-$size.${format%%:*}"
+    done
 done
+
+median() {
+    sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+}
 
 # Median wall time in milliseconds of R walks of one document, with the
 # converter mode given (process or shared).
-median_ms() {
-    local input=$1 mode=$2 times=()
+walk_ms() {
+    local input=$1 mode=$2
     for _ in $(seq 1 "$repeat"); do
         local start end
         start=$(date +%s%N)
         PELLUCOR_CONVERTER=$mode "$walk" --add "$input" "$work/out.${input##*.}" >/dev/null
         end=$(date +%s%N)
-        times+=($(((end - start) / 1000000)))
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+        echo $(((end - start) / 1000000))
+    done | median
 }
-
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN {printf "%.0f", (b > 0 ? a / b : 0)}'
-}
-
-echo "| document | words | .docx (ms) | .doc, one LibreOffice per conversion (ms) | ratio | .doc, shared LibreOffice (ms) | ratio |"
-echo "|---|---|---|---|---|---|---|"
-for size in 1k 10k; do
-    docx=$(median_ms "$work/doc-$size.docx" shared)
-    alone=$(median_ms "$work/doc-$size.doc" process)
-    shared=$(median_ms "$work/doc-$size.doc" shared)
-    echo "| generated, seed 1 | $size | $docx | $alone | $(ratio "$alone" "$docx")x |" \
-        "$shared | $(ratio "$shared" "$docx")x |"
-done
 
 # Median wall time in milliseconds per document and mark of R batch runs over
 # four copies of one document with the marks ".?!".
 batch_ms() {
-    local input=$1 mode=$2 times=() copies=()
+    local input=$1 mode=$2 copies=()
     for k in 1 2 3 4; do
         cp "$input" "$work/copy-$k.${input##*.}"
         copies+=("$work/copy-$k.${input##*.}")
@@ -94,21 +98,28 @@ batch_ms() {
         PELLUCOR_CONVERTER=$mode "$cli" --add --marks '.?!' --jobs 1 --yes --out "$work/out" \
             "${copies[@]}" >/dev/null || fail "pellucor-cli failed on copies of $input"
         end=$(date +%s%N)
-        times+=($(((end - start) / 1000000)))
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)] / 12}'
+        echo $(((end - start) / 1000000))
+    done | median | awk '{printf "%.1f", $1 / 12}'
 }
 
-echo
-echo "| batch of 4 copies x 3 marks, per document and mark | words | .docx (ms) | .doc, one LibreOffice per conversion (ms) | ratio | .doc, shared LibreOffice (ms) | ratio |"
-echo "|---|---|---|---|---|---|---|"
-for size in 1k 10k; do
-    docx=$(batch_ms "$work/doc-$size.docx" shared)
-    alone=$(batch_ms "$work/doc-$size.doc" process)
-    shared=$(batch_ms "$work/doc-$size.doc" shared)
-    echo "| pellucor-cli --jobs 1 | $size | $docx | $alone | $(ratio "$alone" "$docx")x |" \
-        "$shared | $(ratio "$shared" "$docx")x |"
-done
-echo
+table() { # title measure sizes
+    local measure=$2
+    echo "| $1 | words | one LibreOffice per conversion (ms) | shared LibreOffice (ms) |"
+    echo "|---|---|---:|---:|"
+    for size in $3; do
+        echo "| .docx (native) | $size | $($measure "$work/doc-$size.docx" shared) | |"
+        echo "| plain text (native) | $size | $($measure "$work/doc-$size.txt" shared) | |"
+        for format in "${formats[@]}"; do
+            local input=$work/doc-$size.${format%%:*}
+            echo "| .${format%%:*} | $size | $($measure "$input" process) | $($measure "$input" shared) |"
+        done
+    done
+    echo
+}
+
+table "pellucor-wordwalk, one program per document and mark" walk_ms "$sizes"
+# A batch of the smallest size shows what the shared LibreOffice saves; the
+# larger ones only add conversion time.
+table "pellucor-cli --jobs 1, 4 copies x 3 marks, per document and mark" batch_ms "${sizes%% *}"
 echo "Per document and mark: open (convert to .docx), walk every word, save (convert back)."
-echo "Command: $0 --repeat $repeat ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"
+echo "Command: $0 --repeat $repeat --sizes \"$sizes\" ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"

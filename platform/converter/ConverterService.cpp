@@ -88,13 +88,16 @@ void ConverterService::stop() {
 
 ServiceOutcome ConverterService::convert(const std::string& soffice, const std::string& input,
                                          const std::string& output, const std::string& filter,
-                                         milliseconds limit) {
+                                         const std::string& importFilter, milliseconds limit) {
     using Kind = ServiceOutcome::Kind;
     std::lock_guard lock(m_mutex);
-    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter))
+    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter))
         return {Kind::Unavailable, {}};
-    const std::string request = "convert\t" + input + "\t" + output + "\t" + filter + "\n";
-    std::string said;
+    const std::string request =
+        "convert\t" + input + "\t" + output + "\t" + filter + "\t" + importFilter + "\n";
+    // A LibreOffice that went away between conversions is started again once;
+    // one lost during this document's conversion is left to the caller, who
+    // converts that document alone, and the next conversion starts it anew.
     for (int attempt = 0; attempt < 2; ++attempt) {
         // A new soffice on $PATH, or a private folder cleared away, needs a new start.
         if (m_group > 0 &&
@@ -107,8 +110,12 @@ ServiceOutcome ConverterService::convert(const std::string& soffice, const std::
             if (started != Start::Ready) // the process of its own tells why
                 return {Kind::Unavailable, {}};
         }
+        if (!send(request)) {
+            stopLocked(false);
+            continue;
+        }
         std::string line;
-        Reply reply = send(request) ? readLine(Clock::now() + limit, line) : Reply::Closed;
+        Reply reply = readLine(Clock::now() + limit, line);
         if (reply == Reply::TimedOut) {
             stopLocked(false);
             return {Kind::TimedOut, {}};
@@ -117,13 +124,13 @@ ServiceOutcome ConverterService::convert(const std::string& soffice, const std::
             return {Kind::Converted, {}};
         if (reply == Reply::Line && line.rfind("error\t", 0) == 0)
             return {Kind::Failed, line.substr(6)};
-        // LibreOffice or the helper went away in the middle: start afresh once.
-        said = reply == Reply::Line && line.rfind("lost\t", 0) == 0
-                   ? line.substr(5)
-                   : "the helper connected to it ended";
-        stopLocked();
+        std::string said = reply == Reply::Line && line.rfind("lost\t", 0) == 0
+                               ? line.substr(5)
+                               : "the helper connected to it ended";
+        stopLocked(false);
+        return {Kind::Stopped, said};
     }
-    return {Kind::Stopped, said};
+    return {Kind::Stopped, "it could not be reached, also after it was started again"};
 }
 
 ConverterService::Start ConverterService::start(const std::string& soffice, milliseconds limit) {

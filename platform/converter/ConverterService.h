@@ -12,7 +12,7 @@ struct ServiceOutcome {
         Converted,  // the output file was written (it may still be empty)
         Failed,     // LibreOffice refused it; said holds its words
         TimedOut,   // it took longer than the limit; LibreOffice was stopped
-        Stopped,    // LibreOffice ended during it, also after a restart; said tells how
+        Stopped,    // LibreOffice ended during it; said tells how
         Unavailable // the service cannot run here: convert with a process of its own
     };
     Kind kind = Kind::Unavailable;
@@ -26,8 +26,9 @@ struct ServiceOutcome {
 // override) connects to it and converts on request. Conversions from parallel
 // jobs wait for each other: LibreOffice loads documents one at a time anyway,
 // and one process per job would cost its start and its memory each time.
-// A LibreOffice that died is started again once per conversion; one that runs
-// out of time is killed and started again at the next conversion. The
+// A LibreOffice that died between conversions is started again; one that
+// died during a conversion, or ran out of time, is killed and started again
+// at the next conversion. The
 // service ends with the program: LibreOffice is asked to quit, its process
 // group is killed and the private folder removed. When the program dies
 // without that, the helper does it on seeing its input close.
@@ -42,11 +43,12 @@ public:
     // set to "process" asks for one LibreOffice process per conversion.
     static bool wanted();
 
-    // Converts input into output with LibreOffice's filter, using soffice (a
-    // full path) to start LibreOffice when it does not run.
+    // Converts input into output with LibreOffice's export filter, reading it
+    // with importFilter (LibreOffice detects the format when it is empty),
+    // using soffice (a full path) to start LibreOffice when it does not run.
     ServiceOutcome convert(const std::string& soffice, const std::string& input,
                            const std::string& output, const std::string& filter,
-                           std::chrono::milliseconds limit);
+                           const std::string& importFilter, std::chrono::milliseconds limit);
 
     // Ends LibreOffice and removes the private folder; the next conversion
     // starts them again (and looks for Python with UNO again).

@@ -27,6 +27,9 @@ struct FormatInfo {
     const char* extension;
     const char* filter; // LibreOffice's export filter for the format
     const char* kind;   // for messages
+    // The import filter, where LibreOffice's own detection would choose
+    // another application (HTML goes to the web editor, not to Writer).
+    const char* importFilter = "";
 };
 
 FormatInfo infoOf(LegacyFormat format) {
@@ -39,6 +42,12 @@ FormatInfo infoOf(LegacyFormat format) {
         return {"rtf", "Rich Text Format", "an RTF document"};
     case LegacyFormat::Odt:
         return {"odt", "writer8", "an OpenDocument text"};
+    case LegacyFormat::FlatOdt:
+        return {"fodt", "OpenDocument Text Flat XML", "a flat OpenDocument text"};
+    case LegacyFormat::Word2003Xml:
+        return {"xml", "MS Word 2003 XML", "a Word 2003 XML document", "MS Word 2003 XML"};
+    case LegacyFormat::Html:
+        return {"html", "HTML (StarWriter)", "an HTML document", "HTML (StarWriter)"};
     }
     return {"doc", "MS Word 97", "a Word 97-2003 document"};
 }
@@ -124,6 +133,7 @@ struct LegacyConverter::Conversion {
     std::string inputExtension;
     std::string outputExtension;
     std::string filter;
+    std::string importFilter;  // empty: LibreOffice detects the format
     std::string failurePrefix; // "The document "a.doc" cannot be opened" or "Could not save …"
     std::string failureSuffix;
     std::string needs; // "opening .doc documents"
@@ -203,11 +213,18 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
         conversion.fail(conversion.failureNumber,
                         std::string("LibreOffice could not be run (") + error.what() + ")");
     }
-    if (!ConverterService::wanted() || !convertShared(soffice, input, output, conversion))
-        convertAlone(soffice, input, job.path + "/out", conversion);
+    std::string serviceSaid;
+    if (!ConverterService::wanted() ||
+        !convertShared(soffice, input, output, conversion, serviceSaid)) {
+        std::error_code ignored;
+        fs::remove(output, ignored);
+        convertAlone(soffice, input, job.path + "/out", conversion, serviceSaid);
+    }
     std::string converted = readWhole(output);
     if (converted.empty()) {
         std::string said = lastWords(job.path + "/log");
+        if (said.empty())
+            said = serviceSaid;
         conversion.fail(conversion.failureNumber,
                         "LibreOffice could not convert it" +
                             (said.empty() ? std::string(" and produced no document")
@@ -216,46 +233,50 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
     return converted;
 }
 
-// Hands the conversion to the shared LibreOffice; false when the service
-// cannot run here and the conversion needs a process of its own.
+// Hands the conversion to the shared LibreOffice; false when it has to be
+// done by a process of its own: the service cannot run here, or it failed or
+// stopped on this document (said then holds what it said). A process of its
+// own loads the document as the command line does, and a crash there costs
+// nothing else.
 bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
-                                    const std::string& output, const Conversion& conversion) {
+                                    const std::string& output, const Conversion& conversion,
+                                    std::string& said) {
     const double limit = timeoutSeconds();
     ServiceOutcome outcome = ConverterService::instance().convert(
-        soffice, input, output, conversion.filter, timeLimit(limit));
+        soffice, input, output, conversion.filter, conversion.importFilter, timeLimit(limit));
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
         return true;
-    case ServiceOutcome::Kind::Unavailable:
-        return false;
     case ServiceOutcome::Kind::TimedOut:
         conversion.timedOut(limit);
+    case ServiceOutcome::Kind::Unavailable:
     case ServiceOutcome::Kind::Stopped:
-        conversion.fail(conversion.failureNumber,
-                        "LibreOffice stopped while converting it, also after it was started "
-                        "again (" +
-                            outcome.said + ")");
     case ServiceOutcome::Kind::Failed:
         break;
     }
-    conversion.fail(conversion.failureNumber,
-                    "LibreOffice could not convert it (LibreOffice said: " + outcome.said + ")");
+    said = outcome.said;
+    return false;
 }
 
 void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
-                                   const std::string& outDir, const Conversion& conversion) {
+                                   const std::string& outDir, const Conversion& conversion,
+                                   const std::string& serviceSaid) {
     const double limit = timeoutSeconds();
+    std::vector<std::string> args = {"--headless", "--norestore", "--nologo", "--nodefault",
+                                     "--nolockcheck"};
+    args.push_back("-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"));
+    if (!conversion.importFilter.empty())
+        args.push_back("--infilter=" + conversion.importFilter);
+    args.insert(args.end(), {"--convert-to", conversion.outputExtension + ":" + conversion.filter,
+                             "--outdir", outDir, input});
     ProcessOutcome outcome;
     try {
-        outcome = runProcess(
-            soffice,
-            {"--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-             "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"), "--convert-to",
-             conversion.outputExtension + ":" + conversion.filter, "--outdir", outDir, input},
-            fs::path(outDir).parent_path().string() + "/log", timeLimit(limit));
+        outcome = runProcess(soffice, args, fs::path(outDir).parent_path().string() + "/log",
+                             timeLimit(limit));
     } catch (const std::exception& error) {
         conversion.fail(conversion.failureNumber,
-                        std::string("LibreOffice could not be run (") + error.what() + ")");
+                        std::string("LibreOffice could not be run (") + error.what() + ")" +
+                            (serviceSaid.empty() ? "" : "; " + serviceSaid));
     }
     if (outcome.timedOut)
         conversion.timedOut(limit);
@@ -268,6 +289,7 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
                           info.extension,
                           "docx",
                           "MS Word 2007 XML",
+                          info.importFilter,
                           "The document " + inQuotes(documentPath) + " cannot be opened",
                           "",
                           std::string("it is ") + info.kind + " (." + info.extension +
@@ -283,6 +305,7 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           "docx",
                           info.extension,
                           info.filter,
+                          "MS Word 2007 XML",
                           "Could not save " + inQuotes(target),
                           " The file was left as it was.",
                           std::string("saving .") + info.extension + " documents",

@@ -6,7 +6,7 @@ namespace pellucor::converter {
 
 // The formats the engine reaches through LibreOffice: they are converted to
 // .docx to be worked on and back to themselves to be saved.
-enum class LegacyFormat { Doc, Dot, Rtf, Odt };
+enum class LegacyFormat { Doc, Dot, Rtf, Odt, FlatOdt, Word2003Xml, Html };
 
 // Whether a compound file is a .doc or a .dot; throws Error naming path when
 // it is encrypted, damaged or not a Word document.
@@ -19,10 +19,11 @@ std::string fileUrlOf(const std::string& path);
 // profile of its own in a private temporary folder, so that the user's own
 // LibreOffice is never touched or waited for. They go to the LibreOffice that
 // the program's ConverterService shares between engine instances; where that
-// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), each
-// conversion starts LibreOffice with --convert-to. LibreOffice is looked up on
-// $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set)
-// bounds each one. Every failure is an Error naming the document.
+// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), or where
+// it fails on a document, that conversion starts LibreOffice with
+// --convert-to, so that one troublesome document costs no other its service. LibreOffice is looked
+// up on $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds each
+// one. Every failure is an Error naming the document.
 class LegacyConverter {
 public:
     LegacyConverter() = default;
@@ -45,9 +46,10 @@ private:
     struct Conversion;
     std::string convert(const std::string& inputBytes, const Conversion& conversion);
     bool convertShared(const std::string& soffice, const std::string& input,
-                       const std::string& output, const Conversion& conversion);
+                       const std::string& output, const Conversion& conversion, std::string& said);
     void convertAlone(const std::string& soffice, const std::string& input,
-                      const std::string& outDir, const Conversion& conversion);
+                      const std::string& outDir, const Conversion& conversion,
+                      const std::string& serviceSaid);
     const std::string& privateFolder(const Conversion& conversion);
 
     std::string m_folder;

@@ -26,16 +26,21 @@ def props(**values):
     return tuple(result)
 
 
+SERVICES = CONTEXT = None
+
+
 def connect():
+    global SERVICES, CONTEXT
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext(
         "com.sun.star.bridge.UnoUrlResolver", local)
     url = "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % PIPE
     while os.getppid() == PARENT:
         try:
-            context = resolver.resolve(url)
-            return context.ServiceManager.createInstanceWithContext(
-                "com.sun.star.frame.Desktop", context)
+            CONTEXT = resolver.resolve(url)
+            SERVICES = CONTEXT.ServiceManager
+            return SERVICES.createInstanceWithContext(
+                "com.sun.star.frame.Desktop", CONTEXT)
         except Exception:
             time.sleep(0.05)
     sys.exit(1)
@@ -46,13 +51,28 @@ def message(error):
     return " ".join(text.split())
 
 
-def convert(desktop, source, target, filter_name):
-    document = desktop.loadComponentFromURL(
-        uno.systemPathToFileUrl(source), "_blank", 0,
-        props(Hidden=True, ReadOnly=True, AsTemplate=False))
-    if document is None:
-        raise RuntimeError("the document could not be loaded")
+def import_filter(url):
+    detection = SERVICES.createInstanceWithContext(
+        "com.sun.star.document.TypeDetection", CONTEXT)
+    kind, descriptor = detection.queryTypeByDescriptor(props(URL=url), True)
+    found = dict((p.Name, p.Value) for p in descriptor)
+    if not found.get("FilterName") and kind:
+        found = dict((p.Name, p.Value) for p in detection.getByName(kind))
+        found["FilterName"] = found.get("PreferredFilter")
+    if not found.get("FilterName"):
+        raise RuntimeError("LibreOffice does not recognise the format of the document")
+    return found["FilterName"]
+
+
+# The document is loaded into a bare model, never into a frame: a view would
+# build comment and picture windows from the main loop between our calls, and
+# without the user-interface files of a full install that kills LibreOffice.
+def convert(source, target, filter_name, load_filter=""):
+    url = uno.systemPathToFileUrl(source)
+    document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
     try:
+        document.load(props(URL=url, FilterName=load_filter or import_filter(url),
+                            ReadOnly=True, Hidden=True, MacroExecutionMode=0))
         document.storeToURL(uno.systemPathToFileUrl(target),
                             props(FilterName=filter_name, Overwrite=True))
     finally:
@@ -86,11 +106,11 @@ def main():
             terminate(desktop)
             reply("ok")
             return
-        if fields[0] != "convert" or len(fields) != 4:
+        if fields[0] != "convert" or len(fields) not in (4, 5):
             reply("error\tunknown request")
             continue
         try:
-            convert(desktop, *fields[1:])
+            convert(*fields[1:])
             reply("ok")
         except Exception as error:
             reply(("error\t" if answers(desktop) else "lost\t") + message(error))

@@ -115,6 +115,8 @@ void DocumentState::refuse(const std::string& why) const {
 }
 
 void DocumentState::load(std::string bytes) {
+    const std::string cannotWriteBack = ", which LibreOffice can read but not write back, so the "
+                                        "changed document could not be saved in its own format";
     switch (sniffFormat(bytes)) {
     case FileFormat::Empty:
         throw Error(ErrorNumber::FileCorrupted,
@@ -125,17 +127,42 @@ void DocumentState::load(std::string bytes) {
                         " cannot be opened: it is encrypted with a password.");
     case FileFormat::CompoundFile: {
         LegacyFormat format = converter::legacyFormatOfCompoundFile(bytes, m_path);
-        bytes = convertedFromLegacy(std::move(bytes), format);
-        break;
+        return loadPackage(convertedFromLegacy(std::move(bytes), format));
     }
     case FileFormat::Rtf:
-        bytes = convertedFromLegacy(std::move(bytes), LegacyFormat::Rtf);
-        break;
+        return loadPackage(convertedFromLegacy(std::move(bytes), LegacyFormat::Rtf));
+    case FileFormat::Word2003Xml:
+        return loadPackage(convertedFromLegacy(std::move(bytes), LegacyFormat::Word2003Xml));
+    case FileFormat::FlatOdt:
+        return loadPackage(convertedFromLegacy(std::move(bytes), LegacyFormat::FlatOdt));
+    case FileFormat::Html:
+        return loadPackage(convertedFromLegacy(std::move(bytes), LegacyFormat::Html));
+    case FileFormat::PlainText:
+        return loadPlainText(bytes);
+    case FileFormat::WordPerfect:
+        refuse("it is a WordPerfect document" + cannotWriteBack);
+    case FileFormat::OldWord:
+        refuse("it is a Word for Windows 2.0 (or older) document" + cannotWriteBack);
+    case FileFormat::FlatOtherOdf:
+        refuse("it is an OpenDocument file, but a spreadsheet, drawing or presentation, not a "
+               "text");
+    case FileFormat::OtherXml:
+        refuse("it is an XML file, but not a word-processing document");
     case FileFormat::Unknown:
         refuse("it is not a word-processing document");
     case FileFormat::ZipPackage:
         break;
     }
+    loadPackage(std::move(bytes));
+}
+
+void DocumentState::loadPlainText(const std::string& bytes) {
+    m_plainText = std::make_unique<PlainText>(bytes, m_path);
+    m_names = std::make_unique<WordNames>(m_plainText->root());
+    m_body = m_plainText->body();
+}
+
+void DocumentState::loadPackage(std::string bytes) {
     m_package = Package::fromBytes(std::move(bytes), m_path);
     if (!m_legacy && m_package->contains("mimetype") &&
         m_package->read("mimetype") == kOdtMimeType) {
@@ -215,6 +242,13 @@ void DocumentState::saveAs(const std::string& path) {
                         "saved over itself. Save it into another folder.");
     checkSaveTarget(path);
 
+    if (m_plainText) {
+        if (m_words && m_words->hasChanges())
+            m_words->flush();
+        writeFileAtomically(path, m_plainText->bytes(path));
+        m_path = path;
+        return;
+    }
     if (m_words && m_words->hasChanges()) {
         m_words->flush();
         m_main->markChanged();

@@ -2,6 +2,7 @@
 
 #include "converter/LegacyConverter.h"
 #include "FrameList.h"
+#include "PlainText.h"
 #include "Protection.h"
 #include "WordModel.h"
 #include "WordNames.h"
@@ -43,6 +44,8 @@ public:
 private:
     DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter);
     void load(std::string bytes);
+    void loadPackage(std::string bytes);
+    void loadPlainText(const std::string& bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
     [[noreturn]] void refuse(const std::string& why) const;
@@ -52,6 +55,7 @@ private:
     LegacyConverter& m_converter;
     std::optional<LegacyFormat> m_legacy;
     std::string m_legacyBytes; // the file as it was opened, saved as is when nothing changed
+    std::unique_ptr<PlainText> m_plainText; // instead of a package and its parts
     std::unique_ptr<Package> m_package;
     std::unique_ptr<XmlPart> m_main;
     std::unique_ptr<XmlPart> m_settings;

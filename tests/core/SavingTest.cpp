@@ -122,7 +122,10 @@ TEST_P(Unopenable, GivesOneReportAtTheOpenAndNoFile) {
 
 INSTANTIATE_TEST_SUITE_P(DoIt, Unopenable,
                          ::testing::Values(UnopenableCase{"MissingFile", ""},
-                                           UnopenableCase{"PlainText", "not a document"},
+                                           UnopenableCase{"BinaryJunk",
+                                                          std::string("\x7F"
+                                                                      "ELF\x02\x01\0\0",
+                                                                      8)},
                                            UnopenableCase{"TruncatedZip", "PK\x03\x04\x14\x00"}),
                          [](const auto& test) { return test.param.name; });
 

@@ -10,6 +10,7 @@
 #include "LegacySupport.h"
 #include "support/TempDir.h"
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -124,6 +125,52 @@ template <typename Check> bool eventually(Check check, std::chrono::seconds limi
     while (!check() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return check();
+}
+
+// The shared soffice.bin processes whose private profile lies under folder.
+std::vector<int> sharedLibreOfficesUnder(const std::string& folder) {
+    std::vector<int> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream in(entry.path() / "cmdline");
+        const std::string command((std::istreambuf_iterator<char>(in)), {});
+        if (command.find("soffice.bin") != std::string::npos &&
+            command.find("--accept=") != std::string::npos &&
+            command.find(folder) != std::string::npos && processRuns(std::stoi(name)))
+            found.push_back(std::stoi(name));
+    }
+    return found;
+}
+
+TEST_F(LegacyService, KillingItInTheMiddleOfABatchCostsNoDocumentItsConversion) {
+    std::vector<std::string> names;
+    for (int k = 0; k < 4; ++k) {
+        names.push_back("copy" + std::to_string(k) + ".doc");
+        copyFile(work.file("phpword__docCzech.doc"), work.file(names.back()));
+    }
+    const std::vector<std::string> original = wordsOfFile(work.file("phpword__docCzech.doc"));
+    std::atomic<bool> done = false;
+    std::atomic<int> kills = 0;
+    // Kills LibreOffice whenever it runs, while the batch goes on: during
+    // conversions and between them.
+    std::thread killer([&] {
+        for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(150)))
+            for (int pid : kills < 3 ? sharedLibreOfficesUnder(tmp) : std::vector<int>{})
+                if (::kill(pid, SIGKILL) == 0)
+                    ++kills;
+    });
+    std::vector<std::vector<std::string>> saved(names.size());
+    for (size_t k = 0; k < names.size(); ++k)
+        EXPECT_NO_THROW(saved[k] = changeAndSave(names[k], "out-" + names[k])) << names[k];
+    done = true;
+    killer.join();
+    for (size_t k = 0; k < names.size(); ++k) {
+        ASSERT_FALSE(saved[k].empty()) << names[k];
+        EXPECT_EQ(saved[k][0], "x" + original[0]) << names[k];
+    }
+    EXPECT_GT(kills, 0) << "LibreOffice was never killed; the test proved nothing";
 }
 
 TEST_F(LegacyService, LibreOfficeEndsWithAProgramThatWasKilled) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -31,15 +32,23 @@ bool libreOfficeInstalled() {
 
 void convertWithLibreOffice(const std::string& input, const std::string& target,
                             const std::string& outDir, const std::string& profileDir) {
+    convertWithLibreOffice(std::vector<std::string>{input}, target, outDir, profileDir);
+}
+
+void convertWithLibreOffice(const std::vector<std::string>& inputs, const std::string& target,
+                            const std::string& outDir, const std::string& profileDir) {
     std::filesystem::create_directories(outDir);
-    auto outcome = converter::runProcess(converter::findOnPath("soffice"),
-                                         {"--headless", "--norestore",
-                                          "-env:UserInstallation=file://" + profileDir,
-                                          "--convert-to", target, "--outdir", outDir, input},
-                                         outDir + "/.log", std::chrono::seconds(120));
+    std::vector<std::string> args = {
+        "--headless",   "--norestore", "-env:UserInstallation=file://" + profileDir,
+        "--convert-to", target,        "--outdir",
+        outDir};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    auto outcome = converter::runProcess(converter::findOnPath("soffice"), args, outDir + "/.log",
+                                         std::chrono::seconds(120));
     std::filesystem::remove(outDir + "/.log");
     if (outcome.timedOut || outcome.exitCode != 0)
-        throw std::runtime_error("LibreOffice could not convert " + input);
+        throw std::runtime_error("LibreOffice could not convert " + inputs.front() + " to " +
+                                 target);
 }
 
 std::vector<std::string> wordsOfFile(const std::string& path) {
@@ -55,6 +64,24 @@ std::vector<std::string> wordsOfFile(const std::string& path) {
     }
     app.Quit();
     return words;
+}
+
+std::vector<std::string> textWords(std::vector<std::string> words) {
+    std::erase_if(words, [](const std::string& word) { return word == "\r" || word == "\x01"; });
+    return words;
+}
+
+void expectOnlySpacesWidened(const std::vector<std::string>& before,
+                             const std::vector<std::string>& after, int changed) {
+    ASSERT_EQ(before.size(), after.size()) << "the saved document has another number of words";
+    int widened = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i] == ". " && after[i] == ".  ")
+            ++widened;
+        else
+            EXPECT_EQ(before[i], after[i]) << "word " << i + 1;
+    }
+    EXPECT_EQ(widened, changed);
 }
 
 void writeScript(const std::string& path, const std::string& body) {

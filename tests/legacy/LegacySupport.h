@@ -28,9 +28,21 @@ bool libreOfficeInstalled();
 // fixture into a .doc ("doc:MS Word 97"); the result goes into outDir.
 void convertWithLibreOffice(const std::string& input, const std::string& target,
                             const std::string& outDir, const std::string& profileDir);
+// The same for several documents in one LibreOffice run.
+void convertWithLibreOffice(const std::vector<std::string>& inputs, const std::string& target,
+                            const std::string& outDir, const std::string& profileDir);
 
 // Every word of the document at path, read by a fresh engine instance.
 std::vector<std::string> wordsOfFile(const std::string& path);
+
+// The words without the empty paragraphs and object anchors that
+// LibreOffice's own round trip may add or drop (they carry no text).
+std::vector<std::string> textWords(std::vector<std::string> words);
+
+// Checks that after holds the words of before, with exactly `changed` of the
+// ". " words widened to ".  " and nothing else different.
+void expectOnlySpacesWidened(const std::vector<std::string>& before,
+                             const std::vector<std::string>& after, int changed);
 
 // Writes an executable shell script.
 void writeScript(const std::string& path, const std::string& body);

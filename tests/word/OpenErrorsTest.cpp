@@ -109,7 +109,9 @@ std::vector<OpenErrorCase> openErrorCases() {
         {"Folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
         {"PipeWithNoWriter", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }},
         {"EmptyFile", bytesOf("")},
-        {"TextFile", bytesOf("Just some text. Not a document.\n")},
+        {"BinaryFile", bytesOf(std::string("\x7F"
+                                           "ELF\x02\x01\0\0",
+                                           8))},
         {"TruncatedZip",
          damaged([](std::string bytes) { return bytes.substr(0, bytes.size() / 2); })},
         {"ZipWithoutPackageRelationships", fixture(DocxBuilder(good).without("_rels/.rels"))},
@@ -188,7 +190,9 @@ TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
 }
 
 TEST_F(EngineTest, FailedOpenLeavesTheEngineUsable) {
-    writeFile(dir.file("bad.docx"), "not a document");
+    writeFile(dir.file("bad.docx"), std::string("\x7F"
+                                                "ELF\x02\x01\0\0",
+                                                8));
     EXPECT_THROW(app.Documents().Open(dir.file("bad.docx")), Error);
     DocxBuilder(textP("Good.")).write(dir.file("good.docx"));
     app.Documents().Open(dir.file("good.docx"));

@@ -1,0 +1,101 @@
+// Plain text is read without LibreOffice, one paragraph a line, and saved
+// byte for byte as it was apart from the changed spaces: encoding,
+// byte-order mark and line endings included. Whatever is neither text nor a
+// document LibreOffice writes back is refused in plain words, nothing written.
+#include "base/Error.h"
+#include "LegacySupport.h"
+#include "SpacingWalk.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace pellucor::test {
+namespace {
+
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+struct TextCase {
+    const char* what;
+    std::string name, before, after;
+    int changed;
+};
+
+class PlainText : public ::testing::TestWithParam<TextCase> {
+protected:
+    TempDir dir;
+    ScopedEnv locale{"LC_ALL", "C.UTF-8"};
+};
+
+TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
+    const TextCase& c = GetParam();
+    writeFile(dir.file(c.name), c.before);
+    const std::string out = dir.file("out-" + c.name);
+    EXPECT_EQ(tools::walkDocument(dir.file(c.name), out, ".", 1).changed, c.changed) << c.what;
+    EXPECT_EQ(readFile(out), c.after) << c.what;
+    EXPECT_EQ(tools::walkDocument(out, dir.file("back-" + c.name), ".", 2).changed, c.changed);
+    EXPECT_EQ(readFile(dir.file("back-" + c.name)), c.before) << c.what << ", removed again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, PlainText,
+    ::testing::Values(TextCase{"UTF-8, CRLF, no line end at the close", "a.txt",
+                               "It ends. Next.\r\nMr. Smith left. Here",
+                               "It ends.  Next.\r\nMr. Smith left.  Here", 2},
+                      TextCase{"UTF-8 with a byte-order mark, LF", "b.txt",
+                               "\xEF\xBB\xBFone. two.\n", "\xEF\xBB\xBFone.  two.\n", 1},
+                      TextCase{"UTF-16LE, CR line ends, a word after an accented capital", "c.txt",
+                               utf16(u"\u00C9mile. b\rc. d\r", false),
+                               utf16(u"\u00C9mile.  b\rc.  d\r", false), 2},
+                      TextCase{"UTF-16BE, a character beyond the basic plane", "d.txt",
+                               utf16(u"x\U0001F600. y\n", true), utf16(u"x\U0001F600.  y\n", true),
+                               1},
+                      TextCase{"a .doc that is plain text, tabs and empty lines", "notes.doc",
+                               "x.\tb. c\n\n\ny. z\n", "x.\tb.  c\n\n\ny.  z\n", 2},
+                      TextCase{"nothing to change", "e.txt", "Mr. X\r\n", "Mr. X\r\n", 0}));
+
+struct Refused {
+    const char* what;
+    std::string bytes, says;
+};
+
+TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten) {
+    ScopedEnv locale("LC_ALL", "C.UTF-8");
+    const Refused cases[] = {
+        {"an empty file", "", "the file is empty"},
+        {"Latin-1 text in a UTF-8 locale", "caf\xE9. ok", "not in UTF-8"},
+        {"UTF-16 cut in the middle of a character", "\xFF\xFEx\x00y", "middle of a character"},
+        {"a picture", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), "not a word-processing"},
+        {"WordPerfect", "\xFFWPC\x10\x00\x00\x00", "can read but not write back"},
+        {"Word 2", std::string("\xDB\xA5-\0", 4), "Word for Windows 2.0"},
+        {"other XML", "<?xml version=\"1.0\"?><svg/>", "XML file, but not"},
+        {"a flat spreadsheet",
+         "<?xml version=\"1.0\"?><office:document "
+         "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"/>",
+         "not a text"},
+    };
+    for (const Refused& c : cases) {
+        TempDir dir;
+        writeFile(dir.file("in.doc"), c.bytes);
+        try {
+            tools::walkDocument(dir.file("in.doc"), dir.file("out.doc"), ".", 1);
+            ADD_FAILURE() << c.what << " was opened";
+        } catch (const Error& error) {
+            EXPECT_NE(error.description().find("in.doc"), std::string::npos) << c.what;
+            EXPECT_NE(error.description().find(c.says), std::string::npos)
+                << c.what << ": " << error.description();
+        }
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.doc"}) << c.what;
+        EXPECT_EQ(readFile(dir.file("in.doc")), c.bytes) << c.what;
+    }
+}
+
+} // namespace
+} // namespace pellucor::test
