@@ -82,7 +82,7 @@ TEST_F(CliTest, MarksOfADryRunApplyInOrderOnThePreviousResult) {
 TEST_F(CliTest, TheReportFollowsItsSchema) {
     write("good.docx", textP(kSingle));
     write("plain.docx", textP("Nothing"));
-    writeFile(dir.file("damaged.docx"), "not a document");
+    writeFile(dir.file("damaged.docx"), std::string("\0\x01\x02\xFE\xFF\x10\x00\x7F", 8));
     DocxBuilder(textP("It ends. Next"))
         .settings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" )"
                   R"(w:hash="c2VjcmV0" w:salt="AAAA"/>)")
