@@ -153,9 +153,7 @@ BatchOutcome RunBatch(Services& services) {
         throw;
     }
     window.SetBatchRunning(false);
-    for (const TrappedError& error : trap.trapped())
-        outcome.runFailures.push_back(
-            {runStep(error.line), error.line, error.number, error.description});
+    addFailures(outcome.runFailures, trap, runStep);
     return outcome;
 }
 

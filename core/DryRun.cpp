@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace pellucor::Word1 {
 namespace {
@@ -12,12 +13,18 @@ namespace {
 constexpr int32_t kWordsBefore = 2;
 constexpr int32_t kWordsAfter = 1;
 
-// The words around word i, joined.
-std::string contextOf(word::WordCollection& words, int32_t i, int32_t count) {
-    std::string text;
-    for (int32_t k = std::max(1, i - kWordsBefore); k <= std::min(count, i + kWordsAfter); ++k)
-        text += words(k).Text();
-    return text;
+// The words around word i, joined, once with word i's old text and once with
+// its new one; only word i changed, so the others are read once.
+std::pair<std::string, std::string> contextOf(word::WordCollection& words, int32_t i, int32_t count,
+                                              const std::string& old) {
+    std::string before;
+    std::string after;
+    for (int32_t k = std::max(1, i - kWordsBefore); k <= std::min(count, i + kWordsAfter); ++k) {
+        const std::string text = words(k).Text();
+        before += k == i ? old : text;
+        after += text;
+    }
+    return {before, after};
 }
 
 // The passes of an open document, each for one mark; a place is recorded
@@ -32,11 +39,13 @@ void walkMarks(word::Application& app, const std::vector<std::string>& marks, in
         for (int32_t i = 2; i <= n; ++i) {
             trap(mode == ModeRemove ? 75 : 74, [&] {
                 auto words = app.ActiveDocument().Words();
-                const std::string before = contextOf(words, i, n);
                 if (!ChangeSpacing(words, i, marks[m], mode))
                     return;
                 ++outcome.marks[m].wordsRewritten;
-                outcome.places.push_back({marks[m], i, before, contextOf(words, i, n)});
+                // A word changes only when it was exactly the mark and its spaces.
+                const std::string old = marks[m] + (mode == ModeAdd ? " " : "  ");
+                auto [before, after] = contextOf(words, i, n, old);
+                outcome.places.push_back({marks[m], i, std::move(before), std::move(after)});
             });
         }
     }
@@ -75,10 +84,8 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
     for (size_t m = 0; m < marks.size(); ++m) {
         MarkOutcome& mark = outcome.marks[m];
         mark.skippedAsProtected = protectedDocument;
-        for (const auto* trap : {&opening, &traps[m]})
-            for (const TrappedError& error : trap->trapped())
-                mark.failures.push_back(
-                    {doItStep(error.line), error.line, error.number, error.description});
+        addFailures(mark.failures, opening, doItStep);
+        addFailures(mark.failures, traps[m], doItStep);
     }
     return outcome;
 }

@@ -38,6 +38,12 @@ size_t BatchOutcome::count(MarkOutcome::Result result) const {
         }));
 }
 
+void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
+                 const char* (*stepOf)(int line)) {
+    for (const TrappedError& error : trap.trapped())
+        failures.push_back({stepOf(error.line), error.line, error.number, error.description});
+}
+
 const char* resultName(MarkOutcome::Result result) {
     switch (result) {
     case MarkOutcome::Result::Changed:

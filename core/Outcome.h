@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ErrorTrap.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -14,6 +16,10 @@ struct Failure {
     int number = 0;
     std::string description;
 };
+
+// Appends the errors a trap caught to failures, each named by its step.
+void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
+                 const char* (*stepOf)(int line));
 
 // What one pass of the spacing engine did with one document and one mark.
 struct MarkOutcome {

@@ -112,9 +112,7 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
     trap(10, [&] { require(app).Quit(); });
     document.reset();
     app.reset();
-    for (const TrappedError& error : trap.trapped())
-        outcome.failures.push_back(
-            {doItStep(error.line), error.line, error.number, error.description});
+    addFailures(outcome.failures, trap, doItStep);
     return outcome;
 }
 

@@ -45,9 +45,9 @@ constexpr const char* kWordOpenLine =
     "give --yes to proceed anyway";
 
 // The backup copies are kept before the run begins; a document whose copy
-// cannot be made is left out of the run and told as failed.
+// cannot be made is left out of the run, and its failure is returned.
 std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector<ListedFile>& files,
-                                    JobsOutcome& outcome) {
+                                    std::vector<std::pair<size_t, DocumentOutcome>>& failed) {
     if (options.backupSuffix.empty())
         return files;
     std::vector<ListedFile> kept;
@@ -56,10 +56,11 @@ std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector
             keepBackup(file.path, options.backupSuffix);
             kept.push_back(file);
         } catch (const std::exception& error) {
-            DocumentOutcome& document = outcome.documents.at(file.index).emplace();
+            DocumentOutcome document;
             document.path = file.path;
-            document.marks.push_back({});
-            document.marks.back().failures.push_back({"keep a backup copy", 0, 0, error.what()});
+            document.marks.emplace_back().failures.push_back(
+                {"keep a backup copy", 0, 0, error.what()});
+            failed.emplace_back(file.index, std::move(document));
         }
     }
     return kept;
@@ -69,7 +70,6 @@ std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector
 std::optional<int> runDocuments(const CliOptions& options, const WindowSettings& settings,
                                 const Inputs& inputs, Progress& progress, Console& console,
                                 JobsOutcome& outcome) {
-    outcome.documents.resize(inputs.files.size());
     if (inputs.files.empty())
         return std::nullopt;
     platform::EngineAutomation automation;
@@ -78,13 +78,12 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
         console.error(kWordOpenLine);
         return WordProcessorOpen;
     }
-    JobsOutcome backups = outcome;
-    std::vector<ListedFile> toRun = keepBackups(options, inputs.files, backups);
+    std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
+    std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
     outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options),
                       options.proceedIfWordOpen, progress);
-    for (size_t k = 0; k < backups.documents.size(); ++k)
-        if (backups.documents[k])
-            outcome.documents[k] = std::move(backups.documents[k]);
+    for (auto& [index, document] : failedBackups)
+        outcome.documents.at(index) = std::move(document);
     console.endProgress();
     switch (outcome.stop) {
     case BatchOutcome::Stop::NoFiles:
