@@ -1,11 +1,11 @@
 #include "SettingsStore.h"
 
+#include "base/DesktopFolder.h"
 #include "base/Error.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <QDir>
 
 namespace pellucor::ui {
 namespace {
@@ -25,10 +25,7 @@ std::string lowered(std::string text) {
 } // namespace
 
 QString SettingsStore::defaultFilePath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = QDir::homePath() + "/.config";
-    return config + "/Velmora.ini";
+    return QString::fromStdString(UserConfigFolder()) + "/Velmora.ini";
 }
 
 SettingsStore::SettingsStore() : SettingsStore(defaultFilePath()) {}

@@ -63,14 +63,16 @@ std::string cleaned(const std::string& path) {
 
 } // namespace
 
+std::string UserConfigFolder() {
+    std::string config = environment("XDG_CONFIG_HOME");
+    return config.empty() ? environment("HOME") + "/.config" : config;
+}
+
 std::string DesktopFolderPath() {
     const std::string home = environment("HOME");
     if (home.empty())
         return {};
-    std::string config = environment("XDG_CONFIG_HOME");
-    if (config.empty())
-        config = home + "/.config";
-    std::string desktop = desktopLine(config + "/user-dirs.dirs", home);
+    std::string desktop = desktopLine(UserConfigFolder() + "/user-dirs.dirs", home);
     if (desktop.empty())
         desktop = home + "/Desktop";
     return cleaned(desktop);

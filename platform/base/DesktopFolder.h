@@ -12,4 +12,7 @@ namespace pellucor {
 // HOME is not set.
 std::string DesktopFolderPath();
 
+// Where the user's settings live: $XDG_CONFIG_HOME, else $HOME/.config.
+std::string UserConfigFolder();
+
 } // namespace pellucor
