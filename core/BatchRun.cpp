@@ -5,6 +5,7 @@
 #include "base/PathHelpers.h"
 #include "Messages.h"
 #include "OutputClash.h"
+#include "word/Application.h"
 #include "Word1.h"
 
 namespace pellucor {
@@ -30,6 +31,7 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
         if (ticked)
             outcome.marks.push_back(Word1::DoIt(path, mark, mode, services));
     }
+    word::Application::ReleaseSavedDocument();
 }
 
 } // namespace

@@ -86,10 +86,26 @@ mode_t newFileMode() {
     return mode;
 }
 
+FileIdentity identityFrom(const struct stat& st) {
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
 } // namespace
 
 const FileOps& systemFileOps() {
     return kSystemOps;
+}
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return identityFrom(st);
 }
 
 void setFileOpsForTesting(const FileOps* ops) {
@@ -120,7 +136,7 @@ void checkSaveTarget(const std::string& path) {
     }
 }
 
-void writeFileAtomically(const std::string& path, std::string_view data) {
+FileIdentity writeFileAtomically(const std::string& path, std::string_view data) {
     checkSaveTarget(path);
     std::string target = resolveTarget(path);
     struct stat existing {};
@@ -136,6 +152,9 @@ void writeFileAtomically(const std::string& path, std::string_view data) {
             failSave(path, errno, "could not set the file's permissions");
         if (g_ops->fsync(fd) != 0)
             failSave(path, errno, "flushing the new file to disk failed");
+        struct stat written {};
+        if (::fstat(fd, &written) != 0)
+            failSave(path, errno, "could not read back the new file's state");
         if (::close(fd) != 0) {
             fd = -1;
             failSave(path, errno, "closing the new file failed");
@@ -143,6 +162,7 @@ void writeFileAtomically(const std::string& path, std::string_view data) {
         fd = -1;
         if (g_ops->rename(temp.c_str(), target.c_str()) != 0)
             failSave(path, errno, "could not replace the file");
+        return identityFrom(written);
     } catch (...) {
         if (fd >= 0)
             ::close(fd);

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "EngineState.h"
+#include "SavedDocument.h"
 
 namespace pellucor::word {
 
@@ -45,6 +46,10 @@ void Application::Quit() {
     m_engine->documents.clear();
     m_engine->converter.release();
     m_engine->quit = true;
+}
+
+void Application::ReleaseSavedDocument() {
+    forgetSavedDocument();
 }
 
 std::string Application::Name() const {

@@ -37,6 +37,10 @@ public:
 
     static constexpr const char* kName = "Pellucor Document Engine";
 
+    // Releases what this thread keeps of the document it saved last, for the
+    // next opening of that file; a batch calls it when a document's marks end.
+    static void ReleaseSavedDocument();
+
 private:
     explicit Application(std::shared_ptr<EngineState> engine) : m_engine(std::move(engine)) {}
     std::shared_ptr<EngineState> m_engine;

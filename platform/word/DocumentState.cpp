@@ -101,8 +101,17 @@ DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyC
 std::unique_ptr<DocumentState>
 DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
-    document->load(readDocumentFile(path));
+    if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
+        document->adopt(std::move(*saved));
+    else
+        document->load(readDocumentFile(path));
     return document;
+}
+
+DocumentState::~DocumentState() {
+    if (m_untouchedSinceSave && m_savedAs && m_package && m_main && !m_legacy)
+        keepSavedDocument(*m_savedAs, ParsedPackage{std::move(m_package), std::move(m_main),
+                                                    std::move(m_settings)});
 }
 
 std::string DocumentState::name() const {
@@ -191,6 +200,11 @@ void DocumentState::loadPackage(std::string bytes) {
         refuse("its main document part " + mainPartName + " is missing");
 
     m_main = std::make_unique<XmlPart>(mainPartName, m_package->read(mainPartName), m_path);
+    attachParts(mainPartName);
+    loadSettings(mainPartName);
+}
+
+void DocumentState::attachParts(const std::string& mainPartName) {
     m_names = std::make_unique<WordNames>(m_main->root());
     if (!isWordDocumentRoot(*m_names, m_main->root()))
         refuse("its main part " + mainPartName + " is not a word-processing document (its root " +
@@ -198,7 +212,14 @@ void DocumentState::loadPackage(std::string bytes) {
                "> is not a document of the "
                "WordprocessingML vocabulary)");
     m_body = m_main->root().child(m_names->qualified("body").c_str());
-    loadSettings(mainPartName);
+}
+
+void DocumentState::adopt(ParsedPackage parts) {
+    m_package = std::move(parts.package);
+    m_main = std::move(parts.main);
+    m_settings = std::move(parts.settings);
+    attachParts(m_main->name());
+    m_protection = Protection(m_settings.get());
 }
 
 std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat format) {
@@ -223,12 +244,14 @@ void DocumentState::loadSettings(const std::string& mainPartName) {
 }
 
 WordModel& DocumentState::words() {
+    m_untouchedSinceSave = false;
     if (!m_words)
         m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter);
     return *m_words;
 }
 
 FrameList& DocumentState::frames() {
+    m_untouchedSinceSave = false;
     if (!m_frames)
         m_frames = std::make_unique<FrameList>(*m_names, m_body);
     return *m_frames;
@@ -261,15 +284,33 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_settings && m_settings->changed())
         replaced.emplace(m_settings->name(), m_settings->serialise());
 
+    m_savedAs.reset();
     if (m_legacy && replaced.empty())
         writeFileAtomically(path, m_legacyBytes);
     else if (m_legacy)
         m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path);
     else if (replaced.empty())
-        writeFileAtomically(path, m_package->bytes());
+        m_savedAs = writeFileAtomically(path, m_package->bytes());
     else
-        writeFileAtomically(path, m_package->rewrite(replaced));
+        savePackage(path, replaced);
     m_path = path;
+    m_untouchedSinceSave = m_savedAs.has_value();
+}
+
+// Once saved, the document is what was saved: its package is the new file's.
+void DocumentState::savePackage(const std::string& path,
+                                const std::map<std::string, std::string>& replaced) {
+    std::string bytes = m_package->rewrite(replaced);
+    const FileIdentity saved = writeFileAtomically(path, bytes);
+    try {
+        m_package = Package::fromBytes(std::move(bytes), path);
+    } catch (const Error&) {
+        return; // the file is saved; the document just stays as it was
+    }
+    m_main->markSaved();
+    if (m_settings)
+        m_settings->markSaved();
+    m_savedAs = saved;
 }
 
 } // namespace pellucor::word

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "base/AtomicFile.h"
 #include "converter/LegacyConverter.h"
 #include "FrameList.h"
 #include "PlainText.h"
 #include "Protection.h"
+#include "SavedDocument.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
 #include "zip/Package.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,13 +33,19 @@ public:
     // Reads and checks the file; throws Error with a plain description.
     static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter,
                                                LegacyConverter& converter);
+    // A document released untouched after a save leaves its parts to the
+    // next opening of the file it was saved to.
+    ~DocumentState();
 
     const std::string& path() const { return m_path; }
     std::string name() const;
 
     WordModel& words();
     FrameList& frames();
-    Protection& protection() { return m_protection; }
+    Protection& protection() {
+        m_untouchedSinceSave = false;
+        return m_protection;
+    }
 
     // Writes the document, in its own format, atomically to path.
     void saveAs(const std::string& path);
@@ -45,6 +54,9 @@ private:
     DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter);
     void load(std::string bytes);
     void loadPackage(std::string bytes);
+    void adopt(ParsedPackage parts);
+    void attachParts(const std::string& mainPartName);
+    void savePackage(const std::string& path, const std::map<std::string, std::string>& replaced);
     void loadPlainText(const std::string& bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
@@ -64,6 +76,8 @@ private:
     std::unique_ptr<WordModel> m_words;
     std::unique_ptr<FrameList> m_frames;
     Protection m_protection{nullptr};
+    std::optional<FileIdentity> m_savedAs; // the package file last written
+    bool m_untouchedSinceSave = false;
 };
 
 // Reads a whole file; throws Error naming it when it is missing, a folder,

@@ -19,6 +19,7 @@ public:
     pugi::xml_node root() const { return m_doc.document_element(); }
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
+    void markSaved() { m_changed = false; }
 
     // The part as bytes: the original prolog and epilog, the root serialised
     // compactly.

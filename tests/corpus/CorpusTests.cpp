@@ -177,6 +177,41 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     }
 }
 
+// A batch's next mark reopens the file its last mark saved, and the engine
+// reuses the document it still holds; the results must be those of reading
+// the file afresh, and a file rewritten by someone else is read afresh.
+TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
+    const CorpusFile& file = GetParam();
+    TempDir folder;
+    const std::pair<const char*, int> marks[] = {{".", 1}, {".", 2}, {"?", 1}};
+    auto chain = [&](const std::string& prefix, bool reuse) {
+        std::vector<std::pair<std::string, int>> steps;
+        std::string input = file.path();
+        for (const auto& [mark, mode] : marks) {
+            if (!reuse)
+                word::Application::ReleaseSavedDocument();
+            std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
+            steps.emplace_back(output, tools::walkDocument(input, output, mark, mode).changed);
+            input = output;
+        }
+        return steps;
+    };
+    const auto reused = chain("reused-", true);
+    const auto afresh = chain("afresh-", false);
+    for (size_t k = 0; k < reused.size(); ++k) {
+        EXPECT_EQ(reused[k].second, afresh[k].second) << file.name << ", mark " << k;
+        EXPECT_TRUE(readFile(reused[k].first) == readFile(afresh[k].first))
+            << file.name << ", mark " << k << ": the saved bytes differ";
+    }
+
+    const std::string added = folder.file("added.docx");
+    const int adding = tools::walkDocument(file.path(), added, ".", 1).changed;
+    copyFile(file.path(), added);
+    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1).changed, adding)
+        << file.name << ": a file rewritten after the save was not read afresh";
+    word::Application::ReleaseSavedDocument();
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSpacing, ::testing::ValuesIn(corpusFilesThatOpen()),
                          [](const auto& test) { return testNameOf(test.param.name); });
 
