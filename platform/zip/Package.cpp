@@ -80,14 +80,27 @@ std::string Package::read(const std::string& partName) const {
     return data;
 }
 
-std::string Package::rewrite(const std::map<std::string, std::string>& replaced) const {
+namespace {
+
+template <typename Parts>
+std::string rewritten(const std::string& bytes, const ZipDirectory& directory,
+                      const std::string& displayName, const Parts& replaced) {
     try {
-        return rewriteZip(m_bytes, m_directory, replaced);
+        return rewriteZip(bytes, directory, replaced);
     } catch (const std::exception& error) {
         throw Error(ErrorNumber::CannotSave, "Could not write the package of " +
-                                                 inQuotes(m_displayName) + ": " + error.what() +
-                                                 ".");
+                                                 inQuotes(displayName) + ": " + error.what() + ".");
     }
+}
+
+} // namespace
+
+std::string Package::rewrite(const std::map<std::string, std::string>& replaced) const {
+    return rewritten(m_bytes, m_directory, m_displayName, replaced);
+}
+
+std::string Package::rewrite(const std::map<std::string, Deflated>& replaced) const {
+    return rewritten(m_bytes, m_directory, m_displayName, replaced);
 }
 
 } // namespace pellucor::zip

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "zip/Compression.h"
 #include "zip/ZipDirectory.h"
 
 #include <cstdint>
@@ -33,6 +34,8 @@ public:
     // as stored, in the original order and under their original names. Throws
     // Error naming the file when a replaced part is not in the package.
     std::string rewrite(const std::map<std::string, std::string>& replaced) const;
+    // The same with parts compressed already, by DeflateStream.
+    std::string rewrite(const std::map<std::string, Deflated>& replaced) const;
 
 private:
     Package(std::string bytes, std::string displayName);

@@ -10,8 +10,7 @@ namespace {
 constexpr uint64_t kZipLimit = 0xFFFFFFFFull;
 
 void appendNewEntry(std::string& out, std::string& central, const std::string& zip,
-                    const ZipEntry& entry, const std::string& data) {
-    Deflated deflated = deflateRaw(data);
+                    const ZipEntry& entry, const Deflated& deflated) {
     const auto localOffset = static_cast<uint32_t>(out.size());
     const uint16_t flags = entry.flags & kZipUtf8Flag;
 
@@ -23,7 +22,7 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
     zipPut32(header, 10, zipRead32(zip, entry.recordAt + 12)); // modification time and date
     zipPut32(header, 14, deflated.crc);
     zipPut32(header, 18, static_cast<uint32_t>(deflated.data.size()));
-    zipPut32(header, 22, static_cast<uint32_t>(data.size()));
+    zipPut32(header, 22, static_cast<uint32_t>(deflated.size));
     zipPut16(header, 26, static_cast<uint32_t>(entry.name.size()));
     out += header;
     out += entry.name;
@@ -35,7 +34,7 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
     zipPut16(record, 10, 8);
     zipPut32(record, 16, deflated.crc);
     zipPut32(record, 20, static_cast<uint32_t>(deflated.data.size()));
-    zipPut32(record, 24, static_cast<uint32_t>(data.size()));
+    zipPut32(record, 24, static_cast<uint32_t>(deflated.size));
     zipPut16(record, 30, 0); // no extra field: what it held described the old data
     zipPut32(record, 42, localOffset);
     central += record;
@@ -49,9 +48,19 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
 
 std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
                        const std::map<std::string, std::string>& replaced) {
+    std::map<std::string, Deflated> deflated;
+    for (const auto& [name, data] : replaced)
+        // A part too large for the package is refused below, without compressing it first.
+        deflated.emplace(name, data.size() >= kZipLimit ? Deflated{{}, 0, data.size()}
+                                                        : deflateRaw(data));
+    return rewriteZip(zip, directory, deflated);
+}
+
+std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
+                       const std::map<std::string, Deflated>& replaced) {
     struct Replacement {
         const std::string* name;
-        const std::string* data;
+        const Deflated* data;
         bool used = false;
     };
     std::map<std::string, Replacement> byLowerName;
@@ -67,8 +76,8 @@ std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
         if (change == byLowerName.end())
             change = byLowerName.find("/" + asciiLower(entry.name));
         if (change != byLowerName.end()) {
-            const std::string& data = *change->second.data;
-            if (data.size() >= kZipLimit)
+            const Deflated& data = *change->second.data;
+            if (data.size >= kZipLimit || data.data.size() >= kZipLimit)
                 throw Error(ErrorNumber::CannotSave, "the part " + entry.name + " is too large");
             appendNewEntry(out, central, zip, entry, data);
             change->second.used = true;
