@@ -67,10 +67,14 @@ void feedFile(int procFd, const char* path, ProgramMatcher::Source source,
     const int fd = ::openat(procFd, path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        if (!matcher.feed(std::string_view(buffer, static_cast<size_t>(got)), source))
+    constexpr ssize_t kChunk = 4096;
+    char buffer[kChunk];
+    // A short read is the end: the process table gives a whole file at once.
+    for (ssize_t got = kChunk; got == kChunk;) {
+        got = ::read(fd, buffer, kChunk);
+        if (got <= 0 || !matcher.feed(std::string_view(buffer, static_cast<size_t>(got)), source))
             break;
+    }
     ::close(fd);
     matcher.endWord();
 }
