@@ -31,41 +31,41 @@ void find(void* library, const char* libraryFile, const char* name, Pointer& poi
 
 } // namespace
 
-const char* libraryName() {
-    return kLibrary;
-}
-
 Functions load(const char* libraryFile) {
-    // Kept open for the rest of the process: its functions may be called
-    // until the very end.
     void* library = ::dlopen(libraryFile, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* why = ::dlerror();
         fail(libraryFile, why ? why : "it cannot be opened");
     }
     Functions f{};
+    try {
 #define PELLUCOR_ICU_FIND(member, function)                                                        \
     find(library, libraryFile, PELLUCOR_ICU_SYMBOL(function), f.member)
-    PELLUCOR_ICU_FIND(errorName, u_errorName);
-    PELLUCOR_ICU_FIND(toUpper, u_toupper);
-    PELLUCOR_ICU_FIND(stringFromUtf8, u_strFromUTF8);
-    PELLUCOR_ICU_FIND(stringToUtf8, u_strToUTF8);
-    PELLUCOR_ICU_FIND(breakOpen, ubrk_open);
-    PELLUCOR_ICU_FIND(breakClose, ubrk_close);
-    PELLUCOR_ICU_FIND(breakSetText, ubrk_setUText);
-    PELLUCOR_ICU_FIND(breakFirst, ubrk_first);
-    PELLUCOR_ICU_FIND(breakNext, ubrk_next);
-    PELLUCOR_ICU_FIND(textOpenUtf8, utext_openUTF8);
-    PELLUCOR_ICU_FIND(textClose, utext_close);
-    PELLUCOR_ICU_FIND(converterOpen, ucnv_open);
-    PELLUCOR_ICU_FIND(converterClose, ucnv_close);
-    PELLUCOR_ICU_FIND(converterSetToUnicodeCallback, ucnv_setToUCallBack);
-    PELLUCOR_ICU_FIND(converterSetFromUnicodeCallback, ucnv_setFromUCallBack);
-    PELLUCOR_ICU_FIND(converterToUnicode, ucnv_toUChars);
-    PELLUCOR_ICU_FIND(converterFromUnicode, ucnv_fromUChars);
-    PELLUCOR_ICU_FIND(toUnicodeStop, UCNV_TO_U_CALLBACK_STOP);
-    PELLUCOR_ICU_FIND(fromUnicodeStop, UCNV_FROM_U_CALLBACK_STOP);
+        PELLUCOR_ICU_FIND(errorName, u_errorName);
+        PELLUCOR_ICU_FIND(toUpper, u_toupper);
+        PELLUCOR_ICU_FIND(stringFromUtf8, u_strFromUTF8);
+        PELLUCOR_ICU_FIND(stringToUtf8, u_strToUTF8);
+        PELLUCOR_ICU_FIND(breakOpen, ubrk_open);
+        PELLUCOR_ICU_FIND(breakClose, ubrk_close);
+        PELLUCOR_ICU_FIND(breakSetText, ubrk_setUText);
+        PELLUCOR_ICU_FIND(breakFirst, ubrk_first);
+        PELLUCOR_ICU_FIND(breakNext, ubrk_next);
+        PELLUCOR_ICU_FIND(textOpenUtf8, utext_openUTF8);
+        PELLUCOR_ICU_FIND(textClose, utext_close);
+        PELLUCOR_ICU_FIND(converterOpen, ucnv_open);
+        PELLUCOR_ICU_FIND(converterClose, ucnv_close);
+        PELLUCOR_ICU_FIND(converterSetToUnicodeCallback, ucnv_setToUCallBack);
+        PELLUCOR_ICU_FIND(converterSetFromUnicodeCallback, ucnv_setFromUCallBack);
+        PELLUCOR_ICU_FIND(converterToUnicode, ucnv_toUChars);
+        PELLUCOR_ICU_FIND(converterFromUnicode, ucnv_fromUChars);
+        PELLUCOR_ICU_FIND(toUnicodeStop, UCNV_TO_U_CALLBACK_STOP);
+        PELLUCOR_ICU_FIND(fromUnicodeStop, UCNV_FROM_U_CALLBACK_STOP);
 #undef PELLUCOR_ICU_FIND
+    } catch (const Error&) {
+        ::dlclose(library);
+        throw;
+    }
+    // The library stays open: its functions may be called until the very end.
     return f;
 }
 

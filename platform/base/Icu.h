@@ -36,9 +36,6 @@ struct Functions {
     decltype(&::UCNV_FROM_U_CALLBACK_STOP) fromUnicodeStop;
 };
 
-// The file name of the library, as it is opened ("libicuuc.so.72").
-const char* libraryName();
-
 // The functions, the library loaded on the first call; later calls are cheap.
 // Throws Error naming the library when it or one of its functions cannot be
 // found, and tries again on the next call.
