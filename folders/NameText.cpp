@@ -1,8 +1,7 @@
 #include "NameText.h"
 
+#include "base/Icu.h"
 #include "base/Utf8.h"
-
-#include <unicode/uchar.h>
 
 namespace pellucor::AddFolder::text {
 namespace {
@@ -41,7 +40,11 @@ size_t CharacterCount(const std::string& utf8) {
 char32_t FoldedCode(Character character) {
     if (!character.valid)
         return kInvalidByteBase + character.code;
-    return static_cast<char32_t>(u_toupper(static_cast<UChar32>(character.code)));
+    // Most names are ASCII, whose case needs no Unicode tables.
+    if (character.code < 0x80)
+        return character.code >= 'a' && character.code <= 'z' ? character.code - ('a' - 'A')
+                                                              : character.code;
+    return static_cast<char32_t>(icu::functions().toUpper(static_cast<UChar32>(character.code)));
 }
 
 std::u16string OrderKey(const std::string& utf8) {

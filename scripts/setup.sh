@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything Pellucor needs to build and test on Debian 12. LibreOffice
 # converts .doc, .dot, .rtf and .odt documents; the .docx family needs none.
+# The locales package lets a test make a locale with an 8-bit character set.
 # The last line serves scripts/package.sh: it makes the .deb and checks it.
 set -euo pipefail
 
@@ -9,7 +10,7 @@ packages=(
   qt6-base-dev libzip-dev libpugixml-dev libicu-dev zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  fonts-liberation xvfb time help2man
+  fonts-liberation xvfb time help2man locales
   libreoffice-writer-nogui python3-uno
   dpkg-dev lintian desktop-file-utils appstream
 )

@@ -1,14 +1,13 @@
 #include "TextEncoding.h"
 
 #include "base/Error.h"
+#include "base/Icu.h"
 #include "base/Utf8.h"
 
 #include <clocale>
 #include <langinfo.h>
 #include <locale.h>
 #include <memory>
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
 
 namespace pellucor::word {
 namespace {
@@ -104,26 +103,30 @@ std::string toUtf16(const std::string& utf8, bool bigEndian) {
 }
 
 struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
+    void operator()(UConverter* converter) const { icu::functions().converterClose(converter); }
 };
 
-std::unique_ptr<UConverter, ConverterCloser> openCharset(const std::string& charset) {
+std::unique_ptr<UConverter, ConverterCloser> openCharset(const icu::Functions& f,
+                                                         const std::string& charset) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(charset.c_str(), &status));
+    std::unique_ptr<UConverter, ConverterCloser> converter(
+        f.converterOpen(charset.c_str(), &status));
     if (U_FAILURE(status))
         return nullptr;
     UErrorCode stop = U_ZERO_ERROR; // no substitutes: an unmapped byte is an error
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &stop);
-    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &stop);
+    f.converterSetToUnicodeCallback(converter.get(), f.toUnicodeStop, nullptr, nullptr, nullptr,
+                                    &stop);
+    f.converterSetFromUnicodeCallback(converter.get(), f.fromUnicodeStop, nullptr, nullptr, nullptr,
+                                      &stop);
     return converter;
 }
 
 // Converts between UTF-8 and charset through UTF-16; false when a character
-// has no place in the other.
+// has no place in the other. Throws Error when ICU cannot be loaded.
 bool convertCharset(const std::string& charset, const std::string& in, std::string& out,
                     bool toUtf8) {
-    auto converter = openCharset(charset);
+    const icu::Functions& f = icu::functions();
+    auto converter = openCharset(f, charset);
     if (!converter || in.size() > 0x3FFFFFFF)
         return false;
     const auto length = static_cast<int32_t>(in.size());
@@ -131,20 +134,21 @@ bool convertCharset(const std::string& charset, const std::string& in, std::stri
     UErrorCode status = U_ZERO_ERROR;
     int32_t unitCount = 0;
     if (toUtf8)
-        unitCount =
-            ucnv_toUChars(converter.get(), units.data(), length + 1, in.data(), length, &status);
+        unitCount = f.converterToUnicode(converter.get(), units.data(), length + 1, in.data(),
+                                         length, &status);
     else
-        u_strFromUTF8(units.data(), length + 1, &unitCount, in.data(), length, &status);
+        f.stringFromUtf8(units.data(), length + 1, &unitCount, in.data(), length, &status);
     if (U_FAILURE(status))
         return false;
     out.assign(static_cast<size_t>(unitCount) * 4 + 1, '\0');
     int32_t written = 0;
     if (toUtf8)
-        u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, units.data(), unitCount,
-                    &status);
+        f.stringToUtf8(out.data(), static_cast<int32_t>(out.size()), &written, units.data(),
+                       unitCount, &status);
     else
-        written = ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
-                                  units.data(), unitCount, &status);
+        written =
+            f.converterFromUnicode(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+                                   units.data(), unitCount, &status);
     out.resize(static_cast<size_t>(written));
     return U_SUCCESS(status);
 }
@@ -165,9 +169,16 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
         return text;
     const std::string charset = localeCharset();
     std::string decoded, again;
-    if (encoding.byteOrderMark.empty() && !isUtf8Name(charset) &&
-        convertCharset(charset, text, decoded, true) &&
-        convertCharset(charset, decoded, again, false) && again == text) {
+    bool readBack = false;
+    try {
+        readBack = encoding.byteOrderMark.empty() && !isUtf8Name(charset) &&
+                   convertCharset(charset, text, decoded, true) &&
+                   convertCharset(charset, decoded, again, false) && again == text;
+    } catch (const Error& error) {
+        throw Error(error.code(),
+                    "The document " + inQuotes(path) + " cannot be opened. " + error.description());
+    }
+    if (readBack) {
         encoding = {Kind::Locale8Bit, {}, charset};
         return decoded;
     }
@@ -184,7 +195,15 @@ std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
         return encoding.byteOrderMark + toUtf16(utf8, encoding.kind == Kind::Utf16BE);
     case Kind::Locale8Bit: {
         std::string out;
-        if (!convertCharset(encoding.charset, utf8, out, false))
+        bool converted = false;
+        try {
+            converted = convertCharset(encoding.charset, utf8, out, false);
+        } catch (const Error& error) {
+            throw Error(ErrorNumber::CannotSave, "Could not save " + inQuotes(target) + ". " +
+                                                     error.description() +
+                                                     " The file was left as it was.");
+        }
+        if (!converted)
             throw Error(ErrorNumber::CannotSave,
                         "Could not save " + inQuotes(target) +
                             ": a character of the changed text has no place in its character "

@@ -1,11 +1,10 @@
 #include "WordSegmenter.h"
 
 #include "base/Error.h"
+#include "base/Icu.h"
 #include "base/Utf8.h"
 
-#include <unicode/brkiter.h>
-#include <unicode/uchar.h>
-#include <unicode/utext.h>
+#include <string>
 
 namespace pellucor::word {
 namespace {
@@ -17,49 +16,18 @@ bool onlySpaces(std::string_view text) {
     return true;
 }
 
-WordSegmenter::Class fromIcu(int value) {
-    using C = WordSegmenter::Class;
-    switch (value) {
-    case U_WB_OTHER:
-        return C::Other;
-    case U_WB_ALETTER:
-        return C::ALetter;
-    case U_WB_NUMERIC:
-        return C::Numeric;
-    case U_WB_MIDLETTER:
-        return C::MidLetter;
-    case U_WB_MIDNUM:
-        return C::MidNum;
-    case U_WB_MIDNUMLET:
-        return C::MidNumLet;
-    case U_WB_SINGLE_QUOTE:
-        return C::SingleQuote;
-    case U_WB_EXTENDNUMLET:
-        return C::ExtendNumLet;
-    case U_WB_WSEGSPACE:
-        return C::WSegSpace;
-    case U_WB_CR:
-        return C::CR;
-    case U_WB_LF:
-        return C::LF;
-    case U_WB_NEWLINE:
-        return C::Newline;
-    default:
-        return C::Unsupported;
-    }
-}
+// kLatinClasses and kPunctuationClasses, made from ICU at build time.
+#include "WordClasses.inc"
 
 } // namespace
 
 WordSegmenter::WordSegmenter() {
-    if (u_getIntPropertyValue('a', UCHAR_WORD_BREAK) != U_WB_ALETTER)
-        throw Error(ErrorNumber::CommandFailed,
-                    "The document engine cannot start: the Unicode character data could not be "
-                    "loaded.");
-    for (uint32_t c = 0; c < m_latinClasses.size(); ++c)
-        m_latinClasses[c] = fromIcu(u_getIntPropertyValue(c, UCHAR_WORD_BREAK));
-    for (uint32_t c = 0; c < m_punctuationClasses.size(); ++c)
-        m_punctuationClasses[c] = fromIcu(u_getIntPropertyValue(0x2000 + c, UCHAR_WORD_BREAK));
+    static_assert(sizeof kLatinClasses == std::tuple_size_v<decltype(m_latinClasses)>);
+    static_assert(sizeof kPunctuationClasses == std::tuple_size_v<decltype(m_punctuationClasses)>);
+    for (size_t c = 0; c < m_latinClasses.size(); ++c)
+        m_latinClasses[c] = static_cast<Class>(kLatinClasses[c]);
+    for (size_t c = 0; c < m_punctuationClasses.size(); ++c)
+        m_punctuationClasses[c] = static_cast<Class>(kPunctuationClasses[c]);
     // The boundary rules differ from the bare character property here: they
     // keep letters apart across a colon ("a:b" is three segments) and treat
     // "@" as a letter ("a@b" is one).
@@ -69,15 +37,21 @@ WordSegmenter::WordSegmenter() {
 
 WordSegmenter::~WordSegmenter() = default;
 
-// The full rules are loaded on first need: most documents never need them.
+void WordSegmenter::IteratorCloser::operator()(UBreakIterator* iterator) const {
+    icu::functions().breakClose(iterator);
+}
+
+// The full rules, and ICU with them, are loaded on first need: most documents
+// never need them.
 void WordSegmenter::createIterator() {
+    const icu::Functions& f = icu::functions();
     UErrorCode status = U_ZERO_ERROR;
-    m_iterator.reset(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
+    m_iterator.reset(f.breakOpen(UBRK_WORD, "", nullptr, 0, &status));
     if (U_FAILURE(status) || !m_iterator) {
         m_iterator.reset();
         throw Error(ErrorNumber::CommandFailed,
                     std::string("The word boundary rules could not be loaded (") +
-                        u_errorName(status) + ").");
+                        f.errorName(status) + ").");
     }
 }
 
@@ -187,17 +161,20 @@ void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_
         return;
     if (!m_iterator)
         createIterator();
+    const icu::Functions& f = icu::functions();
     UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    UText utext = UTEXT_INITIALIZER;
+    f.textOpenUtf8(&utext, text.data(), static_cast<int64_t>(text.size()), &status);
     if (U_FAILURE(status)) {
         starts.push_back(0);
         return;
     }
-    m_iterator->setText(utext, status);
+    f.breakSetText(m_iterator.get(), &utext, &status);
     m_boundaries.clear();
-    for (int32_t at = m_iterator->first(); at != icu::BreakIterator::DONE; at = m_iterator->next())
+    for (int32_t at = f.breakFirst(m_iterator.get()); at != UBRK_DONE;
+         at = f.breakNext(m_iterator.get()))
         m_boundaries.push_back(static_cast<uint32_t>(at));
-    utext_close(utext);
+    f.textClose(&utext);
     startsFromBoundaries(text, starts);
 }
 

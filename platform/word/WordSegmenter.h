@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unicode/uversion.h>
 #include <vector>
 
-U_NAMESPACE_BEGIN
-class BreakIterator;
-U_NAMESPACE_END
+struct UBreakIterator;
 
 namespace pellucor::word {
 
@@ -18,7 +15,7 @@ namespace pellucor::word {
 // follow it belong to it. Spaces at the very start form a word of their own.
 class WordSegmenter {
 public:
-    WordSegmenter(); // throws Error when the character data cannot be loaded
+    WordSegmenter(); // loads no ICU: the quick path's classes are built in
     ~WordSegmenter();
 
     // Byte offsets (into text) at which words start; empty for an empty text.
@@ -49,7 +46,10 @@ private:
     void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
     Class classOf(uint32_t codePoint) const;
 
-    std::unique_ptr<icu::BreakIterator> m_iterator;
+    struct IteratorCloser {
+        void operator()(UBreakIterator* iterator) const;
+    };
+    std::unique_ptr<UBreakIterator, IteratorCloser> m_iterator;
     std::array<Class, 0x530> m_latinClasses{};
     std::array<Class, 0x70> m_punctuationClasses{}; // U+2000 to U+206F
     // scratch: per character its class and byte offset; the boundaries found

@@ -33,6 +33,18 @@ QJsonObject reportOf(const std::string& path) {
     return json.object();
 }
 
+// The Unicode library costs more to load than a small document to change: it
+// is opened only when a document's text needs the full word boundary rules.
+TEST_F(CliTest, TheUnicodeLibraryIsOpenedOnlyForTextThatNeedsIt) {
+    write("latin.docx", textP("Caf\u00E9 cr\u00E8me. \u00C0 bient\u00F4t. \u201CYes.\u201D"));
+    write("thai.docx", textP("\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35. \u0E44\u0E1B"));
+    for (const auto& [name, opens] : {std::pair{"latin.docx", false}, {"thai.docx", true}}) {
+        CliResult result = runCli({"--yes", "--dry-run", name}, dir.path(), {"LD_DEBUG=files"});
+        EXPECT_EQ(result.status, 0) << name;
+        EXPECT_EQ(result.err.find("libicuuc") != std::string::npos, opens) << name;
+    }
+}
+
 TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
     makeFolder("letters");
     makeFolder("letters/sub");

@@ -4,6 +4,7 @@
 #include "AddFolder.h"
 #include "base/Error.h"
 #include "FolderTestSupport.h"
+#include "NameText.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -62,6 +63,27 @@ TEST_F(FileListing, NamesComeInUpperCasedOrdinalOrder) {
     touch({"B.docx", "_z.docx", "a2.docx", "Ab.docx"});
     EXPECT_EQ(ListFiles(dir.path(), "*.docx"),
               (Names{"", "a2.docx", "Ab.docx", "B.docx", "_z.docx"}));
+}
+
+TEST_F(FileListing, NamesBeyondAsciiAreUpperCasedToo) {
+    // Upper-cased "ZETA" < "ÉCLAIR" < "ÉZRA" < "ΩA" < "ΩMEGA" as UTF-16; byte
+    // order would put "Ézra" before "éclair".
+    touch({"Ωmega.docx", "ωa.docx", "Ézra.docx", "éclair.docx", "zeta.docx"});
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx"),
+              (Names{"", "zeta.docx", "éclair.docx", "Ézra.docx", "ωa.docx", "Ωmega.docx"}));
+    EXPECT_EQ(ListFiles(dir.path(), "ÉCLAIR.*"), (Names{"", "éclair.docx"}));
+    EXPECT_EQ(ListFiles(dir.path(), "ΩA*"), (Names{"", "ωa.docx"}));
+}
+
+TEST(NameText, CaseFollowsTheSimpleUpperCaseMapping) {
+    const std::pair<char32_t, char32_t> cases[] = {
+        {U'a', U'A'}, {U'z', U'Z'}, {U'@', U'@'},   {U'{', U'{'}, {U'`', U'`'},
+        {U'é', U'É'}, {U'ÿ', U'Ÿ'}, {U'ß', U'ß'},   {U'ſ', U'S'}, {U'ǆ', U'Ǆ'},
+        {U'ω', U'Ω'}, {U'ж', U'Ж'}, {U'一', U'一'}, {U'𐐨', U'𐐀'}, {U'Σ', U'Σ'},
+    };
+    for (auto [code, upper] : cases)
+        EXPECT_EQ(AddFolder::text::FoldedCode({code, true}), upper)
+            << "U+" << std::hex << static_cast<uint32_t>(code);
 }
 
 TEST_F(FileListing, PatternsMatchWithoutRegardToCase) {

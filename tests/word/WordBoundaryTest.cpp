@@ -1,6 +1,8 @@
 // The quick word boundaries must agree with the full Unicode rules on every
 // text they take on; a difference would number words differently from one
 // paragraph to the next.
+#include "base/Error.h"
+#include "base/Icu.h"
 #include "word/WordSegmenter.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +123,63 @@ TEST(WordBoundaries, QuickPathAgreesWithTheFullRulesOnRandomText) {
                                                       : kAlphabet[pick(random)];
         ASSERT_EQ(quickStarts(segmenter, text), fullStarts(segmenter, text))
             << "the quick path and the full rules cut [" << text << "] differently";
+    }
+}
+
+// The full rules, reached through ICU opened on first use, cut what the quick
+// path hands on as they always have: dictionary scripts, ideographs, emoji
+// sequences, combining marks and malformed UTF-8.
+TEST(WordBoundaries, FullRulesCutOtherScriptsAsBefore) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<uint32_t> starts;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"Thai, cut by its dictionary", "\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35\u0E04\u0E23\u0E31\u0E1A. \u0E44\u0E1B",
+         {0, 18, 30, 32}},
+        {"Japanese", "日本語です。次の文。  終わり", {0, 9, 15, 18, 21, 24, 27, 32, 35}},
+        {"Chinese", "中文句子。 下一句", {0, 6, 12, 16, 19}},
+        {"Korean", "한국어 문장. 다음", {0, 10, 16, 18}},
+        {"Arabic", "مرحبا. عالم", {0, 10, 12}},
+        {"Greek with a question mark", "Ελληνικά; Ναι. ok", {0, 16, 18, 24, 26}},
+        {"emoji with a skin tone", "wow😀 ok. 👍🏽 yes", {0, 3, 8, 10, 12, 21}},
+        {"emoji joined and a flag", "👨‍👩‍👧 family. 🇫🇷 flag", {0, 19, 25, 27, 36}},
+        {"combining accents", "e\u0301t\u00E9. Cafe\u0301  ok", {0, 6, 8, 16}},
+        {"two combining marks", "a\u0308\u0301b. c", {0, 6, 8}},
+        {"an overlong letter", "ab\xC1\x81" "cd. x", {0, 2, 3, 4, 6, 8}},
+        {"bytes that start nothing, a cut sequence", "x\xFF\xFE. y \xE2\x80 z", {0, 1, 2, 3, 5, 7, 10}},
+        {"a surrogate and past U+10FFFF", "\xED\xA0\x80 s. \xF4\x90\x80\x80", {0, 1, 2, 4, 5, 7, 8, 9, 10}},
+    };
+    // clang-format on
+    WordSegmenter segmenter;
+    for (const Case& c : cases) {
+        EXPECT_EQ(fullStarts(segmenter, c.text), c.starts) << c.what;
+        EXPECT_EQ(quickStarts(segmenter, c.text), c.starts) << c.what;
+    }
+}
+
+TEST(WordBoundaries, AUnicodeLibraryThatCannotBeLoadedIsNamedInPlainWords) {
+    struct Case {
+        const char* library;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"libpellucor-missing.so.1", "libpellucor-missing.so.1"},
+        {"libz.so.1", "the function u_errorName"},
+    };
+    for (const Case& c : cases) {
+        try {
+            pellucor::icu::load(c.library);
+            ADD_FAILURE() << c.library << " was loaded";
+        } catch (const pellucor::Error& error) {
+            EXPECT_NE(error.description().find(std::string("The Unicode library ") + c.library +
+                                               " could not be loaded ("),
+                      std::string::npos)
+                << error.description();
+            EXPECT_NE(error.description().find(c.says), std::string::npos) << error.description();
+        }
     }
 }
 

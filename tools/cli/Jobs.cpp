@@ -109,6 +109,12 @@ JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile
                     Progress& progress) {
     auto shares = shareOut(files, jobs);
     Collector collector(documentCount);
+    // One job runs on this thread: starting another would cost more than a
+    // small document.
+    if (shares.size() == 1) {
+        runOneJob(settings, std::move(shares[0]), proceedIfWordOpen, progress, collector, nullptr);
+        return collector.take();
+    }
     Gate checked;
     std::vector<std::thread> threads;
     threads.emplace_back([&] {
@@ -150,8 +156,12 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
             progress.end();
         }
     };
-    std::vector<std::thread> threads;
     const size_t count = std::max<size_t>(1, std::min<size_t>(jobs, files.size()));
+    if (count == 1) {
+        work();
+        return outcome;
+    }
+    std::vector<std::thread> threads;
     for (size_t t = 0; t < count; ++t)
         threads.emplace_back(work);
     for (std::thread& thread : threads)
