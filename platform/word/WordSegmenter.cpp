@@ -17,6 +17,90 @@ bool onlySpaces(std::string_view text) {
     return true;
 }
 
+using Class = WordSegmenter::Class;
+
+// How the rules decide whether two characters join, from their classes alone:
+// outright, or by the class of the character after them or before them.
+enum class PairRule : uint8_t {
+    Break,
+    Join,
+    JoinBeforeLetter,
+    JoinBeforeDigit,
+    JoinAfterLetter,
+    JoinAfterDigit
+};
+
+constexpr bool isWordy(Class c) {
+    return c == Class::ALetter || c == Class::Numeric;
+}
+
+constexpr PairRule pairRule(Class before, Class here) {
+    auto isMidLetterQ = [](Class c) {
+        return c == Class::MidLetter || c == Class::MidNumLet || c == Class::SingleQuote;
+    };
+    auto isMidNumQ = [](Class c) {
+        return c == Class::MidNum || c == Class::MidNumLet || c == Class::SingleQuote;
+    };
+    auto isBreakClass = [](Class c) {
+        return c == Class::CR || c == Class::LF || c == Class::Newline;
+    };
+    if (isWordy(before) && isWordy(here))
+        return PairRule::Join; // letters and digits in any mix (WB5, WB8 to WB10)
+    if (before == Class::CR && here == Class::LF)
+        return PairRule::Join;
+    if (isBreakClass(before) || isBreakClass(here))
+        return PairRule::Break;
+    if (before == Class::WSegSpace && here == Class::WSegSpace)
+        return PairRule::Join;
+    if (before == Class::ALetter && isMidLetterQ(here))
+        return PairRule::JoinBeforeLetter;
+    if (isMidLetterQ(before) && here == Class::ALetter)
+        return PairRule::JoinAfterLetter;
+    if (isMidNumQ(before) && here == Class::Numeric)
+        return PairRule::JoinAfterDigit;
+    if (before == Class::Numeric && isMidNumQ(here))
+        return PairRule::JoinBeforeDigit;
+    if ((isWordy(before) || before == Class::ExtendNumLet) && here == Class::ExtendNumLet)
+        return PairRule::Join;
+    if (before == Class::ExtendNumLet && isWordy(here))
+        return PairRule::Join;
+    return PairRule::Break;
+}
+
+// Indexed by before * kClassStride + here.
+constexpr size_t kClassStride = 16;
+static_assert(WordSegmenter::Unsupported < kClassStride);
+
+constexpr auto kPairRules = [] {
+    std::array<PairRule, kClassStride * kClassStride> table{};
+    for (size_t before = 0; before <= Class::Unsupported; ++before)
+        for (size_t here = 0; here <= Class::Unsupported; ++here)
+            table[before * kClassStride + here] =
+                pairRule(static_cast<Class>(before), static_cast<Class>(here));
+    return table;
+}();
+
+// Whether a pair whose rule does not settle it alone joins, by the
+// characters around it (Unsupported past either end of the text): the pairs
+// that join only inside a word or a number, "it's" and "3.14".
+inline bool joinsAround(PairRule rule, Class beforeThat, Class after) {
+    switch (rule) {
+    case PairRule::Join:
+        return true;
+    case PairRule::Break:
+        return false;
+    case PairRule::JoinBeforeLetter:
+        return after == Class::ALetter;
+    case PairRule::JoinBeforeDigit:
+        return after == Class::Numeric;
+    case PairRule::JoinAfterLetter:
+        return beforeThat == Class::ALetter;
+    case PairRule::JoinAfterDigit:
+        return beforeThat == Class::Numeric;
+    }
+    return false;
+}
+
 WordSegmenter::Class fromIcu(int value) {
     using C = WordSegmenter::Class;
     switch (value) {
@@ -89,74 +173,80 @@ WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
     return Unsupported;
 }
 
+// The class of the character that starts at a byte that is not ASCII.
+WordSegmenter::Class WordSegmenter::classOfSequence(std::string_view text, size_t at) const {
+    const text::Utf8Char character = text::decodeUtf8(text, at);
+    // The full rules read a malformed sequence as one U+FFFD however many
+    // bytes it spans, which a byte-wise reading cannot follow.
+    return character.valid ? classOf(character.code) : Unsupported;
+}
+
 // The word boundary rules for text made only of classes that need no look
-// through extending characters; false when the text needs the full rules.
-bool WordSegmenter::quickBoundaries(std::string_view text) {
-    m_classes.resize(text.size() + 1);
-    m_offsets.resize(text.size() + 1);
-    size_t n = 0;
-    for (size_t at = 0; at < text.size();) {
-        // ASCII is read in the loop itself: it is most of the text, and this
-        // loop is where documents spend their opening time.
-        const auto lead = static_cast<unsigned char>(text[at]);
-        text::Utf8Char character{lead, 1, true};
-        if (lead >= 0x80) {
-            character = text::decodeUtf8(text, at);
-            // The full rules read a malformed sequence as one U+FFFD however
-            // many bytes it spans, which a byte-wise reading cannot follow.
-            if (!character.valid)
-                return false;
-        }
-        const Class c = classOf(character.code);
-        if (c == Unsupported)
-            return false;
-        m_classes[n] = c;
-        m_offsets[n] = static_cast<uint32_t>(at);
-        ++n;
-        at += character.length;
-    }
-    m_classes[n] = Unsupported; // a sentinel for the look-ahead rules
-    m_offsets[n] = static_cast<uint32_t>(text.size());
-
-    auto isMidLetterQ = [](Class c) {
-        return c == MidLetter || c == MidNumLet || c == SingleQuote;
+// through extending characters, in one pass that also drops the segments made
+// of spaces; false when the text needs the full rules.
+bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) const {
+    const char* const data = text.data();
+    const size_t size = text.size();
+    const Class* const latin = m_latinClasses.data();
+    struct Character {
+        Class cls;
+        uint32_t length;
     };
-    auto isMidNumQ = [](Class c) { return c == MidNum || c == MidNumLet || c == SingleQuote; };
-    auto isBreakClass = [](Class c) { return c == CR || c == LF || c == Newline; };
-    auto isWordy = [](Class c) { return c == ALetter || c == Numeric; };
-
-    m_boundaries.clear();
-    m_boundaries.push_back(0);
-    const Class* cls = m_classes.data();
-    for (size_t i = 1; i < n; ++i) {
-        const Class before = cls[i - 1], here = cls[i];
-        bool join;
-        if (isWordy(before) && isWordy(here))
-            join = true; // letters and digits in any mix (WB5, WB8 to WB10)
-        else if (before == CR && here == LF)
-            join = true;
-        else if (isBreakClass(before) || isBreakClass(here))
-            join = false;
-        else if (before == WSegSpace && here == WSegSpace)
-            join = true;
-        else if (before == ALetter && isMidLetterQ(here) && cls[i + 1] == ALetter)
-            join = true;
-        else if (i >= 2 && cls[i - 2] == ALetter && isMidLetterQ(before) && here == ALetter)
-            join = true;
-        else if (i >= 2 && cls[i - 2] == Numeric && isMidNumQ(before) && here == Numeric)
-            join = true;
-        else if (before == Numeric && isMidNumQ(here) && cls[i + 1] == Numeric)
-            join = true;
-        else if ((isWordy(before) || before == ExtendNumLet) && here == ExtendNumLet)
-            join = true;
-        else if (before == ExtendNumLet && isWordy(here))
-            join = true;
-        else
-            join = false;
-        if (!join)
-            m_boundaries.push_back(m_offsets[i]);
+    // ASCII is read here directly: it is most of the text, and this loop is
+    // where documents spend their opening time. The length is the one of a
+    // well-formed sequence; a malformed one has no class.
+    auto characterAt = [&](size_t at) {
+        const auto lead = static_cast<unsigned char>(data[at]);
+        if (lead < 0x80)
+            return Character{latin[lead], 1};
+        return Character{classOfSequence(text, at), lead < 0xE0 ? 2u : lead < 0xF0 ? 3u : 4u};
+    };
+    // A segment that is not the first and holds only spaces starts no word.
+    auto closeSegment = [&](size_t from, size_t to) {
+        if (from == 0)
+            return;
+        for (; from < to; ++from)
+            if (data[from] != ' ')
+                return;
+        starts.pop_back();
+    };
+    // Nothing joins to the start of the text, so its first character opens
+    // a segment like any other.
+    Class beforeThat = Unsupported, before = Unsupported;
+    Character here = characterAt(0);
+    size_t segmentStart = 0;
+    for (size_t hereAt = 0;;) {
+        if (here.cls == Unsupported)
+            return false;
+        // Letters and digits next to each other join whatever is around them
+        // (WB5, WB8 to WB10): run on over the ASCII ones.
+        if (isWordy(before) && isWordy(here.cls)) {
+            for (size_t next = hereAt + here.length; next < size; ++next) {
+                const Class cls = latin[static_cast<unsigned char>(data[next]) & 0x7F];
+                if (static_cast<signed char>(data[next]) < 0 || !isWordy(cls))
+                    break;
+                beforeThat = before;
+                before = here.cls;
+                here = Character{cls, 1};
+                hereAt = next;
+            }
+        }
+        const size_t afterAt = hereAt + here.length;
+        const Character after = afterAt < size ? characterAt(afterAt) : Character{Unsupported, 0};
+        const PairRule rule = kPairRules[before * kClassStride + here.cls];
+        if (rule != PairRule::Join && !joinsAround(rule, beforeThat, after.cls)) {
+            closeSegment(segmentStart, hereAt);
+            segmentStart = hereAt;
+            starts.push_back(static_cast<uint32_t>(hereAt));
+        }
+        if (afterAt >= size)
+            break;
+        beforeThat = before;
+        before = here.cls;
+        here = after;
+        hereAt = afterAt;
     }
-    m_boundaries.push_back(static_cast<uint32_t>(text.size()));
+    closeSegment(segmentStart, size);
     return true;
 }
 
@@ -174,11 +264,8 @@ void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& sta
     starts.clear();
     if (text.empty())
         return;
-    if (quickBoundaries(text)) {
-        startsFromBoundaries(text, starts);
-        return;
-    }
-    wordStartsByRules(text, starts);
+    if (!quickWordStarts(text, starts))
+        wordStartsByRules(text, starts);
 }
 
 void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts) {
