@@ -8,8 +8,6 @@
 namespace pellucor::word {
 namespace {
 
-constexpr const char* kParagraphMark = "\r";
-
 // A text for a w:t: valid UTF-8 without control characters, which a text
 // element cannot hold (tabs and breaks are items of their own).
 bool isPlainText(const std::string& text) {
@@ -92,22 +90,10 @@ int32_t WordModel::count() {
     return static_cast<int32_t>(m_words.size());
 }
 
-size_t WordModel::checkedIndex(int32_t index) {
-    ensureCurrent();
-    if (index < 1 || index > count())
-        throw Error(ErrorNumber::MemberMissing,
-                    "The requested member of the collection does not exist: word " +
-                        std::to_string(index) + " of " + std::to_string(count()) + ".");
-    return static_cast<size_t>(index - 1);
-}
-
-std::string_view WordModel::currentText(size_t at) const {
-    const Entry& entry = m_words[at];
-    if (entry.isMark)
-        return kParagraphMark;
-    if (entry.changedSlot)
-        return m_changedTexts[entry.changedSlot - 1];
-    return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
+void WordModel::throwMissing(int32_t index) {
+    throw Error(ErrorNumber::MemberMissing,
+                "The requested member of the collection does not exist: word " +
+                    std::to_string(index) + " of " + std::to_string(count()) + ".");
 }
 
 std::string WordModel::text(int32_t index) {
@@ -158,23 +144,21 @@ bool WordModel::boundariesHold(size_t at) {
     for (int k = 0; k < 2 && !m_words[last + 1].isMark; ++k)
         ++last;
 
-    std::string context;
-    std::vector<uint32_t> expected;
+    m_context.clear();
+    m_expectedStarts.clear();
     uint32_t checkedFrom = 0;
     for (size_t w = first; w <= last; ++w) {
         if (w + 2 == at || (w == first && at < first + 2))
-            checkedFrom = static_cast<uint32_t>(context.size());
-        expected.push_back(static_cast<uint32_t>(context.size()));
-        context += currentText(w);
+            checkedFrom = static_cast<uint32_t>(m_context.size());
+        m_expectedStarts.push_back(static_cast<uint32_t>(m_context.size()));
+        m_context += currentText(w);
     }
-    std::vector<uint32_t> starts;
-    m_segmenter.wordStarts(context, starts);
-    auto checked = [checkedFrom](std::vector<uint32_t>& list) {
-        list.erase(list.begin(), std::lower_bound(list.begin(), list.end(), checkedFrom));
+    m_segmenter.wordStarts(m_context, m_starts);
+    auto checked = [checkedFrom](const std::vector<uint32_t>& list) {
+        return std::lower_bound(list.begin(), list.end(), checkedFrom);
     };
-    checked(expected);
-    checked(starts);
-    return starts == expected;
+    return std::equal(checked(m_expectedStarts), m_expectedStarts.cend(), checked(m_starts),
+                      m_starts.cend());
 }
 
 void WordModel::resegmentParagraph(size_t at) {
