@@ -191,55 +191,49 @@ void WordModel::flushParagraph(size_t begin, size_t end) {
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
-    pugi::xml_node current;
-    std::string buffer;
-    bool dirty = false;
-    auto finish = [&]() {
-        if (!current || !dirty)
-            return;
-        if (!buffer.empty()) {
-            setElementText(current, buffer);
-            return;
+    // Word k spans [startOf(k), startOf(k + 1)) of the paragraph's text.
+    auto startOf = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
+    const size_t lastWord = end - 1; // the paragraph mark
+    size_t first = begin;            // the first word that ends inside or after the item
+    for (const TextSpan& item : m_spans) {
+        const uint32_t itemEnd = item.start + item.length;
+        if (item.length == 0)
+            continue;
+        while (startOf(first + 1) <= item.start)
+            ++first;
+        bool dirty = false;
+        for (size_t k = first; k < lastWord && startOf(k) < itemEnd && !dirty; ++k)
+            dirty = m_words[k].changedSlot != 0;
+        if (!dirty)
+            continue;
+        m_buffer.clear();
+        for (size_t k = first; k < lastWord && startOf(k) < itemEnd; ++k) {
+            const Entry& entry = m_words[k];
+            const uint32_t from = std::max(startOf(k), item.start);
+            if (!entry.changedSlot)
+                m_buffer.append(m_scratch, from, std::min(startOf(k + 1), itemEnd) - from);
+            else if (startOf(k) >= item.start)
+                m_buffer += m_changedTexts[entry.changedSlot - 1];
         }
-        pugi::xml_node run = current.parent();
-        run.remove_child(current);
-        for (pugi::xml_node child : run.children())
-            if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
-                return;
-        run.parent().remove_child(run);
-    };
-    size_t span = 0;
-    for (size_t w = begin; w + 1 < end; ++w) {
-        Entry& entry = m_words[w];
-        uint32_t from = entry.start - paragraph.textStart;
-        uint32_t to = m_words[w + 1].start - paragraph.textStart;
-        bool first = true;
-        for (; span < m_spans.size() && m_spans[span].start < to; ++span) {
-            const TextSpan& item = m_spans[span];
-            uint32_t pieceFrom = std::max(item.start, from);
-            uint32_t pieceTo = std::min(item.start + item.length, to);
-            if (pieceFrom >= pieceTo)
-                continue;
-            if (item.node != current) {
-                finish();
-                current = item.node;
-                buffer.clear();
-                dirty = false;
-            }
-            if (!entry.changedSlot) {
-                buffer.append(m_scratch, pieceFrom, pieceTo - pieceFrom);
-            } else {
-                dirty = true;
-                if (first)
-                    buffer += m_changedTexts[entry.changedSlot - 1];
-            }
-            first = false;
-            if (item.start + item.length > to)
-                break; // the span goes on into the next word
-        }
-        entry.changedSlot = 0;
+        rewriteText(item.node, m_buffer);
     }
-    finish();
+    for (size_t k = begin; k < end; ++k)
+        m_words[k].changedSlot = 0;
+}
+
+// Gives a w:t its new text; an emptied one goes, with its run when nothing
+// but the run's properties is left in it.
+void WordModel::rewriteText(pugi::xml_node element, const std::string& text) {
+    if (!text.empty()) {
+        setElementText(element, text);
+        return;
+    }
+    pugi::xml_node run = element.parent();
+    run.remove_child(element);
+    for (pugi::xml_node child : run.children())
+        if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
+            return;
+    run.parent().remove_child(run);
 }
 
 void WordModel::flush() {

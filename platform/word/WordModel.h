@@ -64,6 +64,7 @@ private:
     bool boundariesHold(size_t at);
     void resegmentParagraph(size_t at);
     void flushParagraph(size_t begin, size_t end);
+    void rewriteText(pugi::xml_node element, const std::string& text);
     size_t checkedIndex(int32_t index) {
         ensureCurrent();
         if (index < 1 || static_cast<size_t>(index) > m_words.size())
@@ -84,6 +85,7 @@ private:
     std::vector<TextSpan> m_spans;
     std::vector<uint32_t> m_starts;
     std::string m_scratch;
+    std::string m_buffer;                   // a w:t's new text
     std::string m_context;                  // the words a write is checked in
     std::vector<uint32_t> m_expectedStarts; // where their starts must stay
 };
