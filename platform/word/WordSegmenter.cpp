@@ -18,23 +18,28 @@ bool onlySpaces(std::string_view text) {
 }
 
 using Class = WordSegmenter::Class;
+constexpr auto kNoClass = static_cast<Class>(0xFF); // no character is of it
 
 // How the rules decide whether two characters join, from their classes alone:
-// outright, or by the class of the character after them or before them.
-enum class PairRule : uint8_t {
-    Break,
-    Join,
-    JoinBeforeLetter,
-    JoinBeforeDigit,
-    JoinAfterLetter,
-    JoinAfterDigit
+// outright, or when the character after them or the one before them is of a
+// given class (the pairs that join only inside a word or a number: "it's",
+// "3.14"). Read without branches, as the classes of ordinary text follow no
+// pattern a processor could predict.
+struct JoinRule {
+    bool always = false;
+    Class ifAfter = kNoClass;
+    Class ifBeforeThat = kNoClass;
+
+    bool joins(Class beforeThat, Class after) const {
+        return always | (after == ifAfter) | (beforeThat == ifBeforeThat);
+    }
 };
 
 constexpr bool isWordy(Class c) {
     return c == Class::ALetter || c == Class::Numeric;
 }
 
-constexpr PairRule pairRule(Class before, Class here) {
+constexpr JoinRule pairRule(Class before, Class here) {
     auto isMidLetterQ = [](Class c) {
         return c == Class::MidLetter || c == Class::MidNumLet || c == Class::SingleQuote;
     };
@@ -44,27 +49,29 @@ constexpr PairRule pairRule(Class before, Class here) {
     auto isBreakClass = [](Class c) {
         return c == Class::CR || c == Class::LF || c == Class::Newline;
     };
+    constexpr JoinRule join{true};
+    constexpr JoinRule split{};
     if (isWordy(before) && isWordy(here))
-        return PairRule::Join; // letters and digits in any mix (WB5, WB8 to WB10)
+        return join; // letters and digits in any mix (WB5, WB8 to WB10)
     if (before == Class::CR && here == Class::LF)
-        return PairRule::Join;
+        return join;
     if (isBreakClass(before) || isBreakClass(here))
-        return PairRule::Break;
+        return split;
     if (before == Class::WSegSpace && here == Class::WSegSpace)
-        return PairRule::Join;
+        return join;
     if (before == Class::ALetter && isMidLetterQ(here))
-        return PairRule::JoinBeforeLetter;
+        return JoinRule{false, Class::ALetter};
     if (isMidLetterQ(before) && here == Class::ALetter)
-        return PairRule::JoinAfterLetter;
+        return JoinRule{false, kNoClass, Class::ALetter};
     if (isMidNumQ(before) && here == Class::Numeric)
-        return PairRule::JoinAfterDigit;
+        return JoinRule{false, kNoClass, Class::Numeric};
     if (before == Class::Numeric && isMidNumQ(here))
-        return PairRule::JoinBeforeDigit;
+        return JoinRule{false, Class::Numeric};
     if ((isWordy(before) || before == Class::ExtendNumLet) && here == Class::ExtendNumLet)
-        return PairRule::Join;
+        return join;
     if (before == Class::ExtendNumLet && isWordy(here))
-        return PairRule::Join;
-    return PairRule::Break;
+        return join;
+    return split;
 }
 
 // Indexed by before * kClassStride + here.
@@ -72,34 +79,13 @@ constexpr size_t kClassStride = 16;
 static_assert(WordSegmenter::Unsupported < kClassStride);
 
 constexpr auto kPairRules = [] {
-    std::array<PairRule, kClassStride * kClassStride> table{};
+    std::array<JoinRule, kClassStride * kClassStride> table{};
     for (size_t before = 0; before <= Class::Unsupported; ++before)
         for (size_t here = 0; here <= Class::Unsupported; ++here)
             table[before * kClassStride + here] =
                 pairRule(static_cast<Class>(before), static_cast<Class>(here));
     return table;
 }();
-
-// Whether a pair whose rule does not settle it alone joins, by the
-// characters around it (Unsupported past either end of the text): the pairs
-// that join only inside a word or a number, "it's" and "3.14".
-inline bool joinsAround(PairRule rule, Class beforeThat, Class after) {
-    switch (rule) {
-    case PairRule::Join:
-        return true;
-    case PairRule::Break:
-        return false;
-    case PairRule::JoinBeforeLetter:
-        return after == Class::ALetter;
-    case PairRule::JoinBeforeDigit:
-        return after == Class::Numeric;
-    case PairRule::JoinAfterLetter:
-        return beforeThat == Class::ALetter;
-    case PairRule::JoinAfterDigit:
-        return beforeThat == Class::Numeric;
-    }
-    return false;
-}
 
 WordSegmenter::Class fromIcu(int value) {
     using C = WordSegmenter::Class;
@@ -173,80 +159,59 @@ WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
     return Unsupported;
 }
 
-// The class of the character that starts at a byte that is not ASCII.
-WordSegmenter::Class WordSegmenter::classOfSequence(std::string_view text, size_t at) const {
-    const text::Utf8Char character = text::decodeUtf8(text, at);
-    // The full rules read a malformed sequence as one U+FFFD however many
-    // bytes it spans, which a byte-wise reading cannot follow.
-    return character.valid ? classOf(character.code) : Unsupported;
-}
-
-// The word boundary rules for text made only of classes that need no look
-// through extending characters, in one pass that also drops the segments made
-// of spaces; false when the text needs the full rules.
-bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) const {
-    const char* const data = text.data();
-    const size_t size = text.size();
-    const Class* const latin = m_latinClasses.data();
-    struct Character {
-        Class cls;
-        uint32_t length;
-    };
-    // ASCII is read here directly: it is most of the text, and this loop is
-    // where documents spend their opening time. The length is the one of a
-    // well-formed sequence; a malformed one has no class.
-    auto characterAt = [&](size_t at) {
-        const auto lead = static_cast<unsigned char>(data[at]);
-        if (lead < 0x80)
-            return Character{latin[lead], 1};
-        return Character{classOfSequence(text, at), lead < 0xE0 ? 2u : lead < 0xF0 ? 3u : 4u};
-    };
-    // A segment that is not the first and holds only spaces starts no word.
-    auto closeSegment = [&](size_t from, size_t to) {
-        if (from == 0)
-            return;
-        for (; from < to; ++from)
-            if (data[from] != ' ')
-                return;
-        starts.pop_back();
-    };
-    // Nothing joins to the start of the text, so its first character opens
-    // a segment like any other.
-    Class beforeThat = Unsupported, before = Unsupported;
-    Character here = characterAt(0);
-    size_t segmentStart = 0;
-    for (size_t hereAt = 0;;) {
-        if (here.cls == Unsupported)
-            return false;
-        // Letters and digits next to each other join whatever is around them
-        // (WB5, WB8 to WB10): run on over the ASCII ones.
-        if (isWordy(before) && isWordy(here.cls)) {
-            for (size_t next = hereAt + here.length; next < size; ++next) {
-                const Class cls = latin[static_cast<unsigned char>(data[next]) & 0x7F];
-                if (static_cast<signed char>(data[next]) < 0 || !isWordy(cls))
-                    break;
-                beforeThat = before;
-                before = here.cls;
-                here = Character{cls, 1};
-                hereAt = next;
-            }
-        }
-        const size_t afterAt = hereAt + here.length;
-        const Character after = afterAt < size ? characterAt(afterAt) : Character{Unsupported, 0};
-        const PairRule rule = kPairRules[before * kClassStride + here.cls];
-        if (rule != PairRule::Join && !joinsAround(rule, beforeThat, after.cls)) {
-            closeSegment(segmentStart, hereAt);
-            segmentStart = hereAt;
-            starts.push_back(static_cast<uint32_t>(hereAt));
-        }
-        if (afterAt >= size)
-            break;
-        beforeThat = before;
-        before = here.cls;
-        here = after;
-        hereAt = afterAt;
+// The word starts by the boundary rules for text made only of classes that
+// need no look through extending characters; false when the text needs the
+// full rules. One pass gives every character its class, the next decides
+// every boundary without branching and keeps those that start a word.
+bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) {
+    if (m_classes.size() < text.size() + 3) {
+        m_classes.resize(text.size() + 3);
+        m_offsets.resize(text.size() + 1);
     }
-    closeSegment(segmentStart, size);
+    // Two characters of no class before the text and one after it stand for
+    // its ends in the rules that look around a pair.
+    Class* const classes = m_classes.data() + 2;
+    uint32_t* const offsets = m_offsets.data();
+    classes[-2] = classes[-1] = Unsupported;
+    size_t n = 0;
+    for (size_t at = 0; at < text.size(); ++n) {
+        // ASCII is most of the text, and this loop is where documents spend
+        // their opening time.
+        const auto lead = static_cast<unsigned char>(text[at]);
+        offsets[n] = static_cast<uint32_t>(at);
+        if (lead < 0x80) {
+            classes[n] = m_latinClasses[lead];
+            ++at;
+            continue;
+        }
+        const text::Utf8Char character = text::decodeUtf8(text, at);
+        // The full rules read a malformed sequence as one U+FFFD however many
+        // bytes it spans, which a byte-wise reading cannot follow. Other
+        // spaces than U+0020 would make a run of spaces a word.
+        if (!character.valid || classOf(character.code) == WSegSpace)
+            return false;
+        classes[n] = classOf(character.code);
+        at += character.length;
+    }
+    classes[n] = Unsupported;
+
+    // A boundary starts a word unless its segment is made of spaces, which
+    // here means it starts with U+0020, the only space left (nothing else
+    // joins a space); the first segment starts one whatever it holds. Starts
+    // overwrite the offsets already read.
+    bool unsupported = false;
+    size_t count = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const Class before = classes[k - 1], here = classes[k];
+        unsupported |= here == Unsupported;
+        const JoinRule& rule = kPairRules[before * kClassStride + here];
+        const bool join = rule.joins(classes[k - 2], classes[k + 1]);
+        offsets[count] = offsets[k];
+        count += !join & (k == 0 || here != WSegSpace);
+    }
+    if (unsupported)
+        return false;
+    starts.assign(offsets, offsets + count);
     return true;
 }
 

@@ -45,15 +45,17 @@ public:
 
 private:
     void createIterator();
-    bool quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) const;
-    Class classOfSequence(std::string_view text, size_t at) const;
+    bool quickWordStarts(std::string_view text, std::vector<uint32_t>& starts);
     void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
     Class classOf(uint32_t codePoint) const;
 
     std::unique_ptr<icu::BreakIterator> m_iterator;
     std::array<Class, 0x530> m_latinClasses{};
     std::array<Class, 0x70> m_punctuationClasses{}; // U+2000 to U+206F
-    std::vector<uint32_t> m_boundaries;             // scratch for the full rules
+    // scratch: per character its class and byte offset; the boundaries found
+    std::vector<Class> m_classes;
+    std::vector<uint32_t> m_offsets;
+    std::vector<uint32_t> m_boundaries;
 };
 
 } // namespace pellucor::word
