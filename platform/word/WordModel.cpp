@@ -63,19 +63,26 @@ void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
                            m_starts);
 
-    // A word can be rewritten when every character of it comes from a w:t.
+    // A word can be rewritten when every character of it comes from a w:t;
+    // in most paragraphs every character does.
+    const bool allText = std::none_of(m_spans.begin(), m_spans.end(), [](const TextSpan& item) {
+        return item.length && !item.fromText;
+    });
     size_t span = 0;
     for (size_t k = 0; k < m_starts.size(); ++k) {
         Entry entry;
         entry.paragraph = paragraph;
         entry.start = textStart + m_starts[k];
-        uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
-        while (span < m_spans.size() && m_spans[span].start + m_spans[span].length <= entry.start)
-            ++span;
         entry.settable = true;
-        for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
-            if (m_spans[s].length && !m_spans[s].fromText)
-                entry.settable = false;
+        if (!allText) {
+            uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
+            while (span < m_spans.size() &&
+                   m_spans[span].start + m_spans[span].length <= entry.start)
+                ++span;
+            for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
+                if (m_spans[s].length && !m_spans[s].fromText)
+                    entry.settable = false;
+        }
         out.push_back(entry);
     }
     Entry mark;
