@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pellucor::Word1 {
 
@@ -74,17 +75,30 @@ bool WarnIfWordOpen(platform::WordAutomation& automation, platform::Prompts& pro
 
 std::string trimmedOfSpaces(const std::string& text);
 
+// Whether word i's text is head followed by tail, raising what reading it
+// raises. The engine's collection compares in place instead of copying every
+// word.
+template <typename WordsLike>
+bool WordTextIs(WordsLike& words, int32_t i, std::string_view head, std::string_view tail) {
+    if constexpr (requires { words.textIs(i, head, tail); }) {
+        return words.textIs(i, head, tail);
+    } else {
+        const std::string text = words(i).Text();
+        return text.size() == head.size() + tail.size() && text.starts_with(head) &&
+               text.ends_with(tail);
+    }
+}
+
 template <typename WordsLike>
 bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode) {
     if (mode != ModeAdd && mode != ModeRemove)
         return false;
-    const std::string match = mark + (mode == ModeAdd ? " " : "  ");
-    const std::string text = words(i).Text();
-    if (text != match)
+    const auto spaces = mode == ModeAdd ? std::string_view(" ") : std::string_view("  ");
+    if (!WordTextIs(words, i, mark, spaces))
         return false;
     if (IsCapitalLetter(words(i - 1).Text()))
         return false;
-    words(i).SetText(trimmedOfSpaces(text) + (mode == ModeAdd ? "  " : " "));
+    words(i).SetText(trimmedOfSpaces(mark + std::string(spaces)) + (mode == ModeAdd ? "  " : " "));
     return true;
 }
 

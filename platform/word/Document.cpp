@@ -84,6 +84,11 @@ WordRange WordCollection::Item(int32_t index) const {
     });
 }
 
+bool WordCollection::textIs(int32_t index, std::string_view head, std::string_view tail) const {
+    m_engine->ensureAlive();
+    return inDocument(*m_document, [&] { return m_document->words().textIs(index, head, tail); });
+}
+
 WordRange::WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
                      int32_t index)
     : m_engine(std::move(engine)), m_document(std::move(document)), m_index(index) {}

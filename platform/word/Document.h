@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace pellucor::word {
 
@@ -33,6 +34,8 @@ public:
     int32_t Count() const;
     WordRange Item(int32_t index) const; // 1-based
     WordRange operator()(int32_t index) const { return Item(index); }
+    // Item(index).Text() == head + tail, raising what they raise, without copies.
+    bool textIs(int32_t index, std::string_view head, std::string_view tail = {}) const;
 
 private:
     friend class Document;

@@ -8,6 +8,71 @@ namespace {
 constexpr char kPlaceholder[] = "\x01";
 constexpr char kNoteReference[] = "\x02";
 
+// What an element of a paragraph or of a run gives the story, by its local
+// name. The first letter picks the few names to compare: this is read for
+// every element of every paragraph.
+enum class Item : uint8_t {
+    Other, // properties, markers and whatever gives no text
+    Run,
+    Text,
+    InlineContainer,
+    ContentControl,
+    Tab,
+    Break,
+    CarriageReturn,
+    NoBreakHyphen,
+    SoftHyphen,
+    NoteReference,
+    Placeholder,
+};
+
+Item itemOf(const char* local) {
+    auto is = [local](const char* name) { return std::strcmp(local, name) == 0; };
+    switch (local[0]) {
+    case 'r':
+        return local[1] == '\0' ? Item::Run : is("ruby") ? Item::Placeholder : Item::Other;
+    case 't':
+        return local[1] == '\0' ? Item::Text : is("tab") ? Item::Tab : Item::Other;
+    case 'p':
+        return is("ptab") ? Item::Tab : is("pict") ? Item::Placeholder : Item::Other;
+    case 'b':
+        return is("br") ? Item::Break : is("bdo") ? Item::InlineContainer : Item::Other;
+    case 'c':
+        return is("cr")          ? Item::CarriageReturn
+               : is("customXml") ? Item::InlineContainer
+                                 : Item::Other;
+    case 'd':
+        return is("drawing") ? Item::Placeholder : is("dir") ? Item::InlineContainer : Item::Other;
+    case 'e':
+        return is("endnoteReference") ? Item::NoteReference
+               : is("embedObject")    ? Item::Placeholder
+                                      : Item::Other;
+    case 'f':
+        return is("footnoteReference") ? Item::NoteReference
+               : is("fldSimple")       ? Item::InlineContainer
+                                       : Item::Other;
+    case 'h':
+        return is("hyperlink") ? Item::InlineContainer : Item::Other;
+    case 'i':
+        return is("ins") ? Item::InlineContainer : Item::Other;
+    case 'm':
+        return is("moveTo") ? Item::InlineContainer : Item::Other;
+    case 'n':
+        return is("noBreakHyphen") ? Item::NoBreakHyphen : Item::Other;
+    case 'o':
+        return is("object") ? Item::Placeholder : Item::Other;
+    case 's':
+        return is("sdt")          ? Item::ContentControl
+               : is("sdtContent") ? Item::InlineContainer
+               : is("smartTag")   ? Item::InlineContainer
+               : is("softHyphen") ? Item::SoftHyphen
+               : is("sym")        ? Item::Placeholder
+                                  : Item::Other;
+    default:
+        return Item::Other;
+    }
+}
+
 class ParagraphReader {
 public:
     ParagraphReader(const WordNames& names, std::string& arena, std::vector<TextSpan>& spans)
@@ -23,24 +88,23 @@ public:
                     add(child, kPlaceholder, false);
                 continue;
             }
-            if (std::strcmp(local, "r") == 0)
+            switch (itemOf(local)) {
+            case Item::Run:
                 readRun(child);
-            else if (isInlineContainer(local))
+                break;
+            case Item::InlineContainer:
                 readInline(child);
-            else if (std::strcmp(local, "sdt") == 0)
+                break;
+            case Item::ContentControl:
                 readInline(child.child(m_names.qualified("sdtContent").c_str()));
+                break;
+            default:
+                break;
+            }
         }
     }
 
 private:
-    static bool isInlineContainer(const char* local) {
-        for (const char* name : {"hyperlink", "ins", "moveTo", "smartTag", "customXml", "fldSimple",
-                                 "bdo", "dir", "sdtContent"})
-            if (std::strcmp(local, name) == 0)
-                return true;
-        return false;
-    }
-
     void readRun(pugi::xml_node run) {
         for (pugi::xml_node item = run.first_child(); item; item = item.next_sibling()) {
             if (item.type() != pugi::node_element)
@@ -51,41 +115,44 @@ private:
                     add(item, kPlaceholder, false);
                 continue;
             }
-            if (std::strcmp(local, "t") == 0)
+            const Item kind = itemOf(local);
+            if (kind == Item::Text)
                 addText(item);
-            else if (const char* text = itemText(item, local))
+            else if (const char* text = itemText(item, kind))
                 add(item, text, false);
         }
     }
 
     // The character an item of a run stands for, or nullptr for markers.
-    static const char* itemText(pugi::xml_node item, const char* local) {
-        if (std::strcmp(local, "tab") == 0 || std::strcmp(local, "ptab") == 0)
+    static const char* itemText(pugi::xml_node item, Item kind) {
+        switch (kind) {
+        case Item::Tab:
             return "\t";
-        if (std::strcmp(local, "br") == 0) {
-            const char* type = nullptr;
-            for (pugi::xml_attribute attr : item.attributes()) {
-                const char* colon = std::strrchr(attr.name(), ':');
-                if (std::strcmp(colon ? colon + 1 : attr.name(), "type") == 0)
-                    type = attr.value();
-            }
-            bool pageOrColumn =
-                type && (std::strcmp(type, "page") == 0 || std::strcmp(type, "column") == 0);
-            return pageOrColumn ? "\f" : "\v";
-        }
-        if (std::strcmp(local, "cr") == 0)
+        case Item::Break:
+            return isPageOrColumnBreak(item) ? "\f" : "\v";
+        case Item::CarriageReturn:
             return "\v";
-        if (std::strcmp(local, "noBreakHyphen") == 0)
+        case Item::NoBreakHyphen:
             return "\x1E";
-        if (std::strcmp(local, "softHyphen") == 0)
+        case Item::SoftHyphen:
             return "\x1F";
-        if (std::strcmp(local, "footnoteReference") == 0 ||
-            std::strcmp(local, "endnoteReference") == 0)
+        case Item::NoteReference:
             return kNoteReference;
-        for (const char* name : {"drawing", "pict", "object", "sym", "ruby", "embedObject"})
-            if (std::strcmp(local, name) == 0)
-                return kPlaceholder;
-        return nullptr;
+        case Item::Placeholder:
+            return kPlaceholder;
+        default:
+            return nullptr;
+        }
+    }
+
+    static bool isPageOrColumnBreak(pugi::xml_node item) {
+        const char* type = nullptr;
+        for (pugi::xml_attribute attr : item.attributes()) {
+            const char* colon = std::strrchr(attr.name(), ':');
+            if (std::strcmp(colon ? colon + 1 : attr.name(), "type") == 0)
+                type = attr.value();
+        }
+        return type && (std::strcmp(type, "page") == 0 || std::strcmp(type, "column") == 0);
     }
 
     // A w:t normally holds one text node; comments or CDATA may split it.

@@ -8,8 +8,6 @@
 namespace pellucor::word {
 namespace {
 
-constexpr const char* kParagraphMark = "\r";
-
 // A text for a w:t: valid UTF-8 without control characters, which a text
 // element cannot hold (tabs and breaks are items of their own).
 bool isPlainText(const std::string& text) {
@@ -65,19 +63,26 @@ void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
                            m_starts);
 
-    // A word can be rewritten when every character of it comes from a w:t.
+    // A word can be rewritten when every character of it comes from a w:t;
+    // in most paragraphs every character does.
+    const bool allText = std::none_of(m_spans.begin(), m_spans.end(), [](const TextSpan& item) {
+        return item.length && !item.fromText;
+    });
     size_t span = 0;
     for (size_t k = 0; k < m_starts.size(); ++k) {
         Entry entry;
         entry.paragraph = paragraph;
         entry.start = textStart + m_starts[k];
-        uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
-        while (span < m_spans.size() && m_spans[span].start + m_spans[span].length <= entry.start)
-            ++span;
         entry.settable = true;
-        for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
-            if (m_spans[s].length && !m_spans[s].fromText)
-                entry.settable = false;
+        if (!allText) {
+            uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
+            while (span < m_spans.size() &&
+                   m_spans[span].start + m_spans[span].length <= entry.start)
+                ++span;
+            for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
+                if (m_spans[s].length && !m_spans[s].fromText)
+                    entry.settable = false;
+        }
         out.push_back(entry);
     }
     Entry mark;
@@ -92,22 +97,10 @@ int32_t WordModel::count() {
     return static_cast<int32_t>(m_words.size());
 }
 
-size_t WordModel::checkedIndex(int32_t index) {
-    ensureCurrent();
-    if (index < 1 || index > count())
-        throw Error(ErrorNumber::MemberMissing,
-                    "The requested member of the collection does not exist: word " +
-                        std::to_string(index) + " of " + std::to_string(count()) + ".");
-    return static_cast<size_t>(index - 1);
-}
-
-std::string_view WordModel::currentText(size_t at) const {
-    const Entry& entry = m_words[at];
-    if (entry.isMark)
-        return kParagraphMark;
-    if (entry.changedSlot)
-        return m_changedTexts[entry.changedSlot - 1];
-    return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
+void WordModel::throwMissing(int32_t index) {
+    throw Error(ErrorNumber::MemberMissing,
+                "The requested member of the collection does not exist: word " +
+                    std::to_string(index) + " of " + std::to_string(count()) + ".");
 }
 
 std::string WordModel::text(int32_t index) {
@@ -158,23 +151,21 @@ bool WordModel::boundariesHold(size_t at) {
     for (int k = 0; k < 2 && !m_words[last + 1].isMark; ++k)
         ++last;
 
-    std::string context;
-    std::vector<uint32_t> expected;
+    m_context.clear();
+    m_expectedStarts.clear();
     uint32_t checkedFrom = 0;
     for (size_t w = first; w <= last; ++w) {
         if (w + 2 == at || (w == first && at < first + 2))
-            checkedFrom = static_cast<uint32_t>(context.size());
-        expected.push_back(static_cast<uint32_t>(context.size()));
-        context += currentText(w);
+            checkedFrom = static_cast<uint32_t>(m_context.size());
+        m_expectedStarts.push_back(static_cast<uint32_t>(m_context.size()));
+        m_context += currentText(w);
     }
-    std::vector<uint32_t> starts;
-    m_segmenter.wordStarts(context, starts);
-    auto checked = [checkedFrom](std::vector<uint32_t>& list) {
-        list.erase(list.begin(), std::lower_bound(list.begin(), list.end(), checkedFrom));
+    m_segmenter.wordStarts(m_context, m_starts);
+    auto checked = [checkedFrom](const std::vector<uint32_t>& list) {
+        return std::lower_bound(list.begin(), list.end(), checkedFrom);
     };
-    checked(expected);
-    checked(starts);
-    return starts == expected;
+    return std::equal(checked(m_expectedStarts), m_expectedStarts.cend(), checked(m_starts),
+                      m_starts.cend());
 }
 
 void WordModel::resegmentParagraph(size_t at) {
@@ -207,55 +198,49 @@ void WordModel::flushParagraph(size_t begin, size_t end) {
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
-    pugi::xml_node current;
-    std::string buffer;
-    bool dirty = false;
-    auto finish = [&]() {
-        if (!current || !dirty)
-            return;
-        if (!buffer.empty()) {
-            setElementText(current, buffer);
-            return;
+    // Word k spans [startOf(k), startOf(k + 1)) of the paragraph's text.
+    auto startOf = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
+    const size_t lastWord = end - 1; // the paragraph mark
+    size_t first = begin;            // the first word that ends inside or after the item
+    for (const TextSpan& item : m_spans) {
+        const uint32_t itemEnd = item.start + item.length;
+        if (item.length == 0)
+            continue;
+        while (startOf(first + 1) <= item.start)
+            ++first;
+        bool dirty = false;
+        for (size_t k = first; k < lastWord && startOf(k) < itemEnd && !dirty; ++k)
+            dirty = m_words[k].changedSlot != 0;
+        if (!dirty)
+            continue;
+        m_buffer.clear();
+        for (size_t k = first; k < lastWord && startOf(k) < itemEnd; ++k) {
+            const Entry& entry = m_words[k];
+            const uint32_t from = std::max(startOf(k), item.start);
+            if (!entry.changedSlot)
+                m_buffer.append(m_scratch, from, std::min(startOf(k + 1), itemEnd) - from);
+            else if (startOf(k) >= item.start)
+                m_buffer += m_changedTexts[entry.changedSlot - 1];
         }
-        pugi::xml_node run = current.parent();
-        run.remove_child(current);
-        for (pugi::xml_node child : run.children())
-            if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
-                return;
-        run.parent().remove_child(run);
-    };
-    size_t span = 0;
-    for (size_t w = begin; w + 1 < end; ++w) {
-        Entry& entry = m_words[w];
-        uint32_t from = entry.start - paragraph.textStart;
-        uint32_t to = m_words[w + 1].start - paragraph.textStart;
-        bool first = true;
-        for (; span < m_spans.size() && m_spans[span].start < to; ++span) {
-            const TextSpan& item = m_spans[span];
-            uint32_t pieceFrom = std::max(item.start, from);
-            uint32_t pieceTo = std::min(item.start + item.length, to);
-            if (pieceFrom >= pieceTo)
-                continue;
-            if (item.node != current) {
-                finish();
-                current = item.node;
-                buffer.clear();
-                dirty = false;
-            }
-            if (!entry.changedSlot) {
-                buffer.append(m_scratch, pieceFrom, pieceTo - pieceFrom);
-            } else {
-                dirty = true;
-                if (first)
-                    buffer += m_changedTexts[entry.changedSlot - 1];
-            }
-            first = false;
-            if (item.start + item.length > to)
-                break; // the span goes on into the next word
-        }
-        entry.changedSlot = 0;
+        rewriteText(item.node, m_buffer);
     }
-    finish();
+    for (size_t k = begin; k < end; ++k)
+        m_words[k].changedSlot = 0;
+}
+
+// Gives a w:t its new text; an emptied one goes, with its run when nothing
+// but the run's properties is left in it.
+void WordModel::rewriteText(pugi::xml_node element, const std::string& text) {
+    if (!text.empty()) {
+        setElementText(element, text);
+        return;
+    }
+    pugi::xml_node run = element.parent();
+    run.remove_child(element);
+    for (pugi::xml_node child : run.children())
+        if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
+            return;
+    run.parent().remove_child(run);
 }
 
 void WordModel::flush() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellucor::word {
@@ -21,6 +22,12 @@ public:
     int32_t count();
     std::string text(int32_t index);                      // 1-based
     void setText(int32_t index, const std::string& text); // throws Error
+    // text(index) == head + tail, without a copy: the walk asks it of every word.
+    bool textIs(int32_t index, std::string_view head, std::string_view tail) {
+        const std::string_view text = currentText(checkedIndex(index));
+        return text.size() == head.size() + tail.size() && text.starts_with(head) &&
+               text.ends_with(tail);
+    }
     bool hasChanges() const { return !m_changedTexts.empty(); }
 
     // Puts every pending write into the XML. The model stays usable: it is
@@ -46,11 +53,25 @@ private:
             build();
     }
     void readParagraph(uint32_t paragraph, std::vector<Entry>& out);
-    std::string_view currentText(size_t at) const;
+    std::string_view currentText(size_t at) const {
+        const Entry& entry = m_words[at];
+        if (entry.isMark)
+            return "\r";
+        if (entry.changedSlot)
+            return m_changedTexts[entry.changedSlot - 1];
+        return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
+    }
     bool boundariesHold(size_t at);
     void resegmentParagraph(size_t at);
     void flushParagraph(size_t begin, size_t end);
-    size_t checkedIndex(int32_t index);
+    void rewriteText(pugi::xml_node element, const std::string& text);
+    size_t checkedIndex(int32_t index) {
+        ensureCurrent();
+        if (index < 1 || static_cast<size_t>(index) > m_words.size())
+            throwMissing(index);
+        return static_cast<size_t>(index - 1);
+    }
+    [[noreturn]] void throwMissing(int32_t index);
 
     const WordNames& m_names;
     pugi::xml_node m_body;
@@ -64,6 +85,9 @@ private:
     std::vector<TextSpan> m_spans;
     std::vector<uint32_t> m_starts;
     std::string m_scratch;
+    std::string m_buffer;                   // a w:t's new text
+    std::string m_context;                  // the words a write is checked in
+    std::vector<uint32_t> m_expectedStarts; // where their starts must stay
 };
 
 } // namespace pellucor::word

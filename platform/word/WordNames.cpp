@@ -14,15 +14,6 @@ WordNames::WordNames(pugi::xml_node root)
         m_compat = "mc:";
 }
 
-const char* WordNames::strip(pugi::xml_node node, const std::string& prefix) {
-    const char* name = node.name();
-    if (prefix.empty())
-        return std::strchr(name, ':') ? nullptr : name;
-    if (std::strncmp(name, prefix.data(), prefix.size()) != 0)
-        return nullptr;
-    return name + prefix.size();
-}
-
 bool WordNames::isAlternateContent(pugi::xml_node node) const {
     const char* name = strip(node, m_compat);
     return name && std::strcmp(name, "AlternateContent") == 0;

@@ -24,7 +24,16 @@ public:
     std::string qualified(const char* localName) const { return m_word + localName; }
 
 private:
-    static const char* strip(pugi::xml_node node, const std::string& prefix);
+    static const char* strip(pugi::xml_node node, const std::string& prefix) {
+        const char* name = node.name();
+        if (prefix.empty())
+            return std::strchr(name, ':') ? nullptr : name;
+        // A shorter name stops at its terminating zero, which no prefix holds.
+        for (char c : prefix)
+            if (*name++ != c)
+                return nullptr;
+        return name;
+    }
 
     std::string m_word;
     std::string m_compat;

@@ -19,6 +19,76 @@ bool onlySpaces(std::string_view text) {
 // kLatinClasses and kPunctuationClasses, made from ICU at build time.
 #include "WordClasses.inc"
 
+using Class = WordSegmenter::Class;
+constexpr auto kNoClass = static_cast<Class>(0xFF); // no character is of it
+
+// How the rules decide whether two characters join, from their classes alone:
+// outright, or when the character after them or the one before them is of a
+// given class (the pairs that join only inside a word or a number: "it's",
+// "3.14"). Read without branches, as the classes of ordinary text follow no
+// pattern a processor could predict.
+struct JoinRule {
+    bool always = false;
+    Class ifAfter = kNoClass;
+    Class ifBeforeThat = kNoClass;
+
+    bool joins(Class beforeThat, Class after) const {
+        return always | (after == ifAfter) | (beforeThat == ifBeforeThat);
+    }
+};
+
+constexpr bool isWordy(Class c) {
+    return c == Class::ALetter || c == Class::Numeric;
+}
+
+constexpr JoinRule pairRule(Class before, Class here) {
+    auto isMidLetterQ = [](Class c) {
+        return c == Class::MidLetter || c == Class::MidNumLet || c == Class::SingleQuote;
+    };
+    auto isMidNumQ = [](Class c) {
+        return c == Class::MidNum || c == Class::MidNumLet || c == Class::SingleQuote;
+    };
+    auto isBreakClass = [](Class c) {
+        return c == Class::CR || c == Class::LF || c == Class::Newline;
+    };
+    constexpr JoinRule join{true};
+    constexpr JoinRule split{};
+    if (isWordy(before) && isWordy(here))
+        return join; // letters and digits in any mix (WB5, WB8 to WB10)
+    if (before == Class::CR && here == Class::LF)
+        return join;
+    if (isBreakClass(before) || isBreakClass(here))
+        return split;
+    if (before == Class::WSegSpace && here == Class::WSegSpace)
+        return join;
+    if (before == Class::ALetter && isMidLetterQ(here))
+        return JoinRule{false, Class::ALetter};
+    if (isMidLetterQ(before) && here == Class::ALetter)
+        return JoinRule{false, kNoClass, Class::ALetter};
+    if (isMidNumQ(before) && here == Class::Numeric)
+        return JoinRule{false, kNoClass, Class::Numeric};
+    if (before == Class::Numeric && isMidNumQ(here))
+        return JoinRule{false, Class::Numeric};
+    if ((isWordy(before) || before == Class::ExtendNumLet) && here == Class::ExtendNumLet)
+        return join;
+    if (before == Class::ExtendNumLet && isWordy(here))
+        return join;
+    return split;
+}
+
+// Indexed by before * kClassStride + here.
+constexpr size_t kClassStride = 16;
+static_assert(WordSegmenter::Unsupported < kClassStride);
+
+constexpr auto kPairRules = [] {
+    std::array<JoinRule, kClassStride * kClassStride> table{};
+    for (size_t before = 0; before <= Class::Unsupported; ++before)
+        for (size_t here = 0; here <= Class::Unsupported; ++here)
+            table[before * kClassStride + here] =
+                pairRule(static_cast<Class>(before), static_cast<Class>(here));
+    return table;
+}();
+
 } // namespace
 
 WordSegmenter::WordSegmenter() {
@@ -63,74 +133,59 @@ WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
     return Unsupported;
 }
 
-// The word boundary rules for text made only of classes that need no look
-// through extending characters; false when the text needs the full rules.
-bool WordSegmenter::quickBoundaries(std::string_view text) {
-    m_classes.resize(text.size() + 1);
-    m_offsets.resize(text.size() + 1);
+// The word starts by the boundary rules for text made only of classes that
+// need no look through extending characters; false when the text needs the
+// full rules. One pass gives every character its class, the next decides
+// every boundary without branching and keeps those that start a word.
+bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) {
+    if (m_classes.size() < text.size() + 3) {
+        m_classes.resize(text.size() + 3);
+        m_offsets.resize(text.size() + 1);
+    }
+    // Two characters of no class before the text and one after it stand for
+    // its ends in the rules that look around a pair.
+    Class* const classes = m_classes.data() + 2;
+    uint32_t* const offsets = m_offsets.data();
+    classes[-2] = classes[-1] = Unsupported;
     size_t n = 0;
-    for (size_t at = 0; at < text.size();) {
-        // ASCII is read in the loop itself: it is most of the text, and this
-        // loop is where documents spend their opening time.
+    for (size_t at = 0; at < text.size(); ++n) {
+        // ASCII is most of the text, and this loop is where documents spend
+        // their opening time.
         const auto lead = static_cast<unsigned char>(text[at]);
-        text::Utf8Char character{lead, 1, true};
-        if (lead >= 0x80) {
-            character = text::decodeUtf8(text, at);
-            // The full rules read a malformed sequence as one U+FFFD however
-            // many bytes it spans, which a byte-wise reading cannot follow.
-            if (!character.valid)
-                return false;
+        offsets[n] = static_cast<uint32_t>(at);
+        if (lead < 0x80) {
+            classes[n] = m_latinClasses[lead];
+            ++at;
+            continue;
         }
-        const Class c = classOf(character.code);
-        if (c == Unsupported)
+        const text::Utf8Char character = text::decodeUtf8(text, at);
+        // The full rules read a malformed sequence as one U+FFFD however many
+        // bytes it spans, which a byte-wise reading cannot follow. Other
+        // spaces than U+0020 would make a run of spaces a word.
+        if (!character.valid || classOf(character.code) == WSegSpace)
             return false;
-        m_classes[n] = c;
-        m_offsets[n] = static_cast<uint32_t>(at);
-        ++n;
+        classes[n] = classOf(character.code);
         at += character.length;
     }
-    m_classes[n] = Unsupported; // a sentinel for the look-ahead rules
-    m_offsets[n] = static_cast<uint32_t>(text.size());
+    classes[n] = Unsupported;
 
-    auto isMidLetterQ = [](Class c) {
-        return c == MidLetter || c == MidNumLet || c == SingleQuote;
-    };
-    auto isMidNumQ = [](Class c) { return c == MidNum || c == MidNumLet || c == SingleQuote; };
-    auto isBreakClass = [](Class c) { return c == CR || c == LF || c == Newline; };
-    auto isWordy = [](Class c) { return c == ALetter || c == Numeric; };
-
-    m_boundaries.clear();
-    m_boundaries.push_back(0);
-    const Class* cls = m_classes.data();
-    for (size_t i = 1; i < n; ++i) {
-        const Class before = cls[i - 1], here = cls[i];
-        bool join;
-        if (isWordy(before) && isWordy(here))
-            join = true; // letters and digits in any mix (WB5, WB8 to WB10)
-        else if (before == CR && here == LF)
-            join = true;
-        else if (isBreakClass(before) || isBreakClass(here))
-            join = false;
-        else if (before == WSegSpace && here == WSegSpace)
-            join = true;
-        else if (before == ALetter && isMidLetterQ(here) && cls[i + 1] == ALetter)
-            join = true;
-        else if (i >= 2 && cls[i - 2] == ALetter && isMidLetterQ(before) && here == ALetter)
-            join = true;
-        else if (i >= 2 && cls[i - 2] == Numeric && isMidNumQ(before) && here == Numeric)
-            join = true;
-        else if (before == Numeric && isMidNumQ(here) && cls[i + 1] == Numeric)
-            join = true;
-        else if ((isWordy(before) || before == ExtendNumLet) && here == ExtendNumLet)
-            join = true;
-        else if (before == ExtendNumLet && isWordy(here))
-            join = true;
-        else
-            join = false;
-        if (!join)
-            m_boundaries.push_back(m_offsets[i]);
+    // A boundary starts a word unless its segment is made of spaces, which
+    // here means it starts with U+0020, the only space left (nothing else
+    // joins a space); the first segment starts one whatever it holds. Starts
+    // overwrite the offsets already read.
+    bool unsupported = false;
+    size_t count = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const Class before = classes[k - 1], here = classes[k];
+        unsupported |= here == Unsupported;
+        const JoinRule& rule = kPairRules[before * kClassStride + here];
+        const bool join = rule.joins(classes[k - 2], classes[k + 1]);
+        offsets[count] = offsets[k];
+        count += !join & (k == 0 || here != WSegSpace);
     }
-    m_boundaries.push_back(static_cast<uint32_t>(text.size()));
+    if (unsupported)
+        return false;
+    starts.assign(offsets, offsets + count);
     return true;
 }
 
@@ -148,11 +203,8 @@ void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& sta
     starts.clear();
     if (text.empty())
         return;
-    if (quickBoundaries(text)) {
-        startsFromBoundaries(text, starts);
-        return;
-    }
-    wordStartsByRules(text, starts);
+    if (!quickWordStarts(text, starts))
+        wordStartsByRules(text, starts);
 }
 
 void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts) {

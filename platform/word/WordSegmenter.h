@@ -42,7 +42,7 @@ public:
 
 private:
     void createIterator();
-    bool quickBoundaries(std::string_view text);
+    bool quickWordStarts(std::string_view text, std::vector<uint32_t>& starts);
     void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
     Class classOf(uint32_t codePoint) const;
 

@@ -151,6 +151,25 @@ TEST_F(EngineTest, SettingAWordToItsOwnTextLeavesTheFileAsItWas) {
     EXPECT_EQ(readFile(dir.file("out.docx")), readFile(dir.file("doc.docx")));
 }
 
+// Only the text elements that hold part of a changed word are rewritten, each
+// with the new text of every changed word that starts in it.
+TEST_F(EngineTest, WritesToSeveralWordsOfOneParagraph) {
+    word::Document document =
+        open(DocxBuilder(p({r("a. b.  c", "<w:b/>"), r("d. ", "<w:i/>"), r("e"), r(" f. g")})));
+    word::WordCollection words = document.Words();
+    ASSERT_EQ(wordsOf(document),
+              (Words{"a", ". ", "b", ".  ", "cd", ". ", "e ", "f", ". ", "g", "\r"}));
+    words(2).SetText(".  ");
+    words(4).SetText(". ");
+    words(5).SetText("xy");
+    words(9).SetText(".  ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/document.xml"),
+              DocxBuilder(p({r("a.  b. xy", "<w:b/>"), preserved(". ", "<w:i/>"), r("e"),
+                             preserved(" f.  g")}))
+                  .documentXml());
+}
+
 TEST_F(EngineTest, LastOfTwoWritesToTheSameWordWins) {
     word::Document document = open(DocxBuilder(textP("It ends.  Next")));
     document.Words()(3).SetText(". ");

@@ -99,6 +99,24 @@ TEST_F(EngineTest, WordsAreNumberedFromOneToCount) {
         EXPECT_THROW(words.Item(outside), Error) << "word " << outside;
 }
 
+// The walk compares every word in place; that must read what Text() reads,
+// paragraph marks, the last word and rewritten words included.
+TEST_F(EngineTest, InPlaceComparisonAgreesWithText) {
+    word::Document document = open(DocxBuilder(textP("It ends.") + textP("Next.  ")));
+    word::WordCollection words = document.Words();
+    words(2).SetText("ends  ");
+    for (int32_t i = 1; i <= words.Count(); ++i) {
+        const std::string text = words(i).Text();
+        EXPECT_TRUE(words.textIs(i, text)) << "word " << i;
+        EXPECT_TRUE(words.textIs(i, text.substr(0, 1), text.substr(1))) << "word " << i;
+        EXPECT_FALSE(words.textIs(i, text, " ")) << "word " << i;
+        EXPECT_FALSE(words.textIs(i, text.substr(1))) << "word " << i;
+    }
+    for (int32_t outside : {0, words.Count() + 1})
+        EXPECT_EQ(errorFrom([&] { words.textIs(outside, "x"); }),
+                  errorFrom([&] { words(outside).Text(); }));
+}
+
 TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {
     word::Document document = open(DocxBuilder(""));
     EXPECT_EQ(document.Words().Count(), 0);
