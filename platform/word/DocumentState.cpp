@@ -5,6 +5,7 @@
 #include "base/PathHelpers.h"
 #include "Format.h"
 #include "Relationships.h"
+#include "zip/Compression.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,6 +28,21 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool isWordDocumentRoot(const WordNames& names, pugi::xml_node root) {
     return names.is(root, "document");
+}
+
+// The part is compressed as it is written out, on the other cores, so that a
+// large part never exists twice in memory as text.
+struct DeflatingWriter : pugi::xml_writer {
+    zip::DeflateStream stream;
+    void write(const void* data, size_t size) override {
+        stream.write(std::string_view(static_cast<const char*>(data), size));
+    }
+};
+
+zip::Deflated deflatedPart(const XmlPart& part) {
+    DeflatingWriter writer;
+    part.serialise(writer);
+    return writer.stream.finish();
 }
 
 } // namespace
@@ -278,11 +294,11 @@ void DocumentState::saveAs(const std::string& path) {
     }
     if (m_frames && m_frames->changed())
         m_main->markChanged();
-    std::map<std::string, std::string> replaced;
+    std::map<std::string, zip::Deflated> replaced;
     if (m_main->changed())
-        replaced.emplace(m_main->name(), m_main->serialise());
+        replaced.emplace(m_main->name(), deflatedPart(*m_main));
     if (m_settings && m_settings->changed())
-        replaced.emplace(m_settings->name(), m_settings->serialise());
+        replaced.emplace(m_settings->name(), deflatedPart(*m_settings));
 
     m_savedAs.reset();
     if (m_legacy && replaced.empty())
@@ -299,7 +315,7 @@ void DocumentState::saveAs(const std::string& path) {
 
 // Once saved, the document is what was saved: its package is the new file's.
 void DocumentState::savePackage(const std::string& path,
-                                const std::map<std::string, std::string>& replaced) {
+                                const std::map<std::string, zip::Deflated>& replaced) {
     std::string bytes = m_package->rewrite(replaced);
     const FileIdentity saved = writeFileAtomically(path, bytes);
     try {

@@ -9,6 +9,7 @@
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
+#include "zip/Compression.h"
 #include "zip/Package.h"
 
 #include <map>
@@ -56,7 +57,7 @@ private:
     void loadPackage(std::string bytes);
     void adopt(ParsedPackage parts);
     void attachParts(const std::string& mainPartName);
-    void savePackage(const std::string& path, const std::map<std::string, std::string>& replaced);
+    void savePackage(const std::string& path, const std::map<std::string, zip::Deflated>& replaced);
     void loadPlainText(const std::string& bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);

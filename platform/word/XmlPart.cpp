@@ -145,15 +145,18 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
 
 std::string XmlPart::serialise() const {
     StringWriter writer;
+    serialise(writer);
+    return std::move(writer.out);
+}
+
+void XmlPart::serialise(pugi::xml_writer& writer) const {
     if (!m_prolog.empty()) {
-        writer.out.reserve(m_prolog.size());
-        writer.out = m_prolog;
+        writer.write(m_prolog.data(), m_prolog.size());
         root().print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-        writer.out += m_epilog;
-        return writer.out;
+        writer.write(m_epilog.data(), m_epilog.size());
+        return;
     }
     m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, m_encoding);
-    return writer.out;
 }
 
 std::string prefixFor(pugi::xml_node root, std::initializer_list<const char*> uris) {

@@ -22,8 +22,9 @@ public:
     void markSaved() { m_changed = false; }
 
     // The part as bytes: the original prolog and epilog, the root serialised
-    // compactly.
+    // compactly. The second form hands them to writer in pieces as they come.
     std::string serialise() const;
+    void serialise(pugi::xml_writer& writer) const;
 
 private:
     std::string m_name;
