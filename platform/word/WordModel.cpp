@@ -50,11 +50,9 @@ void WordModel::build() {
     });
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
         readParagraph(p, m_words);
-    if (m_words.capacity() > m_words.size() + m_words.size() / 4)
-        m_words.shrink_to_fit();
 }
 
-void WordModel::readParagraph(uint32_t paragraph, std::vector<Entry>& out) {
+void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
     m_spans.clear();
     const auto textStart = static_cast<uint32_t>(m_arena.size());
     appendParagraphText(m_names, m_paragraphs[paragraph].node, m_arena, m_spans);
@@ -178,7 +176,7 @@ void WordModel::resegmentParagraph(size_t at) {
         ++end;
     ++end;
     flushParagraph(begin, end);
-    std::vector<Entry> fresh;
+    EntryList fresh;
     readParagraph(paragraph, fresh);
     m_words.erase(m_words.begin() + static_cast<ptrdiff_t>(begin),
                   m_words.begin() + static_cast<ptrdiff_t>(end));
@@ -260,7 +258,7 @@ void WordModel::flush() {
     // The list is read anew when next asked; until then its memory is better
     // spent on writing the document out.
     std::vector<std::string>().swap(m_changedTexts);
-    std::vector<Entry>().swap(m_words);
+    EntryList().swap(m_words);
     std::string().swap(m_arena);
     m_stale = true;
 }
