@@ -1,5 +1,6 @@
 #include "Jobs.h"
 
+#include "base/Error.h"
 #include "base/PathHelpers.h"
 #include "CliPrompts.h"
 #include "services/WordAutomation.h"
@@ -72,12 +73,27 @@ private:
     JobsOutcome m_outcome;
 };
 
+// With --yes the run goes on whether a word processor runs or not, so the
+// process table is not read at all.
+class CliAutomation : public platform::EngineAutomation {
+public:
+    explicit CliAutomation(bool proceedIfWordOpen) : m_lookForRunning(!proceedIfWordOpen) {}
+    word::RunningInstance GetObject() override {
+        if (!m_lookForRunning)
+            throw Error(ErrorNumber::NoRunningInstance, "Not looked for: the run goes on anyway.");
+        return EngineAutomation::GetObject();
+    }
+
+private:
+    bool m_lookForRunning;
+};
+
 void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
                bool proceedIfWordOpen, Progress& progress, Collector& collector,
                std::function<void()> onFirstFile) {
     CliWindow window(settings, std::move(files), progress, std::move(onFirstFile));
     CliPrompts prompts(proceedIfWordOpen);
-    platform::EngineAutomation automation;
+    CliAutomation automation(proceedIfWordOpen);
     CliProgram program;
     Services services{window, prompts, automation, program};
     try {
