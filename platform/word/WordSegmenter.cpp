@@ -4,6 +4,7 @@
 #include "base/Icu.h"
 #include "base/Utf8.h"
 
+#include <cstddef>
 #include <string>
 
 namespace pellucor::word {
@@ -175,7 +176,9 @@ bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>
     // overwrite the offsets already read.
     bool unsupported = false;
     size_t count = 0;
-    for (size_t k = 0; k < n; ++k) {
+    // Signed, so that looking back from the first character stays in bounds.
+    const auto length = static_cast<ptrdiff_t>(n);
+    for (ptrdiff_t k = 0; k < length; ++k) {
         const Class before = classes[k - 1], here = classes[k];
         unsupported |= here == Unsupported;
         const JoinRule& rule = kPairRules[before * kClassStride + here];
