@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 #include "Messages.h"
 #include "OutputClash.h"
 #include "word/Application.h"
@@ -121,7 +122,8 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
                 throw Error(ErrorNumber::DivisionByZero, "Division by zero");
             window.SetProgressValue(static_cast<double>(100LL * i / now));
         });
-        trap(64, [&] { window.SetProgressText(messages::kProcessing + FileNameOf(path)); });
+        trap(64,
+             [&] { window.SetProgressText(messages::kProcessing + shownName(FileNameOf(path))); });
         trap(65, [&] { window.DoEvents(); });
         trap(66, [&] { window.SetMousePointer(PointerHourglass); });
         processFile(services, trap, path, mode, document);

@@ -1,6 +1,7 @@
 #include "OutputClash.h"
 
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 
 #include <sys/stat.h>
 #include <unordered_map>
@@ -60,7 +61,7 @@ std::string outputClashText(const std::vector<OutputClash>& clashes) {
         total += clash.files.size();
         for (const std::string& file : clash.files)
             if (named < kFilesNamed) {
-                text += "\r\n" + file;
+                text += "\r\n" + shownName(file);
                 ++named;
             }
     }

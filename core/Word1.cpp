@@ -2,6 +2,7 @@
 
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 #include "Messages.h"
 
 #include <optional>
@@ -138,7 +139,8 @@ bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
     ignoringErrors([&] {
         if (!document)
             return;
-        prompts.MsgBox(document->name() + messages::kIsProtected + messages::kRemoveProtection);
+        prompts.MsgBox(shownName(document->name()) + messages::kIsProtected +
+                       messages::kRemoveProtection);
     });
     return true;
 }

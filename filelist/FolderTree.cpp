@@ -44,15 +44,18 @@ bool qualifiesInFolder(const std::string& path) {
 }
 
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
-                   platform::Prompts& prompts, platform::MainWindow& window, ErrorTrap* trap) {
+                   platform::Prompts& prompts, platform::MainWindow& window, ErrorTrap* trap,
+                   AddFolder::Names nameRule) {
     std::vector<std::string> folders{withSeparator(folder)};
-    AddFolder::GetSubDirectories2016(folders, true, prompts, window);
+    AddFolder::GetSubDirectories2016(folders, true, prompts, window, nameRule);
+    const bool utf8Only = nameRule == AddFolder::Names::CodePage;
     for (const std::string& entry : folders) {
         std::string inner = entry.substr(0, entry.size() - 1);
         std::vector<std::string> names = namesIn(inner, pattern, trap);
         for (size_t i = 1; i < names.size(); ++i) {
             // A name that is not UTF-8 would become a row naming no file.
-            if (names[i].empty() || names[i][0] == '~' || !text::isValidUtf8(names[i]))
+            if (names[i].empty() || names[i][0] == '~' ||
+                (utf8Only && !text::isValidUtf8(names[i])))
                 continue;
             std::string path = inner + kSeparator + names[i];
             if (qualifiesInFolder(path))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddFolder.h"
 #include "FileRows.h"
 #include "services/MainWindow.h"
 #include "services/Prompts.h"
@@ -21,9 +22,12 @@ bool qualifiesInFolder(const std::string& path);
 // all its subfolders: the folder's own files first, then the subfolders level
 // by level, each in listing order; paths normalised. A folder that cannot be
 // listed contributes nothing: reported through trap when one is given,
-// silently otherwise. Lets window events run as it goes.
+// silently otherwise. Lets window events run as it goes. With Names::Bytes
+// every name is taken, also one that is not UTF-8, which a row of the
+// window's list could not name.
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window,
-                   ErrorTrap* trap = nullptr);
+                   ErrorTrap* trap = nullptr,
+                   AddFolder::Names nameRule = AddFolder::Names::CodePage);
 
 } // namespace pellucor::filelist

@@ -12,6 +12,10 @@ namespace pellucor::AddFolder {
 // collected: the platform's path limit, kept so results match everywhere.
 inline constexpr size_t kPathLimit = 260;
 
+// Which names a walk takes: those the code page can carry, as the window's
+// lists show them, or every name the file system holds, as its bytes.
+enum class Names { CodePage, Bytes };
+
 // Extends `folders` (paths ending in "/") with every subfolder below them,
 // level by level: shallower levels first, each level in listing order. Links
 // to folders (attributes 1046), hidden system folders (22) and names that the
@@ -19,9 +23,11 @@ inline constexpr size_t kPathLimit = 260;
 // be listed (permission denied, path not found) are dropped silently. Other
 // errors show the error report box and the walk goes on. Yields to the event
 // queue after opening each folder, before each subfolder and before each
-// append. With `recurse` false only the direct subfolders are added.
+// append. With `recurse` false only the direct subfolders are added. With
+// Names::Bytes no subfolder is skipped for its name's characters.
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
-                           platform::Prompts& prompts, platform::MainWindow& window);
+                           platform::Prompts& prompts, platform::MainWindow& window,
+                           Names names = Names::CodePage);
 
 // The names of the files of `folder` (with or without a final "/") that match
 // `pattern` ("*" any run, "?" any one character, case-insensitive; "*.*"

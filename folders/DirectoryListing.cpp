@@ -14,16 +14,8 @@ namespace {
 
 constexpr auto kPathFileAccessError = static_cast<ErrorNumber>(75);
 
-// The folder as a message can show it: a zero byte would end the text.
-std::string printable(const std::string& folder) {
-    std::string shown;
-    for (char c : folder)
-        shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-    return inQuotes(shown);
-}
-
 [[noreturn]] void raiseListingError(const std::string& path, int err) {
-    const std::string folder = printable(path);
+    const std::string folder = inQuotes(path);
     std::string reason = " (" + systemText(err) + ")";
     if (err == EACCES || err == EPERM)
         throw Error(ErrorNumber::PermissionDenied,

@@ -72,9 +72,11 @@ bool isWalkable(const std::string& folder) {
     return attributes != kHiddenSystemFolder && attributes != kFolderLink;
 }
 
-bool isCollectable(const std::string& name) {
-    return text::CharacterCount(name) < kPathLimit && !HasUnusableChars(name) &&
-           name.find('?') == std::string::npos && name != "." && name != "..";
+bool isCollectable(const std::string& name, Names names) {
+    if (text::CharacterCount(name) >= kPathLimit || name == "." || name == "..")
+        return false;
+    return names == Names::Bytes ||
+           (!HasUnusableChars(name) && name.find('?') == std::string::npos);
 }
 
 bool isUnreadableFolderError(const std::exception& error) {
@@ -87,8 +89,9 @@ bool isUnreadableFolderError(const std::exception& error) {
 class LevelWalk {
 public:
     LevelWalk(std::vector<std::string>& folders, bool recurse, platform::Prompts& prompts,
-              platform::MainWindow& window)
-        : m_folders(folders), m_recurse(recurse), m_prompts(prompts), m_window(window),
+              platform::MainWindow& window, Names names)
+        : m_folders(folders), m_recurse(recurse), m_names(names), m_prompts(prompts),
+          m_window(window),
           m_trap(prompts, "AddFolder", "GetSubDirectories2016", kFolderWalkLabel) {}
 
     void run() {
@@ -98,7 +101,7 @@ public:
             takeEntry(folder);
         if (m_recurse && !m_level.empty())
             m_trap(kLineDescend,
-                   [&] { GetSubDirectories2016(m_level, true, m_prompts, m_window); });
+                   [&] { GetSubDirectories2016(m_level, true, m_prompts, m_window, m_names); });
         appendQualifyingLevel();
     }
 
@@ -137,7 +140,7 @@ private:
             if (entry.kind != listing::EntryKind::Folder)
                 continue;
             m_window.DoEvents();
-            if (isCollectable(entry.name))
+            if (isCollectable(entry.name, m_names))
                 m_level.push_back(folder + entry.name + "/");
         }
     }
@@ -174,6 +177,7 @@ private:
 
     std::vector<std::string>& m_folders;
     bool m_recurse;
+    Names m_names;
     platform::Prompts& m_prompts;
     platform::MainWindow& m_window;
     ErrorTrap m_trap;
@@ -184,8 +188,8 @@ private:
 } // namespace
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
-                           platform::Prompts& prompts, platform::MainWindow& window) {
-    LevelWalk(folders, recurse, prompts, window).run();
+                           platform::Prompts& prompts, platform::MainWindow& window, Names names) {
+    LevelWalk(folders, recurse, prompts, window, names).run();
 }
 
 } // namespace pellucor::AddFolder

@@ -1,5 +1,7 @@
 #include "Error.h"
 
+#include "ShownName.h"
+
 #include <cstring>
 
 namespace pellucor {
@@ -11,7 +13,7 @@ std::string systemText(int errnoValue) {
 }
 
 std::string inQuotes(const std::string& path) {
-    return "\"" + path + "\"";
+    return "\"" + shownName(path) + "\"";
 }
 
 } // namespace pellucor

@@ -47,7 +47,8 @@ private:
 // The text of errno for messages ("No such file or directory").
 std::string systemText(int errnoValue);
 
-// Quotes a path for use inside a description: "report.docx".
+// Quotes a path for use inside a description, shown as shownName shows it:
+// "report.docx", "new\nline.docx".
 std::string inQuotes(const std::string& path);
 
 } // namespace pellucor

@@ -19,12 +19,12 @@ std::string nameOf(const std::string& path) {
 
 [[noreturn]] void raiseFor(const std::string& path, int err) {
     if (err == EACCES || err == EPERM)
-        throw Error(ErrorNumber::PermissionDenied, "Permission denied: \"" + path + "\"");
+        throw Error(ErrorNumber::PermissionDenied, "Permission denied: " + inQuotes(path));
     struct stat st {};
     bool folderExists = !path.empty() && ::stat(ContainingFolder(path).c_str(), &st) == 0;
     if (folderExists)
-        throw Error(ErrorNumber::BasicFileNotFound, "File not found: \"" + path + "\"");
-    throw Error(ErrorNumber::PathNotFound, "Path not found: \"" + path + "\"");
+        throw Error(ErrorNumber::BasicFileNotFound, "File not found: " + inQuotes(path));
+    throw Error(ErrorNumber::PathNotFound, "Path not found: " + inQuotes(path));
 }
 
 bool writable(const std::string& path, const struct stat& st) {

@@ -1,6 +1,7 @@
 #include "XmlPart.h"
 
 #include "base/Error.h"
+#include "base/ShownName.h"
 
 #include <cstring>
 #include <sstream>
@@ -119,8 +120,8 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
         m_doc.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kParseFlags);
     auto fail = [&](const std::string& what) {
         throw Error(ErrorNumber::FileCorrupted, "The document " + inQuotes(displayName) +
-                                                    " cannot be opened: its part " + m_name + " " +
-                                                    what + ".");
+                                                    " cannot be opened: its part " +
+                                                    shownName(m_name) + " " + what + ".");
     };
     if (!result)
         fail("is not well-formed XML (" + std::string(result.description()) + " at byte " +

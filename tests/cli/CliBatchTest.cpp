@@ -108,6 +108,56 @@ TEST_F(CliTest, TwoJobsGiveTheSameBytesAsOne) {
     }
 }
 
+// File names a hostile sender might choose, and as messages show them.
+struct OddName {
+    std::string raw;
+    std::string shown;
+};
+const OddName kOddNames[] = {{"new\nline.docx", "new\\nline.docx"},
+                             {"\x1b[31mred.docx", "\\x1b[31mred.docx"},
+                             {"caf\xe9.docx", "caf\\xe9.docx"}};
+
+// Names are bytes, given or found in a folder: each document is processed
+// and saved under the same bytes, shown escaped in one line a problem, and
+// kept exactly in the report.
+TEST_F(CliTest, OddNamesAreProcessedShownEscapedAndReportedExactly) {
+    makeFolder("out");
+    std::vector<std::string> given, saved;
+    for (const OddName& name : kOddNames) {
+        write(name.raw, textP(kSingle));
+        writeFile(dir.file("bad " + name.raw), std::string("\0\x01\x02\xFE\xFF", 5));
+        given.insert(given.end(), {name.raw, "bad " + name.raw});
+        saved.insert(saved.end(), {"out/" + name.raw, "null"});
+    }
+    // A part's name inside a document reaches the messages too.
+    DocxBuilder(textP(kSingle))
+        .mainPart("word/\u0085.xml")
+        .part("word/\u0085.xml", "<w:document")
+        .write(dir.file("part.docx"));
+    makeFolder("odd/d\xe9j\xe0");
+    write("odd/d\xe9j\xe0/" + kOddNames[2].raw, textP(kSingle));
+    std::vector<std::string> args{"--yes", "--out", "out", "--report", "run.json"};
+    args.insert(args.end(), given.begin(), given.end());
+    args.insert(args.end(), {"part.docx", "odd"});
+    given.insert(given.end(), {"part.docx", "odd/d\xe9j\xe0/" + kOddNames[2].raw});
+    saved.insert(saved.end(), {"null", "out/d\xe9j\xe0/" + kOddNames[2].raw});
+
+    CliResult result = run(args);
+
+    EXPECT_EQ(result.out, "4 changed, 0 unchanged, 0 protected, 4 failed\n");
+    const std::vector<std::string> lines = linesOf(result.err);
+    ASSERT_EQ(lines.size(), 4u) << result.err;
+    for (size_t k = 0; k < std::size(kOddNames); ++k) {
+        const std::string shown = "bad " + kOddNames[k].shown;
+        EXPECT_EQ(lines[k].rfind("pellucor-cli: " + shown + ": The document \"" + shown + "\"", 0),
+                  0u);
+        EXPECT_EQ(documentText(dir.file("out/" + kOddNames[k].raw)), kDoubled + "\r");
+    }
+    EXPECT_NE(lines[3].find(" its part word/\\u0085.xml "), std::string::npos) << lines[3];
+    EXPECT_EQ(reportedNames(dir.file("run.json"), "path"), given);
+    EXPECT_EQ(reportedNames(dir.file("run.json"), "output"), saved);
+}
+
 TEST_F(CliTest, ProgressIsShownOnATerminal) {
     write("a.docx", textP(kSingle));
     write("b.docx", textP(kSingle));

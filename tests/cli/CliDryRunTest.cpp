@@ -50,6 +50,7 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
     makeFolder("letters/sub");
     write("letters/a.docx", textP(kSingle));
     write("letters/sub/b.docx", textP("one.  two"));
+    write("letters/new\nline.docx", textP(kSingle));
     std::string home = makeFolder("home"); // without a desktop folder
     const auto before = snapshot(dir.path());
 
@@ -61,7 +62,9 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
               (std::vector<std::string>{
                   "letters/a.docx: word 3: …It·ends.·Then·… -> …It·ends.··Then·…",
                   "letters/a.docx: word 6: …Then·why?·Because… -> …Then·why?··Because…",
-                  "1 changed, 1 unchanged, 0 protected, 0 failed"}));
+                  "letters/new\\nline.docx: word 3: …It·ends.·Then·… -> …It·ends.··Then·…",
+                  "letters/new\\nline.docx: word 6: …Then·why?·Because… -> …Then·why?··Because…",
+                  "2 changed, 1 unchanged, 0 protected, 0 failed"}));
     EXPECT_EQ(snapshot(dir.path()), before) << "not even the output folder may appear";
 }
 

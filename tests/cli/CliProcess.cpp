@@ -57,6 +57,11 @@ std::vector<std::string> commandLine(const std::vector<std::string>& args) {
 
 CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
                  const std::vector<std::string>& extraEnv) {
+    return runProgram(commandLine(args), workDir, extraEnv);
+}
+
+CliResult runProgram(const std::vector<std::string>& argv, const std::string& workDir,
+                     const std::vector<std::string>& extraEnv) {
     TempDir captured;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -65,14 +70,14 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& workDi
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, captured.file("err").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> argv = commandLine(args);
+    std::vector<std::string> arguments = argv;
     std::vector<std::string> env = environmentWith(extraEnv);
     pid_t pid = 0;
-    int failure = ::posix_spawn(&pid, PELLUCOR_CLI, &actions, nullptr, pointersTo(argv).data(),
-                                pointersTo(env).data());
+    int failure = ::posix_spawn(&pid, argv.at(0).c_str(), &actions, nullptr,
+                                pointersTo(arguments).data(), pointersTo(env).data());
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0)
-        throw std::runtime_error(std::string("cannot start ") + PELLUCOR_CLI);
+        throw std::runtime_error("cannot start " + argv[0]);
     CliResult result;
     result.status = waitFor(pid);
     result.out = readFile(captured.file("out"));
@@ -142,6 +147,21 @@ std::vector<std::string> linesOf(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+std::vector<std::string> reportedNames(const std::string& report, const std::string& field) {
+    const std::string script = "import json, os, sys\n"
+                               "sys.stdout.buffer.write(b''.join((b'null' if d[sys.argv[2]] is None"
+                               " else os.fsencode(d[sys.argv[2]])) + b'\\0' for d in "
+                               "json.load(open(sys.argv[1]))['documents']))";
+    TempDir here;
+    CliResult read = runProgram({"/usr/bin/python3", "-c", script, report, field}, here.path(),
+                                {"PYTHONUTF8=1"});
+    EXPECT_EQ(read.status, 0) << report << " does not load as JSON: " << read.err;
+    std::vector<std::string> names;
+    for (size_t at = 0, end; (end = read.out.find('\0', at)) != std::string::npos; at = end + 1)
+        names.push_back(read.out.substr(at, end - at));
+    return names;
 }
 
 std::string CliTest::makeFolder(const std::string& name) {

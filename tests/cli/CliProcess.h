@@ -22,6 +22,10 @@ struct CliResult {
 CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
                  const std::vector<std::string>& extraEnv = {});
 
+// Runs any program the same way; argv[0] is the program's path.
+CliResult runProgram(const std::vector<std::string>& argv, const std::string& workDir,
+                     const std::vector<std::string>& extraEnv = {});
+
 // The same with standard output and error on a terminal: what it showed.
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& workDir);
 
@@ -46,6 +50,10 @@ std::vector<std::string> treeOf(const std::string& root);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
+
+// A field of each document of a report as Python reads it back into bytes
+// (json.load, os.fsencode); "null" for null. A report that is no JSON fails.
+std::vector<std::string> reportedNames(const std::string& report, const std::string& field);
 
 // A folder of fixture documents for one test.
 class CliTest : public ::testing::Test {

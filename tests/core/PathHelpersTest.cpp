@@ -4,6 +4,8 @@
 #include "base/PathHelpers.h"
 
 #include "base/DesktopFolder.h"
+#include "base/Error.h"
+#include "base/ShownName.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -91,6 +93,19 @@ TEST(FileNameOf, OtherSeparatorIsPartOfTheName) {
     EXPECT_EQ(pellucor::FileNameOf("D:/In/a.docx", '\\'), "D:/In/a.docx");
     EXPECT_EQ(pellucor::FileNameOf(R"(D:\In\a.docx)"), R"(D:\In\a.docx)");
     EXPECT_EQ(Main::NormalizePath(R"(\\srv\\a)"), R"(\\srv\\a)");
+}
+
+TEST(ShownName, IsOneInertLineFromWhichTheBytesCanBeReadBack) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"Caf\u00e9 \u65e5\u672c/a b.docx", "Caf\u00e9 \u65e5\u672c/a b.docx"},
+        {"a\nb\rc\td", "a\\nb\\rc\\td"},
+        {std::string("\x1b[2J\x7f\0.docx", 11), "\\x1b[2J\\x7f\\x00.docx"},
+        {"a\\nb", "a\\\\nb"},
+        {"a\u0085b\u2028c cod.\u202Eexe", "a\\u0085b\\u2028c cod.\\u202eexe"},
+        {"caf\xe9 \xe2\x82 \xed\xb3\xa9", "caf\\xe9 \\xe2\\x82 \\xed\\xb3\\xa9"}};
+    for (const auto& [raw, shown] : cases)
+        EXPECT_EQ(inQuotes(raw), "\"" + shown + "\"");
+    EXPECT_EQ(shownLine("a\\n\x1b"), "a\\n\\x1b") << "a line keeps its backslashes";
 }
 
 struct EntryCase {

@@ -1,6 +1,7 @@
 // Where the spacing engine saves, and what it does with documents it cannot
 // open, change or save: boxes shown, files left alone, instances quit.
 
+#include "BatchRun.h"
 #include "CoreTest.h"
 #include "support/TempDir.h"
 #include "Word1.h"
@@ -167,6 +168,26 @@ TEST_F(CoreTest, PasswordProtectedDocumentIsNamedAndSkippedEachPass) {
     EXPECT_EQ(readFile(path), original);
     EXPECT_EQ(window.progressValues, std::vector<double>{});
     EXPECT_EQ(automation.instancesLeftRunning(), 0);
+}
+
+// The window shows a name escaped: in the bar, the protection box and the
+// list of clashing files.
+TEST_F(CoreTest, TheWindowShowsOddNamesEscaped) {
+    std::filesystem::create_directory(in() + "/sub");
+    window.files = {
+        source("new\nline.docx", DocxBuilder(textP("x")).settings(kPasswordProtection))};
+    window.marks = {{".", true}};
+    saveToFolder(out());
+    RunBatch(services);
+    window.files.push_back(source("sub/new\nline.docx", "x"));
+    RunBatch(services);
+
+    EXPECT_EQ(window.progressTexts.at(0), "Processing: new\\nline.docx");
+    EXPECT_EQ(prompts.texts().at(0),
+              "new\\nline.docx is protected. \r\n\r\nPlease remove read-only protection");
+    EXPECT_NE(prompts.texts().at(2).find(in() + "/new\\nline.docx\r\n" + in() +
+                                         "/sub/new\\nline.docx\r\n"),
+              std::string::npos);
 }
 
 TEST_F(CoreTest, ProtectionWithoutPasswordIsRemovedSilently) {

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "base/ShownName.h"
 
 #include <fstream>
 #include <sstream>
@@ -12,8 +13,8 @@ void keepBackup(const std::string& path, const std::string& suffix) {
     std::ifstream source(path, std::ios::binary);
     std::ostringstream bytes;
     if (!source || !(bytes << source.rdbuf()) || source.bad())
-        throw Error(ErrorNumber::CannotSave, "cannot be read, so no copy could be kept as " + path +
-                                                 suffix + "; left as it was");
+        throw Error(ErrorNumber::CannotSave, "cannot be read, so no copy could be kept as " +
+                                                 shownName(path + suffix) + "; left as it was");
     writeFileAtomically(path + suffix, bytes.str());
 }
 

@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "base/ShownName.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -40,7 +42,7 @@ void Console::clearProgressLocked() {
 void Console::error(const std::string& line) {
     std::lock_guard lock(m_mutex);
     clearProgressLocked();
-    writeWhole(stderr, line + "\n");
+    writeWhole(stderr, shownLine(line) + "\n");
 }
 
 void Console::output(const std::string& line) {

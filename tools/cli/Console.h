@@ -11,7 +11,9 @@ std::string oneLine(const std::string& text);
 
 // Standard output and error shared by every job: each line is written whole,
 // so lines of different threads never mix. The progress line is drawn only
-// when standard error is a terminal, and is cleared before any other line.
+// when standard error is a terminal, and is cleared before any other line. An
+// error line stays one line whatever it quotes: what would break it or act on
+// the terminal is shown escaped.
 class Console {
 public:
     Console();

@@ -1,6 +1,7 @@
 #include "Inputs.h"
 
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 #include "CliPrompts.h"
 #include "FolderTree.h"
 #include "Wildcard.h"
@@ -63,7 +64,8 @@ void addFolder(const std::string& folder, const CliOptions& options, Inputs& inp
     CliWindow window(settings, {}, silent, nullptr);
     // One pattern goes to the listing itself; several are tested here.
     const std::string pattern = options.patterns.size() == 1 ? options.patterns[0] : "*.*";
-    filelist::addFolderTree(folder, pattern, rows, prompts, window);
+    filelist::addFolderTree(folder, pattern, rows, prompts, window, nullptr,
+                            AddFolder::Names::Bytes);
 
     const std::string root = Main::NormalizePath(folder + kSeparator);
     size_t found = 0;
@@ -76,8 +78,8 @@ void addFolder(const std::string& folder, const CliOptions& options, Inputs& inp
         ++found;
     }
     if (found == 0)
-        inputs.problems.push_back(folder + ": no files matching " + patternList(options.patterns) +
-                                  " in this folder or below it");
+        inputs.problems.push_back(shownName(folder) + ": no files matching " +
+                                  patternList(options.patterns) + " in this folder or below it");
 }
 
 std::string canonicalOf(const std::string& path) {
@@ -95,7 +97,8 @@ void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
     for (const ListedFile& file : files) {
         auto [path, newPath] = seenPaths.emplace(canonicalOf(file.path), &file);
         if (!newPath)
-            throw UsageError{file.path + " is listed twice (also as " + path->second->path + ")"};
+            throw UsageError{shownName(file.path) + " is listed twice (also as " +
+                             shownName(path->second->path) + ")"};
         if (inPlace)
             continue;
         const std::string target = file.subfolder.empty()
@@ -103,8 +106,9 @@ void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
                                        : file.subfolder + kSeparator + FileNameOf(file.path);
         auto [other, newTarget] = seenTargets.emplace(target, &file);
         if (!newTarget)
-            throw UsageError{other->second->path + " and " + file.path +
-                             " would both be saved as " + target + " in the output folder"};
+            throw UsageError{shownName(other->second->path) + " and " + shownName(file.path) +
+                             " would both be saved as " + shownName(target) +
+                             " in the output folder"};
     }
 }
 

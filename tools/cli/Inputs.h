@@ -17,8 +17,8 @@ struct Inputs {
 // Each file argument as it is; each folder as the window's "Add All" walks
 // it: its own files, then its subfolders level by level, links to folders
 // not followed, hidden files (names beginning with ".") and names beginning
-// with "~" skipped, every
-// file whose name matches one of the patterns, in any case. With a backup
+// with "~" skipped, every file whose name matches one of the patterns, in
+// any case; names are bytes, so none is skipped for its characters. With a backup
 // suffix, names ending in it are left out, so that a second run does not
 // take the first run's copies. Throws UsageError for a document reached
 // twice, or two results that would be saved under the same name.

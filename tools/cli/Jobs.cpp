@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 #include "CliPrompts.h"
 #include "services/WordAutomation.h"
 #include "Word1.h"
@@ -161,7 +162,7 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
         platform::EngineAutomation automation;
         for (size_t k = next++; k < files.size(); k = next++) {
             const ListedFile& file = files[k];
-            progress.begin("Checking: " + FileNameOf(file.path));
+            progress.begin("Checking: " + shownName(FileNameOf(file.path)));
             Word1::DryRunOutcome dry =
                 Word1::DryRun(file.path, settings.marks, mode, automation, prompts);
             DocumentOutcome& document = outcome.documents[k].emplace();

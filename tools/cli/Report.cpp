@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include "base/ShownName.h"
 #include "WordsDump.h"
 
 #include <algorithm>
@@ -83,7 +84,7 @@ std::vector<std::string> problemLines(const JobsOutcome& outcome,
     std::vector<std::string> lines;
     for (const ListedFile& file : files)
         for (const std::string& problem : documentProblems(outcome.documents.at(file.index)))
-            lines.push_back(kProgram + file.path + ": " + problem);
+            lines.push_back(kProgram + shownName(file.path) + ": " + problem);
     for (const std::string& error : outcome.errorsOutside)
         lines.push_back(kProgram + error);
     return lines;
@@ -111,9 +112,9 @@ std::vector<std::string> placeLines(const JobsOutcome& outcome,
         if (file.index >= outcome.places.size())
             continue;
         for (const Word1::Place& place : outcome.places[file.index])
-            lines.push_back(file.path + ": word " + std::to_string(place.word) + ": \u2026" +
-                            visible(place.before) + "\u2026 -> \u2026" + visible(place.after) +
-                            "\u2026");
+            lines.push_back(shownName(file.path) + ": word " + std::to_string(place.word) +
+                            ": \u2026" + visible(place.before) + "\u2026 -> \u2026" +
+                            visible(place.after) + "\u2026");
     }
     return lines;
 }

@@ -1,6 +1,7 @@
 #include "WordsDump.h"
 
 #include "base/Error.h"
+#include "base/Utf8.h"
 #include "word/Application.h"
 
 #include <cstdio>
@@ -9,8 +10,17 @@
 namespace pellucor::cli {
 namespace {
 
-void escapeControl(std::string& out, unsigned char c) {
+// Where the bytes that are not UTF-8 go among the lone surrogates.
+constexpr char32_t kByteEscapeBase = 0xDC00;
+
+void appendEscape(std::string& out, char32_t code) {
     static const char* kHex = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += kHex[(code >> shift) & 0xF];
+}
+
+void escapeControl(std::string& out, char32_t c) {
     switch (c) {
     case '\r':
         out += "\\r";
@@ -22,10 +32,13 @@ void escapeControl(std::string& out, unsigned char c) {
         out += "\\t";
         return;
     default:
-        out += "\\u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 0xF];
+        appendEscape(out, c);
     }
+}
+
+// Characters a reader of the file would see act on its lines.
+bool isControl(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029;
 }
 
 void flush(std::string& pending) {
@@ -37,14 +50,18 @@ void flush(std::string& pending) {
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
-            (out += '\\') += c;
-        else if (byte < 0x20 || byte == 0x7F)
-            escapeControl(out, byte);
+    out.reserve(text.size() + 2);
+    for (size_t at = 0; at < text.size();) {
+        const text::Utf8Char c = text::decodeUtf8(text, at);
+        if (!c.valid)
+            appendEscape(out, kByteEscapeBase + c.code);
+        else if (c.code == '"' || c.code == '\\')
+            (out += '\\') += static_cast<char>(c.code);
+        else if (isControl(c.code))
+            escapeControl(out, c.code);
         else
-            out += c;
+            out.append(text, at, c.length);
+        at += c.length;
     }
     return out + "\"";
 }

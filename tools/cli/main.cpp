@@ -6,6 +6,8 @@
 #include "Backup.h"
 #include "base/AtomicFile.h"
 #include "base/DesktopFolder.h"
+#include "base/Error.h"
+#include "base/ShownName.h"
 #include "CliOptions.h"
 #include "Console.h"
 #include "Inputs.h"
@@ -90,8 +92,8 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
         console.error("pellucor-cli: give the documents to change; --help tells how");
         return BadUsage;
     case BatchOutcome::Stop::MissingFolder:
-        console.error("pellucor-cli: the output folder \"" + settings.outFolder +
-                      "\" does not exist" +
+        console.error("pellucor-cli: the output folder " + inQuotes(settings.outFolder) +
+                      " does not exist" +
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
     case BatchOutcome::Stop::OutputClash:
@@ -117,7 +119,7 @@ bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const In
         writeFileAtomically(*options.reportFile, jsonReport(outcome, inputs.files, options.dryRun));
         return true;
     } catch (const std::exception& error) {
-        console.error("pellucor-cli: " + *options.reportFile + ": " + error.what());
+        console.error("pellucor-cli: " + shownName(*options.reportFile) + ": " + error.what());
         return false;
     }
 }
