@@ -5,6 +5,7 @@
 #include "services/Prompts.h"
 
 #include <string>
+#include <vector>
 
 namespace pellucor {
 class ErrorTrap;
@@ -19,11 +20,13 @@ bool qualifiesInFolder(const std::string& path);
 
 // Appends every qualifying file matching the pattern in the folder and in
 // all its subfolders: the folder's own files first, then the subfolders level
-// by level, each in listing order; paths normalised. A folder that cannot be
-// listed contributes nothing: reported through trap when one is given,
-// silently otherwise. Lets window events run as it goes.
+// by level, each in listing order; paths normalised. Symbolic links are
+// never followed: the paths of those matching the pattern go to links when
+// it is given. A folder that cannot be listed contributes nothing: reported
+// through trap when one is given, silently otherwise. Lets window events run
+// as it goes.
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window,
-                   ErrorTrap* trap = nullptr);
+                   ErrorTrap* trap = nullptr, std::vector<std::string>* links = nullptr);
 
 } // namespace pellucor::filelist

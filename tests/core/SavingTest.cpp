@@ -66,6 +66,22 @@ TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
     EXPECT_EQ(outEntries(), std::vector<std::string>{});
 }
 
+// A document named through a link is saved over the file the link names,
+// beside that file; the link stays a link.
+TEST_F(CoreTest, SavingInTheOriginalFolderThroughALinkReplacesTheFileItNames) {
+    const std::string target = source("a.docx", "It ends. Next");
+    std::filesystem::create_symlink("in/a.docx", dir.file("link.docx"));
+    std::string path = dir.file("link.docx");
+    saveOverOriginal();
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
+    EXPECT_TRUE(samePlace(path, target)) << "the next mark must open the file itself: " << path;
+    EXPECT_EQ(textOf(target), "It ends.  Next\r");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.docx")));
+}
+
 TEST_F(CoreTest, FramesGoAndAFloatingTableStaysWithoutWrapping) {
     std::string path = source("a.docx", DocxBuilder(framedP("Framed line.") + textP("Body") +
                                                     floatingTbl("Floating text")));
@@ -215,6 +231,16 @@ TEST_F(FailingSave, ReadOnlyTargetInTheOutputFolder) {
     saveToFolder(out());
     expectReportedSaveFailure(path, out() + "/a.docx");
     EXPECT_EQ(readFile(out() + "/a.docx"), "kept");
+}
+
+TEST_F(FailingSave, LinkInTheOutputFolder) {
+    std::string path = source("a.docx", "It ends. Next");
+    writeFile(dir.file("private.txt"), "kept");
+    std::filesystem::create_symlink("../private.txt", out() + "/a.docx");
+    saveToFolder(out());
+    expectReportedSaveFailure(path, out() + "/a.docx");
+    EXPECT_TRUE(readFile(dir.file("private.txt")) == "kept");
+    EXPECT_TRUE(std::filesystem::is_symlink(out() + "/a.docx"));
 }
 
 TEST_F(FailingSave, ReadOnlySource) {
