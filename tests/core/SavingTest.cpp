@@ -233,16 +233,6 @@ TEST_F(FailingSave, ReadOnlyTargetInTheOutputFolder) {
     EXPECT_EQ(readFile(out() + "/a.docx"), "kept");
 }
 
-TEST_F(FailingSave, LinkInTheOutputFolder) {
-    std::string path = source("a.docx", "It ends. Next");
-    writeFile(dir.file("private.txt"), "kept");
-    std::filesystem::create_symlink("../private.txt", out() + "/a.docx");
-    saveToFolder(out());
-    expectReportedSaveFailure(path, out() + "/a.docx");
-    EXPECT_TRUE(readFile(dir.file("private.txt")) == "kept");
-    EXPECT_TRUE(std::filesystem::is_symlink(out() + "/a.docx"));
-}
-
 TEST_F(FailingSave, ReadOnlySource) {
     std::string path = source("a.docx", "It ends. Next");
     const std::string original = readFile(path);
