@@ -5,6 +5,7 @@
 #include "Messages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,8 +42,9 @@ void makeFolderBelow(const std::string& root, const std::string& subfolder) {
         const bool link =
             ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
         int next = link ? -1 : ::openat(fd, name.c_str(), kFlags);
+        const bool linkedMeanwhile = next < 0 && errno == ELOOP;
         ::close(fd);
-        if (link || (next < 0 && errno == ELOOP))
+        if (link || linkedMeanwhile)
             refuseLinkedFolder(reached);
         fd = next;
     }
