@@ -1,5 +1,6 @@
 #include "Word1.h"
 
+#include "base/AtomicFile.h"
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
@@ -81,7 +82,13 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
 
     trap(1, [&] { app = services.automation.CreateObject(); });
     trap(2, [&] { require(app).SetDisplayAlerts(false); });
-    trap(3, [&] { document = require(app).Documents().Open(path); });
+    trap(3, [&] {
+        // Saved in place, a document named through a link replaces the file
+        // the link names, and every later mark works on that file.
+        if (!window.Option3())
+            path = fileBehindLink(path);
+        document = require(app).Documents().Open(path);
+    });
     const bool skipped = CheckProtection(document ? &*document : nullptr, services.prompts);
     outcome.skippedAsProtected = skipped && document.has_value();
     if (!skipped) {
@@ -103,11 +110,13 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
                     ++outcome.wordsRewritten;
             });
         }
-        trap(8, [&] {
+        // Without its place in the output folder the result is not saved at
+        // all, rather than over the source.
+        const bool placed = trap(8, [&] {
             if (window.Option3())
                 path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
         });
-        if (trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
+        if (placed && trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
             outcome.savedTo = path;
     }
     trap(10, [&] { require(app).Quit(); });

@@ -23,13 +23,16 @@ std::string withSeparator(const std::string& folder) {
 }
 
 std::vector<std::string> namesIn(const std::string& folder, const std::string& pattern,
-                                 ErrorTrap* trap) {
+                                 ErrorTrap* trap, std::vector<std::string>* links) {
     std::vector<std::string> names{""};
-    auto list = [&] { names = AddFolder::ListFiles(folder, pattern); };
+    std::vector<std::string> linked;
+    auto list = [&] { names = AddFolder::ListFiles(folder, pattern, links ? &linked : nullptr); };
     if (trap)
         (*trap)(kLineListing, list);
     else
         ignoringErrors(list);
+    for (const std::string& name : linked)
+        links->push_back(Main::NormalizePath(folder + kSeparator + name));
     return names;
 }
 
@@ -45,13 +48,13 @@ bool qualifiesInFolder(const std::string& path) {
 
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window, ErrorTrap* trap,
-                   AddFolder::Names nameRule) {
+                   AddFolder::Names nameRule, std::vector<std::string>* links) {
     std::vector<std::string> folders{withSeparator(folder)};
     AddFolder::GetSubDirectories2016(folders, true, prompts, window, nameRule);
     const bool utf8Only = nameRule == AddFolder::Names::CodePage;
     for (const std::string& entry : folders) {
         std::string inner = entry.substr(0, entry.size() - 1);
-        std::vector<std::string> names = namesIn(inner, pattern, trap);
+        std::vector<std::string> names = namesIn(inner, pattern, trap, links);
         for (size_t i = 1; i < names.size(); ++i) {
             // A name that is not UTF-8 would become a row naming no file.
             if (names[i].empty() || names[i][0] == '~' ||

@@ -6,6 +6,7 @@
 #include "services/Prompts.h"
 
 #include <string>
+#include <vector>
 
 namespace pellucor {
 class ErrorTrap;
@@ -20,14 +21,16 @@ bool qualifiesInFolder(const std::string& path);
 
 // Appends every qualifying file matching the pattern in the folder and in
 // all its subfolders: the folder's own files first, then the subfolders level
-// by level, each in listing order; paths normalised. A folder that cannot be
-// listed contributes nothing: reported through trap when one is given,
-// silently otherwise. Lets window events run as it goes. With Names::Bytes
-// every name is taken, also one that is not UTF-8, which a row of the
-// window's list could not name.
+// by level, each in listing order; paths normalised. Symbolic links are
+// never followed: the paths of those matching the pattern go to links when
+// it is given. A folder that cannot be listed contributes nothing: reported
+// through trap when one is given, silently otherwise. Lets window events run
+// as it goes. With Names::Bytes every name is taken, also one that is not
+// UTF-8, which a row of the window's list could not name.
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window,
                    ErrorTrap* trap = nullptr,
-                   AddFolder::Names nameRule = AddFolder::Names::CodePage);
+                   AddFolder::Names nameRule = AddFolder::Names::CodePage,
+                   std::vector<std::string>* links = nullptr);
 
 } // namespace pellucor::filelist

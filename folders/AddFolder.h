@@ -32,10 +32,12 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
 // The names of the files of `folder` (with or without a final "/") that match
 // `pattern` ("*" any run, "?" any one character, case-insensitive; "*.*"
 // matches every name) and pass FileIsOpenable, in listing order. Element 0 is
-// always "", the names are elements 1..n. Never lists a folder. A folder that
-// cannot be listed raises Error 70 (permission denied) or 76 (path not
-// found).
-std::vector<std::string> ListFiles(std::string folder, const std::string& pattern);
+// always "", the names are elements 1..n. Never lists a folder, nor a
+// symbolic link, whatever it names: the names of the links that match go to
+// `links` when it is given. A folder that cannot be listed raises Error 70
+// (permission denied) or 76 (path not found).
+std::vector<std::string> ListFiles(std::string folder, const std::string& pattern,
+                                   std::vector<std::string>* links = nullptr);
 
 // Whether the path opens, without any access rights, as an existing entry
 // that is not a folder. Never raises.

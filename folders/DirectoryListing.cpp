@@ -32,13 +32,15 @@ struct DirCloser {
     ~DirCloser() { ::closedir(dir); }
 };
 
-EntryKind kindOfTarget(int folderFd, const char* name) {
-    struct stat target {};
-    if (::fstatat(folderFd, name, &target, 0) != 0)
+EntryKind kindOf(int folderFd, const char* name) {
+    struct stat st {};
+    if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return EntryKind::Other;
-    if (S_ISDIR(target.st_mode))
+    if (S_ISLNK(st.st_mode))
+        return EntryKind::Link;
+    if (S_ISDIR(st.st_mode))
         return EntryKind::Folder;
-    return S_ISREG(target.st_mode) ? EntryKind::File : EntryKind::Other;
+    return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
 Entry entryOf(int folderFd, const dirent& found) {
@@ -47,8 +49,10 @@ Entry entryOf(int folderFd, const dirent& found) {
         entry.kind = EntryKind::Folder;
     } else if (found.d_type == DT_REG) {
         entry.kind = EntryKind::File;
-    } else if (found.d_type == DT_LNK || found.d_type == DT_UNKNOWN) {
-        entry.kind = kindOfTarget(folderFd, found.d_name);
+    } else if (found.d_type == DT_LNK) {
+        entry.kind = EntryKind::Link;
+    } else if (found.d_type == DT_UNKNOWN) {
+        entry.kind = kindOf(folderFd, found.d_name);
     }
     return entry;
 }

@@ -8,9 +8,9 @@
 
 namespace pellucor::AddFolder::listing {
 
-// What an entry is once symbolic links are followed. A link whose target is
-// missing is Other.
-enum class EntryKind { Folder, File, Other };
+// What an entry is. Links are not followed: a symbolic link is a Link,
+// whatever it names or whether it names anything.
+enum class EntryKind { Folder, File, Link, Other };
 
 struct Entry {
     std::string name;

@@ -8,11 +8,15 @@
 
 namespace pellucor::AddFolder {
 
-std::vector<std::string> ListFiles(std::string folder, const std::string& pattern) {
+std::vector<std::string> ListFiles(std::string folder, const std::string& pattern,
+                                   std::vector<std::string>* links) {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     std::vector<std::string> names{""};
     for (const listing::Entry& entry : listing::ListFolder(folder)) {
+        if (entry.kind == listing::EntryKind::Link && links &&
+            text::MatchesPattern(entry.name, pattern))
+            links->push_back(entry.name);
         if (entry.kind != listing::EntryKind::File)
             continue;
         if (text::MatchesPattern(entry.name, pattern) && FileIsOpenable(folder + entry.name))

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Error.h"
+#include "base/FolderHandle.h"
 #include "base/PathHelpers.h"
 #include "Format.h"
 #include "Relationships.h"
@@ -51,7 +52,7 @@ std::string readDocumentFile(const std::string& path) {
     if (path.empty())
         throw Error(ErrorNumber::FileNotFound, "No document was named: the file name is empty.");
     // Non-blocking, so that a pipe or a device named by mistake cannot hang us.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = openAnyLength(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT || err == ENOTDIR)
@@ -117,6 +118,7 @@ DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyC
 std::unique_ptr<DocumentState>
 DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
+    document->m_sourceMode = permissionsOf(path);
     if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
         document->adopt(std::move(*saved));
     else
@@ -284,7 +286,7 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_plainText) {
         if (m_words && m_words->hasChanges())
             m_words->flush();
-        writeFileAtomically(path, m_plainText->bytes(path));
+        writeFileAtomically(path, m_plainText->bytes(path), m_sourceMode);
         m_path = path;
         return;
     }
@@ -302,11 +304,11 @@ void DocumentState::saveAs(const std::string& path) {
 
     m_savedAs.reset();
     if (m_legacy && replaced.empty())
-        writeFileAtomically(path, m_legacyBytes);
+        writeFileAtomically(path, m_legacyBytes, m_sourceMode);
     else if (m_legacy)
         m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path);
     else if (replaced.empty())
-        m_savedAs = writeFileAtomically(path, m_package->bytes());
+        m_savedAs = writeFileAtomically(path, m_package->bytes(), m_sourceMode);
     else
         savePackage(path, replaced);
     m_path = path;
@@ -317,7 +319,7 @@ void DocumentState::saveAs(const std::string& path) {
 void DocumentState::savePackage(const std::string& path,
                                 const std::map<std::string, zip::Deflated>& replaced) {
     std::string bytes = m_package->rewrite(replaced);
-    const FileIdentity saved = writeFileAtomically(path, bytes);
+    const FileIdentity saved = writeFileAtomically(path, bytes, m_sourceMode);
     try {
         m_package = Package::fromBytes(std::move(bytes), path);
     } catch (const Error&) {

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<WordModel> m_words;
     std::unique_ptr<FrameList> m_frames;
     Protection m_protection{nullptr};
+    std::optional<mode_t> m_sourceMode;    // a new file made of it is no more open than this
     std::optional<FileIdentity> m_savedAs; // the package file last written
     bool m_untouchedSinceSave = false;
 };

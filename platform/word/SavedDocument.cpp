@@ -22,8 +22,7 @@ std::optional<ParsedPackage> takeSavedDocument(const std::string& path) {
         return std::nullopt;
     std::optional<KeptDocument> kept = std::move(t_kept);
     t_kept.reset();
-    std::optional<FileIdentity> now = identityOf(path);
-    if (!now || !(*now == kept->identity))
+    if (!fileHolds(path, kept->identity, kept->parts.package->bytes()))
         return std::nullopt;
     return std::move(kept->parts);
 }

@@ -24,9 +24,10 @@ struct ParsedPackage {
 // needs no read, inflate or parse.
 void keepSavedDocument(const FileIdentity& saved, ParsedPackage parts) noexcept;
 
-// The kept parts when path names the file they were saved to, unchanged since
-// (same device, inode, size and modification time). Whatever was kept is
-// released either way, so that it never lives beside another document.
+// The kept parts when path names the file they were saved to and it holds
+// the very bytes saved (compared in full: its times cannot prove it
+// unchanged). Whatever was kept is released either way, so that it never
+// lives beside another document.
 std::optional<ParsedPackage> takeSavedDocument(const std::string& path);
 
 // Releases what is kept, at the end of a document's marks.

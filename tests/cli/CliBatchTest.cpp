@@ -66,6 +66,29 @@ TEST_F(CliTest, InPlaceOverwritesTheSourcesWithoutLookingForAFolder) {
         << "nothing but the sources may be written";
 }
 
+// A result is never written through a link: one that points elsewhere or
+// nowhere is refused, and both the link and what it names stay as they were.
+TEST_F(CliTest, ResultsAreNeverSavedThroughLinks) {
+    write("a.docx", textP(kSingle));
+    write("b.docx", textP(kSingle));
+    makeFolder("out");
+    writeFile(dir.file("private.txt"), "kept");
+    std::filesystem::create_symlink("../private.txt", dir.file("out/a.docx"));
+    std::filesystem::create_symlink("../nothing.docx", dir.file("out/b.docx"));
+
+    CliResult result = run({"--yes", "--out", "out", "a.docx", "b.docx"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "0 changed, 0 unchanged, 0 protected, 2 failed\n");
+    for (const char* name : {"out/a.docx", "out/b.docx"})
+        EXPECT_NE(result.err.find(name + std::string("\": it is a symbolic link")),
+                  std::string::npos)
+            << result.err;
+    EXPECT_TRUE(readFile(dir.file("private.txt")) == "kept");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("nothing.docx")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("out/a.docx")));
+}
+
 TEST_F(CliTest, WithoutOutTheResultsGoToTheDesktopFolder) {
     write("a.docx", textP(kSingle));
     std::string home = makeFolder("home");

@@ -110,6 +110,37 @@ TEST_F(CliFolderTest, InPlaceWithASuffixKeepsEachSourceFirst) {
     EXPECT_EQ(bad.status, 2);
 }
 
+// Links inside a folder are not followed: a linked file is left out with a
+// note, a linked folder below the output folder is refused.
+TEST_F(CliFolderTest, LinksInsideTheFoldersAreNeverFollowed) {
+    std::filesystem::remove(dir.file("letters/~$a.docx"));
+    std::filesystem::create_symlink("../elsewhere/linked.docx", dir.file("letters/linked.docx"));
+    const std::string outside = readFile(dir.file("elsewhere/linked.docx"));
+
+    CliResult inPlace = run({"--yes", "--in-place", "letters"});
+    EXPECT_EQ(inPlace.status, 0) << inPlace.err;
+    EXPECT_EQ(inPlace.out, "3 changed, 1 unchanged, 0 protected, 0 failed\n");
+    EXPECT_EQ(linesOf(inPlace.err),
+              (std::vector<std::string>{"pellucor-cli: letters/linked.docx: a symbolic link, left "
+                                        "out (links inside a folder are not followed)"}));
+    EXPECT_TRUE(readFile(dir.file("elsewhere/linked.docx")) == outside);
+
+    std::filesystem::create_directory_symlink("../elsewhere", dir.file("out/2024"));
+    CliResult out = run({"--yes", "--out", "out", "letters"});
+    EXPECT_EQ(out.status, 1);
+    EXPECT_EQ(out.out, "0 changed, 2 unchanged, 0 protected, 2 failed\n");
+    EXPECT_NE(out.err.find("out/2024\" is a symbolic link"), std::string::npos) << out.err;
+    EXPECT_EQ(treeOf(dir.file("elsewhere")), std::vector<std::string>{"linked.docx"});
+}
+
+TEST_F(CliFolderTest, APrivateDocumentGetsAPrivateCopy) {
+    std::filesystem::permissions(dir.file("letters/2024/a.docx"), std::filesystem::perms(0600));
+    CliResult result = run({"--yes", "--in-place=.orig", "letters/2024/a.docx"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::filesystem::status(dir.file("letters/2024/a.docx.orig")).permissions(),
+              std::filesystem::perms(0600));
+}
+
 TEST_F(CliFolderTest, ADocumentWhoseCopyCannotBeKeptIsLeftAsItWas) {
     makeFolder("letters/a.docx.orig"); // a folder where the copy should go
     const std::string before = readFile(dir.file("letters/a.docx"));

@@ -67,6 +67,22 @@ TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
     EXPECT_EQ(outEntries(), std::vector<std::string>{});
 }
 
+// A document named through a link is saved over the file the link names,
+// beside that file; the link stays a link.
+TEST_F(CoreTest, SavingInTheOriginalFolderThroughALinkReplacesTheFileItNames) {
+    const std::string target = source("a.docx", "It ends. Next");
+    std::filesystem::create_symlink("in/a.docx", dir.file("link.docx"));
+    std::string path = dir.file("link.docx");
+    saveOverOriginal();
+
+    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
+    EXPECT_TRUE(samePlace(path, target)) << "the next mark must open the file itself: " << path;
+    EXPECT_EQ(textOf(target), "It ends.  Next\r");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.docx")));
+}
+
 TEST_F(CoreTest, FramesGoAndAFloatingTableStaysWithoutWrapping) {
     std::string path = source("a.docx", DocxBuilder(framedP("Framed line.") + textP("Body") +
                                                     floatingTbl("Floating text")));

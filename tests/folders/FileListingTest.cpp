@@ -104,14 +104,18 @@ TEST_F(FileListing, QuestionMarkStandsForExactlyOneCharacter) {
     EXPECT_EQ(ListFiles(dir.path(), "a?.txt"), (Names{"", "ab.txt", "a\xc3\xa9.txt"}));
 }
 
-TEST_F(FileListing, OnlyFilesAndLinksToFilesAreListed) {
+// Links are never followed: those matching the pattern are named apart.
+TEST_F(FileListing, OnlyFilesAreListedAndLinksNamedApart) {
     touch({"real.docx"});
     fs::create_directory(dir.file("folder.docx"));
     fs::create_directory_symlink(dir.file("folder.docx"), dir.file("linked-folder.docx"));
     fs::create_symlink(dir.file("real.docx"), dir.file("linked-file.docx"));
     fs::create_symlink(dir.file("missing.docx"), dir.file("dangling.docx"));
+    fs::create_symlink(dir.file("real.docx"), dir.file("linked.txt"));
     ASSERT_EQ(::mkfifo(dir.file("pipe.docx").c_str(), 0600), 0);
-    EXPECT_EQ(ListFiles(dir.path(), "*.docx"), (Names{"", "linked-file.docx", "real.docx"}));
+    Names links;
+    EXPECT_EQ(ListFiles(dir.path(), "*.docx", &links), (Names{"", "real.docx"}));
+    EXPECT_EQ(links, (Names{"dangling.docx", "linked-file.docx", "linked-folder.docx"}));
 }
 
 TEST_F(FileListing, FolderThatCannotBeListedRaisesPathNotFound) {

@@ -1,5 +1,6 @@
-// Saving: atomic replacement, kept permissions, and failures that leave the
-// target exactly as it was with no temporary file behind.
+// Saving: atomic replacement, kept permissions, never through a link, names
+// of any length, and failures that leave the target exactly as it was with
+// no temporary file behind.
 
 #include "base/AtomicFile.h"
 #include "WordTestSupport.h"
@@ -8,10 +9,13 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace pellucor::test {
 namespace {
@@ -19,13 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 
 // File operations that fail on the n-th call of one kind, or write at most a
-// few bytes per call.
+// few bytes per call; they note the new file's mode at the first write.
 struct FaultyOps {
     static inline int failWriteAt = 0, failFsyncAt = 0, failRenameAt = 0;
     static inline int writes = 0, fsyncs = 0, renames = 0;
     static inline size_t maxWrite = SIZE_MAX;
+    static inline mode_t modeWhileWriting = 0;
 
     static ssize_t write(int fd, const void* data, size_t size) {
+        struct stat st {};
+        if (writes == 0 && ::fstat(fd, &st) == 0)
+            modeWhileWriting = st.st_mode & 07777;
         if (++writes == failWriteAt) {
             errno = ENOSPC;
             return -1;
@@ -39,12 +47,12 @@ struct FaultyOps {
         }
         return systemFileOps().fsync(fd);
     }
-    static int rename(const char* from, const char* to) {
+    static int rename(int folder, const char* from, const char* to) {
         if (++renames == failRenameAt) {
             errno = EXDEV;
             return -1;
         }
-        return systemFileOps().rename(from, to);
+        return systemFileOps().rename(folder, from, to);
     }
 };
 
@@ -56,6 +64,7 @@ public:
         FaultyOps::failRenameAt = renameAt;
         FaultyOps::maxWrite = maxWrite;
         FaultyOps::writes = FaultyOps::fsyncs = FaultyOps::renames = 0;
+        FaultyOps::modeWhileWriting = 0;
         setFileOpsForTesting(&m_ops);
     }
     ~ScopedFaults() { setFileOpsForTesting(nullptr); }
@@ -172,6 +181,16 @@ std::vector<SaveFailureCase> saveFailureCases() {
              oldFile(target);
              writeFile(fs::path(target).parent_path() / "~$port.docx", "owner");
          }},
+        {"OntoALinkToAnotherFile", "out.docx",
+         [](const std::string& target) {
+             fs::create_directory(fs::path(target).parent_path() / "elsewhere");
+             oldFile(fs::path(target).parent_path() / "elsewhere/private.txt");
+             fs::create_symlink("elsewhere/private.txt", target);
+         }},
+        {"OntoADanglingLink", "out.docx",
+         [](const std::string& target) {
+             fs::create_symlink(fs::path(target).parent_path() / "nothing.docx", target);
+         }},
     };
 }
 
@@ -232,6 +251,75 @@ TEST_F(Saving, FailedSaveOverTheSourceKeepsTheSource) {
     }
     EXPECT_EQ(readFile(dir.file("doc.docx")), original);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"doc.docx"});
+}
+
+// A result made from a private document is as private: a new file gets the
+// source's bits within the umask, from its creation on; only its owner keeps
+// the right to write it, so that the next mark can replace it.
+TEST_F(Saving, NewFileIsNoMoreOpenThanItsSource) {
+    const struct {
+        mode_t source, mask, expected;
+    } cases[] = {{0600, 022, 0600}, {0600, 077, 0600}, {0640, 022, 0640},
+                 {0644, 077, 0600}, {0666, 022, 0644}, {0444, 022, 0644}};
+    const mode_t mask = ::umask(022);
+    for (const auto& c : cases) {
+        const std::string name = std::to_string(c.source) + "-" + std::to_string(c.mask);
+        DocxBuilder(textP("It ends.  Next")).write(dir.file(name + ".docx"));
+        ASSERT_EQ(::chmod(dir.file(name + ".docx").c_str(), c.source), 0);
+        word::Document document = reopen(dir.file(name + ".docx"));
+        document.Words()(3).SetText(". ");
+        ::umask(c.mask);
+        ScopedFaults faults(0, 0, 0);
+        document.SaveAs(dir.file(name + "-new.docx"));
+        EXPECT_EQ(modeOf(dir.file(name + "-new.docx")), fs::perms(c.expected)) << name;
+        EXPECT_EQ(FaultyOps::modeWhileWriting & ~c.expected, 0u)
+            << name << ": wider while written: " << std::oct << FaultyOps::modeWhileWriting;
+        ::umask(022);
+    }
+    ::umask(mask);
+}
+
+// A program that rewrites the saved file in place, as long as the old one,
+// and puts its time back (cp -p, touch -r) leaves nothing but the change time
+// to tell; the next opening must read the file, not reuse what was saved.
+TEST_F(Saving, AFileRewrittenWithItsTimeRestoredIsReadAfresh) {
+    const std::string target = dir.file("out.docx");
+    openChanged().SaveAs(target);
+    app.Quit(); // the saved document is kept for the next opening
+    struct stat saved {};
+    ASSERT_EQ(::stat(target.c_str(), &saved), 0);
+    const std::string other = readFile(target).replace(0, 2, "XY");
+    int fd = ::open(target.c_str(), O_WRONLY);
+    ASSERT_EQ(::write(fd, other.data(), other.size()), static_cast<ssize_t>(other.size()));
+    const timespec times[2] = {saved.st_atim, saved.st_mtim};
+    ASSERT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+
+    app = word::Application::Create();
+    EXPECT_THROW(reopen(target), Error) << "the kept document was taken for the rewritten file";
+    word::Application::ReleaseSavedDocument();
+}
+
+TEST_F(Saving, NamesOfAnyLengthAreSavedInFoldersOfAnyDepth) {
+    const std::string longest = std::string(250, 'n') + ".docx";
+    openChanged().SaveAs(dir.file(longest));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file(longest)))), "It ends. Next\r");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"doc.docx", longest}));
+
+    // Deeper than a path may be long in one call: made a folder at a time.
+    const std::string level(200, 'd');
+    std::string deep = dir.path();
+    int fd = ::open(deep.c_str(), O_PATH);
+    for (int k = 0; k <= PATH_MAX / 200; ++k, deep += "/" + level) {
+        ::mkdirat(fd, level.c_str(), 0700);
+        int next = ::openat(fd, level.c_str(), O_PATH);
+        ::close(fd);
+        fd = next;
+    }
+    ::close(fd);
+    openChanged().SaveAs(deep + "/" + longest);
+    EXPECT_EQ(joined(wordsOf(reopen(deep + "/" + longest))), "It ends. Next\r");
+    EXPECT_EQ(std::system(("rm -rf " + dir.file(level)).c_str()), 0);
 }
 
 } // namespace

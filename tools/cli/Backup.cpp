@@ -15,7 +15,7 @@ void keepBackup(const std::string& path, const std::string& suffix) {
     if (!source || !(bytes << source.rdbuf()) || source.bad())
         throw Error(ErrorNumber::CannotSave, "cannot be read, so no copy could be kept as " +
                                                  shownName(path + suffix) + "; left as it was");
-    writeFileAtomically(path + suffix, bytes.str());
+    writeFileAtomically(path + suffix, bytes.str(), permissionsOf(path));
 }
 
 } // namespace pellucor::cli

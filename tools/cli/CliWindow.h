@@ -29,6 +29,11 @@ struct WindowSettings {
     std::string outFolder;
 };
 
+// Makes the folders of subfolder (a relative path) below root that are
+// missing. Throws an Error naming the first that is a symbolic link; any other
+// failure is left to the save into it to report.
+void makeFolderBelow(const std::string& root, const std::string& subfolder);
+
 // The main window of one job, without a screen: the job's documents as the
 // file list, every mark ticked, the options from the command line. The
 // progress text becomes the terminal's progress line, numbered over all jobs.

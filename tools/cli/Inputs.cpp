@@ -64,8 +64,13 @@ void addFolder(const std::string& folder, const CliOptions& options, Inputs& inp
     CliWindow window(settings, {}, silent, nullptr);
     // One pattern goes to the listing itself; several are tested here.
     const std::string pattern = options.patterns.size() == 1 ? options.patterns[0] : "*.*";
+    std::vector<std::string> links;
     filelist::addFolderTree(folder, pattern, rows, prompts, window, nullptr,
-                            AddFolder::Names::Bytes);
+                            AddFolder::Names::Bytes, &links);
+    for (const std::string& link : links)
+        if (wanted(FileNameOf(link), options))
+            inputs.notes.push_back(link + ": a symbolic link, left out (links inside a folder "
+                                          "are not followed)");
 
     const std::string root = Main::NormalizePath(folder + kSeparator);
     size_t found = 0;

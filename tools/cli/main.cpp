@@ -139,6 +139,8 @@ int runBatch(const CliOptions& options, Console& console) {
     } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
         return *stopped;
     }
+    for (const std::string& note : inputs.notes)
+        console.error("pellucor-cli: " + note);
     for (const std::string& problem : inputs.problems)
         console.error("pellucor-cli: " + problem);
     for (const std::string& line : problemLines(outcome, inputs.files))
