@@ -83,6 +83,17 @@ TEST_F(EngineTest, UnprotectWithoutPasswordRemovesOnlyTheRestriction) {
     EXPECT_EQ(reopen(dir.file("out.docx")).ProtectionType(), -1);
 }
 
+TEST_F(EngineTest, UnprotectRemovesARestrictionHoldingDeepMarkup) {
+    word::Document document =
+        open(DocxBuilder(textP("x"))
+                 .settings(R"(<w:documentProtection w:edit="readOnly">)" +
+                           nested("<w:x>", "</w:x>", kDeepNesting) + "</w:documentProtection>"));
+    document.Unprotect();
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/settings.xml"),
+              settingsPartOf(DocxBuilder(textP("x"))));
+}
+
 TEST_F(EngineTest, UnprotectOfAnUnprotectedDocumentDoesNothing) {
     word::Document document = open(DocxBuilder(textP("x")));
     document.Unprotect();
