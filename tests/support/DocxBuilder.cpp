@@ -239,7 +239,6 @@ std::string floatingTbl(const std::string& cellText, bool withOverlap) {
 std::string nested(const std::string& open, const std::string& close, int depth,
                    const std::string& inner) {
     std::string out;
-    out.reserve((open.size() + close.size()) * static_cast<size_t>(depth) + inner.size());
     for (int k = 0; k < depth; ++k)
         out += open;
     out += inner;

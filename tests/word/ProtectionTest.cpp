@@ -87,7 +87,7 @@ TEST_F(EngineTest, UnprotectRemovesARestrictionHoldingDeepMarkup) {
     const std::string zoom = R"(<w:zoom w:percent="100"/>)";
     word::Document document =
         open(DocxBuilder(textP("x"))
-                 .settings(zoom + R"(<w:documentProtection w:edit="readOnly">)" +
+                 .settings(zoom + "<w:documentProtection w:edit=\"readOnly\">" +
                            nested("<w:x>", "</w:x>", kDeepNesting) + "</w:documentProtection>"));
     document.Unprotect();
     document.SaveAs(dir.file("out.docx"));

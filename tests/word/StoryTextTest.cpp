@@ -126,12 +126,6 @@ std::vector<StoryCase> itemCases() {
                 "</w:sdtContent></w:sdt>",
             r(".")}),
          {"Name", ": ", "Ann", ".", "\r"}},
-        {"TextAfterDeepInlineWrappersIsText",
-         p({r("a "),
-            nested("<w:hyperlink><w:smartTag>", "</w:smartTag></w:hyperlink>", kDeepNesting / 2,
-                   r("b ")),
-            r("c")}),
-         {"a ", "b ", "c", "\r"}},
     };
 }
 
@@ -161,13 +155,6 @@ std::vector<StoryCase> containerCases() {
         {"TextBoxParagraphsAreNotStoryParagraphs",
          p({textBox("One.")}) + textP("Two"),
          {"\x01", "\r", "Two", "\r"}},
-        {"ParagraphsAroundDeepNesting",
-         textP("Before") +
-             nested("<w:sdt><w:sdtContent><w:tbl><w:tr><w:tc>",
-                    "</w:tc></w:tr></w:tbl></w:sdtContent></w:sdt>", kDeepNesting / 5,
-                    textP("Deep")) +
-             textP("After"),
-         {"Before", "\r", "Deep", "\r", "After", "\r"}},
     };
 }
 
