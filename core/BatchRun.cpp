@@ -15,6 +15,18 @@ namespace {
 using platform::PointerDefault;
 using platform::PointerHourglass;
 
+// One pass; an error that escapes its steps fails it, and the run goes on.
+MarkOutcome pass(Services& services, std::string& path, const std::string& mark, int16_t mode) {
+    try {
+        return Word1::DoIt(path, mark, mode, services);
+    } catch (const std::exception& error) {
+        MarkOutcome failed;
+        failed.mark = mark;
+        failed.failures.push_back(escapedFailure(error));
+        return failed;
+    }
+}
+
 // The ticked marks of one file, in list order; the list is read as it stands.
 void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
                  DocumentOutcome& outcome) {
@@ -30,7 +42,7 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
                 mark = window.MarkAt(j);
         });
         if (ticked)
-            outcome.marks.push_back(Word1::DoIt(path, mark, mode, services));
+            outcome.marks.push_back(pass(services, path, mark, mode));
     }
     word::Application::ReleaseSavedDocument();
 }

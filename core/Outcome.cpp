@@ -38,6 +38,10 @@ size_t BatchOutcome::count(MarkOutcome::Result result) const {
         }));
 }
 
+Failure escapedFailure(const std::exception& error) {
+    return {"process", 0, errorNumberOf(error), describe(error)};
+}
+
 void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
                  const char* (*stepOf)(int line)) {
     for (const TrappedError& error : trap.trapped())

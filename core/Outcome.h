@@ -17,6 +17,10 @@ struct Failure {
     std::string description;
 };
 
+// The failure of a pass whose error escaped its own steps (memory running out,
+// a box that cannot be shown): it fails that pass alone.
+Failure escapedFailure(const std::exception& error);
+
 // Appends the errors a trap caught to failures, each named by its step.
 void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
                  const char* (*stepOf)(int line));

@@ -1,6 +1,7 @@
 #include "FrameList.h"
 
 #include "base/Error.h"
+#include "TreeWalk.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,51 +23,77 @@ bool sameProperties(pugi::xml_node a, pugi::xml_node b) {
     return sortedAttributes(a) == sortedAttributes(b);
 }
 
+// The elements that hold the story's paragraphs and tables.
+bool isContainer(const char* local) {
+    return std::strcmp(local, "tr") == 0 || std::strcmp(local, "tc") == 0 ||
+           std::strcmp(local, "sdt") == 0 || std::strcmp(local, "sdtContent") == 0 ||
+           std::strcmp(local, "customXml") == 0;
+}
+
 } // namespace
 
 FrameList::FrameList(const WordNames& names, pugi::xml_node body) : m_names(names) {
-    collect(body, false);
+    walkBelow(body, [&](pugi::xml_node node) {
+        const char* local = elementName(node);
+        if (!local)
+            return pugi::xml_node();
+        if (std::strcmp(local, "p") == 0) {
+            addParagraph(node);
+            return pugi::xml_node();
+        }
+        if (std::strcmp(local, "tbl") == 0) {
+            m_open.reset();
+            addTables(node);
+            return pugi::xml_node();
+        }
+        return isContainer(local) ? node : pugi::xml_node();
+    });
     m_open.reset();
 }
 
-void FrameList::collect(pugi::xml_node container, bool inTable) {
-    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        const char* local = m_names.local(child);
-        if (!local)
-            continue;
-        if (std::strcmp(local, "p") == 0) {
-            if (inTable)
-                continue;
-            pugi::xml_node properties = child.child(m_names.qualified("pPr").c_str())
-                                            .child(m_names.qualified("framePr").c_str());
-            if (!properties) {
-                m_open.reset();
-            } else if (m_open && sameProperties(properties, m_openProperties)) {
-                m_open->paragraphs.push_back(child);
-            } else {
-                m_open = std::make_shared<FrameData>();
-                m_open->paragraphs.push_back(child);
-                m_openProperties = properties;
-                m_frames.push_back(m_open);
-            }
-        } else if (std::strcmp(local, "tbl") == 0) {
-            m_open.reset();
-            pugi::xml_node position = child.child(m_names.qualified("tblPr").c_str())
-                                          .child(m_names.qualified("tblpPr").c_str());
-            if (position) {
-                auto frame = std::make_shared<FrameData>();
-                frame->table = child;
-                m_frames.push_back(frame);
-            }
-            collect(child, true);
-        } else if (std::strcmp(local, "tr") == 0 || std::strcmp(local, "tc") == 0 ||
-                   std::strcmp(local, "sdt") == 0 || std::strcmp(local, "sdtContent") == 0 ||
-                   std::strcmp(local, "customXml") == 0) {
-            collect(child, inTable);
-        }
+const char* FrameList::elementName(pugi::xml_node node) const {
+    return node.type() == pugi::node_element ? m_names.local(node) : nullptr;
+}
+
+void FrameList::addParagraph(pugi::xml_node paragraph) {
+    pugi::xml_node properties = paragraph.child(m_names.qualified("pPr").c_str())
+                                    .child(m_names.qualified("framePr").c_str());
+    if (!properties) {
+        m_open.reset();
+    } else if (m_open && sameProperties(properties, m_openProperties)) {
+        m_open->paragraphs.push_back(paragraph);
+    } else {
+        m_open = std::make_shared<FrameData>();
+        m_open->paragraphs.push_back(paragraph);
+        m_openProperties = properties;
+        m_frames.push_back(m_open);
     }
+}
+
+// A table and the tables nested in it, in document order; no paragraph of a
+// table is a frame.
+void FrameList::addTables(pugi::xml_node table) {
+    addTable(table);
+    walkBelow(table, [&](pugi::xml_node node) {
+        const char* local = elementName(node);
+        if (!local)
+            return pugi::xml_node();
+        if (std::strcmp(local, "tbl") == 0) {
+            addTable(node);
+            return node;
+        }
+        return isContainer(local) ? node : pugi::xml_node();
+    });
+}
+
+void FrameList::addTable(pugi::xml_node table) {
+    pugi::xml_node position =
+        table.child(m_names.qualified("tblPr").c_str()).child(m_names.qualified("tblpPr").c_str());
+    if (!position)
+        return;
+    auto frame = std::make_shared<FrameData>();
+    frame->table = table;
+    m_frames.push_back(frame);
 }
 
 std::shared_ptr<FrameData> FrameList::item(int32_t index) const {
@@ -101,7 +128,7 @@ void FrameList::remove(const std::shared_ptr<FrameData>& frame) {
     for (pugi::xml_node paragraph : frame->paragraphs) {
         pugi::xml_node properties = paragraph.child(m_names.qualified("pPr").c_str());
         while (pugi::xml_node node = properties.child(framePr.c_str()))
-            properties.remove_child(node);
+            removeNode(node);
     }
     unlist(frame);
 }
@@ -112,7 +139,7 @@ void FrameList::stopWrapping(const std::shared_ptr<FrameData>& frame) {
     pugi::xml_node properties = frame->table.child(m_names.qualified("tblPr").c_str());
     for (const char* local : {"tblpPr", "tblOverlap"})
         while (pugi::xml_node node = properties.child(m_names.qualified(local).c_str()))
-            properties.remove_child(node);
+            removeNode(node);
     unlist(frame);
 }
 

@@ -35,7 +35,10 @@ public:
     void stopWrapping(const std::shared_ptr<FrameData>& frame);
 
 private:
-    void collect(pugi::xml_node container, bool inTable);
+    const char* elementName(pugi::xml_node node) const;
+    void addParagraph(pugi::xml_node paragraph);
+    void addTables(pugi::xml_node table);
+    void addTable(pugi::xml_node table);
     void unlist(const std::shared_ptr<FrameData>& frame);
 
     const WordNames& m_names;

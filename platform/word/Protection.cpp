@@ -1,6 +1,7 @@
 #include "Protection.h"
 
 #include "base/Error.h"
+#include "TreeWalk.h"
 #include "WordNames.h"
 
 #include <cstring>
@@ -66,7 +67,7 @@ void Protection::unprotect(const std::string& documentName) {
         throw Error(ErrorNumber::PasswordIncorrect,
                     "The password is incorrect. " + inQuotes(documentName) +
                         " is protected with a password, which is needed to remove the protection.");
-    protection.parent().remove_child(protection);
+    removeNode(protection);
     m_settings->markChanged();
 }
 

@@ -79,32 +79,34 @@ public:
         : m_names(names), m_arena(arena), m_spans(spans) {}
 
     void readInline(pugi::xml_node container) {
-        for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
-            if (child.type() != pugi::node_element)
-                continue;
-            const char* local = m_names.local(child);
-            if (!local) {
-                if (m_names.isAlternateContent(child) || m_names.isMath(child))
-                    add(child, kPlaceholder, false);
-                continue;
-            }
-            switch (itemOf(local)) {
-            case Item::Run:
-                readRun(child);
-                break;
-            case Item::InlineContainer:
-                readInline(child);
-                break;
-            case Item::ContentControl:
-                readInline(child.child(m_names.qualified("sdtContent").c_str()));
-                break;
-            default:
-                break;
-            }
-        }
+        walkBelow(container, [this](pugi::xml_node node) { return readItem(node); });
     }
 
 private:
+    // Reads one element of a paragraph or of an inline container; returns the
+    // element whose children are read next, if any.
+    pugi::xml_node readItem(pugi::xml_node node) {
+        if (node.type() != pugi::node_element)
+            return {};
+        const char* local = m_names.local(node);
+        if (!local) {
+            if (m_names.isAlternateContent(node) || m_names.isMath(node))
+                add(node, kPlaceholder, false);
+            return {};
+        }
+        switch (itemOf(local)) {
+        case Item::Run:
+            readRun(node);
+            return {};
+        case Item::InlineContainer:
+            return node;
+        case Item::ContentControl:
+            return node.child(m_names.qualified("sdtContent").c_str());
+        default:
+            return {};
+        }
+    }
+
     void readRun(pugi::xml_node run) {
         for (pugi::xml_node item = run.first_child(); item; item = item.next_sibling()) {
             if (item.type() != pugi::node_element)
@@ -188,6 +190,13 @@ private:
 };
 
 } // namespace
+
+bool holdsStoryParagraphs(const char* local) {
+    return std::strcmp(local, "tbl") == 0 || std::strcmp(local, "tr") == 0 ||
+           std::strcmp(local, "tc") == 0 || std::strcmp(local, "sdt") == 0 ||
+           std::strcmp(local, "sdtContent") == 0 || std::strcmp(local, "customXml") == 0 ||
+           std::strcmp(local, "ins") == 0 || std::strcmp(local, "moveTo") == 0;
+}
 
 void appendParagraphText(const WordNames& names, pugi::xml_node paragraph, std::string& arena,
                          std::vector<TextSpan>& spans) {

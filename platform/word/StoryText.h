@@ -1,8 +1,10 @@
 #pragma once
 
+#include "TreeWalk.h"
 #include "WordNames.h"
 
 #include <cstdint>
+#include <cstring>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
@@ -25,24 +27,24 @@ struct TextSpan {
 void appendParagraphText(const WordNames& names, pugi::xml_node paragraph, std::string& arena,
                          std::vector<TextSpan>& spans);
 
+// Whether an element of the given local name holds story paragraphs: a table
+// and its parts, a content control, a custom XML element, inserted or moved text.
+bool holdsStoryParagraphs(const char* local);
+
 // Calls visit(paragraph) for every paragraph of the main story in document
 // order: body paragraphs, table cells at any depth, content controls.
 template <typename Visit>
 void forEachStoryParagraph(const WordNames& names, pugi::xml_node container, Visit&& visit) {
-    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        const char* local = names.local(child);
+    walkBelow(container, [&](pugi::xml_node node) {
+        const char* local = node.type() == pugi::node_element ? names.local(node) : nullptr;
         if (!local)
-            continue;
-        if (std::strcmp(local, "p") == 0)
-            visit(child);
-        else if (std::strcmp(local, "tbl") == 0 || std::strcmp(local, "tr") == 0 ||
-                 std::strcmp(local, "tc") == 0 || std::strcmp(local, "sdt") == 0 ||
-                 std::strcmp(local, "sdtContent") == 0 || std::strcmp(local, "customXml") == 0 ||
-                 std::strcmp(local, "ins") == 0 || std::strcmp(local, "moveTo") == 0)
-            forEachStoryParagraph(names, child, visit);
-    }
+            return pugi::xml_node();
+        if (std::strcmp(local, "p") == 0) {
+            visit(node);
+            return pugi::xml_node();
+        }
+        return holdsStoryParagraphs(local) ? node : pugi::xml_node();
+    });
 }
 
 } // namespace pellucor::word

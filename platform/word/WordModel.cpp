@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Utf8.h"
+#include "TreeWalk.h"
 
 #include <algorithm>
 
@@ -21,8 +22,8 @@ bool isPlainText(const std::string& text) {
 }
 
 void setElementText(pugi::xml_node element, const std::string& text) {
-    while (element.first_child())
-        element.remove_child(element.first_child());
+    while (pugi::xml_node child = element.first_child())
+        removeNode(child);
     element.append_child(pugi::node_pcdata).set_value(text.c_str());
     if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
         pugi::xml_attribute space = element.attribute("xml:space");
@@ -234,11 +235,11 @@ void WordModel::rewriteText(pugi::xml_node element, const std::string& text) {
         return;
     }
     pugi::xml_node run = element.parent();
-    run.remove_child(element);
+    removeNode(element);
     for (pugi::xml_node child : run.children())
         if (child.type() == pugi::node_element && !m_names.is(child, "rPr"))
             return;
-    run.parent().remove_child(run);
+    removeNode(run);
 }
 
 void WordModel::flush() {

@@ -153,5 +153,18 @@ TEST_F(CliFolderTest, ADocumentWhoseCopyCannotBeKeptIsLeftAsItWas) {
     EXPECT_TRUE(readFile(dir.file("letters/a.docx")) == before);
 }
 
+TEST_F(CliFolderTest, ADeeplyNestedDocumentIsChangedAndTheNextOneToo) {
+    makeFolder("deep");
+    write("deep/a.docx", nested("<w:sdt><w:sdtContent>", "</w:sdtContent></w:sdt>",
+                                kDeepNesting / 2, textP(kSingle)));
+    write("deep/b.docx", textP(kSingle));
+    CliResult result = run({"--yes", "--out", "out", "--report", "report.json", "deep"});
+    EXPECT_EQ(result.out, "2 changed, 0 unchanged, 0 protected, 0 failed\n") << result.err;
+    EXPECT_EQ(documentText(dir.file("out/b.docx")), kDoubled + "\r");
+    const std::string report = readFile(dir.file("report.json"));
+    EXPECT_NE(report.find("deep/a.docx"), std::string::npos) << report;
+    EXPECT_NE(report.find("deep/b.docx"), std::string::npos) << report;
+}
+
 } // namespace
 } // namespace pellucor::test

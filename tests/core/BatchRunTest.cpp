@@ -317,6 +317,20 @@ TEST_F(BatchRun, FailuresInsideADocumentDoNotStopTheRun) {
     EXPECT_EQ(automation.instancesLeftRunning(), 0);
 }
 
+TEST_F(BatchRun, AnErrorEscapingADocumentFailsOnlyThatDocument) {
+    window.files = {in() + "/missing.docx"};
+    addFile("b.docx", "It ends. Next");
+    window.marks = {{".", true}};
+    prompts.onBox = [](const ShownBox& box) {
+        if (box.title == "Application Error")
+            throw std::bad_alloc(); // the error report box itself fails
+    };
+    BatchOutcome outcome = RunBatch(services);
+    ASSERT_EQ(outcome.documents.size(), 2u);
+    EXPECT_EQ(outcome.documents[0].marks.at(0).failures.at(0).description, "Out of memory");
+    EXPECT_EQ(textOf(out() + "/b.docx"), "It ends.  Next\r");
+}
+
 // What a run returns, document by document, beside the boxes the user sees.
 TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
     using Result = MarkOutcome::Result;

@@ -236,4 +236,15 @@ std::string floatingTbl(const std::string& cellText, bool withOverlap) {
     return tbl({{textP(cellText)}}, position);
 }
 
+std::string nested(const std::string& open, const std::string& close, int depth,
+                   const std::string& inner) {
+    std::string out;
+    for (int k = 0; k < depth; ++k)
+        out += open;
+    out += inner;
+    for (int k = 0; k < depth; ++k)
+        out += close;
+    return out;
+}
+
 } // namespace pellucor::test

@@ -67,5 +67,11 @@ std::string framedP(const std::string& text,
 std::string tbl(const std::vector<std::vector<std::string>>& rows, const std::string& tblPr = "");
 // A floating table of one cell.
 std::string floatingTbl(const std::string& cellText, bool withOverlap = true);
+// `inner` inside `depth` copies of open ... close: markup nested as deeply as
+// a hostile document may nest it.
+std::string nested(const std::string& open, const std::string& close, int depth,
+                   const std::string& inner = "");
+// How deep those documents nest: far more than a call stack could follow.
+inline constexpr int kDeepNesting = 200000;
 
 } // namespace pellucor::test

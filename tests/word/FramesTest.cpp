@@ -38,6 +38,12 @@ std::vector<FrameCountCase> countCases() {
          "<w:sdt><w:sdtContent>" + framedP("a") + "</w:sdtContent></w:sdt>", 1},
         {"FramesAndFloatingTablesTogether",
          framedP("a") + floatingTbl("t") + framedP("b") + framedP("c", kOtherFrame), 4},
+        {"FloatingTableDeepInControlsAndCells",
+         nested("<w:sdt><w:sdtContent><w:tbl><w:tr><w:tc>",
+                "</w:tc></w:tr></w:tbl></w:sdtContent></w:sdt>", kDeepNesting / 5,
+                floatingTbl("t") + framedP("in cell")) +
+             framedP("after"),
+         2},
     };
 }
 
@@ -146,6 +152,18 @@ TEST_F(EngineTest, RemovalLoopEndsWithNoFramesAndTheTextUnchanged) {
     word::Document again = reopen(dir.file("out.docx"));
     EXPECT_EQ(again.Frames().Count(), 0);
     EXPECT_EQ(wordsOf(again), words);
+}
+
+TEST_F(EngineTest, FramesHoldingDeepMarkupAreRemoved) {
+    const std::string deep = nested("<w:x>", "</w:x>", kDeepNesting);
+    word::Document document =
+        open(DocxBuilder(p({r("Boxed.")}, "<w:framePr>" + deep + "</w:framePr>") +
+                         tbl({{textP("Float.")}}, "<w:tblpPr>" + deep + "</w:tblpPr>")));
+    EXPECT_EQ(removeAllFrames(document), 2);
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/document.xml"),
+              DocxBuilder("<w:p><w:pPr/>" + r("Boxed.") + "</w:p>" + tbl({{textP("Float.")}}))
+                  .documentXml());
 }
 
 TEST_F(EngineTest, FrameRemovalAndWordWritesAreBothSaved) {

@@ -83,6 +83,18 @@ TEST_F(EngineTest, UnprotectWithoutPasswordRemovesOnlyTheRestriction) {
     EXPECT_EQ(reopen(dir.file("out.docx")).ProtectionType(), -1);
 }
 
+TEST_F(EngineTest, UnprotectRemovesARestrictionHoldingDeepMarkup) {
+    const std::string zoom = R"(<w:zoom w:percent="100"/>)";
+    word::Document document =
+        open(DocxBuilder(textP("x"))
+                 .settings(zoom + "<w:documentProtection w:edit=\"readOnly\">" +
+                           nested("<w:x>", "</w:x>", kDeepNesting) + "</w:documentProtection>"));
+    document.Unprotect();
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/settings.xml"),
+              settingsPartOf(DocxBuilder(textP("x")).settings(zoom)));
+}
+
 TEST_F(EngineTest, UnprotectOfAnUnprotectedDocumentDoesNothing) {
     word::Document document = open(DocxBuilder(textP("x")));
     document.Unprotect();

@@ -26,6 +26,14 @@ std::string preserved(const std::string& text, const std::string& rPr = "") {
            "<w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
 }
 
+// Content controls, tables, hyperlinks and inline wrappers nested past any call stack.
+const std::string kBlocks = "<w:sdt><w:sdtContent><w:tbl><w:tr><w:tc>";
+const std::string kBlocksEnd = "</w:tc></w:tr></w:tbl></w:sdtContent></w:sdt>";
+const std::string kInline = "<w:hyperlink><w:smartTag><w:customXml><w:ins><w:fldSimple><w:moveTo>"
+                            "<w:sdt><w:sdtContent>";
+const std::string kInlineEnd = "</w:sdtContent></w:sdt></w:moveTo></w:fldSimple></w:ins>"
+                               "</w:customXml></w:smartTag></w:hyperlink>";
+
 std::vector<WriteCase> writeCases() {
     return {
         {"MarkAndSpacesOverThreeRuns", p({r("It ends."), r(" "), r(" Next")}), 3, ". ",
@@ -70,6 +78,20 @@ std::vector<WriteCase> writeCases() {
          p({"<w:sdt><w:sdtContent>" + r("Yes.  No") + "</w:sdtContent></w:sdt>"}), 2, ". ",
          Words{"Yes", ". ", "No", "\r"},
          p({"<w:sdt><w:sdtContent>" + r("Yes. No") + "</w:sdtContent></w:sdt>"})},
+        {"DeeplyNestedBlocks",
+         nested(kBlocks, kBlocksEnd, kDeepNesting / 5, textP("a.  b")) + textP("c"), 2, ". ",
+         Words{"a", ". ", "b", "\r", "c", "\r"},
+         nested(kBlocks, kBlocksEnd, kDeepNesting / 5, textP("a. b")) + textP("c")},
+        {"DeeplyNestedInlineWrappers",
+         p({nested(kInline, kInlineEnd, kDeepNesting / 8, r("a.  ")), r("b")}), 2, ". ",
+         Words{"a", ". ", "b", "\r"},
+         p({nested(kInline, kInlineEnd, kDeepNesting / 8, preserved("a. ")), r("b")})},
+        {"DeepMarkupInsideAText",
+         p({"<w:r><w:t>a.  b" + nested("<x>", "</x>", kDeepNesting) + "</w:t></w:r>"}), 2, ". ",
+         Words{"a", ". ", "b", "\r"}, textP("a. b")},
+        {"RunWithDeepFormattingLeftEmpty",
+         p({r("end."), r("  ", nested("<w:i>", "</w:i>", kDeepNesting)), r("Next")}), 2, ". ",
+         Words{"end", ". ", "Next", "\r"}, p({preserved("end. "), r("Next")})},
     };
 }
 

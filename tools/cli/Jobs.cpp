@@ -106,6 +106,22 @@ void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
     }
 }
 
+// A dry run whose error escapes its steps fails that document alone.
+Word1::DryRunOutcome dryRun(const ListedFile& file, const WindowSettings& settings, int16_t mode,
+                            platform::WordAutomation& automation, CliPrompts& prompts) {
+    try {
+        return Word1::DryRun(file.path, settings.marks, mode, automation, prompts);
+    } catch (const std::exception& error) {
+        Word1::DryRunOutcome failed;
+        for (const std::string& mark : settings.marks) {
+            MarkOutcome& pass = failed.marks.emplace_back();
+            pass.mark = mark;
+            pass.failures.push_back(escapedFailure(error));
+        }
+        return failed;
+    }
+}
+
 } // namespace
 
 std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& files, unsigned jobs) {
@@ -163,8 +179,7 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
         for (size_t k = next++; k < files.size(); k = next++) {
             const ListedFile& file = files[k];
             progress.begin("Checking: " + shownName(FileNameOf(file.path)));
-            Word1::DryRunOutcome dry =
-                Word1::DryRun(file.path, settings.marks, mode, automation, prompts);
+            Word1::DryRunOutcome dry = dryRun(file, settings, mode, automation, prompts);
             DocumentOutcome& document = outcome.documents[k].emplace();
             document.row = static_cast<int>(k + 1);
             document.path = file.path;

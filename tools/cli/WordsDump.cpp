@@ -1,6 +1,7 @@
 #include "WordsDump.h"
 
 #include "base/Error.h"
+#include "base/ErrorTrap.h"
 #include "base/Utf8.h"
 #include "word/Application.h"
 
@@ -82,11 +83,13 @@ int dumpWords(const std::string& path, Console& console) {
         std::fflush(stdout);
         app->Quit();
         return 0;
-    } catch (const Error& error) {
+    } catch (const std::exception& error) {
         std::fflush(stdout);
-        console.error("pellucor-cli: " + error.description());
+        // The engine's own errors name the document already.
+        const bool named = dynamic_cast<const Error*>(&error) != nullptr;
+        console.error("pellucor-cli: " + (named ? "" : path + ": ") + describe(error));
         if (app)
-            app->Quit();
+            ignoringErrors([&] { app->Quit(); });
         return 1;
     }
 }
