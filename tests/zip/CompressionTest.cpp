@@ -251,12 +251,22 @@ public:
     BitStream& length(unsigned bits) {
         return code((bits <= 12 ? bits : bits - 3) - (m_leftOut < bits ? 1 : 0), 4);
     }
-    BitStream& zeros(unsigned count) {
-        return count >= 11 ? length(18).bits(count - 11, 7) : length(17).bits(count - 3, 3);
+    // Runs of code lengths, each as many times as its count; zeros as repeats.
+    BitStream& lengths(std::initializer_list<std::pair<unsigned, unsigned>> runs) {
+        for (auto [count, codeLength] : runs) {
+            if (codeLength != 0)
+                for (unsigned i = 0; i < count; ++i)
+                    length(codeLength);
+            else if (count >= 11)
+                length(18).bits(count - 11, 7);
+            else
+                length(17).bits(count - 3, 3);
+        }
+        return *this;
     }
     // Lengths of one bit for 'x' and the end of the block and the distance
     // code; then "xx" and the end.
-    BitStream& xxWithLengths() { return zeros(120).length(1).zeros(135).length(1).length(1); }
+    BitStream& xxWithLengths() { return lengths({{120, 0}, {1, 1}, {135, 0}, {2, 1}}); }
     BitStream& xx() { return code(0, 1).code(0, 1).code(1, 1); }
     std::string bytes() const { return m_bytes; }
 
@@ -334,12 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
         written("WithTooManyLiteralCodes",
                 BitStream()
                     .dynamicBlock(287)
-                    .zeros(120)
-                    .length(1)
-                    .zeros(135)
-                    .length(1)
-                    .zeros(30)
-                    .length(1)
+                    .lengths({{120, 0}, {1, 1}, {135, 0}, {1, 1}, {30, 0}, {1, 1}})
                     .xx(),
                 2, false),
         written("WithAnIncompleteCodeLengthCode",
@@ -349,41 +354,26 @@ INSTANTIATE_TEST_SUITE_P(
                     .dynamicBlock()
                     .length(16)
                     .bits(0, 2)
-                    .zeros(117)
-                    .length(1)
-                    .zeros(135)
-                    .length(1)
-                    .length(1)
+                    .lengths({{117, 0}, {1, 1}, {135, 0}, {2, 1}})
                     .xx(),
                 2, false),
-        written("RepeatingZerosPastTheLastCode",
-                BitStream().dynamicBlock().zeros(120).length(1).zeros(135).length(1).zeros(3).xx(),
-                2, false),
+        written(
+            "RepeatingZerosPastTheLastCode",
+            BitStream().dynamicBlock().lengths({{120, 0}, {1, 1}, {135, 0}, {1, 1}, {3, 0}}).xx(),
+            2, false),
         written("WithAnOversubscribedLiteralCode",
-                BitStream()
-                    .dynamicBlock()
-                    .zeros(120)
-                    .length(1)
-                    .length(1)
-                    .zeros(134)
-                    .length(1)
-                    .length(1)
-                    .code(0, 1),
+                BitStream().dynamicBlock().lengths({{120, 0}, {2, 1}, {134, 0}, {2, 1}}).code(0, 1),
                 0, false),
         written("WithAnIncompleteLiteralCode",
                 BitStream()
                     .dynamicBlock()
-                    .zeros(120)
-                    .length(2)
-                    .zeros(135)
-                    .length(1)
-                    .length(1)
+                    .lengths({{120, 0}, {1, 2}, {135, 0}, {2, 1}})
                     .code(2, 2)
                     .code(2, 2)
                     .code(0, 1),
                 2, false),
         written("WithoutAnEndOfBlockCode",
-                BitStream().dynamicBlock().zeros(120).length(1).zeros(136).length(1).xx(), 2,
+                BitStream().dynamicBlock().lengths({{120, 0}, {1, 1}, {136, 0}, {1, 1}}).xx(), 2,
                 false)),
     rowName<WalkCase>);
 

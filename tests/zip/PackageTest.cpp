@@ -261,6 +261,12 @@ INSTANTIATE_TEST_SUITE_P(
                      zipPut32(b, largeEndAt(b) + 32, 100001);
                  },
                  "holds 100000 records but its end record counts 100001", "", kManyFillers},
+        ReadCase{"WithAWrappedCountBesideTheLargeArchiveOne",
+                 [](std::string& b) {
+                     zipPut16(b, endAt(b) + 8, 100000 & 0xFFFF);
+                     zipPut16(b, endAt(b) + 10, 100000 & 0xFFFF);
+                 },
+                 "its end record and its large-archive end record disagree", "", kManyFillers},
         ReadCase{"WithALocalHeaderNamingAnotherEntry",
                  [](std::string& b) { b[localAt(b, kMain) + 30] = 'W'; }, "local header", kMain},
         ReadCase{"WithAnEntryPointingIntoData",
