@@ -1,7 +1,8 @@
 // A mutator for the zip directory reader: byte flips seldom land on the few
 // bytes that count and place the directory, so half the mutations change
-// such a field by a little, as a writer that miscounts would, or copy or drop
-// a whole directory record; the other half are libFuzzer's own.
+// such a field by a little, as a writer that miscounts would (both counts of
+// a record alike, at times), or copy or drop a whole directory record, the
+// directory's size following at times; the other half are libFuzzer's own.
 #include "zip/ZipDirectory.h"
 
 #include <array>
@@ -19,7 +20,8 @@ namespace {
 
 struct Field {
     uint8_t at;
-    uint8_t width; // in bytes
+    uint8_t width;      // in bytes
+    uint8_t pairAt = 0; // the other count, when this is the count on this disk or in all
 };
 
 struct Record {
@@ -30,8 +32,10 @@ struct Record {
 
 const std::array<Record, 4>& records() {
     static const std::array<Record, 4> list = {{
-        {kZipEndSignature, 22, {{4, 2}, {6, 2}, {8, 2}, {10, 2}, {12, 4}, {16, 4}, {20, 2}}},
-        {kZipLargeEndSignature, 56, {{4, 8}, {16, 4}, {20, 4}, {24, 8}, {32, 8}, {40, 8}, {48, 8}}},
+        {kZipEndSignature, 22, {{4, 2}, {6, 2}, {8, 2, 10}, {10, 2, 8}, {12, 4}, {16, 4}, {20, 2}}},
+        {kZipLargeEndSignature,
+         56,
+         {{4, 8}, {16, 4}, {20, 4}, {24, 8, 32}, {32, 8, 24}, {40, 8}, {48, 8}}},
         {kZipLocatorSignature, 20, {{4, 4}, {8, 8}, {16, 4}}},
         {kZipCentralSignature, 46, {{20, 4}, {24, 4}, {28, 2}, {30, 2}, {32, 2}, {42, 4}}},
     }};
@@ -69,16 +73,30 @@ uint64_t nudged(uint64_t value, unsigned width, std::minstd_rand& random) {
 }
 
 // A central record copied after itself or dropped: the directory then holds
-// one record more or fewer than the end record counts.
+// one record more or fewer than the end record counts. The end records may
+// follow with the directory's size and where the large one lies.
 void copyOrDrop(std::string& zip, size_t at, std::minstd_rand& random) {
     const size_t size =
         46 + zipRead16(zip, at + 28) + zipRead16(zip, at + 30) + zipRead16(zip, at + 32);
     if (at + size > zip.size())
         return;
-    if (random() % 2)
+    const bool copy = random() % 2;
+    if (copy)
         zip.insert(at + size, zip, at, size);
     else
         zip.erase(at, size);
+    if (random() % 2)
+        return;
+    const uint64_t delta = copy ? size : -uint64_t{size};
+    const size_t end = zip.rfind("PK\x05\x06");
+    const size_t large = zip.rfind("PK\x06\x06", end);
+    const size_t locator = zip.rfind("PK\x06\x07", end);
+    if (end != std::string::npos && end + 22 <= zip.size())
+        zipPut32(zip, end + 12, static_cast<uint32_t>(zipRead32(zip, end + 12) + delta));
+    if (large != std::string::npos && large + 56 <= zip.size())
+        zipPut64(zip, large + 40, zipRead64(zip, large + 40) + delta);
+    if (locator != std::string::npos && locator + 20 <= zip.size())
+        zipPut64(zip, locator + 8, zipRead64(zip, locator + 8) + delta);
 }
 
 bool mutateStructure(std::string& zip, std::minstd_rand& random) {
@@ -95,8 +113,10 @@ bool mutateStructure(std::string& zip, std::minstd_rand& random) {
         return true;
     }
     const Field field = record->fields[random() % record->fields.size()];
-    writeField(zip, at + field.at, field.width,
-               nudged(readField(zip, at + field.at, field.width), field.width, random));
+    const uint64_t value = nudged(readField(zip, at + field.at, field.width), field.width, random);
+    writeField(zip, at + field.at, field.width, value);
+    if (field.pairAt && random() % 2)
+        writeField(zip, at + field.pairAt, field.width, value);
     return true;
 }
 
