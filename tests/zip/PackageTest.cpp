@@ -289,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"WithAChangedByte",
                  [](std::string& b) { b[localAt(b, kApp) + 30 + kApp.size()] ^= 1; },
                  "checksum does not match", kApp},
-        ReadCase{"WithALargeArchiveLocator",
+        ReadCase{"WithALargeArchiveLocatorPointingAtNothing",
                  [](std::string& b) {
                      std::string locator(20, '\0');
                      zipPut32(locator, 0, 0x07064b50);
