@@ -8,6 +8,8 @@ namespace pellucor::zip {
 namespace {
 
 constexpr uint64_t kZipLimit = 0xFFFFFFFFull;
+// From this count on, readers look for the count in the large-archive end record.
+constexpr size_t kLargeCount = 0xFFFF;
 
 void appendNewEntry(std::string& out, std::string& central, const std::string& zip,
                     const ZipEntry& entry, const Deflated& deflated) {
@@ -42,6 +44,36 @@ void appendNewEntry(std::string& out, std::string& central, const std::string& z
     size_t commentAt =
         entry.recordAt + 46 + entry.name.size() + zipRead16(zip, entry.recordAt + 30);
     central.append(zip, commentAt, zipRead16(zip, entry.recordAt + 32));
+}
+
+// The end record with its comment; bytes some writers leave after it are not
+// kept. A count too wide for it goes into a large-archive end record and its
+// locator, written before it.
+std::string endRecords(const std::string& zip, const ZipDirectory& directory, size_t directoryAt,
+                       size_t directorySize) {
+    const size_t count = directory.entries.size();
+    const bool large = count >= kLargeCount;
+    std::string end = zip.substr(directory.endAt, 22 + zipRead16(zip, directory.endAt + 20));
+    zipPut32(end, 4, 0); // this disk and the directory's: the first and only one
+    zipPut16(end, 8, static_cast<uint32_t>(large ? kLargeCount : count));
+    zipPut16(end, 10, static_cast<uint32_t>(large ? kLargeCount : count));
+    zipPut32(end, 12, static_cast<uint32_t>(directorySize));
+    zipPut32(end, 16, static_cast<uint32_t>(directoryAt));
+    if (!large)
+        return end;
+    std::string records(56 + 20, '\0');
+    zipPut32(records, 0, kZipLargeEndSignature);
+    zipPut64(records, 4, 56 - 12);
+    zipPut16(records, 12, 45); // made by and needed: the version that brought these records
+    zipPut16(records, 14, 45);
+    zipPut64(records, 24, count);
+    zipPut64(records, 32, count);
+    zipPut64(records, 40, directorySize);
+    zipPut64(records, 48, directoryAt);
+    zipPut32(records, 56, kZipLocatorSignature);
+    zipPut64(records, 64, directoryAt + directorySize);
+    zipPut32(records, 72, 1); // disks in all
+    return records + end;
 }
 
 } // namespace
@@ -95,12 +127,7 @@ std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
             throw Error(ErrorNumber::CannotSave, "it has no part " + *change.name + " to replace");
     if (out.size() + central.size() >= kZipLimit)
         throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
-    // The end record and its comment; bytes some writers leave after them are not kept.
-    std::string end = zip.substr(directory.endAt, 22 + zipRead16(zip, directory.endAt + 20));
-    zipPut16(end, 8, static_cast<uint32_t>(directory.entries.size()));
-    zipPut16(end, 10, static_cast<uint32_t>(directory.entries.size()));
-    zipPut32(end, 12, static_cast<uint32_t>(central.size()));
-    zipPut32(end, 16, static_cast<uint32_t>(out.size()));
+    const std::string end = endRecords(zip, directory, out.size(), central.size());
     out += central;
     out += end;
     return out;

@@ -4,6 +4,7 @@
 
 #include "zip/DeflateSlices.h"
 
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <libdeflate.h>
@@ -222,6 +223,64 @@ struct WalkCase {
 
 class WalkingAStream : public ::testing::TestWithParam<WalkCase> {};
 
+// Streams written bit by bit, to reach each way the walker refuses one.
+class BitStream {
+public:
+    BitStream& bits(uint32_t value, unsigned count) {
+        for (unsigned i = 0; i < count; ++i)
+            bit(value >> i & 1);
+        return *this;
+    }
+    // Huffman codes go in from their most significant bit.
+    BitStream& code(uint32_t value, unsigned length) {
+        for (unsigned i = length; i-- > 0;)
+            bit(value >> i & 1);
+        return *this;
+    }
+    BitStream& fixedBlock() { return bits(1, 1).bits(1, 2); }
+    // A last dynamic block with one distance code. Its code-length code gives
+    // four bits to each of the lengths 0 to 12 and the repeats 16 to 18, but
+    // none to `leftOut`: their codes are their ranks, from 0000 up.
+    BitStream& dynamicBlock(unsigned literals = 257, unsigned leftOut = 99) {
+        m_leftOut = leftOut;
+        bits(1, 1).bits(2, 2).bits(literals - 257, 5).bits(0, 5).bits(18 - 4, 4);
+        for (unsigned symbol : {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1})
+            bits((symbol <= 12 || symbol >= 16) && symbol != leftOut ? 4 : 0, 3);
+        return *this;
+    }
+    BitStream& length(unsigned bits) {
+        return code((bits <= 12 ? bits : bits - 3) - (m_leftOut < bits ? 1 : 0), 4);
+    }
+    // Runs of code lengths, each as many times as its count; zeros as repeats.
+    BitStream& lengths(std::initializer_list<std::pair<unsigned, unsigned>> runs) {
+        for (auto [count, codeLength] : runs) {
+            if (codeLength != 0)
+                for (unsigned i = 0; i < count; ++i)
+                    length(codeLength);
+            else if (count >= 11)
+                length(18).bits(count - 11, 7);
+            else
+                length(17).bits(count - 3, 3);
+        }
+        return *this;
+    }
+    // Lengths of one bit for 'x' and the end of the block and the distance
+    // code; then "xx" and the end.
+    BitStream& xxWithLengths() { return lengths({{120, 0}, {1, 1}, {135, 0}, {2, 1}}); }
+    BitStream& xx() { return code(0, 1).code(0, 1).code(1, 1); }
+    std::string bytes() const { return m_bytes; }
+
+private:
+    void bit(unsigned value) {
+        if (m_used++ % 8 == 0)
+            m_bytes += '\0';
+        m_bytes.back() = static_cast<char>(m_bytes.back() | value << (m_used - 1) % 8);
+    }
+    std::string m_bytes;
+    uint64_t m_used = 0;
+    unsigned m_leftOut = 99;
+};
+
 TEST_P(WalkingAStream, FindsTheLastBlockOrRefuses) {
     const std::string input = sample(300 * 1024, Content::Markup) + sample(70000, Content::Random);
     std::string stream = GetParam().compress(input);
@@ -234,6 +293,7 @@ TEST_P(WalkingAStream, FindsTheLastBlockOrRefuses) {
     EXPECT_EQ((walk->endBit + 7) / 8, stream.size()) << "the walk ends before the last byte";
     EXPECT_TRUE(stream[walk->finalFlagBit / 8] >> walk->finalFlagBit % 8 & 1)
         << "the bit found is not the last block's flag";
+    EXPECT_EQ(zlibInflate(stream).size(), size) << "zlib inflates the stream otherwise";
 }
 
 auto zlibAt(int level, int strategy) {
@@ -241,27 +301,80 @@ auto zlibAt(int level, int strategy) {
 }
 void keep(std::string&, uint64_t&) {}
 
+WalkCase written(const char* name, const BitStream& stream, uint64_t size, bool accepted) {
+    return {name, [bytes = stream.bytes()](const std::string&) { return bytes; },
+            [size](std::string&, uint64_t& n) { n = size; }, accepted};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Streams, WalkingAStream,
-    ::testing::Values(WalkCase{"Libdeflate", libdeflateStream, keep, true},
-                      WalkCase{"ZlibDefault", zlibAt(6, Z_DEFAULT_STRATEGY), keep, true},
-                      WalkCase{"ZlibFastest", zlibAt(1, Z_DEFAULT_STRATEGY), keep, true},
-                      WalkCase{"ZlibFixedCodes", zlibAt(6, Z_FIXED), keep, true},
-                      WalkCase{"ZlibHuffmanOnly", zlibAt(6, Z_HUFFMAN_ONLY), keep, true},
-                      WalkCase{"ZlibRunsOnly", zlibAt(6, Z_RLE), keep, true},
-                      WalkCase{"ZlibStored", zlibAt(0, Z_DEFAULT_STRATEGY), keep, true},
-                      WalkCase{"CutShort", libdeflateStream,
-                               [](std::string& s, uint64_t&) { s.pop_back(); }, false},
-                      WalkCase{"WithAByteAfterIt", libdeflateStream,
-                               [](std::string& s, uint64_t&) { s += '\0'; }, false},
-                      WalkCase{"HoldingOneByteMore", libdeflateStream,
-                               [](std::string&, uint64_t& n) { ++n; }, false},
-                      WalkCase{"HoldingOneByteLess", libdeflateStream,
-                               [](std::string&, uint64_t& n) { --n; }, false},
-                      WalkCase{"WithAChangedBit", libdeflateStream,
-                               [](std::string& s, uint64_t&) { s[s.size() / 3] ^= 0x10; }, false},
-                      WalkCase{"Empty", libdeflateStream,
-                               [](std::string& s, uint64_t&) { s.clear(); }, false}),
+    ::testing::Values(
+        WalkCase{"Libdeflate", libdeflateStream, keep, true},
+        WalkCase{"ZlibDefault", zlibAt(6, Z_DEFAULT_STRATEGY), keep, true},
+        WalkCase{"ZlibFastest", zlibAt(1, Z_DEFAULT_STRATEGY), keep, true},
+        WalkCase{"ZlibFixedCodes", zlibAt(6, Z_FIXED), keep, true},
+        WalkCase{"ZlibHuffmanOnly", zlibAt(6, Z_HUFFMAN_ONLY), keep, true},
+        WalkCase{"ZlibRunsOnly", zlibAt(6, Z_RLE), keep, true},
+        WalkCase{"ZlibStored", zlibAt(0, Z_DEFAULT_STRATEGY), keep, true},
+        WalkCase{"CutShort", libdeflateStream, [](std::string& s, uint64_t&) { s.pop_back(); },
+                 false},
+        WalkCase{"WithAByteAfterIt", libdeflateStream, [](std::string& s, uint64_t&) { s += '\0'; },
+                 false},
+        WalkCase{"HoldingOneByteMore", libdeflateStream, [](std::string&, uint64_t& n) { ++n; },
+                 false},
+        WalkCase{"HoldingOneByteLess", libdeflateStream, [](std::string&, uint64_t& n) { --n; },
+                 false},
+        WalkCase{"WithAChangedBit", libdeflateStream,
+                 [](std::string& s, uint64_t&) { s[s.size() / 3] ^= 0x10; }, false},
+        WalkCase{"Empty", libdeflateStream, [](std::string& s, uint64_t&) { s.clear(); }, false},
+        written("AnEmptyStoredBlock", BitStream().bits(1, 8).bits(0xFFFF0000, 32), 0, true),
+        written("ALiteralAndAMatchOfIt",
+                BitStream().fixedBlock().code(0x30 + 'x', 8).code(1, 7).code(0, 5).code(0, 7), 4,
+                true),
+        written("MatchingBeforeTheFirstByte",
+                BitStream().fixedBlock().code(1, 7).code(0, 5).code(0, 7), 3, false),
+        written("WithALiteralCodeTheFormatLeavesUnused", BitStream().fixedBlock().code(0xC6, 8), 0,
+                false),
+        written("OfTheReservedBlockType", BitStream().bits(1, 1).bits(3, 2), 0, false),
+        written("StoredWithALengthAndComplementThatDisagree",
+                BitStream().bits(1, 8).bits(5, 32).bits('x', 8 * 5), 5, false),
+        written("StoredRunningPastTheStream",
+                BitStream().bits(1, 8).bits(0xFF9B0064, 32).bits('x', 8), 100, false),
+        written("ADynamicBlock", BitStream().dynamicBlock().xxWithLengths().xx(), 2, true),
+        written("WithTooManyLiteralCodes",
+                BitStream()
+                    .dynamicBlock(287)
+                    .lengths({{120, 0}, {1, 1}, {135, 0}, {1, 1}, {30, 0}, {1, 1}})
+                    .xx(),
+                2, false),
+        written("WithAnIncompleteCodeLengthCode",
+                BitStream().dynamicBlock(257, 12).xxWithLengths().xx(), 2, false),
+        written("RepeatingALengthBeforeAnyIsGiven",
+                BitStream()
+                    .dynamicBlock()
+                    .length(16)
+                    .bits(0, 2)
+                    .lengths({{117, 0}, {1, 1}, {135, 0}, {2, 1}})
+                    .xx(),
+                2, false),
+        written(
+            "RepeatingZerosPastTheLastCode",
+            BitStream().dynamicBlock().lengths({{120, 0}, {1, 1}, {135, 0}, {1, 1}, {3, 0}}).xx(),
+            2, false),
+        written("WithAnOversubscribedLiteralCode",
+                BitStream().dynamicBlock().lengths({{120, 0}, {2, 1}, {134, 0}, {2, 1}}).code(0, 1),
+                0, false),
+        written("WithAnIncompleteLiteralCode",
+                BitStream()
+                    .dynamicBlock()
+                    .lengths({{120, 0}, {1, 2}, {135, 0}, {2, 1}})
+                    .code(2, 2)
+                    .code(2, 2)
+                    .code(0, 1),
+                2, false),
+        written("WithoutAnEndOfBlockCode",
+                BitStream().dynamicBlock().lengths({{120, 0}, {1, 1}, {136, 0}, {1, 1}}).xx(), 2,
+                false)),
     rowName<WalkCase>);
 
 TEST(DeflateStreamLifetime, EndsWithoutFinishOrStartsAfreshAfterIt) {

@@ -34,12 +34,18 @@ const std::vector<Entry>& entries() {
     return list;
 }
 
-std::string libzipPackage() {
+// `fillers` empty entries come first: a reader that stops counting early
+// misses the named ones.
+std::string writeLibzipPackage(size_t fillers) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
     zip_source_keep(buffer);
     zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    for (size_t i = 0; i < fillers; ++i) {
+        const std::string name = "filler/" + std::to_string(i);
+        zip_file_add(archive, name.c_str(), zip_source_buffer(archive, nullptr, 0, 0), 0);
+    }
     for (const Entry& entry : entries()) {
         zip_source_t* data = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
         const auto index =
@@ -59,6 +65,17 @@ std::string libzipPackage() {
     zip_source_free(buffer);
     return bytes;
 }
+
+std::string libzipPackage(size_t fillers = 0) {
+    static std::map<size_t, std::string> made;
+    auto found = made.find(fillers);
+    if (found == made.end())
+        found = made.emplace(fillers, writeLibzipPackage(fillers)).first;
+    return found->second;
+}
+
+// So many entries that their count needs the large-archive end record.
+constexpr size_t kManyFillers = 100000 - 3;
 
 // The package as libzip reads it with its consistency checks, or its error.
 struct LibzipView {
@@ -109,6 +126,9 @@ size_t centralAt(const std::string& bytes, const std::string& name) {
 size_t endAt(const std::string& bytes) {
     return bytes.rfind("PK\x05\x06");
 }
+size_t largeEndAt(const std::string& bytes) {
+    return bytes.rfind("PK\x06\x06");
+}
 void add32(std::string& bytes, size_t at, uint32_t delta) {
     zipPut32(bytes, at, zipRead32(bytes, at) + delta);
 }
@@ -135,6 +155,7 @@ struct ReadCase {
     Change damage;
     const char* problem; // nullptr: every part reads back as written
     std::string part;    // the part the message names
+    size_t fillers = 0;
 };
 
 void PrintTo(const ReadCase& row, std::ostream* out) {
@@ -144,7 +165,7 @@ void PrintTo(const ReadCase& row, std::ostream* out) {
 class ReadingAPackage : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadingAPackage, ReadsEveryEntryOrRefusesNamingTheFileAndTheProblem) {
-    std::string bytes = libzipPackage();
+    std::string bytes = libzipPackage(GetParam().fillers);
     GetParam().damage(bytes);
     std::string message;
     std::vector<std::string> parts;
@@ -185,8 +206,67 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"WithADirectoryOutsideTheFile",
                  [](std::string& b) { zipPut32(b, endAt(b) + 16, 0x7FFFFFFF); },
                  "directory lies outside the file", ""},
+        ReadCase{"WithAPrefixAndOffsetsThatCountIt",
+                 [](std::string& b) {
+                     for (const std::string& name : {entries()[0].name, kMain, kApp})
+                         add32(b, centralAt(b, name) + 42, 64);
+                     add32(b, endAt(b) + 16, 64);
+                     b.insert(0, 64, '#');
+                 },
+                 nullptr, ""},
         ReadCase{"WithMoreEntriesCountedThanRecorded",
-                 [](std::string& b) { zipPut16(b, endAt(b) + 10, 4); }, "cut short", ""},
+                 [](std::string& b) {
+                     zipPut16(b, endAt(b) + 8, 4);
+                     zipPut16(b, endAt(b) + 10, 4);
+                 },
+                 "holds 3 records but its end record counts 4", ""},
+        ReadCase{"WithOneRecordMoreThanCounted",
+                 [](std::string& b) {
+                     zipPut16(b, endAt(b) + 8, 2);
+                     zipPut16(b, endAt(b) + 10, 2);
+                 },
+                 "holds 3 records but its end record counts 2", ""},
+        ReadCase{"WithARecordBetweenTheDirectoryAndTheEndRecord",
+                 [](std::string& b) {
+                     zipPut16(b, endAt(b) + 8, 2);
+                     zipPut16(b, endAt(b) + 10, 2);
+                     zipPut32(b, endAt(b) + 12, centralAt(b, kApp) - zipRead32(b, endAt(b) + 16));
+                 },
+                 "does not end where its end record begins", ""},
+        ReadCase{"WithBytesBetweenTheDirectoryAndTheEndRecord",
+                 [](std::string& b) { b.insert(endAt(b), "junk"); },
+                 "does not end where its end record begins", ""},
+        ReadCase{"WithADirectorySizeOneByteShort",
+                 [](std::string& b) { add32(b, endAt(b) + 12, -1u); },
+                 "does not end where its end record begins", ""},
+        ReadCase{"WithOtherCountsOnThisDiskAndInAll",
+                 [](std::string& b) { zipPut16(b, endAt(b) + 8, 2); },
+                 "counts 2 records on this disk but 3 in all", ""},
+        ReadCase{"WithAHundredThousandEntries", [](std::string&) {}, nullptr, "", kManyFillers},
+        ReadCase{"WithAHundredThousandEntriesCountedInSixteenBits",
+                 [](std::string& b) {
+                     const size_t large = largeEndAt(b);
+                     const uint32_t size = zipRead32(b, large + 40);
+                     const uint32_t offset = zipRead32(b, large + 48);
+                     b.erase(large, endAt(b) - large);
+                     zipPut16(b, endAt(b) + 8, 100000 & 0xFFFF);
+                     zipPut16(b, endAt(b) + 10, 100000 & 0xFFFF);
+                     zipPut32(b, endAt(b) + 12, size);
+                     zipPut32(b, endAt(b) + 16, offset);
+                 },
+                 "holds 100000 records but its end record counts 34464", "", kManyFillers},
+        ReadCase{"WithALargeArchiveCountOfOneMore",
+                 [](std::string& b) {
+                     zipPut32(b, largeEndAt(b) + 24, 100001);
+                     zipPut32(b, largeEndAt(b) + 32, 100001);
+                 },
+                 "holds 100000 records but its end record counts 100001", "", kManyFillers},
+        ReadCase{"WithAWrappedCountBesideTheLargeArchiveOne",
+                 [](std::string& b) {
+                     zipPut16(b, endAt(b) + 8, 100000 & 0xFFFF);
+                     zipPut16(b, endAt(b) + 10, 100000 & 0xFFFF);
+                 },
+                 "its end record and its large-archive end record disagree", "", kManyFillers},
         ReadCase{"WithALocalHeaderNamingAnotherEntry",
                  [](std::string& b) { b[localAt(b, kMain) + 30] = 'W'; }, "local header", kMain},
         ReadCase{"WithAnEntryPointingIntoData",
@@ -209,19 +289,19 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"WithAChangedByte",
                  [](std::string& b) { b[localAt(b, kApp) + 30 + kApp.size()] ^= 1; },
                  "checksum does not match", kApp},
-        ReadCase{"WithALargeArchiveLocator",
+        ReadCase{"WithALargeArchiveLocatorPointingAtNothing",
                  [](std::string& b) {
                      std::string locator(20, '\0');
                      zipPut32(locator, 0, 0x07064b50);
                      b.insert(endAt(b), locator);
                  },
-                 "large-archive format", ""},
+                 "large-archive end record is missing", ""},
         ReadCase{"WithALargeArchiveEntryCount",
                  [](std::string& b) {
                      zipPut16(b, endAt(b) + 8, 0xFFFF);
                      zipPut16(b, endAt(b) + 10, 0xFFFF);
                  },
-                 "large-archive format", ""},
+                 "holds 3 records but its end record counts 65535", ""},
         ReadCase{"WithALargeArchiveEntrySize",
                  [](std::string& b) { zipPut32(b, centralAt(b, kMain) + 24, 0xFFFFFFFF); },
                  "large-archive format", kMain}),
@@ -232,6 +312,7 @@ struct RewriteCase {
     Change prepare;
     const char* replace; // the name rewrite is given; nullptr: nothing replaced
     std::string entry;   // the entry that name stands for
+    size_t fillers = 0;
 };
 
 void PrintTo(const RewriteCase& row, std::ostream* out) {
@@ -241,7 +322,7 @@ void PrintTo(const RewriteCase& row, std::ostream* out) {
 class RewritingAPackage : public ::testing::TestWithParam<RewriteCase> {};
 
 TEST_P(RewritingAPackage, CopiesUntouchedEntriesByteForByteAndLibzipReadsTheResult) {
-    std::string original = libzipPackage();
+    std::string original = libzipPackage(GetParam().fillers);
     GetParam().prepare(original);
     const std::string newText = "<w:t>Replaced." + std::string(3000, ' ') + "</w:t>";
     std::map<std::string, std::string> replaced;
@@ -288,13 +369,13 @@ TEST_P(RewritingAPackage, CopiesUntouchedEntriesByteForByteAndLibzipReadsTheResu
     const LibzipView view = libzipRead(out);
     ASSERT_EQ(view.error, "") << "libzip cannot read the rewritten package";
     EXPECT_EQ(view.comment, kComment);
-    ASSERT_EQ(view.entries.size(), entries().size());
+    ASSERT_EQ(view.entries.size(), GetParam().fillers + entries().size());
     for (size_t i = 0; i < entries().size(); ++i) {
         const Entry& expected = entries()[i];
-        EXPECT_EQ(view.entries[i].name, expected.name);
-        EXPECT_EQ(view.entries[i].comment, expected.comment) << expected.name;
-        EXPECT_TRUE(view.entries[i].data ==
-                    (expected.name == GetParam().entry ? newText : expected.data))
+        const Entry& read = view.entries[GetParam().fillers + i];
+        EXPECT_EQ(read.name, expected.name);
+        EXPECT_EQ(read.comment, expected.comment) << expected.name;
+        EXPECT_TRUE(read.data == (expected.name == GetParam().entry ? newText : expected.data))
             << expected.name << " reads other bytes in libzip";
     }
     EXPECT_EQ(out.size(), endAt(out) + 22 + kComment.size()) << "bytes follow the end record";
@@ -313,7 +394,9 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"BeforeASignedDataDescriptor", [](std::string& b) { addDescriptor(b, true); },
                     "word/document.xml", kMain},
         RewriteCase{"BeforeAnUnsignedDataDescriptor",
-                    [](std::string& b) { addDescriptor(b, false); }, "word/document.xml", kMain}),
+                    [](std::string& b) { addDescriptor(b, false); }, "word/document.xml", kMain},
+        RewriteCase{"WithAHundredThousandEntries", [](std::string&) {}, "word/document.xml", kMain,
+                    kManyFillers}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RewritingAPackageWithoutTheNamedEntry, IsRefusedNamingTheFileAndTheName) {
