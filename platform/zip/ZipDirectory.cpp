@@ -1,5 +1,7 @@
 #include "ZipDirectory.h"
 
+#include "base/ShownName.h"
+
 #include <algorithm>
 
 namespace pellucor::zip {
@@ -188,10 +190,10 @@ bool readLocals(const std::string& zip, ZipDirectory& directory, std::string& re
             entry.localAt == 0xFFFFFFFF)
             return refuse(reason,
                           "the zip package uses the large-archive format (ZIP64) for the entry " +
-                              entry.name + ", which no document needs");
+                              shownName(entry.name) + ", which no document needs");
         if (const char* problem = readLocal(zip, entry, directory.directoryAt))
             return refuse(reason, "the zip package is truncated or damaged (the entry " +
-                                      entry.name + " " + problem + ")");
+                                      shownName(entry.name) + " " + problem + ")");
     }
     return true;
 }

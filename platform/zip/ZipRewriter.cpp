@@ -1,6 +1,7 @@
 #include "ZipRewriter.h"
 
 #include "base/Error.h"
+#include "base/ShownName.h"
 #include "zip/Compression.h"
 #include "zip/Package.h"
 
@@ -110,7 +111,8 @@ std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
         if (change != byLowerName.end()) {
             const Deflated& data = *change->second.data;
             if (data.size >= kZipLimit || data.data.size() >= kZipLimit)
-                throw Error(ErrorNumber::CannotSave, "the part " + entry.name + " is too large");
+                throw Error(ErrorNumber::CannotSave,
+                            "the part " + shownName(entry.name) + " is too large");
             appendNewEntry(out, central, zip, entry, data);
             change->second.used = true;
             continue;
@@ -124,7 +126,8 @@ std::string rewriteZip(const std::string& zip, const ZipDirectory& directory,
     }
     for (const auto& [lowerName, change] : byLowerName)
         if (!change.used)
-            throw Error(ErrorNumber::CannotSave, "it has no part " + *change.name + " to replace");
+            throw Error(ErrorNumber::CannotSave,
+                        "it has no part " + shownName(*change.name) + " to replace");
     if (out.size() + central.size() >= kZipLimit)
         throw Error(ErrorNumber::CannotSave, "the package would grow beyond 4 GiB");
     const std::string end = endRecords(zip, directory, out.size(), central.size());
