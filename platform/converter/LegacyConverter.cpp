@@ -7,6 +7,7 @@
 #include "converter/ProcessRunner.h"
 #include "converter/WordBinary.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPackage = "libreoffice-writer-nogui";
 constexpr double kDefaultTimeoutSeconds = 60;
+
+std::atomic<unsigned long> g_conversions{0};
 
 struct FormatInfo {
     const char* extension;
@@ -194,7 +197,12 @@ const std::string& LegacyConverter::privateFolder(const Conversion& conversion) 
     return m_folder;
 }
 
+unsigned long LegacyConverter::conversionCount() {
+    return g_conversions.load();
+}
+
 std::string LegacyConverter::convert(const std::string& inputBytes, const Conversion& conversion) {
+    ++g_conversions;
     const std::string soffice = findOnPath("soffice");
     if (soffice.empty())
         conversion.fail(ErrorNumber::UnsupportedFormat,

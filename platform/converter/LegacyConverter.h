@@ -38,6 +38,10 @@ public:
     // Converts a .docx package into format and writes it atomically to target.
     void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target);
 
+    // How many conversions, either way, every converter of the program has
+    // begun so far.
+    static unsigned long conversionCount();
+
     // Removes the private folder and the profile in it. The converter can be
     // used again afterwards; it then starts a new folder.
     void release();
