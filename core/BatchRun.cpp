@@ -27,9 +27,8 @@ MarkOutcome pass(Services& services, std::string& path, const std::string& mark,
     }
 }
 
-// The ticked marks of one file, in list order; the list is read as it stands.
-void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
-                 DocumentOutcome& outcome) {
+void runMarks(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
+              DocumentOutcome& outcome) {
     platform::MainWindow& window = services.window;
     int marks = 0;
     trap(67, [&] { marks = window.MarkCount(); });
@@ -44,7 +43,33 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
         if (ticked)
             outcome.marks.push_back(pass(services, path, mark, mode));
     }
-    word::Application::ReleaseSavedDocument();
+}
+
+// A document that goes through LibreOffice is written once, when its marks
+// end; when that fails the document failed and nothing of it was saved. The
+// failure is reported as the save's.
+void finishDocument(Services& services, DocumentOutcome& outcome) {
+    ErrorTrap trap(services.prompts, "Word1", "DoIt");
+    if (trap(9, [] { word::Application::FinishDocument(); }))
+        return;
+    for (MarkOutcome& mark : outcome.marks)
+        mark.savedTo.clear();
+    if (outcome.marks.empty())
+        outcome.marks.emplace_back();
+    addFailures(outcome.marks.back().failures, trap, Word1::doItStep);
+}
+
+// The ticked marks of one file, in list order; the list is read as it stands.
+void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
+                 DocumentOutcome& outcome) {
+    word::Application::BeginDocument();
+    try {
+        runMarks(services, trap, path, mode, outcome);
+    } catch (...) {
+        word::Application::DiscardDocument();
+        throw;
+    }
+    finishDocument(services, outcome);
 }
 
 } // namespace

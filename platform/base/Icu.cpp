@@ -58,6 +58,7 @@ Functions load(const char* libraryFile) {
         PELLUCOR_ICU_FIND(converterSetFromUnicodeCallback, ucnv_setFromUCallBack);
         PELLUCOR_ICU_FIND(converterToUnicode, ucnv_toUChars);
         PELLUCOR_ICU_FIND(converterFromUnicode, ucnv_fromUChars);
+        PELLUCOR_ICU_FIND(converterMaxCharSize, ucnv_getMaxCharSize);
         PELLUCOR_ICU_FIND(toUnicodeStop, UCNV_TO_U_CALLBACK_STOP);
         PELLUCOR_ICU_FIND(fromUnicodeStop, UCNV_FROM_U_CALLBACK_STOP);
 #undef PELLUCOR_ICU_FIND

@@ -32,6 +32,7 @@ struct Functions {
     decltype(&::ucnv_setFromUCallBack) converterSetFromUnicodeCallback;
     decltype(&::ucnv_toUChars) converterToUnicode;
     decltype(&::ucnv_fromUChars) converterFromUnicode;
+    decltype(&::ucnv_getMaxCharSize) converterMaxCharSize;
     decltype(&::UCNV_TO_U_CALLBACK_STOP) toUnicodeStop;
     decltype(&::UCNV_FROM_U_CALLBACK_STOP) fromUnicodeStop;
 };

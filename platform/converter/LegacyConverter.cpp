@@ -7,6 +7,7 @@
 #include "converter/ProcessRunner.h"
 #include "converter/WordBinary.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPackage = "libreoffice-writer-nogui";
 constexpr double kDefaultTimeoutSeconds = 60;
+
+std::atomic<unsigned long> g_conversions{0};
 
 struct FormatInfo {
     const char* extension;
@@ -194,7 +197,12 @@ const std::string& LegacyConverter::privateFolder(const Conversion& conversion) 
     return m_folder;
 }
 
+unsigned long LegacyConverter::conversionCount() {
+    return g_conversions.load();
+}
+
 std::string LegacyConverter::convert(const std::string& inputBytes, const Conversion& conversion) {
+    ++g_conversions;
     const std::string soffice = findOnPath("soffice");
     if (soffice.empty())
         conversion.fail(ErrorNumber::UnsupportedFormat,
@@ -299,7 +307,7 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
 }
 
 void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
-                             const std::string& target) {
+                             const std::string& target, std::optional<mode_t> sourceMode) {
     FormatInfo info = infoOf(format);
     Conversion conversion{target,
                           "docx",
@@ -310,7 +318,7 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           " The file was left as it was.",
                           std::string("saving .") + info.extension + " documents",
                           ErrorNumber::CannotSave};
-    writeFileAtomically(target, convert(docxBytes, conversion));
+    writeFileAtomically(target, convert(docxBytes, conversion), sourceMode);
 }
 
 } // namespace pellucor::converter

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace pellucor::converter {
 
@@ -35,8 +37,14 @@ public:
     std::string toDocx(const std::string& documentPath, const std::string& bytes,
                        LegacyFormat format);
 
-    // Converts a .docx package into format and writes it atomically to target.
-    void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target);
+    // Converts a .docx package into format and writes it atomically to target;
+    // a new file's permissions are drawn from sourceMode.
+    void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target,
+                std::optional<mode_t> sourceMode = std::nullopt);
+
+    // How many conversions, either way, every converter of the program has
+    // begun so far.
+    static unsigned long conversionCount();
 
     // Removes the private folder and the profile in it. The converter can be
     // used again afterwards; it then starts a new folder.

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "EngineState.h"
+#include "PendingLegacySave.h"
 #include "SavedDocument.h"
 
 namespace pellucor::word {
@@ -48,8 +49,19 @@ void Application::Quit() {
     m_engine->quit = true;
 }
 
-void Application::ReleaseSavedDocument() {
+void Application::BeginDocument() {
     forgetSavedDocument();
+    holdLegacySaves();
+}
+
+void Application::FinishDocument() {
+    forgetSavedDocument();
+    writePendingSave();
+}
+
+void Application::DiscardDocument() noexcept {
+    forgetSavedDocument();
+    dropPendingSave();
 }
 
 std::string Application::Name() const {

@@ -37,9 +37,17 @@ public:
 
     static constexpr const char* kName = "Pellucor Document Engine";
 
-    // Releases what this thread keeps of the document it saved last, for the
-    // next opening of that file; a batch calls it when a document's marks end.
-    static void ReleaseSavedDocument();
+    // A batch brackets each document's marks with these. From BeginDocument
+    // on, a document that goes through LibreOffice is converted only once each
+    // way: a mark's save keeps the changed document in this thread for the
+    // next mark, which opens the path it was saved to, and FinishDocument
+    // converts it back and writes it. FinishDocument raises Error when that
+    // fails, with nothing written; DiscardDocument drops the held document
+    // unwritten (so does the thread's end). Both also release what this thread
+    // keeps of the .docx it saved last.
+    static void BeginDocument();
+    static void FinishDocument();
+    static void DiscardDocument() noexcept;
 
 private:
     explicit Application(std::shared_ptr<EngineState> engine) : m_engine(std::move(engine)) {}

@@ -5,6 +5,7 @@
 #include "base/FolderHandle.h"
 #include "base/PathHelpers.h"
 #include "Format.h"
+#include "PendingLegacySave.h"
 #include "Relationships.h"
 #include "zip/Compression.h"
 
@@ -29,21 +30,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool isWordDocumentRoot(const WordNames& names, pugi::xml_node root) {
     return names.is(root, "document");
-}
-
-// The part is compressed as it is written out, on the other cores, so that a
-// large part never exists twice in memory as text.
-struct DeflatingWriter : pugi::xml_writer {
-    zip::DeflateStream stream;
-    void write(const void* data, size_t size) override {
-        stream.write(std::string_view(static_cast<const char*>(data), size));
-    }
-};
-
-zip::Deflated deflatedPart(const XmlPart& part) {
-    DeflatingWriter writer;
-    part.serialise(writer);
-    return writer.stream.finish();
 }
 
 } // namespace
@@ -119,7 +105,9 @@ std::unique_ptr<DocumentState>
 DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
     document->m_sourceMode = permissionsOf(path);
-    if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
+    if (std::optional<LegacyDocument> pending = takePendingSave(path))
+        document->adoptLegacy(std::move(*pending));
+    else if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
         document->adopt(std::move(*saved));
     else
         document->load(readDocumentFile(path));
@@ -240,6 +228,13 @@ void DocumentState::adopt(ParsedPackage parts) {
     m_protection = Protection(m_settings.get());
 }
 
+void DocumentState::adoptLegacy(LegacyDocument document) {
+    m_legacy = document.format;
+    m_legacyBytes = std::move(document.originalBytes);
+    m_sourceMode = document.sourceMode;
+    adopt(std::move(document.parts));
+}
+
 std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat format) {
     std::string docx = m_converter.toDocx(m_path, bytes, format);
     m_legacy = format;
@@ -261,7 +256,22 @@ void DocumentState::loadSettings(const std::string& mainPartName) {
     }
 }
 
+void DocumentState::ensureNotHandedOver() const {
+    if (!m_main && !m_plainText)
+        throw Error(ErrorNumber::ObjectReleased,
+                    "The document " + inQuotes(m_path) +
+                        " was saved and waits to be converted back at the end of its marks; "
+                        "open it again to go on.");
+}
+
+Protection& DocumentState::protection() {
+    ensureNotHandedOver();
+    m_untouchedSinceSave = false;
+    return m_protection;
+}
+
 WordModel& DocumentState::words() {
+    ensureNotHandedOver();
     m_untouchedSinceSave = false;
     if (!m_words)
         m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter);
@@ -269,6 +279,7 @@ WordModel& DocumentState::words() {
 }
 
 FrameList& DocumentState::frames() {
+    ensureNotHandedOver();
     m_untouchedSinceSave = false;
     if (!m_frames)
         m_frames = std::make_unique<FrameList>(*m_names, m_body);
@@ -276,6 +287,7 @@ FrameList& DocumentState::frames() {
 }
 
 void DocumentState::saveAs(const std::string& path) {
+    ensureNotHandedOver();
     if (m_protection.hasPasswordToModify() && sameFile(path, m_path))
         throw Error(ErrorNumber::PermissionDenied,
                     "Could not save " + inQuotes(path) +
@@ -296,23 +308,37 @@ void DocumentState::saveAs(const std::string& path) {
     }
     if (m_frames && m_frames->changed())
         m_main->markChanged();
-    std::map<std::string, zip::Deflated> replaced;
-    if (m_main->changed())
-        replaced.emplace(m_main->name(), deflatedPart(*m_main));
-    if (m_settings && m_settings->changed())
-        replaced.emplace(m_settings->name(), deflatedPart(*m_settings));
-
     m_savedAs.reset();
+    if (m_legacy && holdingLegacySaves())
+        return handOver(path);
+    const std::map<std::string, zip::Deflated> replaced = changedParts(*m_main, m_settings.get());
+
     if (m_legacy && replaced.empty())
         writeFileAtomically(path, m_legacyBytes, m_sourceMode);
     else if (m_legacy)
-        m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path);
+        m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path, m_sourceMode);
     else if (replaced.empty())
         m_savedAs = writeFileAtomically(path, m_package->bytes(), m_sourceMode);
     else
         savePackage(path, replaced);
     m_path = path;
     m_untouchedSinceSave = m_savedAs.has_value();
+}
+
+// The changed .docx waits for the document's next mark instead of going
+// through LibreOffice at every one; the parts go with it.
+void DocumentState::handOver(const std::string& path) {
+    m_path = path;
+    m_untouchedSinceSave = false;
+    m_words.reset();
+    m_frames.reset();
+    m_protection = Protection(nullptr);
+    m_body = {};
+    m_names.reset();
+    keepPendingSave(path, LegacyDocument{*m_legacy, std::move(m_legacyBytes),
+                                         ParsedPackage{std::move(m_package), std::move(m_main),
+                                                       std::move(m_settings)},
+                                         m_sourceMode});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.

@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "converter/LegacyConverter.h"
 #include "FrameList.h"
+#include "PendingLegacySave.h"
 #include "PlainText.h"
 #include "Protection.h"
 #include "SavedDocument.h"
@@ -43,12 +44,12 @@ public:
 
     WordModel& words();
     FrameList& frames();
-    Protection& protection() {
-        m_untouchedSinceSave = false;
-        return m_protection;
-    }
+    Protection& protection();
 
-    // Writes the document, in its own format, atomically to path.
+    // Writes the document, in its own format, atomically to path. While the
+    // thread holds legacy saves, a document reached through LibreOffice is
+    // handed over as the pending save to path instead, and cannot be used
+    // after.
     void saveAs(const std::string& path);
 
 private:
@@ -56,6 +57,9 @@ private:
     void load(std::string bytes);
     void loadPackage(std::string bytes);
     void adopt(ParsedPackage parts);
+    void adoptLegacy(LegacyDocument document);
+    void handOver(const std::string& path);
+    void ensureNotHandedOver() const;
     void attachParts(const std::string& mainPartName);
     void savePackage(const std::string& path, const std::map<std::string, zip::Deflated>& replaced);
     void loadPlainText(const std::string& bytes);

@@ -13,6 +13,10 @@ using namespace std::string_view_literals;
 // every text file and finds nothing more.
 constexpr size_t kHeadSize = 4096;
 
+// Text may hold a stray control character (an escape, a bell) but not one
+// byte in this many.
+constexpr size_t kMostControlsInText = 16;
+
 bool startsWith(std::string_view bytes, std::string_view prefix) {
     return bytes.substr(0, prefix.size()) == prefix;
 }
@@ -29,12 +33,13 @@ std::string lowerCase(std::string_view text) {
     return lower;
 }
 
-// Text has no NUL and none of the control characters that only binary data
-// holds; tabs, line and page breaks and the old end-of-file mark are text.
+// Text has no NUL, and few of the control characters that binary data is
+// full of; tabs, line and page breaks and the old end-of-file mark are text.
+// Every other byte is a character in some 8-bit code page.
 bool looksLikeText(std::string_view bytes) {
     if (startsWith(bytes, "\xFF\xFE"sv) || startsWith(bytes, "\xFE\xFF"sv))
         return true;
-    static const auto binary = [] {
+    static const auto control = [] {
         std::array<bool, 256> table{};
         for (int c = 0; c < 0x20; ++c)
             table[static_cast<size_t>(c)] = true;
@@ -42,8 +47,11 @@ bool looksLikeText(std::string_view bytes) {
             table[static_cast<unsigned char>(c)] = false;
         return table;
     }();
-    return std::none_of(bytes.begin(), bytes.end(),
-                        [](char c) { return binary[static_cast<unsigned char>(c)]; });
+    if (bytes.find('\0') != std::string_view::npos)
+        return false;
+    const auto controls = static_cast<size_t>(std::count_if(
+        bytes.begin(), bytes.end(), [](char c) { return control[static_cast<unsigned char>(c)]; }));
+    return controls * kMostControlsInText <= bytes.size();
 }
 
 FileFormat markupFormat(std::string_view head) {

@@ -1,13 +1,13 @@
 #include "TextEncoding.h"
 
 #include "base/Error.h"
-#include "base/Icu.h"
 #include "base/Utf8.h"
+#include "CodePage.h"
 
 #include <clocale>
 #include <langinfo.h>
 #include <locale.h>
-#include <memory>
+#include <optional>
 
 namespace pellucor::word {
 namespace {
@@ -28,28 +28,6 @@ std::string localeCharset() {
     std::string charset = ::nl_langinfo_l(CODESET, locale);
     ::freelocale(locale);
     return charset;
-}
-
-bool isUtf8Name(const std::string& charset) {
-    return charset == "UTF-8" || charset == "utf8" || charset == "UTF8";
-}
-
-void appendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 char16_t unitAt(const std::string& bytes, size_t at, bool bigEndian) {
@@ -76,7 +54,7 @@ std::string fromUtf16(const std::string& bytes, bool bigEndian, const std::strin
             refuse(path, "its UTF-16 text holds a broken surrogate pair");
         if (code == 0)
             refuse(path, "its UTF-16 text holds NUL characters");
-        appendUtf8(out, code);
+        text::appendUtf8(out, code);
     }
     return out;
 }
@@ -102,55 +80,22 @@ std::string toUtf16(const std::string& utf8, bool bigEndian) {
     return out;
 }
 
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { icu::functions().converterClose(converter); }
-};
+constexpr const char* kFallbackCodePage = "windows-1252";
 
-std::unique_ptr<UConverter, ConverterCloser> openCharset(const icu::Functions& f,
-                                                         const std::string& charset) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, ConverterCloser> converter(
-        f.converterOpen(charset.c_str(), &status));
-    if (U_FAILURE(status))
-        return nullptr;
-    UErrorCode stop = U_ZERO_ERROR; // no substitutes: an unmapped byte is an error
-    f.converterSetToUnicodeCallback(converter.get(), f.toUnicodeStop, nullptr, nullptr, nullptr,
-                                    &stop);
-    f.converterSetFromUnicodeCallback(converter.get(), f.fromUnicodeStop, nullptr, nullptr, nullptr,
-                                      &stop);
-    return converter;
-}
-
-// Converts between UTF-8 and charset through UTF-16; false when a character
-// has no place in the other. Throws Error when ICU cannot be loaded.
-bool convertCharset(const std::string& charset, const std::string& in, std::string& out,
-                    bool toUtf8) {
-    const icu::Functions& f = icu::functions();
-    auto converter = openCharset(f, charset);
-    if (!converter || in.size() > 0x3FFFFFFF)
-        return false;
-    const auto length = static_cast<int32_t>(in.size());
-    std::u16string units(in.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t unitCount = 0;
-    if (toUtf8)
-        unitCount = f.converterToUnicode(converter.get(), units.data(), length + 1, in.data(),
-                                         length, &status);
-    else
-        f.stringFromUtf8(units.data(), length + 1, &unitCount, in.data(), length, &status);
-    if (U_FAILURE(status))
-        return false;
-    out.assign(static_cast<size_t>(unitCount) * 4 + 1, '\0');
-    int32_t written = 0;
-    if (toUtf8)
-        f.stringToUtf8(out.data(), static_cast<int32_t>(out.size()), &written, units.data(),
-                       unitCount, &status);
-    else
-        written =
-            f.converterFromUnicode(converter.get(), out.data(), static_cast<int32_t>(out.size()),
-                                   units.data(), unitCount, &status);
-    out.resize(static_cast<size_t>(written));
-    return U_SUCCESS(status);
+// The locale's character set when it is an 8-bit code page, else
+// Windows-1252, which reads Latin-1 text as well.
+CodePage codePageForText(const std::string& path) {
+    try {
+        if (std::optional<CodePage> page = CodePage::load(localeCharset()))
+            return *page;
+        if (std::optional<CodePage> page = CodePage::load(kFallbackCodePage))
+            return *page;
+    } catch (const Error& error) {
+        throw Error(error.code(),
+                    "The document " + inQuotes(path) + " cannot be opened. " + error.description());
+    }
+    refuse(path, std::string("in an 8-bit character set, and the Unicode library knows no ") +
+                     kFallbackCodePage);
 }
 
 } // namespace
@@ -167,24 +112,11 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
     std::string text = bytes.substr(encoding.byteOrderMark.size());
     if (text::isValidUtf8(text))
         return text;
-    const std::string charset = localeCharset();
-    std::string decoded, again;
-    bool readBack = false;
-    try {
-        readBack = encoding.byteOrderMark.empty() && !isUtf8Name(charset) &&
-                   convertCharset(charset, text, decoded, true) &&
-                   convertCharset(charset, decoded, again, false) && again == text;
-    } catch (const Error& error) {
-        throw Error(error.code(),
-                    "The document " + inQuotes(path) + " cannot be opened. " + error.description());
-    }
-    if (readBack) {
-        encoding = {Kind::Locale8Bit, {}, charset};
-        return decoded;
-    }
-    refuse(path, "not in UTF-8, in UTF-16 with a byte-order mark or in this system's character "
-                 "set (" +
-                     charset + "), the encodings it could be saved back in unchanged");
+    if (!encoding.byteOrderMark.empty())
+        refuse(path, "its text after the UTF-8 byte-order mark is not valid UTF-8");
+    const CodePage page = codePageForText(path);
+    encoding = {Kind::CodePage, {}, page.name()};
+    return page.toUtf8(text);
 }
 
 std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
@@ -193,17 +125,17 @@ std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
     case Kind::Utf16LE:
     case Kind::Utf16BE:
         return encoding.byteOrderMark + toUtf16(utf8, encoding.kind == Kind::Utf16BE);
-    case Kind::Locale8Bit: {
+    case Kind::CodePage: {
         std::string out;
-        bool converted = false;
+        std::optional<CodePage> page;
         try {
-            converted = convertCharset(encoding.charset, utf8, out, false);
+            page = CodePage::load(encoding.charset);
         } catch (const Error& error) {
             throw Error(ErrorNumber::CannotSave, "Could not save " + inQuotes(target) + ". " +
                                                      error.description() +
                                                      " The file was left as it was.");
         }
-        if (!converted)
+        if (!page || !page->fromUtf8(utf8, out))
             throw Error(ErrorNumber::CannotSave,
                         "Could not save " + inQuotes(target) +
                             ": a character of the changed text has no place in its character "

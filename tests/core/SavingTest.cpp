@@ -3,6 +3,7 @@
 
 #include "BatchRun.h"
 #include "CoreTest.h"
+#include "support/ProcessEnv.h"
 #include "support/TempDir.h"
 #include "Word1.h"
 
@@ -262,6 +263,57 @@ TEST_F(FailingSave, ReadOnlySource) {
     expectReportedSaveFailure(path, path);
     EXPECT_EQ(readFile(path), original);
 }
+
+// A document that goes through LibreOffice is written once, after its last
+// mark. When that conversion fails, the document failed, no mark names an
+// output, one box tells it and nothing is written: in place the original
+// stays. A stand-in LibreOffice makes the .docx and fails the way back.
+class FailingConversionBack : public CoreTest, public ::testing::WithParamInterface<bool> {
+protected:
+    FailingConversionBack() {
+        std::filesystem::create_directories(dir.file("bin"));
+        DocxBuilder(textP("It ends. is it? yes")).write(dir.file("made.docx"));
+        writeScript(dir.file("bin/soffice"),
+                    "while [ $# -gt 0 ]; do\n"
+                    "  case $1 in --convert-to) to=$2;; --outdir) out=$2;; esac\n"
+                    "  shift\n"
+                    "done\n"
+                    "case $to in docx:*) exec /bin/cp " +
+                        dir.file("made.docx") +
+                        " \"$out/document.docx\";; esac\n"
+                        "echo 'Error: export failed'\nexit 1");
+    }
+    ScopedEnv converter{"PELLUCOR_CONVERTER", "process"};
+    ScopedEnv path{"PATH", dir.file("bin")};
+};
+
+TEST_P(FailingConversionBack, FailsTheDocumentOnceAndWritesNothing) {
+    const std::string rtf = in() + "/a.rtf";
+    writeFile(rtf, "{\\rtf1 It ends. Next? yes}");
+    GetParam() ? saveOverOriginal() : saveToFolder(out());
+    window.files = {rtf};
+    window.marks = {{".", true}, {"?", true}};
+    window.option1 = true;
+
+    const BatchOutcome outcome = RunBatch(services);
+
+    ASSERT_EQ(outcome.documents.size(), 1u);
+    const DocumentOutcome& document = outcome.documents[0];
+    EXPECT_EQ(document.result(), MarkOutcome::Result::Failed);
+    EXPECT_EQ(document.wordsRewritten(), 2);
+    for (const MarkOutcome& mark : document.marks)
+        EXPECT_EQ(mark.savedTo, "") << "mark " << mark.mark;
+    EXPECT_EQ(reportedLines(prompts), std::vector<int>{9}) << "one box, for the one save";
+    ASSERT_EQ(document.marks.back().failures.size(), 1u);
+    const std::string failure = document.marks.back().failures[0].description;
+    EXPECT_NE(failure.find("export failed"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("a.rtf"), std::string::npos) << failure;
+    EXPECT_EQ(readFile(rtf), "{\\rtf1 It ends. Next? yes}");
+    EXPECT_EQ(outEntries(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, FailingConversionBack, ::testing::Values(true, false),
+                         [](const auto& test) { return test.param ? "InPlace" : "ToFolder"; });
 
 } // namespace
 } // namespace pellucor::test

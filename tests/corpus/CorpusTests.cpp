@@ -189,7 +189,7 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
         std::string input = file.path();
         for (const auto& [mark, mode] : marks) {
             if (!reuse)
-                word::Application::ReleaseSavedDocument();
+                word::Application::DiscardDocument();
             std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
             steps.emplace_back(output, tools::walkDocument(input, output, mark, mode).changed);
             input = output;
@@ -209,7 +209,7 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     copyFile(file.path(), added);
     EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1).changed, adding)
         << file.name << ": a file rewritten after the save was not read afresh";
-    word::Application::ReleaseSavedDocument();
+    word::Application::DiscardDocument();
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSpacing, ::testing::ValuesIn(corpusFilesThatOpen()),

@@ -4,27 +4,12 @@
 #include "support/TempDir.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace pellucor::test {
-
-ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : m_name(name) {
-    if (const char* old = std::getenv(name.c_str()))
-        m_old = old;
-    ::setenv(name.c_str(), value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (m_old)
-        ::setenv(m_name.c_str(), m_old->c_str(), 1);
-    else
-        ::unsetenv(m_name.c_str());
-}
 
 bool libreOfficeInstalled() {
     return !converter::findOnPath("soffice").empty();
@@ -82,11 +67,6 @@ void expectOnlySpacesWidened(const std::vector<std::string>& before,
             EXPECT_EQ(before[i], after[i]) << "word " << i + 1;
     }
     EXPECT_EQ(widened, changed);
-}
-
-void writeScript(const std::string& path, const std::string& body) {
-    writeFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
 }
 
 bool processRuns(int pid) {

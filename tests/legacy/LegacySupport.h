@@ -1,25 +1,12 @@
 #pragma once
 
+#include "support/ProcessEnv.h"
 #include "word/Application.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace pellucor::test {
-
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedEnv {
-public:
-    ScopedEnv(const std::string& name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 // Whether soffice can be found on $PATH.
 bool libreOfficeInstalled();
@@ -43,9 +30,6 @@ std::vector<std::string> textWords(std::vector<std::string> words);
 // ". " words widened to ".  " and nothing else different.
 void expectOnlySpacesWidened(const std::vector<std::string>& before,
                              const std::vector<std::string>& after, int changed);
-
-// Writes an executable shell script.
-void writeScript(const std::string& path, const std::string& body);
 
 // Whether a process with this id still runs (a zombie counts as gone).
 bool processRuns(int pid);

@@ -68,7 +68,16 @@ INSTANTIATE_TEST_SUITE_P(
                                1},
                       TextCase{"a .doc that is plain text, tabs and empty lines", "notes.doc",
                                "x.\tb. c\n\n\ny. z\n", "x.\tb.  c\n\n\ny.  z\n", 2},
-                      TextCase{"nothing to change", "e.txt", "Mr. X\r\n", "Mr. X\r\n", 0}));
+                      TextCase{"nothing to change", "e.txt", "Mr. X\r\n", "Mr. X\r\n", 0},
+                      TextCase{"Latin-1 in a UTF-8 locale", "f.txt",
+                               "Caf\xE9 cr\xE8me. \xFC"
+                               "ber. ok\n",
+                               "Caf\xE9 cr\xE8me.  \xFC"
+                               "ber.  ok\n",
+                               2},
+                      TextCase{"Windows-1252: euro, curly quotes, bytes it leaves unassigned",
+                               "g.doc", "\x93Quoted\x94 is 5 \x80. \x81\x8D. \xE9t\xE9\r\n",
+                               "\x93Quoted\x94 is 5 \x80.  \x81\x8D.  \xE9t\xE9\r\n", 2}));
 
 struct Refused {
     const char* what;
@@ -79,7 +88,12 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
     ScopedEnv locale("LC_ALL", "C.UTF-8");
     const Refused cases[] = {
         {"an empty file", "", "the file is empty"},
-        {"Latin-1 text in a UTF-8 locale", "caf\xE9. ok", "not in UTF-8"},
+        {"UTF-8 that its byte-order mark claims but is not",
+         "\xEF\xBB\xBF"
+         "caf\xE9. ok",
+         "not valid UTF-8"},
+        {"binary data without a NUL", "\x01\x02\x03\x04\x05\x06 ok. \x10\x11",
+         "not a word-processing"},
         {"UTF-16 cut in the middle of a character", "\xFF\xFEx\x00y", "middle of a character"},
         {"a picture", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), "not a word-processing"},
         {"WordPerfect", "\xFFWPC\x10\x00\x00\x00", "can read but not write back"},
@@ -125,7 +139,7 @@ TEST(PlainTextCodePage, LatinOneTextKeepsItsCharacterSet) {
     EXPECT_EQ(tools::walkDocument(dir.file("out.txt"), dir.file("back.txt"), ".", 2).changed, 1);
     EXPECT_EQ(readFile(dir.file("back.txt")), before);
 
-    const word::TextEncoding latinOne{word::TextEncoding::Kind::Locale8Bit, {}, "ISO-8859-1"};
+    const word::TextEncoding latinOne{word::TextEncoding::Kind::CodePage, {}, "ISO-8859-1"};
     EXPECT_EQ(word::encodeText("\u00BD \u00FF", latinOne, "t.txt"), "\xBD \xFF");
     try {
         word::encodeText("5 \u20AC", latinOne, "t.txt");

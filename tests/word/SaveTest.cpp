@@ -297,7 +297,7 @@ TEST_F(Saving, AFileRewrittenWithItsTimeRestoredIsReadAfresh) {
 
     app = word::Application::Create();
     EXPECT_THROW(reopen(target), Error) << "the kept document was taken for the rewritten file";
-    word::Application::ReleaseSavedDocument();
+    word::Application::DiscardDocument();
 }
 
 TEST_F(Saving, NamesOfAnyLengthAreSavedInFoldersOfAnyDepth) {
