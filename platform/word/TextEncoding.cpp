@@ -155,7 +155,7 @@ bool convertCharset(const std::string& charset, const std::string& in, std::stri
 
 } // namespace
 
-std::string decodeText(const std::string& bytes, const std::string& path, TextEncoding& encoding) {
+std::string decodeText(std::string bytes, const std::string& path, TextEncoding& encoding) {
     encoding = TextEncoding{};
     if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
         const bool bigEndian = bytes[0] == '\xFE';
@@ -164,7 +164,8 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
     }
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
         encoding.byteOrderMark = bytes.substr(0, 3);
-    std::string text = bytes.substr(encoding.byteOrderMark.size());
+    std::string text = std::move(bytes);
+    text.erase(0, encoding.byteOrderMark.size());
     if (text::isValidUtf8(text))
         return text;
     const std::string charset = localeCharset();
@@ -187,8 +188,7 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
                      charset + "), the encodings it could be saved back in unchanged");
 }
 
-std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
-                       const std::string& target) {
+std::string encodeText(std::string utf8, const TextEncoding& encoding, const std::string& target) {
     switch (encoding.kind) {
     case Kind::Utf16LE:
     case Kind::Utf16BE:
@@ -214,7 +214,8 @@ std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
     case Kind::Utf8:
         break;
     }
-    return encoding.byteOrderMark + utf8;
+    utf8.insert(0, encoding.byteOrderMark);
+    return utf8;
 }
 
 } // namespace pellucor::word

@@ -16,11 +16,11 @@ struct TextEncoding {
 // byte-order mark and the locale's 8-bit character set are read, and only
 // when writing the text back gives the very same bytes; anything else throws
 // an Error naming path.
-std::string decodeText(const std::string& bytes, const std::string& path, TextEncoding& encoding);
+// The bytes are taken over, so that UTF-8 text is never copied.
+std::string decodeText(std::string bytes, const std::string& path, TextEncoding& encoding);
 
 // UTF-8 text written back in encoding, byte-order mark first; throws an Error
 // naming target when a character has no place in the encoding.
-std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
-                       const std::string& target);
+std::string encodeText(std::string utf8, const TextEncoding& encoding, const std::string& target);
 
 } // namespace pellucor::word

@@ -34,22 +34,51 @@ void setElementText(pugi::xml_node element, const std::string& text) {
 
 } // namespace
 
-WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter)
-    : m_names(names), m_body(body), m_segmenter(segmenter) {
+WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
+                     const MemoryBudget& budget)
+    : m_names(names), m_body(body), m_segmenter(segmenter), m_budget(budget) {
     build();
 }
 
+uint64_t WordModel::memoryInUse() const {
+    return m_paragraphs.capacity() * sizeof(Paragraph) + m_arena.capacity() +
+           m_words.size() * sizeof(Entry) + m_starts.capacity() * sizeof(uint32_t) +
+           m_spans.capacity() * sizeof(TextSpan);
+}
+
+// The list stays stale until it is whole; a list that does not fit the
+// budget is let go at once.
 void WordModel::build() {
-    m_stale = false;
+    m_stale = true;
     m_paragraphs.clear();
     m_arena.clear();
     m_words.clear();
     m_changedTexts.clear();
+    try {
+        listParagraphs();
+        for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
+            readParagraph(p, m_words);
+            m_budget.check(memoryInUse());
+        }
+    } catch (...) {
+        std::vector<Paragraph>().swap(m_paragraphs);
+        std::string().swap(m_arena);
+        EntryList().swap(m_words);
+        throw;
+    }
+    m_stale = false;
+}
+
+// Each paragraph takes at least its entry and its mark's: the list is checked
+// before it grows.
+void WordModel::listParagraphs() {
     forEachStoryParagraph(m_names, m_body, [&](pugi::xml_node p) {
-        m_paragraphs.push_back(Paragraph{p, 0});
+        if (m_paragraphs.size() == m_paragraphs.capacity()) {
+            const uint64_t more = std::max<uint64_t>(m_paragraphs.size(), 64);
+            m_budget.check(memoryInUse() + more * (sizeof(Paragraph) + sizeof(Entry)));
+        }
+        m_paragraphs.push_back(Paragraph{p, 0, 0});
     });
-    for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
-        readParagraph(p, m_words);
 }
 
 void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
@@ -58,36 +87,39 @@ void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
     appendParagraphText(m_names, m_paragraphs[paragraph].node, m_arena, m_spans);
     const auto textEnd = static_cast<uint32_t>(m_arena.size());
     m_paragraphs[paragraph].textStart = textStart;
+    m_paragraphs[paragraph].textEnd = textEnd;
+    const size_t first = out.size();
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
-                           m_starts);
-
-    // A word can be rewritten when every character of it comes from a w:t;
-    // in most paragraphs every character does.
-    const bool allText = std::none_of(m_spans.begin(), m_spans.end(), [](const TextSpan& item) {
-        return item.length && !item.fromText;
-    });
-    size_t span = 0;
-    for (size_t k = 0; k < m_starts.size(); ++k) {
-        Entry entry;
-        entry.paragraph = paragraph;
-        entry.start = textStart + m_starts[k];
-        entry.settable = true;
-        if (!allText) {
-            uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
-            while (span < m_spans.size() &&
-                   m_spans[span].start + m_spans[span].length <= entry.start)
-                ++span;
-            for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
-                if (m_spans[s].length && !m_spans[s].fromText)
-                    entry.settable = false;
-        }
-        out.push_back(entry);
-    }
+                           m_starts, [&] {
+                               for (uint32_t start : m_starts) {
+                                   Entry entry;
+                                   entry.start = textStart + start;
+                                   entry.settable = true;
+                                   out.push_back(entry);
+                               }
+                               m_budget.check(memoryInUse());
+                           });
+    markItemWords(first, out);
     Entry mark;
-    mark.paragraph = paragraph;
-    mark.start = textEnd;
+    mark.start = paragraph;
     mark.isMark = true;
     out.push_back(mark);
+}
+
+// A word can be rewritten when every character of it comes from a w:t; in
+// most paragraphs every character does. The paragraph's words are out[first]
+// on, in the order of its items.
+void WordModel::markItemWords(size_t first, EntryList& out) const {
+    size_t word = first;
+    for (const TextSpan& item : m_spans) {
+        if (!item.length || item.fromText)
+            continue;
+        const uint32_t itemStart = item.start;
+        while (word + 1 < out.size() && out[word + 1].start <= itemStart)
+            ++word;
+        for (size_t k = word; k < out.size() && out[k].start < itemStart + item.length; ++k)
+            out[k].settable = false;
+    }
 }
 
 int32_t WordModel::count() {
@@ -107,7 +139,7 @@ std::string WordModel::text(int32_t index) {
 
 void WordModel::setText(int32_t index, const std::string& text) {
     size_t at = checkedIndex(index);
-    Entry& entry = m_words[at];
+    const Entry entry = m_words[at];
     if (entry.isMark)
         throw Error(ErrorNumber::NotAvailable,
                     "Word " + std::to_string(index) +
@@ -123,14 +155,27 @@ void WordModel::setText(int32_t index, const std::string& text) {
                         " is not plain text: it holds control characters or invalid UTF-8.");
     if (currentText(at) == text)
         return;
-    if (entry.changedSlot) {
-        m_changedTexts[entry.changedSlot - 1] = text;
-    } else {
-        m_changedTexts.push_back(text);
-        entry.changedSlot = static_cast<uint32_t>(m_changedTexts.size());
+    uint8_t slot = slotFor(text);
+    if (!slot) {
+        // Every slot holds another text: the writes so far go into the XML.
+        flush();
+        at = checkedIndex(index);
+        slot = slotFor(text);
     }
+    m_words[at].changedSlot = slot & 0x3F;
     if (!boundariesHold(at))
         resegmentParagraph(at);
+}
+
+// Writes repeat a few texts (a mark and its spaces), so each is kept once.
+uint8_t WordModel::slotFor(const std::string& text) {
+    for (size_t k = 0; k < m_changedTexts.size(); ++k)
+        if (m_changedTexts[k] == text)
+            return static_cast<uint8_t>(k + 1);
+    if (m_changedTexts.size() == kChangedSlots)
+        return 0;
+    m_changedTexts.push_back(text);
+    return static_cast<uint8_t>(m_changedTexts.size());
 }
 
 // A write leaves the numbering as it was when the new text, read in its
@@ -141,9 +186,8 @@ void WordModel::setText(int32_t index, const std::string& text) {
 bool WordModel::boundariesHold(size_t at) {
     if (currentText(at).empty())
         return false;
-    const uint32_t paragraph = m_words[at].paragraph;
     size_t first = at;
-    for (int k = 0; k < 3 && first > 0 && m_words[first - 1].paragraph == paragraph; ++k)
+    for (int k = 0; k < 3 && first > 0 && !m_words[first - 1].isMark; ++k)
         --first;
     size_t last = at;
     for (int k = 0; k < 2 && !m_words[last + 1].isMark; ++k)
@@ -167,13 +211,13 @@ bool WordModel::boundariesHold(size_t at) {
 }
 
 void WordModel::resegmentParagraph(size_t at) {
-    uint32_t paragraph = m_words[at].paragraph;
     size_t begin = at;
-    while (begin > 0 && m_words[begin - 1].paragraph == paragraph)
+    while (begin > 0 && !m_words[begin - 1].isMark)
         --begin;
     size_t end = at;
     while (!m_words[end].isMark)
         ++end;
+    const uint32_t paragraph = m_words[end].start;
     ++end;
     flushParagraph(begin, end);
     EntryList fresh;
@@ -188,36 +232,36 @@ void WordModel::resegmentParagraph(size_t at) {
 // characters in later elements are removed from them, and a run left with
 // nothing in it goes. The paragraph's items are read again to find them.
 void WordModel::flushParagraph(size_t begin, size_t end) {
-    const Paragraph& paragraph = m_paragraphs[m_words[begin].paragraph];
+    const Paragraph& paragraph = m_paragraphs[m_words[end - 1].start];
     m_scratch.clear();
     m_spans.clear();
     appendParagraphText(m_names, paragraph.node, m_scratch, m_spans);
-    if (m_scratch.size() != m_words[end - 1].start - paragraph.textStart)
+    if (m_scratch.size() != paragraph.textEnd - paragraph.textStart)
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
-    // Word k spans [startOf(k), startOf(k + 1)) of the paragraph's text.
-    auto startOf = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
+    // Word k spans [inParagraph(k), inParagraph(k + 1)) of the paragraph's text.
+    auto inParagraph = [&](size_t k) { return startOf(k) - paragraph.textStart; };
     const size_t lastWord = end - 1; // the paragraph mark
     size_t first = begin;            // the first word that ends inside or after the item
     for (const TextSpan& item : m_spans) {
         const uint32_t itemEnd = item.start + item.length;
         if (item.length == 0)
             continue;
-        while (startOf(first + 1) <= item.start)
+        while (inParagraph(first + 1) <= item.start)
             ++first;
         bool dirty = false;
-        for (size_t k = first; k < lastWord && startOf(k) < itemEnd && !dirty; ++k)
+        for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd && !dirty; ++k)
             dirty = m_words[k].changedSlot != 0;
         if (!dirty)
             continue;
         m_buffer.clear();
-        for (size_t k = first; k < lastWord && startOf(k) < itemEnd; ++k) {
+        for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd; ++k) {
             const Entry& entry = m_words[k];
-            const uint32_t from = std::max(startOf(k), item.start);
+            const uint32_t from = std::max(inParagraph(k), item.start);
             if (!entry.changedSlot)
-                m_buffer.append(m_scratch, from, std::min(startOf(k + 1), itemEnd) - from);
-            else if (startOf(k) >= item.start)
+                m_buffer.append(m_scratch, from, std::min(inParagraph(k + 1), itemEnd) - from);
+            else if (inParagraph(k) >= item.start)
                 m_buffer += m_changedTexts[entry.changedSlot - 1];
         }
         rewriteText(item.node, m_buffer);
