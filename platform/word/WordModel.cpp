@@ -23,7 +23,7 @@ bool isPlainText(const std::string& text) {
 void setElementText(pugi::xml_node element, const std::string& text) {
     while (element.first_child())
         element.remove_child(element.first_child());
-    element.append_child(pugi::node_pcdata).set_value(text.c_str());
+    element.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
     if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
         pugi::xml_attribute space = element.attribute("xml:space");
         if (!space)
@@ -255,15 +255,26 @@ void WordModel::flushParagraph(size_t begin, size_t end) {
             dirty = m_words[k].changedSlot != 0;
         if (!dirty)
             continue;
+        // The item's new text, piece by piece: each word's part of it, or a
+        // changed word's whole new text where the word begins.
+        auto pieces = [&](auto&& take) {
+            for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd; ++k) {
+                const Entry& entry = m_words[k];
+                const uint32_t from = std::max(inParagraph(k), item.start);
+                if (!entry.changedSlot)
+                    take(std::string_view(m_scratch).substr(
+                        from, std::min(inParagraph(k + 1), itemEnd) - from));
+                else if (inParagraph(k) >= item.start)
+                    take(std::string_view(m_changedTexts[entry.changedSlot - 1]));
+            }
+        };
+        // Sized first: a text of many megabytes grown by doubling would
+        // briefly take three times its size.
+        size_t length = 0;
+        pieces([&](std::string_view piece) { length += piece.size(); });
         m_buffer.clear();
-        for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd; ++k) {
-            const Entry& entry = m_words[k];
-            const uint32_t from = std::max(inParagraph(k), item.start);
-            if (!entry.changedSlot)
-                m_buffer.append(m_scratch, from, std::min(inParagraph(k + 1), itemEnd) - from);
-            else if (inParagraph(k) >= item.start)
-                m_buffer += m_changedTexts[entry.changedSlot - 1];
-        }
+        m_buffer.reserve(length);
+        pieces([&](std::string_view piece) { m_buffer += piece; });
         rewriteText(item.node, m_buffer);
     }
     for (size_t k = begin; k < end; ++k)
@@ -288,6 +299,11 @@ void WordModel::rewriteText(pugi::xml_node element, const std::string& text) {
 void WordModel::flush() {
     if (m_changedTexts.empty())
         return;
+    // The words' old texts are read from the XML again; the list is read
+    // anew when next asked, and until then its memory is better spent on
+    // writing the document out.
+    m_stale = true;
+    std::string().swap(m_arena);
     size_t begin = 0;
     bool changed = false;
     for (size_t w = 0; w < m_words.size(); ++w) {
@@ -299,12 +315,10 @@ void WordModel::flush() {
         begin = w + 1;
         changed = false;
     }
-    // The list is read anew when next asked; until then its memory is better
-    // spent on writing the document out.
     std::vector<std::string>().swap(m_changedTexts);
     EntryList().swap(m_words);
-    std::string().swap(m_arena);
-    m_stale = true;
+    std::string().swap(m_scratch);
+    std::string().swap(m_buffer);
 }
 
 } // namespace pellucor::word

@@ -87,6 +87,25 @@ Maker spaceBomb() {
     };
 }
 
+// A part of nothing but empty paragraphs: a few hundred kilobytes of package
+// whose DOM would take more than ten times the part.
+Maker emptyParagraphs(const std::string& part) {
+    return [part](const std::string& path) {
+        const DocxBuilder good(textP("Hello."));
+        std::string many;
+        for (size_t size = 0; size < (16u << 20); size += 6)
+            many += "<w:p/>";
+        const std::string xml =
+            part == "_rels/.rels"
+                ? R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/)"
+                  R"(relationships">)" +
+                      many + "</Relationships>"
+                : mainPartWith("<w:document xmlns:w=\"" + std::string(kWordNs) + "\"><w:body>" +
+                               many + "</w:body></w:document>");
+        DocxBuilder(good).part(part, xml).write(path);
+    };
+}
+
 Maker copyOfCorpus(const std::string& name) {
     return [name](const std::string& path) {
         copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, path);
@@ -96,6 +115,7 @@ Maker copyOfCorpus(const std::string& name) {
 struct OpenErrorCase {
     std::string name;
     Maker make;
+    std::string says = ""; // beside the file's name, when it matters
 };
 
 std::ostream& operator<<(std::ostream& out, const OpenErrorCase& c) {
@@ -150,6 +170,10 @@ std::vector<OpenErrorCase> openErrorCases() {
              mainPartWith("<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]><w:settings xmlns:w=\"" +
                           std::string(kWordNs) + "\"/>")))},
         {"CompressionRatioOfABomb", spaceBomb()},
+        {"EmptyParagraphsBeyondTheMemoryBudget", emptyParagraphs("word/document.xml"),
+         "too large to work on"},
+        {"RelationshipsBeyondTheirMemoryBudget", emptyParagraphs("_rels/.rels"),
+         "too large to work on"},
         {"PartClaimingMoreThanTheInflateLimit", damaged([](std::string bytes) {
              return withDeclaredSize(std::move(bytes), "word/document.xml", 600u << 20);
          })},
@@ -176,6 +200,7 @@ TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
 
     std::string description = errorFrom([&] { app.Documents().Open(path); });
     EXPECT_NE(description.find(path), std::string::npos) << description;
+    EXPECT_NE(description.find(GetParam().says), std::string::npos) << description;
     EXPECT_EQ(dir.entries(), entries);
     EXPECT_EQ(app.Documents().Count(), 0);
 }

@@ -121,6 +121,13 @@ std::ostream& operator<<(std::ostream& out, const UnsettableCase& c) {
     return out << c.name;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int k = 0; k < times; ++k)
+        all += text;
+    return all;
+}
+
 class UnsettableWords : public EngineTest, public ::testing::WithParamInterface<UnsettableCase> {};
 
 TEST_P(UnsettableWords, RaiseAndChangeNothing) {
@@ -134,14 +141,16 @@ TEST_P(UnsettableWords, RaiseAndChangeNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, UnsettableWords,
-    ::testing::Values(UnsettableCase{"Tab", p({r("a"), "<w:r><w:tab/></w:r>", r("b")}), 2},
-                      UnsettableCase{"PictureWithTheSpaceAfterIt",
-                                     p({"<w:r><w:drawing/></w:r>", r(" after")}), 1},
-                      UnsettableCase{"FootnoteReferenceWithSpaces",
-                                     p({r("Note"), R"(<w:r><w:footnoteReference w:id="1"/></w:r>)",
-                                        r("  Next")}),
-                                     2},
-                      UnsettableCase{"ParagraphMark", textP("End."), 3}),
+    ::testing::Values(
+        UnsettableCase{"Tab", p({r("a"), "<w:r><w:tab/></w:r>", r("b")}), 2},
+        UnsettableCase{"PictureWithTheSpaceAfterIt", p({"<w:r><w:drawing/></w:r>", r(" after")}),
+                       1},
+        UnsettableCase{"FootnoteReferenceWithSpaces",
+                       p({r("Note"), R"(<w:r><w:footnoteReference w:id="1"/></w:r>)", r("  Next")}),
+                       2},
+        UnsettableCase{"ParagraphMark", textP("End."), 3},
+        UnsettableCase{"TabFarIntoAParagraphOfManySlices",
+                       p({r(repeated("x. ", 30000)), "<w:r><w:tab/></w:r>", r("b")}), 60001}),
     [](const auto& test) { return test.param.name; });
 
 TEST_F(EngineTest, SettingAWordToItsOwnTextLeavesTheFileAsItWas) {
@@ -168,6 +177,24 @@ TEST_F(EngineTest, WritesToSeveralWordsOfOneParagraph) {
               DocxBuilder(p({r("a.  b. xy", "<w:b/>"), preserved(". ", "<w:i/>"), r("e"),
                              preserved(" f.  g")}))
                   .documentXml());
+}
+
+// Writes of more distinct texts than are kept beside the XML: those made so
+// far go into it to make room, and none is lost.
+TEST_F(EngineTest, WritesOfManyDistinctTextsAreAllKept) {
+    std::string body;
+    for (int k = 0; k < 100; ++k)
+        body += textP("w" + std::to_string(k) + ".  Next");
+    word::Document document = open(DocxBuilder(body));
+    Words expected = wordsOf(document);
+    for (int k = 0; k < 100; ++k) {
+        const std::string text = "n" + std::to_string(k);
+        document.Words()(4 * k + 3).SetText(text);
+        expected[static_cast<size_t>(4 * k + 2)] = text;
+    }
+    EXPECT_EQ(wordsOf(document), expected);
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(wordsOf(reopen(dir.file("out.docx"))), expected);
 }
 
 TEST_F(EngineTest, LastOfTwoWritesToTheSameWordWins) {
