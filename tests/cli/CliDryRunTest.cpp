@@ -65,6 +65,33 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
     EXPECT_EQ(snapshot(dir.path()), before) << "not even the output folder may appear";
 }
 
+// Places are printed as they are found, yet in the order of the documents:
+// a job whose document is not next keeps a bounded number of lines and then
+// waits for its turn.
+TEST_F(CliTest, DryRunPlacesKeepTheOrderOfTheDocumentsWhateverTheJobs) {
+    std::string many;
+    while (many.size() < 210000)
+        many += "x. ";
+    const std::vector<std::string> names{"many.docx", "few.docx", "more.docx"};
+    write("many.docx", textP(many));
+    write("few.docx", textP(kSingle));
+    write("more.docx", textP(many + many));
+    std::vector<std::string> args{"--dry-run", "--marks", ".", "--jobs"};
+
+    args.push_back("1");
+    args.insert(args.end(), names.begin(), names.end());
+    CliResult one = run(args);
+    args[4] = "2";
+    CliResult two = run(args);
+
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(two.status, 0) << two.err;
+    const std::vector<std::string> lines = linesOf(two.out);
+    EXPECT_EQ(lines.size(), 70000u + 1u + 140000u + 1u);
+    EXPECT_EQ(lines[70000].substr(0, 10), "few.docx: ");
+    EXPECT_TRUE(two.out == one.out) << "two jobs printed otherwise than one";
+}
+
 TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     write("single.docx", textP(kSingle));
     write("doubled.docx", textP("It ends.  Then"));

@@ -99,6 +99,8 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
         {"other XML", "<?xml version=\"1.0\"?><svg/>", "XML file, but not"},
         {"a megabyte of empty lines, each a paragraph", std::string(1u << 20, '\n'),
          "too large to work on"},
+        {"the same ended by CR, counted as they are read", std::string(1u << 20, '\r'),
+         "too large to work on"},
         {"a flat spreadsheet",
          "<?xml version=\"1.0\"?><office:document "
          "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"/>",

@@ -1,10 +1,12 @@
 // Files that cannot be opened: each gives an Error that names the file, and
 // nothing is written beside it.
 
+#include "word/XmlPart.h"
 #include "WordTestSupport.h"
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <sys/stat.h>
 
 namespace pellucor::test {
@@ -207,6 +209,30 @@ TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Open, OpenErrors, ::testing::ValuesIn(openErrorCases()),
                          [](const auto& test) { return test.param.name; });
+
+// A part is measured before it is parsed, sixteen bytes at a time: the count
+// must be that of every pair of bytes, at any length and however dense.
+TEST(MarkupCount, CountsEveryPairOfBytes) {
+    const std::string pieces[] = {"<", ">", "/", "=", "\"", "'", "a", " ", "<w:p/>", "=\"1\""};
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+    // Random markup, and runs where every byte counts in every lane.
+    for (std::string_view fill : {"", "<", ">a", "=\""})
+        for (size_t length : {0u, 1u, 15u, 16u, 17u, 33u, 4095u, 4097u, 70000u}) {
+            std::string xml;
+            while (xml.size() < length)
+                xml += fill.empty() ? pieces[pick(random)] : fill;
+            uint64_t nodes = 0, attributes = 0;
+            for (size_t at = 0; at + 1 < xml.size(); ++at) {
+                const char c = xml[at], next = xml[at + 1];
+                nodes += (c == '<' && next != '/') + (c == '>' && next != '<');
+                attributes += c == '=' && (next == '"' || next == '\'');
+            }
+            EXPECT_EQ(word::estimatedDomSize(xml),
+                      nodes * 8 * sizeof(void*) + attributes * 5 * sizeof(void*))
+                << xml.size() << " bytes of " << (fill.empty() ? "markup" : fill);
+        }
+}
 
 TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
     const std::string body = "<w:p><w:r><w:t>a&amp;b &lt;c&gt; &#65;</w:t></w:r></w:p>";
