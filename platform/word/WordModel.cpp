@@ -8,6 +8,9 @@
 namespace pellucor::word {
 namespace {
 
+// A text element longer than this is sized before it is rewritten.
+constexpr uint32_t kLongItem = 1u << 16;
+
 // A text for a w:t: valid UTF-8 without control characters, which a text
 // element cannot hold (tabs and breaks are items of their own).
 bool isPlainText(const std::string& text) {
@@ -87,7 +90,6 @@ void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
     appendParagraphText(m_names, m_paragraphs[paragraph].node, m_arena, m_spans);
     const auto textEnd = static_cast<uint32_t>(m_arena.size());
     m_paragraphs[paragraph].textStart = textStart;
-    m_paragraphs[paragraph].textEnd = textEnd;
     const size_t first = out.size();
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
                            m_starts, [&] {
@@ -100,10 +102,18 @@ void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
                                m_budget.check(memoryInUse());
                            });
     markItemWords(first, out);
+    m_paragraphs[paragraph].mark = static_cast<uint32_t>(out.size());
     Entry mark;
-    mark.start = paragraph;
+    mark.start = textEnd;
     mark.isMark = true;
     out.push_back(mark);
+}
+
+// The paragraph of entry at: the first whose mark is not before it.
+uint32_t WordModel::paragraphOf(size_t at) const {
+    auto found = std::partition_point(m_paragraphs.begin(), m_paragraphs.end(),
+                                      [at](const Paragraph& p) { return p.mark < at; });
+    return static_cast<uint32_t>(found - m_paragraphs.begin());
 }
 
 // A word can be rewritten when every character of it comes from a w:t; in
@@ -211,37 +221,37 @@ bool WordModel::boundariesHold(size_t at) {
 }
 
 void WordModel::resegmentParagraph(size_t at) {
-    size_t begin = at;
-    while (begin > 0 && !m_words[begin - 1].isMark)
-        --begin;
-    size_t end = at;
-    while (!m_words[end].isMark)
-        ++end;
-    const uint32_t paragraph = m_words[end].start;
-    ++end;
-    flushParagraph(begin, end);
+    const uint32_t paragraph = paragraphOf(at);
+    const size_t begin = paragraph == 0 ? 0 : m_paragraphs[paragraph - 1].mark + 1;
+    const size_t end = m_paragraphs[paragraph].mark + 1;
+    flushParagraph(paragraph, begin, end);
     EntryList fresh;
     readParagraph(paragraph, fresh);
     m_words.erase(m_words.begin() + static_cast<ptrdiff_t>(begin),
                   m_words.begin() + static_cast<ptrdiff_t>(end));
     m_words.insert(m_words.begin() + static_cast<ptrdiff_t>(begin), fresh.begin(), fresh.end());
+    // The marks from here on move by as many words as the paragraph gained.
+    const auto gained = static_cast<uint32_t>(fresh.size() - (end - begin));
+    m_paragraphs[paragraph].mark += static_cast<uint32_t>(begin);
+    for (size_t p = paragraph + 1; p < m_paragraphs.size(); ++p)
+        m_paragraphs[p].mark += gained;
 }
 
 // Rebuilds the text of every w:t of one paragraph that holds part of a changed
 // word. The new text of a word goes where its first character was; its
 // characters in later elements are removed from them, and a run left with
 // nothing in it goes. The paragraph's items are read again to find them.
-void WordModel::flushParagraph(size_t begin, size_t end) {
-    const Paragraph& paragraph = m_paragraphs[m_words[end - 1].start];
+void WordModel::flushParagraph(uint32_t index, size_t begin, size_t end) {
+    const Paragraph& paragraph = m_paragraphs[index];
     m_scratch.clear();
     m_spans.clear();
     appendParagraphText(m_names, paragraph.node, m_scratch, m_spans);
-    if (m_scratch.size() != paragraph.textEnd - paragraph.textStart)
+    if (m_scratch.size() != m_words[end - 1].start - paragraph.textStart)
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
     // Word k spans [inParagraph(k), inParagraph(k + 1)) of the paragraph's text.
-    auto inParagraph = [&](size_t k) { return startOf(k) - paragraph.textStart; };
+    auto inParagraph = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
     const size_t lastWord = end - 1; // the paragraph mark
     size_t first = begin;            // the first word that ends inside or after the item
     for (const TextSpan& item : m_spans) {
@@ -268,12 +278,14 @@ void WordModel::flushParagraph(size_t begin, size_t end) {
                     take(std::string_view(m_changedTexts[entry.changedSlot - 1]));
             }
         };
-        // Sized first: a text of many megabytes grown by doubling would
-        // briefly take three times its size.
-        size_t length = 0;
-        pieces([&](std::string_view piece) { length += piece.size(); });
+        // A long text is sized first: grown by doubling, a text of many
+        // megabytes would briefly take three times its size.
+        if (item.length > kLongItem) {
+            size_t length = 0;
+            pieces([&](std::string_view piece) { length += piece.size(); });
+            m_buffer.reserve(length);
+        }
         m_buffer.clear();
-        m_buffer.reserve(length);
         pieces([&](std::string_view piece) { m_buffer += piece; });
         rewriteText(item.node, m_buffer);
     }
@@ -305,15 +317,14 @@ void WordModel::flush() {
     m_stale = true;
     std::string().swap(m_arena);
     size_t begin = 0;
-    bool changed = false;
-    for (size_t w = 0; w < m_words.size(); ++w) {
-        changed = changed || m_words[w].changedSlot != 0;
-        if (!m_words[w].isMark)
-            continue;
+    for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
+        const size_t end = m_paragraphs[p].mark + 1;
+        bool changed = false;
+        for (size_t w = begin; w < end && !changed; ++w)
+            changed = m_words[w].changedSlot != 0;
         if (changed)
-            flushParagraph(begin, w + 1);
-        begin = w + 1;
-        changed = false;
+            flushParagraph(p, begin, end);
+        begin = end;
     }
     std::vector<std::string>().swap(m_changedTexts);
     EntryList().swap(m_words);

@@ -42,8 +42,8 @@ private:
     // Five bytes a word: a text of "x. " repeated has two words in three
     // bytes, and its list must stay within a few times the text.
     struct [[gnu::packed]] Entry {
-        // The word's first byte in the arena; for a paragraph mark, its
-        // paragraph. A word ends where the next entry starts.
+        // The word's first byte in the arena; a word ends where the next entry
+        // starts, and a paragraph mark starts where its paragraph's text ends.
         uint32_t start = 0;
         // 1-based index into m_changedTexts, 0 when unchanged
         uint8_t changedSlot : 6 = 0;
@@ -57,7 +57,7 @@ private:
     struct Paragraph {
         pugi::xml_node node;
         uint32_t textStart = 0; // in the arena
-        uint32_t textEnd = 0;
+        uint32_t mark = 0;      // where its mark stands in the list
     };
 
     void build();
@@ -70,23 +70,19 @@ private:
     void listParagraphs();
     void readParagraph(uint32_t paragraph, EntryList& out);
     void markItemWords(size_t first, EntryList& out) const;
-    // Where entry k's text starts in the arena; a mark's is its paragraph's end.
-    uint32_t startOf(size_t k) const {
-        const Entry& entry = m_words[k];
-        return entry.isMark ? m_paragraphs[entry.start].textEnd : entry.start;
-    }
     std::string_view currentText(size_t at) const {
         const Entry& entry = m_words[at];
         if (entry.isMark)
             return "\r";
         if (entry.changedSlot)
             return m_changedTexts[entry.changedSlot - 1];
-        return std::string_view(m_arena).substr(entry.start, startOf(at + 1) - entry.start);
+        return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
     }
+    uint32_t paragraphOf(size_t at) const;
     uint8_t slotFor(const std::string& text);
     bool boundariesHold(size_t at);
     void resegmentParagraph(size_t at);
-    void flushParagraph(size_t begin, size_t end);
+    void flushParagraph(uint32_t paragraph, size_t begin, size_t end);
     void rewriteText(pugi::xml_node element, const std::string& text);
     size_t checkedIndex(int32_t index) {
         ensureCurrent();

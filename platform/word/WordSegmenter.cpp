@@ -149,10 +149,10 @@ void WordSegmenter::makeRoom(size_t characters) {
 // Gives the characters from byte `at` up to byte `end` their classes and
 // offsets, from the count-th on, after the two classes kept before them;
 // false when one needs the full rules.
-bool WordSegmenter::classify(std::string_view text, size_t& at, size_t end, size_t& count) {
+bool WordSegmenter::classify(std::string_view text, size_t& from, size_t end, size_t& count) {
     Class* const classes = m_classes.data() + 2;
     uint32_t* const offsets = m_offsets.data();
-    size_t n = count;
+    size_t at = from, n = count;
     for (; at < end; ++n) {
         // ASCII is most of the text, and this loop is where documents spend
         // their opening time.
@@ -172,6 +172,7 @@ bool WordSegmenter::classify(std::string_view text, size_t& at, size_t end, size
         classes[n] = classOf(character.code);
         at += character.length;
     }
+    from = at;
     count = n;
     return true;
 }

@@ -54,7 +54,7 @@ private:
     void startsByRules(std::string_view text, std::vector<uint32_t>& starts,
                        const std::function<void()>* take);
     void makeRoom(size_t characters);
-    bool classify(std::string_view text, size_t& at, size_t limit, size_t& count);
+    bool classify(std::string_view text, size_t& from, size_t end, size_t& count);
     bool keepWordStarts(size_t count, bool atTextStart, size_t& starts);
     Class classOf(uint32_t codePoint) const;
 
