@@ -90,13 +90,15 @@ TEST_P(WordWrites, ChangeExactlyTheWordsCharacters) {
 INSTANTIATE_TEST_SUITE_P(Words, WordWrites, ::testing::ValuesIn(writeCases()),
                          [](const auto& test) { return test.param.name; });
 
+// Saved after every write, and after runs of writes that cut the words of
+// several paragraphs anew in between.
 TEST_F(EngineTest, NumberingMatchesTheSavedDocumentAfterEveryWrite) {
     word::Document document =
         open(DocxBuilder(p({r("It ends."), r(" "), r(" Next one.")}) + textP("Mr. Smith.  Yes") +
                          tbl({{textP("Cell. Text"), textP("  Lead")}}) + textP("Last.  Word")));
     const std::vector<std::string> texts{"", "a b", ". ", "x", "  ", " y", "z  ", "q.r"};
     uint32_t seed = 12345;
-    for (int step = 0; step < 40; ++step) {
+    for (int step = 0; step < 80; ++step) {
         seed = seed * 1103515245u + 12345u;
         word::WordCollection words = document.Words();
         int32_t index =
@@ -105,8 +107,11 @@ TEST_F(EngineTest, NumberingMatchesTheSavedDocumentAfterEveryWrite) {
             continue;
         const std::string& text = texts[(seed >> 20) % texts.size()];
         words(index).SetText(text);
+        if (step >= 40 && step % 8 != 7)
+            continue;
+        const Words written = wordsOf(document);
         document.SaveAs(dir.file("step.docx"));
-        ASSERT_EQ(wordsOf(document), wordsOf(reopen(dir.file("step.docx"))))
+        ASSERT_EQ(written, wordsOf(reopen(dir.file("step.docx"))))
             << "after step " << step << ": word " << index << " set to \"" << text << "\"";
     }
 }
