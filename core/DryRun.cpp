@@ -30,7 +30,7 @@ std::pair<std::string, std::string> contextOf(word::WordCollection& words, int32
 // The passes of an open document, each for one mark; a place is recorded
 // with its surroundings read before and after the change.
 void walkMarks(word::Application& app, const std::vector<std::string>& marks, int16_t mode,
-               DryRunOutcome& outcome, std::vector<ErrorTrap>& traps) {
+               DryRunOutcome& outcome, std::vector<ErrorTrap>& traps, const PlaceFound& found) {
     for (size_t m = 0; m < marks.size(); ++m) {
         ErrorTrap& trap = traps[m];
         int32_t n = 0;
@@ -45,7 +45,7 @@ void walkMarks(word::Application& app, const std::vector<std::string>& marks, in
                 // A word changes only when it was exactly the mark and its spaces.
                 const std::string old = marks[m] + (mode == ModeAdd ? " " : "  ");
                 auto [before, after] = contextOf(words, i, n, old);
-                outcome.places.push_back({marks[m], i, std::move(before), std::move(after)});
+                found({marks[m], i, std::move(before), std::move(after)});
             });
         }
     }
@@ -54,7 +54,8 @@ void walkMarks(word::Application& app, const std::vector<std::string>& marks, in
 } // namespace
 
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
-                     platform::WordAutomation& automation, platform::Prompts& prompts) {
+                     platform::WordAutomation& automation, platform::Prompts& prompts,
+                     const PlaceFound& found) {
     DryRunOutcome outcome;
     std::vector<ErrorTrap> traps;
     for (const std::string& mark : marks) {
@@ -75,7 +76,7 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
     const bool protectedDocument = skipped && document.has_value();
     if (!skipped) {
         opening(5, [&] { RemoveFrames(document.value()); });
-        walkMarks(*app, marks, mode, outcome, traps);
+        walkMarks(*app, marks, mode, outcome, traps, found);
     }
     if (app)
         opening(10, [&] { app->Quit(); });

@@ -5,6 +5,7 @@
 #include "services/WordAutomation.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,11 @@ struct Place {
 
 struct DryRunOutcome {
     std::vector<MarkOutcome> marks; // one per mark, in order
-    std::vector<Place> places;      // in the order they were met
 };
+
+// Told of each place as it is met; a document may have millions, so none is
+// kept here.
+using PlaceFound = std::function<void(const Place&)>;
 
 // What DoIt would do to one document for each mark in turn, each pass on the
 // previous pass's result, without saving anything: the document is opened
@@ -30,6 +34,7 @@ struct DryRunOutcome {
 // memory; the instance is then quit with nothing written. Failures are
 // trapped as DoIt traps them (the error report box goes to prompts).
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
-                     platform::WordAutomation& automation, platform::Prompts& prompts);
+                     platform::WordAutomation& automation, platform::Prompts& prompts,
+                     const PlaceFound& found);
 
 } // namespace pellucor::Word1

@@ -6,6 +6,7 @@
 #include "base/ShownName.h"
 #include "Messages.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace pellucor::Word1 {
@@ -22,6 +23,14 @@ word::Document& require(std::optional<word::Document>& document) {
     if (!document)
         throw Error(ErrorNumber::ObjectNotSet, "Object variable not set: no document is open.");
     return *document;
+}
+
+// Whether a step of the document itself failed: starting the engine,
+// opening, removing frames, counting or changing words; not the window's.
+bool documentFailed(const ErrorTrap& trap) {
+    return std::any_of(trap.trapped().begin(), trap.trapped().end(), [](const TrappedError& error) {
+        return error.line != 71 && error.line != 72;
+    });
 }
 
 } // namespace
@@ -110,14 +119,18 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
                     ++outcome.wordsRewritten;
             });
         }
-        // Without its place in the output folder the result is not saved at
-        // all, rather than over the source.
-        const bool placed = trap(8, [&] {
-            if (window.Option3())
-                path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
-        });
-        if (placed && trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
-            outcome.savedTo = path;
+        // What a failure left of the document is no result: it is not saved,
+        // and the next mark opens the same file again. Without its place in
+        // the output folder the result is not saved at all, rather than over
+        // the source.
+        if (!documentFailed(trap)) {
+            const bool placed = trap(8, [&] {
+                if (window.Option3())
+                    path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
+            });
+            if (placed && trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
+                outcome.savedTo = path;
+        }
     }
     trap(10, [&] { require(app).Quit(); });
     document.reset();

@@ -20,8 +20,10 @@ enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 // spaces and does not follow a word beginning with A to Z, saves it into the
 // output folder or over itself, and quits the instance. When results go to
 // the output folder, path becomes the saved file's path. Every failure is
-// reported in the error report box and the routine goes on. Returns what the
-// pass did, for callers that report it other than in boxes.
+// reported in the error report box and the routine goes on, but a document
+// that could not be opened, cleared of frames or walked is not saved, and
+// path stays as it was. Returns what the pass did, for callers that report
+// it other than in boxes.
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
 
 // The step of the spacing engine that a line of its error trap belongs to.

@@ -23,6 +23,7 @@ enum class ErrorNumber : int {
     PathNotFound = 76,
     BasicFileNotFound = 53,
     InvalidProcedureCall = 5,
+    OutOfMemory = 7,
     ObjectNotSet = 91,
     DivisionByZero = 11,
     TypeMismatch = 13,

@@ -14,6 +14,9 @@ auto inDocument(const DocumentState& document, Step&& step) -> decltype(step()) 
     } catch (const Error& error) {
         throw Error(error.code(),
                     error.description() + " (document " + inQuotes(document.name()) + ")");
+    } catch (const std::bad_alloc&) {
+        throw Error(ErrorNumber::OutOfMemory,
+                    "The memory ran out (document " + inQuotes(document.name()) + ").");
     }
 }
 
@@ -60,7 +63,13 @@ WordCollection Document::Words() const {
 }
 
 void Document::SaveAs(const std::string& path) {
-    state().saveAs(path);
+    try {
+        state().saveAs(path);
+    } catch (const std::bad_alloc&) {
+        throw Error(ErrorNumber::CannotSave, "Could not save " + inQuotes(path) +
+                                                 ": the memory ran out. The file was left as it "
+                                                 "was.");
+    }
 }
 
 WordCollection::WordCollection(std::shared_ptr<EngineState> engine,

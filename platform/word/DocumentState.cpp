@@ -105,12 +105,17 @@ std::unique_ptr<DocumentState>
 DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
     document->m_sourceMode = permissionsOf(path);
-    if (std::optional<LegacyDocument> pending = takePendingSave(path))
-        document->adoptLegacy(std::move(*pending));
-    else if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
-        document->adopt(std::move(*saved));
-    else
-        document->load(readDocumentFile(path));
+    try {
+        if (std::optional<LegacyDocument> pending = takePendingSave(path))
+            document->adoptLegacy(std::move(*pending));
+        else if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
+            document->adopt(std::move(*saved));
+        else
+            document->load(readDocumentFile(path));
+    } catch (const std::bad_alloc&) {
+        throw Error(ErrorNumber::OutOfMemory,
+                    "The document " + inQuotes(path) + " cannot be opened: the memory ran out.");
+    }
     return document;
 }
 
@@ -153,7 +158,7 @@ void DocumentState::load(std::string bytes) {
     case FileFormat::Html:
         return loadPackage(convertedFromLegacy(std::move(bytes), LegacyFormat::Html));
     case FileFormat::PlainText:
-        return loadPlainText(bytes);
+        return loadPlainText(std::move(bytes));
     case FileFormat::WordPerfect:
         refuse("it is a WordPerfect document" + cannotWriteBack);
     case FileFormat::OldWord:
@@ -171,8 +176,9 @@ void DocumentState::load(std::string bytes) {
     loadPackage(std::move(bytes));
 }
 
-void DocumentState::loadPlainText(const std::string& bytes) {
-    m_plainText = std::make_unique<PlainText>(bytes, m_path);
+void DocumentState::loadPlainText(std::string bytes) {
+    m_budget.emplace(bytes.size(), m_path);
+    m_plainText = std::make_unique<PlainText>(std::move(bytes), m_path, *m_budget);
     m_names = std::make_unique<WordNames>(m_plainText->root());
     m_body = m_plainText->body();
 }
@@ -205,7 +211,10 @@ void DocumentState::loadPackage(std::string bytes) {
     if (!m_package->contains(mainPartName))
         refuse("its main document part " + mainPartName + " is missing");
 
-    m_main = std::make_unique<XmlPart>(mainPartName, m_package->read(mainPartName), m_path);
+    std::string mainPart = m_package->read(mainPartName);
+    m_budget.emplace(mainPart.size(), m_path);
+    m_budget->take(m_package->bytes().size() + m_legacyBytes.size());
+    m_main = std::make_unique<XmlPart>(mainPartName, std::move(mainPart), m_path, &*m_budget);
     attachParts(mainPartName);
     loadSettings(mainPartName);
 }
@@ -224,6 +233,9 @@ void DocumentState::adopt(ParsedPackage parts) {
     m_package = std::move(parts.package);
     m_main = std::move(parts.main);
     m_settings = std::move(parts.settings);
+    m_budget.emplace(m_main->size(), m_path);
+    m_budget->take(m_package->bytes().size() + m_main->memoryCost() +
+                   (m_settings ? m_settings->memoryCost() : 0));
     attachParts(m_main->name());
     m_protection = Protection(m_settings.get());
 }
@@ -250,7 +262,8 @@ void DocumentState::loadSettings(const std::string& mainPartName) {
         if (rel.external || !hasRelationshipType(rel, "settings") ||
             !m_package->contains(rel.target))
             continue;
-        m_settings = std::make_unique<XmlPart>(rel.target, m_package->read(rel.target), m_path);
+        m_settings =
+            std::make_unique<XmlPart>(rel.target, m_package->read(rel.target), m_path, &*m_budget);
         m_protection = Protection(m_settings.get());
         return;
     }
@@ -274,7 +287,7 @@ WordModel& DocumentState::words() {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
     if (!m_words)
-        m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter);
+        m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget);
     return *m_words;
 }
 

@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "converter/LegacyConverter.h"
 #include "FrameList.h"
+#include "MemoryBudget.h"
 #include "PendingLegacySave.h"
 #include "PlainText.h"
 #include "Protection.h"
@@ -62,12 +63,13 @@ private:
     void ensureNotHandedOver() const;
     void attachParts(const std::string& mainPartName);
     void savePackage(const std::string& path, const std::map<std::string, zip::Deflated>& replaced);
-    void loadPlainText(const std::string& bytes);
+    void loadPlainText(std::string bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
+    std::optional<MemoryBudget> m_budget; // set once the main part's size is known
     WordSegmenter& m_segmenter;
     LegacyConverter& m_converter;
     std::optional<LegacyFormat> m_legacy;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "MemoryBudget.h"
 #include "TextEncoding.h"
 
 #include <pugixml.hpp>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace pellucor::word {
 
@@ -14,8 +15,9 @@ namespace pellucor::word {
 // as they were; only the text of its lines can differ.
 class PlainText {
 public:
-    // Throws Error naming path when the text's encoding cannot be kept.
-    PlainText(const std::string& bytes, const std::string& path);
+    // Throws Error naming path when the text's encoding cannot be kept or its
+    // lines do not fit the budget, which they are taken from.
+    PlainText(std::string bytes, const std::string& path, MemoryBudget& budget);
 
     pugi::xml_node root() const { return m_xml.document_element(); }
     pugi::xml_node body() const { return m_body; }
@@ -25,12 +27,12 @@ public:
     std::string bytes(const std::string& target) const;
 
 private:
-    void addLine(std::string_view text);
+    void addLine(std::string_view text, std::string_view end, MemoryBudget& budget);
 
     TextEncoding m_encoding;
     pugi::xml_document m_xml;
     pugi::xml_node m_body;
-    std::vector<std::string> m_lineEnds; // one per paragraph: "\r\n", "\n", "\r" or ""
+    std::string m_lineEnds; // one a paragraph: a code of "\r\n", "\n", "\r" or ""
 };
 
 } // namespace pellucor::word

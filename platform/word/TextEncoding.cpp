@@ -100,7 +100,7 @@ CodePage codePageForText(const std::string& path) {
 
 } // namespace
 
-std::string decodeText(const std::string& bytes, const std::string& path, TextEncoding& encoding) {
+std::string decodeText(std::string bytes, const std::string& path, TextEncoding& encoding) {
     encoding = TextEncoding{};
     if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
         const bool bigEndian = bytes[0] == '\xFE';
@@ -109,7 +109,8 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
     }
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
         encoding.byteOrderMark = bytes.substr(0, 3);
-    std::string text = bytes.substr(encoding.byteOrderMark.size());
+    std::string text = std::move(bytes);
+    text.erase(0, encoding.byteOrderMark.size());
     if (text::isValidUtf8(text))
         return text;
     if (!encoding.byteOrderMark.empty())
@@ -119,8 +120,7 @@ std::string decodeText(const std::string& bytes, const std::string& path, TextEn
     return page.toUtf8(text);
 }
 
-std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
-                       const std::string& target) {
+std::string encodeText(std::string utf8, const TextEncoding& encoding, const std::string& target) {
     switch (encoding.kind) {
     case Kind::Utf16LE:
     case Kind::Utf16BE:
@@ -146,7 +146,8 @@ std::string encodeText(const std::string& utf8, const TextEncoding& encoding,
     case Kind::Utf8:
         break;
     }
-    return encoding.byteOrderMark + utf8;
+    utf8.insert(0, encoding.byteOrderMark);
+    return utf8;
 }
 
 } // namespace pellucor::word

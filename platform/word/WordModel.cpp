@@ -9,6 +9,9 @@
 namespace pellucor::word {
 namespace {
 
+// A text element longer than this is sized before it is rewritten.
+constexpr uint32_t kLongItem = 1u << 16;
+
 // A text for a w:t: valid UTF-8 without control characters, which a text
 // element cannot hold (tabs and breaks are items of their own).
 bool isPlainText(const std::string& text) {
@@ -24,7 +27,7 @@ bool isPlainText(const std::string& text) {
 void setElementText(pugi::xml_node element, const std::string& text) {
     while (pugi::xml_node child = element.first_child())
         removeNode(child);
-    element.append_child(pugi::node_pcdata).set_value(text.c_str());
+    element.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
     if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
         pugi::xml_attribute space = element.attribute("xml:space");
         if (!space)
@@ -35,22 +38,51 @@ void setElementText(pugi::xml_node element, const std::string& text) {
 
 } // namespace
 
-WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter)
-    : m_names(names), m_body(body), m_segmenter(segmenter) {
+WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
+                     const MemoryBudget& budget)
+    : m_names(names), m_body(body), m_segmenter(segmenter), m_budget(budget) {
     build();
 }
 
+uint64_t WordModel::memoryInUse() const {
+    return m_paragraphs.capacity() * sizeof(Paragraph) + m_arena.capacity() +
+           m_words.size() * sizeof(Entry) + m_starts.capacity() * sizeof(uint32_t) +
+           m_spans.capacity() * sizeof(TextSpan);
+}
+
+// The list stays stale until it is whole; a list that does not fit the
+// budget is let go at once.
 void WordModel::build() {
-    m_stale = false;
+    m_stale = true;
     m_paragraphs.clear();
     m_arena.clear();
     m_words.clear();
     m_changedTexts.clear();
+    try {
+        listParagraphs();
+        for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
+            readParagraph(p, m_words);
+            m_budget.check(memoryInUse());
+        }
+    } catch (...) {
+        std::vector<Paragraph>().swap(m_paragraphs);
+        std::string().swap(m_arena);
+        EntryList().swap(m_words);
+        throw;
+    }
+    m_stale = false;
+}
+
+// Each paragraph takes at least its entry and its mark's: the list is checked
+// before it grows.
+void WordModel::listParagraphs() {
     forEachStoryParagraph(m_names, m_body, [&](pugi::xml_node p) {
-        m_paragraphs.push_back(Paragraph{p, 0});
+        if (m_paragraphs.size() == m_paragraphs.capacity()) {
+            const uint64_t more = std::max<uint64_t>(m_paragraphs.size(), 64);
+            m_budget.check(memoryInUse() + more * (sizeof(Paragraph) + sizeof(Entry)));
+        }
+        m_paragraphs.push_back(Paragraph{p, 0, 0});
     });
-    for (uint32_t p = 0; p < m_paragraphs.size(); ++p)
-        readParagraph(p, m_words);
 }
 
 void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
@@ -59,36 +91,46 @@ void WordModel::readParagraph(uint32_t paragraph, EntryList& out) {
     appendParagraphText(m_names, m_paragraphs[paragraph].node, m_arena, m_spans);
     const auto textEnd = static_cast<uint32_t>(m_arena.size());
     m_paragraphs[paragraph].textStart = textStart;
+    const size_t first = out.size();
     m_segmenter.wordStarts(std::string_view(m_arena).substr(textStart, textEnd - textStart),
-                           m_starts);
-
-    // A word can be rewritten when every character of it comes from a w:t;
-    // in most paragraphs every character does.
-    const bool allText = std::none_of(m_spans.begin(), m_spans.end(), [](const TextSpan& item) {
-        return item.length && !item.fromText;
-    });
-    size_t span = 0;
-    for (size_t k = 0; k < m_starts.size(); ++k) {
-        Entry entry;
-        entry.paragraph = paragraph;
-        entry.start = textStart + m_starts[k];
-        entry.settable = true;
-        if (!allText) {
-            uint32_t end = k + 1 < m_starts.size() ? textStart + m_starts[k + 1] : textEnd;
-            while (span < m_spans.size() &&
-                   m_spans[span].start + m_spans[span].length <= entry.start)
-                ++span;
-            for (size_t s = span; s < m_spans.size() && m_spans[s].start < end; ++s)
-                if (m_spans[s].length && !m_spans[s].fromText)
-                    entry.settable = false;
-        }
-        out.push_back(entry);
-    }
+                           m_starts, [&] {
+                               for (uint32_t start : m_starts) {
+                                   Entry entry;
+                                   entry.start = textStart + start;
+                                   entry.settable = true;
+                                   out.push_back(entry);
+                               }
+                               m_budget.check(memoryInUse());
+                           });
+    markItemWords(first, out);
+    m_paragraphs[paragraph].mark = static_cast<uint32_t>(out.size());
     Entry mark;
-    mark.paragraph = paragraph;
     mark.start = textEnd;
     mark.isMark = true;
     out.push_back(mark);
+}
+
+// The paragraph of entry at: the first whose mark is not before it.
+uint32_t WordModel::paragraphOf(size_t at) const {
+    auto found = std::partition_point(m_paragraphs.begin(), m_paragraphs.end(),
+                                      [at](const Paragraph& p) { return p.mark < at; });
+    return static_cast<uint32_t>(found - m_paragraphs.begin());
+}
+
+// A word can be rewritten when every character of it comes from a w:t; in
+// most paragraphs every character does. The paragraph's words are out[first]
+// on, in the order of its items.
+void WordModel::markItemWords(size_t first, EntryList& out) const {
+    size_t word = first;
+    for (const TextSpan& item : m_spans) {
+        if (!item.length || item.fromText)
+            continue;
+        const uint32_t itemStart = item.start;
+        while (word + 1 < out.size() && out[word + 1].start <= itemStart)
+            ++word;
+        for (size_t k = word; k < out.size() && out[k].start < itemStart + item.length; ++k)
+            out[k].settable = false;
+    }
 }
 
 int32_t WordModel::count() {
@@ -108,7 +150,7 @@ std::string WordModel::text(int32_t index) {
 
 void WordModel::setText(int32_t index, const std::string& text) {
     size_t at = checkedIndex(index);
-    Entry& entry = m_words[at];
+    const Entry entry = m_words[at];
     if (entry.isMark)
         throw Error(ErrorNumber::NotAvailable,
                     "Word " + std::to_string(index) +
@@ -124,14 +166,27 @@ void WordModel::setText(int32_t index, const std::string& text) {
                         " is not plain text: it holds control characters or invalid UTF-8.");
     if (currentText(at) == text)
         return;
-    if (entry.changedSlot) {
-        m_changedTexts[entry.changedSlot - 1] = text;
-    } else {
-        m_changedTexts.push_back(text);
-        entry.changedSlot = static_cast<uint32_t>(m_changedTexts.size());
+    uint8_t slot = slotFor(text);
+    if (!slot) {
+        // Every slot holds another text: the writes so far go into the XML.
+        flush();
+        at = checkedIndex(index);
+        slot = slotFor(text);
     }
+    m_words[at].changedSlot = slot & 0x3F;
     if (!boundariesHold(at))
         resegmentParagraph(at);
+}
+
+// Writes repeat a few texts (a mark and its spaces), so each is kept once.
+uint8_t WordModel::slotFor(const std::string& text) {
+    for (size_t k = 0; k < m_changedTexts.size(); ++k)
+        if (m_changedTexts[k] == text)
+            return static_cast<uint8_t>(k + 1);
+    if (m_changedTexts.size() == kChangedSlots)
+        return 0;
+    m_changedTexts.push_back(text);
+    return static_cast<uint8_t>(m_changedTexts.size());
 }
 
 // A write leaves the numbering as it was when the new text, read in its
@@ -142,9 +197,8 @@ void WordModel::setText(int32_t index, const std::string& text) {
 bool WordModel::boundariesHold(size_t at) {
     if (currentText(at).empty())
         return false;
-    const uint32_t paragraph = m_words[at].paragraph;
     size_t first = at;
-    for (int k = 0; k < 3 && first > 0 && m_words[first - 1].paragraph == paragraph; ++k)
+    for (int k = 0; k < 3 && first > 0 && !m_words[first - 1].isMark; ++k)
         --first;
     size_t last = at;
     for (int k = 0; k < 2 && !m_words[last + 1].isMark; ++k)
@@ -168,28 +222,28 @@ bool WordModel::boundariesHold(size_t at) {
 }
 
 void WordModel::resegmentParagraph(size_t at) {
-    uint32_t paragraph = m_words[at].paragraph;
-    size_t begin = at;
-    while (begin > 0 && m_words[begin - 1].paragraph == paragraph)
-        --begin;
-    size_t end = at;
-    while (!m_words[end].isMark)
-        ++end;
-    ++end;
-    flushParagraph(begin, end);
+    const uint32_t paragraph = paragraphOf(at);
+    const size_t begin = paragraph == 0 ? 0 : m_paragraphs[paragraph - 1].mark + 1;
+    const size_t end = m_paragraphs[paragraph].mark + 1;
+    flushParagraph(paragraph, begin, end);
     EntryList fresh;
     readParagraph(paragraph, fresh);
     m_words.erase(m_words.begin() + static_cast<ptrdiff_t>(begin),
                   m_words.begin() + static_cast<ptrdiff_t>(end));
     m_words.insert(m_words.begin() + static_cast<ptrdiff_t>(begin), fresh.begin(), fresh.end());
+    // The marks from here on move by as many words as the paragraph gained.
+    const auto gained = static_cast<uint32_t>(fresh.size() - (end - begin));
+    m_paragraphs[paragraph].mark += static_cast<uint32_t>(begin);
+    for (size_t p = paragraph + 1; p < m_paragraphs.size(); ++p)
+        m_paragraphs[p].mark += gained;
 }
 
 // Rebuilds the text of every w:t of one paragraph that holds part of a changed
 // word. The new text of a word goes where its first character was; its
 // characters in later elements are removed from them, and a run left with
 // nothing in it goes. The paragraph's items are read again to find them.
-void WordModel::flushParagraph(size_t begin, size_t end) {
-    const Paragraph& paragraph = m_paragraphs[m_words[begin].paragraph];
+void WordModel::flushParagraph(uint32_t index, size_t begin, size_t end) {
+    const Paragraph& paragraph = m_paragraphs[index];
     m_scratch.clear();
     m_spans.clear();
     appendParagraphText(m_names, paragraph.node, m_scratch, m_spans);
@@ -197,30 +251,43 @@ void WordModel::flushParagraph(size_t begin, size_t end) {
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
-    // Word k spans [startOf(k), startOf(k + 1)) of the paragraph's text.
-    auto startOf = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
+    // Word k spans [inParagraph(k), inParagraph(k + 1)) of the paragraph's text.
+    auto inParagraph = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
     const size_t lastWord = end - 1; // the paragraph mark
     size_t first = begin;            // the first word that ends inside or after the item
     for (const TextSpan& item : m_spans) {
         const uint32_t itemEnd = item.start + item.length;
         if (item.length == 0)
             continue;
-        while (startOf(first + 1) <= item.start)
+        while (inParagraph(first + 1) <= item.start)
             ++first;
         bool dirty = false;
-        for (size_t k = first; k < lastWord && startOf(k) < itemEnd && !dirty; ++k)
+        for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd && !dirty; ++k)
             dirty = m_words[k].changedSlot != 0;
         if (!dirty)
             continue;
-        m_buffer.clear();
-        for (size_t k = first; k < lastWord && startOf(k) < itemEnd; ++k) {
-            const Entry& entry = m_words[k];
-            const uint32_t from = std::max(startOf(k), item.start);
-            if (!entry.changedSlot)
-                m_buffer.append(m_scratch, from, std::min(startOf(k + 1), itemEnd) - from);
-            else if (startOf(k) >= item.start)
-                m_buffer += m_changedTexts[entry.changedSlot - 1];
+        // The item's new text, piece by piece: each word's part of it, or a
+        // changed word's whole new text where the word begins.
+        auto pieces = [&](auto&& take) {
+            for (size_t k = first; k < lastWord && inParagraph(k) < itemEnd; ++k) {
+                const Entry& entry = m_words[k];
+                const uint32_t from = std::max(inParagraph(k), item.start);
+                if (!entry.changedSlot)
+                    take(std::string_view(m_scratch).substr(
+                        from, std::min(inParagraph(k + 1), itemEnd) - from));
+                else if (inParagraph(k) >= item.start)
+                    take(std::string_view(m_changedTexts[entry.changedSlot - 1]));
+            }
+        };
+        // A long text is sized first: grown by doubling, a text of many
+        // megabytes would briefly take three times its size.
+        if (item.length > kLongItem) {
+            size_t length = 0;
+            pieces([&](std::string_view piece) { length += piece.size(); });
+            m_buffer.reserve(length);
         }
+        m_buffer.clear();
+        pieces([&](std::string_view piece) { m_buffer += piece; });
         rewriteText(item.node, m_buffer);
     }
     for (size_t k = begin; k < end; ++k)
@@ -245,23 +312,25 @@ void WordModel::rewriteText(pugi::xml_node element, const std::string& text) {
 void WordModel::flush() {
     if (m_changedTexts.empty())
         return;
+    // The words' old texts are read from the XML again; the list is read
+    // anew when next asked, and until then its memory is better spent on
+    // writing the document out.
+    m_stale = true;
+    std::string().swap(m_arena);
     size_t begin = 0;
-    bool changed = false;
-    for (size_t w = 0; w < m_words.size(); ++w) {
-        changed = changed || m_words[w].changedSlot != 0;
-        if (!m_words[w].isMark)
-            continue;
+    for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
+        const size_t end = m_paragraphs[p].mark + 1;
+        bool changed = false;
+        for (size_t w = begin; w < end && !changed; ++w)
+            changed = m_words[w].changedSlot != 0;
         if (changed)
-            flushParagraph(begin, w + 1);
-        begin = w + 1;
-        changed = false;
+            flushParagraph(p, begin, end);
+        begin = end;
     }
-    // The list is read anew when next asked; until then its memory is better
-    // spent on writing the document out.
     std::vector<std::string>().swap(m_changedTexts);
     EntryList().swap(m_words);
-    std::string().swap(m_arena);
-    m_stale = true;
+    std::string().swap(m_scratch);
+    std::string().swap(m_buffer);
 }
 
 } // namespace pellucor::word

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MemoryBudget.h"
 #include "StoryText.h"
 #include "WordNames.h"
 #include "WordSegmenter.h"
@@ -15,10 +16,12 @@ namespace pellucor::word {
 
 // The words of the main story, numbered from 1, over the DOM of the main
 // part. Reading and writing a word cost constant time: writes are kept beside
-// the DOM and put into the w:t elements by flush(), in one pass.
+// the DOM and put into the w:t elements by flush(), in one pass. The list
+// never outgrows what the budget leaves: it throws Error as it would.
 class WordModel {
 public:
-    WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter);
+    WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
+              const MemoryBudget& budget);
 
     int32_t count();
     std::string text(int32_t index);                      // 1-based
@@ -36,21 +39,25 @@ public:
     void flush();
 
 private:
-    struct Entry {
-        uint32_t paragraph = 0;
-        uint32_t start = 0; // in the arena; a word ends where the next entry starts
-        // 1-based index into m_changedTexts, 0 when unchanged; with the two
-        // flags in one word, a million words take 12 MB, not 16.
-        uint32_t changedSlot : 30 = 0;
-        uint32_t isMark : 1 = false;
-        uint32_t settable : 1 = false;
+    // Five bytes a word: a text of "x. " repeated has two words in three
+    // bytes, and its list must stay within a few times the text.
+    struct [[gnu::packed]] Entry {
+        // The word's first byte in the arena; a word ends where the next entry
+        // starts, and a paragraph mark starts where its paragraph's text ends.
+        uint32_t start = 0;
+        // 1-based index into m_changedTexts, 0 when unchanged
+        uint8_t changedSlot : 6 = 0;
+        uint8_t isMark : 1 = false;
+        uint8_t settable : 1 = false;
     };
+    static constexpr size_t kChangedSlots = 63;
     // A million-word document's list is tens of megabytes: kept in chunks, it
     // grows without ever being copied whole, so it never exists twice.
     using EntryList = std::deque<Entry>;
     struct Paragraph {
         pugi::xml_node node;
         uint32_t textStart = 0; // in the arena
+        uint32_t mark = 0;      // where its mark stands in the list
     };
 
     void build();
@@ -58,7 +65,11 @@ private:
         if (m_stale)
             build();
     }
+    // What the list takes now, its scratch included.
+    uint64_t memoryInUse() const;
+    void listParagraphs();
     void readParagraph(uint32_t paragraph, EntryList& out);
+    void markItemWords(size_t first, EntryList& out) const;
     std::string_view currentText(size_t at) const {
         const Entry& entry = m_words[at];
         if (entry.isMark)
@@ -67,9 +78,11 @@ private:
             return m_changedTexts[entry.changedSlot - 1];
         return std::string_view(m_arena).substr(entry.start, m_words[at + 1].start - entry.start);
     }
+    uint32_t paragraphOf(size_t at) const;
+    uint8_t slotFor(const std::string& text);
     bool boundariesHold(size_t at);
     void resegmentParagraph(size_t at);
-    void flushParagraph(size_t begin, size_t end);
+    void flushParagraph(uint32_t paragraph, size_t begin, size_t end);
     void rewriteText(pugi::xml_node element, const std::string& text);
     size_t checkedIndex(int32_t index) {
         ensureCurrent();
@@ -82,11 +95,12 @@ private:
     const WordNames& m_names;
     pugi::xml_node m_body;
     WordSegmenter& m_segmenter;
+    const MemoryBudget& m_budget;
     std::vector<Paragraph> m_paragraphs;
     std::string m_arena;
     EntryList m_words;
-    std::vector<std::string> m_changedTexts;
-    bool m_stale = false;
+    std::vector<std::string> m_changedTexts; // the distinct texts written, one a slot
+    bool m_stale = true;
     // scratch buffers, kept to avoid allocating per paragraph
     std::vector<TextSpan> m_spans;
     std::vector<uint32_t> m_starts;

@@ -4,6 +4,7 @@
 #include "base/Icu.h"
 #include "base/Utf8.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -22,6 +23,10 @@ bool onlySpaces(std::string_view text) {
 
 using Class = WordSegmenter::Class;
 constexpr auto kNoClass = static_cast<Class>(0xFF); // no character is of it
+
+// A longer text is cut into slices of this many characters (and starts), so
+// that its scratch and its list of starts stay small.
+constexpr size_t kSlice = 65536;
 
 // How the rules decide whether two characters join, from their classes alone:
 // outright, or when the character after them or the one before them is of a
@@ -134,22 +139,21 @@ WordSegmenter::Class WordSegmenter::classOf(uint32_t codePoint) const {
     return Unsupported;
 }
 
-// The word starts by the boundary rules for text made only of classes that
-// need no look through extending characters; false when the text needs the
-// full rules. One pass gives every character its class, the next decides
-// every boundary without branching and keeps those that start a word.
-bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) {
-    if (m_classes.size() < text.size() + 3) {
-        m_classes.resize(text.size() + 3);
-        m_offsets.resize(text.size() + 1);
+void WordSegmenter::makeRoom(size_t characters) {
+    if (m_classes.size() < characters + 3) {
+        m_classes.resize(characters + 3);
+        m_offsets.resize(characters + 1);
     }
-    // Two characters of no class before the text and one after it stand for
-    // its ends in the rules that look around a pair.
+}
+
+// Gives the characters from byte `at` up to byte `end` their classes and
+// offsets, from the count-th on, after the two classes kept before them;
+// false when one needs the full rules.
+bool WordSegmenter::classify(std::string_view text, size_t& from, size_t end, size_t& count) {
     Class* const classes = m_classes.data() + 2;
     uint32_t* const offsets = m_offsets.data();
-    classes[-2] = classes[-1] = Unsupported;
-    size_t n = 0;
-    for (size_t at = 0; at < text.size(); ++n) {
+    size_t at = from, n = count;
+    for (; at < end; ++n) {
         // ASCII is most of the text, and this loop is where documents spend
         // their opening time.
         const auto lead = static_cast<unsigned char>(text[at]);
@@ -168,49 +172,130 @@ bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>
         classes[n] = classOf(character.code);
         at += character.length;
     }
-    classes[n] = Unsupported;
+    from = at;
+    count = n;
+    return true;
+}
 
-    // A boundary starts a word unless its segment is made of spaces, which
-    // here means it starts with U+0020, the only space left (nothing else
-    // joins a space); the first segment starts one whatever it holds. Starts
-    // overwrite the offsets already read.
+// Decides every boundary among the first `count` classified characters
+// without branching and keeps those that start a word, in place of their
+// offsets; false when a character needs the full rules. A boundary starts a
+// word unless its segment is made of spaces, which here means it starts with
+// U+0020, the only space left (nothing else joins a space); the text's first
+// segment starts one whatever it holds.
+bool WordSegmenter::keepWordStarts(size_t count, bool atTextStart, size_t& starts) {
+    const Class* const classes = m_classes.data() + 2;
+    uint32_t* const offsets = m_offsets.data();
     bool unsupported = false;
-    size_t count = 0;
+    size_t kept = 0;
     // Signed, so that looking back from the first character stays in bounds.
-    const auto length = static_cast<ptrdiff_t>(n);
+    const auto length = static_cast<ptrdiff_t>(count);
+    const ptrdiff_t textStart = atTextStart ? 0 : -1;
     for (ptrdiff_t k = 0; k < length; ++k) {
         const Class before = classes[k - 1], here = classes[k];
         unsupported |= here == Unsupported;
         const JoinRule& rule = kPairRules[before * kClassStride + here];
         const bool join = rule.joins(classes[k - 2], classes[k + 1]);
-        offsets[count] = offsets[k];
-        count += !join & (k == 0 || here != WSegSpace);
+        offsets[kept] = offsets[k];
+        kept += !join & (k == textStart || here != WSegSpace);
     }
-    if (unsupported)
+    starts = kept;
+    return !unsupported;
+}
+
+// The word starts by the boundary rules for text made only of classes that
+// need no look through extending characters; false when the text needs the
+// full rules. Two characters of no class before the text and one after it
+// stand for its ends in the rules that look around a pair.
+bool WordSegmenter::quickWordStarts(std::string_view text, std::vector<uint32_t>& starts) {
+    makeRoom(text.size());
+    Class* const classes = m_classes.data() + 2;
+    classes[-2] = classes[-1] = Unsupported;
+    size_t at = 0, count = 0, kept = 0;
+    if (!classify(text, at, text.size(), count))
         return false;
-    starts.assign(offsets, offsets + count);
+    classes[count] = Unsupported;
+    if (!keepWordStarts(count, true, kept))
+        return false;
+    starts.assign(m_offsets.data(), m_offsets.data() + kept);
     return true;
 }
 
-void WordSegmenter::startsFromBoundaries(std::string_view text,
-                                         std::vector<uint32_t>& starts) const {
-    for (size_t k = 0; k + 1 < m_boundaries.size(); ++k) {
-        uint32_t from = m_boundaries[k];
-        std::string_view segment = text.substr(from, m_boundaries[k + 1] - from);
-        if (from == 0 || !onlySpaces(segment))
-            starts.push_back(from);
+// Whether the quick path can read the whole text, told before any of its
+// slices is given away.
+bool WordSegmenter::quickPathReads(std::string_view text) const {
+    for (size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            if (m_latinClasses[lead] == Unsupported)
+                return false;
+            ++at;
+            continue;
+        }
+        const text::Utf8Char character = text::decodeUtf8(text, at);
+        const Class type = character.valid ? classOf(character.code) : Unsupported;
+        if (type == WSegSpace || type == Unsupported)
+            return false;
+        at += character.length;
+    }
+    return true;
+}
+
+// Each slice is read with the two characters before it and the one after it,
+// which the rules look at around its ends.
+void WordSegmenter::quickWordStartsInSlices(std::string_view text, std::vector<uint32_t>& slice,
+                                            const std::function<void()>& take) {
+    makeRoom(kSlice + 1);
+    Class* const classes = m_classes.data() + 2;
+    classes[-2] = classes[-1] = Unsupported;
+    for (size_t at = 0; at < text.size();) {
+        const bool atTextStart = at == 0;
+        size_t count = 0, kept = 0;
+        classify(text, at, std::min(text.size(), at + kSlice), count);
+        size_t ahead = at, withNext = count;
+        classify(text, ahead, std::min(text.size(), at + 1), withNext);
+        if (withNext == count)
+            classes[count] = Unsupported;
+        const Class beforeLast = classes[static_cast<ptrdiff_t>(count) - 2];
+        const Class last = classes[count - 1];
+        keepWordStarts(count, atTextStart, kept);
+        slice.assign(m_offsets.data(), m_offsets.data() + kept);
+        if (!slice.empty())
+            take();
+        classes[-2] = beforeLast;
+        classes[-1] = last;
     }
 }
 
 void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& starts) {
     starts.clear();
-    if (text.empty())
-        return;
-    if (!quickWordStarts(text, starts))
+    if (text.size() > kSlice) {
+        std::vector<uint32_t> slice;
+        wordStarts(text, slice, [&] { starts.insert(starts.end(), slice.begin(), slice.end()); });
+    } else if (!text.empty() && !quickWordStarts(text, starts)) {
         wordStartsByRules(text, starts);
+    }
+}
+
+void WordSegmenter::wordStarts(std::string_view text, std::vector<uint32_t>& slice,
+                               const std::function<void()>& take) {
+    if (text.size() <= kSlice) {
+        wordStarts(text, slice);
+        if (!slice.empty())
+            take();
+    } else if (quickPathReads(text)) {
+        quickWordStartsInSlices(text, slice, take);
+    } else {
+        startsByRules(text, slice, &take);
+    }
 }
 
 void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts) {
+    startsByRules(text, starts, nullptr);
+}
+
+void WordSegmenter::startsByRules(std::string_view text, std::vector<uint32_t>& starts,
+                                  const std::function<void()>* take) {
     starts.clear();
     if (text.empty())
         return;
@@ -222,15 +307,28 @@ void WordSegmenter::wordStartsByRules(std::string_view text, std::vector<uint32_
     f.textOpenUtf8(&utext, text.data(), static_cast<int64_t>(text.size()), &status);
     if (U_FAILURE(status)) {
         starts.push_back(0);
+        if (take)
+            (*take)();
         return;
     }
+    struct Closer {
+        UText* text;
+        ~Closer() { icu::functions().textClose(text); }
+    } closer{&utext};
     f.breakSetText(m_iterator.get(), &utext, &status);
-    m_boundaries.clear();
-    for (int32_t at = f.breakFirst(m_iterator.get()); at != UBRK_DONE;
-         at = f.breakNext(m_iterator.get()))
-        m_boundaries.push_back(static_cast<uint32_t>(at));
-    f.textClose(&utext);
-    startsFromBoundaries(text, starts);
+    int32_t from = f.breakFirst(m_iterator.get());
+    for (int32_t to = f.breakNext(m_iterator.get()); to != UBRK_DONE;
+         from = to, to = f.breakNext(m_iterator.get())) {
+        const auto start = static_cast<uint32_t>(from);
+        if (start == 0 || !onlySpaces(text.substr(start, static_cast<uint32_t>(to) - start)))
+            starts.push_back(start);
+        if (take && starts.size() == kSlice) {
+            (*take)();
+            starts.clear();
+        }
+    }
+    if (take && !starts.empty())
+        (*take)();
 }
 
 } // namespace pellucor::word

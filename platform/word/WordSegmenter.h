@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,10 @@ public:
 
     // Byte offsets (into text) at which words start; empty for an empty text.
     void wordStarts(std::string_view text, std::vector<uint32_t>& starts);
+    // The same a slice at a time: slice holds the next words' starts each time
+    // take() is called, so that a long text never needs all its starts at once.
+    void wordStarts(std::string_view text, std::vector<uint32_t>& slice,
+                    const std::function<void()>& take);
     // The same, always through the full boundary rules; for comparison in tests.
     void wordStartsByRules(std::string_view text, std::vector<uint32_t>& starts);
 
@@ -43,7 +48,14 @@ public:
 private:
     void createIterator();
     bool quickWordStarts(std::string_view text, std::vector<uint32_t>& starts);
-    void startsFromBoundaries(std::string_view text, std::vector<uint32_t>& starts) const;
+    bool quickPathReads(std::string_view text) const;
+    void quickWordStartsInSlices(std::string_view text, std::vector<uint32_t>& slice,
+                                 const std::function<void()>& take);
+    void startsByRules(std::string_view text, std::vector<uint32_t>& starts,
+                       const std::function<void()>* take);
+    void makeRoom(size_t characters);
+    bool classify(std::string_view text, size_t& from, size_t end, size_t& count);
+    bool keepWordStarts(size_t count, bool atTextStart, size_t& starts);
     Class classOf(uint32_t codePoint) const;
 
     struct IteratorCloser {
@@ -52,10 +64,9 @@ private:
     std::unique_ptr<UBreakIterator, IteratorCloser> m_iterator;
     std::array<Class, 0x530> m_latinClasses{};
     std::array<Class, 0x70> m_punctuationClasses{}; // U+2000 to U+206F
-    // scratch: per character its class and byte offset; the boundaries found
+    // scratch: per character of a slice its class and byte offset
     std::vector<Class> m_classes;
     std::vector<uint32_t> m_offsets;
-    std::vector<uint32_t> m_boundaries;
 };
 
 } // namespace pellucor::word

@@ -2,9 +2,13 @@
 
 #include "base/Error.h"
 #include "base/ShownName.h"
+#include "MemoryBudget.h"
 
 #include <cstring>
 #include <sstream>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace pellucor::word {
 namespace {
@@ -99,10 +103,79 @@ bool contentAfterRoot(const std::string& tail, const char* rootName) {
 
 constexpr size_t kTailKept = 4096;
 
+// pugixml's node and attribute records: eight and five pointers.
+constexpr uint64_t kNodeSize = 8 * sizeof(void*);
+constexpr uint64_t kAttributeSize = 5 * sizeof(void*);
+
+struct MarkupCount {
+    uint64_t nodes = 0;
+    uint64_t attributes = 0;
+
+    void add(char c, char next) {
+        nodes += (c == '<' && next != '/') + (c == '>' && next != '<');
+        attributes += c == '=' && (next == '"' || next == '\'');
+    }
+};
+
+#if defined(__SSE2__)
+uint64_t sumOfBytes(__m128i counts) {
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    return static_cast<uint64_t>(_mm_cvtsi128_si64(sums)) +
+           static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+}
+
+// Sixteen bytes at a time, as every part is counted before it is parsed. A
+// byte lane meets at most one match a step, so it is summed every 255 steps.
+size_t countBlocks(const char* xml, size_t size, MarkupCount& count) {
+    const __m128i open = _mm_set1_epi8('<'), close = _mm_set1_epi8('>'), slash = _mm_set1_epi8('/');
+    const __m128i equals = _mm_set1_epi8('='), quote = _mm_set1_epi8('"'),
+                  apostrophe = _mm_set1_epi8('\'');
+    auto load = [xml](size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(xml + at));
+    };
+    size_t at = 0;
+    while (at + 17 <= size) {
+        __m128i nodes = _mm_setzero_si128(), attributes = _mm_setzero_si128();
+        for (int k = 0; k < 255 && at + 17 <= size; ++k, at += 16) {
+            const __m128i c = load(at), next = load(at + 1);
+            const __m128i tags =
+                _mm_andnot_si128(_mm_cmpeq_epi8(next, slash), _mm_cmpeq_epi8(c, open));
+            const __m128i texts =
+                _mm_andnot_si128(_mm_cmpeq_epi8(next, open), _mm_cmpeq_epi8(c, close));
+            const __m128i quoted =
+                _mm_or_si128(_mm_cmpeq_epi8(next, quote), _mm_cmpeq_epi8(next, apostrophe));
+            nodes = _mm_sub_epi8(_mm_sub_epi8(nodes, tags), texts);
+            attributes = _mm_sub_epi8(attributes, _mm_and_si128(_mm_cmpeq_epi8(c, equals), quoted));
+        }
+        count.nodes += sumOfBytes(nodes);
+        count.attributes += sumOfBytes(attributes);
+    }
+    return at;
+}
+#else
+size_t countBlocks(const char*, size_t, MarkupCount&) {
+    return 0;
+}
+#endif
+
 } // namespace
 
-XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName)
+uint64_t estimatedDomSize(std::string_view xml) {
+    MarkupCount count;
+    size_t at = countBlocks(xml.data(), xml.size(), count);
+    for (; at + 1 < xml.size(); ++at)
+        count.add(xml[at], xml[at + 1]);
+    return count.nodes * kNodeSize + count.attributes * kAttributeSize;
+}
+
+XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName,
+                 MemoryBudget* budget)
     : m_name(std::move(partName)), m_buffer(std::move(bytes)) {
+    m_cost = m_buffer.size() + estimatedDomSize(m_buffer);
+    if (budget)
+        budget->take(m_cost);
+    else
+        MemoryBudget(m_buffer.size(), displayName).take(m_cost);
     // Keep the bytes around the root element as they were (the line break
     // after the declaration, a byte order mark).
     size_t root = rootStart(m_buffer);

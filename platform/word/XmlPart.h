@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 
 namespace pellucor::word {
+
+class MemoryBudget;
 
 // One XML part of a package, parsed into a DOM that keeps every node the
 // serialiser needs to write it back faithfully: whitespace text, comments,
@@ -12,10 +16,16 @@ namespace pellucor::word {
 class XmlPart {
 public:
     // Throws Error naming the document and the part when the XML is malformed
-    // or declares a document type. No entity is ever expanded.
-    XmlPart(std::string partName, std::string bytes, const std::string& displayName);
+    // or declares a document type. No entity is ever expanded. The part and
+    // its DOM are taken from budget before it is parsed; a part read without
+    // a document's budget has one of its own, as if it were a main part.
+    XmlPart(std::string partName, std::string bytes, const std::string& displayName,
+            MemoryBudget* budget = nullptr);
 
     const std::string& name() const { return m_name; }
+    uint64_t size() const { return m_buffer.size(); }
+    // What the part and its DOM take, as counted when it was parsed.
+    uint64_t memoryCost() const { return m_cost; }
     pugi::xml_node root() const { return m_doc.document_element(); }
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
@@ -33,8 +43,14 @@ private:
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     std::string m_prolog;
     std::string m_epilog;
+    uint64_t m_cost = 0;
     bool m_changed = false;
 };
+
+// What a DOM of xml will take beside its text, counted from the markup: a
+// node for each tag, comment or instruction that opens and each text after a
+// '>', an attribute for each '="'.
+uint64_t estimatedDomSize(std::string_view xml);
 
 // The namespace prefix ("w:" or "") that the root binds to one of the given
 // namespace URIs; empty optional-like result "\x01" when none is bound.

@@ -68,6 +68,33 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
     EXPECT_EQ(snapshot(dir.path()), before) << "not even the output folder may appear";
 }
 
+// Places are printed as they are found, yet in the order of the documents:
+// a job whose document is not next keeps a bounded number of lines and then
+// waits for its turn.
+TEST_F(CliTest, DryRunPlacesKeepTheOrderOfTheDocumentsWhateverTheJobs) {
+    std::string many;
+    while (many.size() < 210000)
+        many += "x. ";
+    const std::vector<std::string> names{"many.docx", "few.docx", "more.docx"};
+    write("many.docx", textP(many));
+    write("few.docx", textP(kSingle));
+    write("more.docx", textP(many + many));
+    std::vector<std::string> args{"--dry-run", "--marks", ".", "--jobs"};
+
+    args.push_back("1");
+    args.insert(args.end(), names.begin(), names.end());
+    CliResult one = run(args);
+    args[4] = "2";
+    CliResult two = run(args);
+
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(two.status, 0) << two.err;
+    const std::vector<std::string> lines = linesOf(two.out);
+    EXPECT_EQ(lines.size(), 70000u + 1u + 140000u + 1u);
+    EXPECT_EQ(lines[70000].substr(0, 10), "few.docx: ");
+    EXPECT_TRUE(two.out == one.out) << "two jobs printed otherwise than one";
+}
+
 TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     write("single.docx", textP(kSingle));
     write("doubled.docx", textP("It ends.  Then"));
@@ -102,29 +129,37 @@ TEST_F(CliTest, TheReportFollowsItsSchema) {
         .settings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" )"
                   R"(w:hash="c2VjcmV0" w:salt="AAAA"/>)")
         .write(dir.file("locked.docx"));
+    // Opened, but its words would take more than the memory it is allowed.
+    std::string longLine;
+    while (longLine.size() < 300000)
+        longLine += "x. ";
+    write("large.docx", textP(longLine));
     makeFolder("out");
-    const std::vector<std::string> docs{"good.docx", "plain.docx", "damaged.docx", "locked.docx"};
-    auto args = [&](std::vector<std::string> options) {
+    const std::vector<std::string> docs{"good.docx", "plain.docx", "damaged.docx", "locked.docx",
+                                        "large.docx"};
+    auto runAll = [&](std::vector<std::string> options) {
         options.insert(options.end(), docs.begin(), docs.end());
-        return options;
+        return runCli(options, dir.path(), {"PELLUCOR_MEMORY_LIMIT=1"});
     };
 
-    CliResult real = run(args({"--yes", "--out", "out", "--report", "run.json"}));
-    CliResult dry = run(args({"--dry-run", "--report", "dry.json"}));
+    CliResult real = runAll({"--yes", "--out", "out", "--report", "run.json"});
+    CliResult dry = runAll({"--dry-run", "--report", "dry.json"});
 
     EXPECT_EQ(real.status, 1);
     EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(treeOf(dir.file("out")), (std::vector<std::string>{"good.docx", "plain.docx"}));
     for (const char* name : {"run.json", "dry.json"}) {
         const bool dryRun = std::string(name) == "dry.json";
         QJsonObject report = reportOf(dir.file(name));
         EXPECT_EQ(report.keys(),
                   (QStringList{"changed", "documents", "failed", "protected", "unchanged"}));
         for (const char* count : {"changed", "unchanged", "protected", "failed"})
-            EXPECT_EQ(report[count].toInt(), 1) << name << " " << count;
+            EXPECT_EQ(report[count].toInt(), std::string(count) == "failed" ? 2 : 1)
+                << name << " " << count;
         QJsonArray documents = report["documents"].toArray();
-        ASSERT_EQ(documents.size(), 4) << name;
-        const char* statuses[] = {"changed", "unchanged", "failed", "protected"};
-        for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(documents.size(), 5) << name;
+        const char* statuses[] = {"changed", "unchanged", "failed", "protected", "failed"};
+        for (int k = 0; k < 5; ++k) {
             QJsonObject document = documents[k].toObject();
             EXPECT_EQ(document.keys(),
                       (QStringList{"changes", "error", "marks", "output", "path", "status"}));

@@ -341,7 +341,11 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         Result result;
         int wordsRewritten;
         std::vector<int> failedLines;
+        std::string failedStep = "open";
     };
+    std::string longLine;
+    while (longLine.size() < 300000)
+        longLine += "x. ";
     const std::string locked =
         R"(<w:documentProtection w:edit="readOnly" w:enforcement="1" w:hash="c2VjcmV0"/>)";
     const std::vector<Case> cases{
@@ -350,6 +354,9 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         {"protected.docx", "It ends. Next", locked, Result::Protected, 0, {}},
         {"damaged.docx", "damaged", "", Result::Failed, 0, {3, 3}},
         {"missing.docx", "", "", Result::Failed, 0, {3, 3}},
+        // Opened, but its words would take more than the budget allows it:
+        // what is left of it is not saved.
+        {"too large.docx", longLine, "", Result::Failed, 0, {6, 7, 6, 7}, "count words"},
     };
     for (const Case& c : cases) {
         std::string path = in() + "/" + c.name;
@@ -362,7 +369,9 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         window.files.push_back(path);
     }
 
+    ::setenv("PELLUCOR_MEMORY_LIMIT", "1", 1);
     BatchOutcome outcome = RunBatch(services);
+    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
 
     EXPECT_EQ(outcome.stop, BatchOutcome::Stop::None);
     EXPECT_TRUE(outcome.runFailures.empty());
@@ -381,7 +390,7 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         for (const MarkOutcome& mark : document.marks)
             for (const Failure& failure : mark.failures) {
                 lines.push_back(failure.line);
-                EXPECT_EQ(failure.step, "open") << c.name;
+                EXPECT_EQ(failure.step, c.failedStep) << c.name;
                 EXPECT_NE(failure.number, 0) << c.name;
                 EXPECT_NE(failure.description.find(c.name), std::string::npos)
                     << c.name << ": " << failure.description;
@@ -389,11 +398,12 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         EXPECT_EQ(lines, c.failedLines) << c.name;
         const bool saved = c.result == Result::Changed || c.result == Result::Unchanged;
         EXPECT_EQ(document.marks[1].savedTo.empty(), !saved) << c.name;
+        EXPECT_EQ(std::filesystem::exists(out() + "/" + c.name), saved) << c.name;
     }
-    EXPECT_EQ(outcome.count(Result::Failed), 2u);
-    // The boxes are those of any run: one per failed open, one per protected pass, then Done.
-    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3}));
-    EXPECT_EQ(prompts.texts().size(), 7u);
+    EXPECT_EQ(outcome.count(Result::Failed), 3u);
+    // The boxes are those of any run: one per failed step, one per protected pass, then Done.
+    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3, 6, 7, 6, 7}));
+    EXPECT_EQ(prompts.texts().size(), 11u);
     EXPECT_EQ(prompts.texts().back(), "Done.");
 }
 

@@ -31,6 +31,13 @@ std::string utf16(const std::u16string& text, bool bigEndian) {
     return bytes;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int k = 0; k < times; ++k)
+        all += text;
+    return all;
+}
+
 struct TextCase {
     const char* what;
     std::string name, before, after;
@@ -77,7 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                                2},
                       TextCase{"Windows-1252: euro, curly quotes, bytes it leaves unassigned",
                                "g.doc", "\x93Quoted\x94 is 5 \x80. \x81\x8D. \xE9t\xE9\r\n",
-                               "\x93Quoted\x94 is 5 \x80.  \x81\x8D.  \xE9t\xE9\r\n", 2}));
+                               "\x93Quoted\x94 is 5 \x80.  \x81\x8D.  \xE9t\xE9\r\n", 2},
+                      TextCase{"one line of many slices", "f.txt", repeated("x. ", 70000),
+                               repeated("x.  ", 70000), 70000},
+                      TextCase{"one line of many slices that needs the full rules", "g.txt",
+                               repeated("e\u0301. ", 30000) + "\n",
+                               repeated("e\u0301.  ", 30000) + "\n", 30000}));
 
 struct Refused {
     const char* what;
@@ -99,6 +111,10 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
         {"WordPerfect", "\xFFWPC\x10\x00\x00\x00", "can read but not write back"},
         {"Word 2", std::string("\xDB\xA5-\0", 4), "Word for Windows 2.0"},
         {"other XML", "<?xml version=\"1.0\"?><svg/>", "XML file, but not"},
+        {"a megabyte of empty lines, each a paragraph", std::string(1u << 20, '\n'),
+         "too large to work on"},
+        {"the same ended by CR, counted as they are read", std::string(1u << 20, '\r'),
+         "too large to work on"},
         {"a flat spreadsheet",
          "<?xml version=\"1.0\"?><office:document "
          "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"/>",

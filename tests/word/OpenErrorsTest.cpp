@@ -1,10 +1,12 @@
 // Files that cannot be opened: each gives an Error that names the file, and
 // nothing is written beside it.
 
+#include "word/XmlPart.h"
 #include "WordTestSupport.h"
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <sys/stat.h>
 
 namespace pellucor::test {
@@ -87,6 +89,25 @@ Maker spaceBomb() {
     };
 }
 
+// A part of nothing but empty paragraphs: a few hundred kilobytes of package
+// whose DOM would take more than ten times the part.
+Maker emptyParagraphs(const std::string& part) {
+    return [part](const std::string& path) {
+        const DocxBuilder good(textP("Hello."));
+        std::string many;
+        for (size_t size = 0; size < (16u << 20); size += 6)
+            many += "<w:p/>";
+        const std::string xml =
+            part == "_rels/.rels"
+                ? R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/)"
+                  R"(relationships">)" +
+                      many + "</Relationships>"
+                : mainPartWith("<w:document xmlns:w=\"" + std::string(kWordNs) + "\"><w:body>" +
+                               many + "</w:body></w:document>");
+        DocxBuilder(good).part(part, xml).write(path);
+    };
+}
+
 Maker copyOfCorpus(const std::string& name) {
     return [name](const std::string& path) {
         copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, path);
@@ -96,6 +117,7 @@ Maker copyOfCorpus(const std::string& name) {
 struct OpenErrorCase {
     std::string name;
     Maker make;
+    std::string says = ""; // beside the file's name, when it matters
 };
 
 std::ostream& operator<<(std::ostream& out, const OpenErrorCase& c) {
@@ -150,6 +172,10 @@ std::vector<OpenErrorCase> openErrorCases() {
              mainPartWith("<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">]><w:settings xmlns:w=\"" +
                           std::string(kWordNs) + "\"/>")))},
         {"CompressionRatioOfABomb", spaceBomb()},
+        {"EmptyParagraphsBeyondTheMemoryBudget", emptyParagraphs("word/document.xml"),
+         "too large to work on"},
+        {"RelationshipsBeyondTheirMemoryBudget", emptyParagraphs("_rels/.rels"),
+         "too large to work on"},
         {"PartClaimingMoreThanTheInflateLimit", damaged([](std::string bytes) {
              return withDeclaredSize(std::move(bytes), "word/document.xml", 600u << 20);
          })},
@@ -176,12 +202,37 @@ TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
 
     std::string description = errorFrom([&] { app.Documents().Open(path); });
     EXPECT_NE(description.find(path), std::string::npos) << description;
+    EXPECT_NE(description.find(GetParam().says), std::string::npos) << description;
     EXPECT_EQ(dir.entries(), entries);
     EXPECT_EQ(app.Documents().Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Open, OpenErrors, ::testing::ValuesIn(openErrorCases()),
                          [](const auto& test) { return test.param.name; });
+
+// A part is measured before it is parsed, sixteen bytes at a time: the count
+// must be that of every pair of bytes, at any length and however dense.
+TEST(MarkupCount, CountsEveryPairOfBytes) {
+    const std::string pieces[] = {"<", ">", "/", "=", "\"", "'", "a", " ", "<w:p/>", "=\"1\""};
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+    // Random markup, and runs where every byte counts in every lane.
+    for (std::string_view fill : {"", "<", ">a", "=\""})
+        for (size_t length : {0u, 1u, 15u, 16u, 17u, 33u, 4095u, 4097u, 70000u}) {
+            std::string xml;
+            while (xml.size() < length)
+                xml += fill.empty() ? pieces[pick(random)] : fill;
+            uint64_t nodes = 0, attributes = 0;
+            for (size_t at = 0; at + 1 < xml.size(); ++at) {
+                const char c = xml[at], next = xml[at + 1];
+                nodes += (c == '<' && next != '/') + (c == '>' && next != '<');
+                attributes += c == '=' && (next == '"' || next == '\'');
+            }
+            EXPECT_EQ(word::estimatedDomSize(xml),
+                      nodes * 8 * sizeof(void*) + attributes * 5 * sizeof(void*))
+                << xml.size() << " bytes of " << (fill.empty() ? "markup" : fill);
+        }
+}
 
 TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {
     const std::string body = "<w:p><w:r><w:t>a&amp;b &lt;c&gt; &#65;</w:t></w:r></w:p>";

@@ -124,6 +124,35 @@ TEST(WordBoundaries, QuickPathAgreesWithTheFullRulesOnRandomText) {
         ASSERT_EQ(quickStarts(segmenter, text), fullStarts(segmenter, text))
             << "the quick path and the full rules cut [" << text << "] differently";
     }
+    // A paragraph longer than a slice is cut a slice at a time, by the quick
+    // path when it reads every character of these, by the full rules else.
+    const std::vector<std::string> quickOnes = {"a",
+                                                "Z",
+                                                "7",
+                                                ".",
+                                                ",",
+                                                ":",
+                                                "'",
+                                                "_",
+                                                " ",
+                                                "\t",
+                                                "\x01",
+                                                "!",
+                                                "-",
+                                                "\xC3\xA9",
+                                                "\xE2\x80\x99",
+                                                "\xE2\x80\xA6",
+                                                "\xCE\xB1"};
+    std::uniform_int_distribution<size_t> pickQuick(0, quickOnes.size() - 1);
+    for (int round = 0; round < 6; ++round) {
+        std::string text;
+        while (text.size() < 200000)
+            text += round % 2 ? kAlphabet[pick(random)] : quickOnes[pickQuick(random)];
+        if (round == 3)
+            text += kMalformed[pickMalformed(random)];
+        ASSERT_EQ(quickStarts(segmenter, text), fullStarts(segmenter, text))
+            << "a text of " << text.size() << " bytes is cut differently";
+    }
 }
 
 // The full rules, reached through ICU opened on first use, cut what the quick

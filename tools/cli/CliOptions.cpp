@@ -178,7 +178,8 @@ Options:
   --check          a dry run whose exit status is 1 when anything would change
   --report FILE    write what the run (or the dry run) did as JSON to FILE
   --jobs N         share the documents among N parallel runs (default: one
-                   per core)
+                   per core); fewer when the largest documents' memory
+                   budgets would not fit together in the available memory
   --yes            proceed even when a word processor is running
   --words FILE     print the words of FILE as the engine numbers them, one
                    JSON string a line

@@ -51,6 +51,19 @@ void Console::output(const std::string& line) {
     writeWhole(stdout, line + "\n");
 }
 
+void Console::output(const std::vector<std::string>& lines) {
+    if (lines.empty())
+        return;
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    std::lock_guard lock(m_mutex);
+    clearProgressLocked();
+    writeWhole(stdout, text);
+}
+
 void Console::progress(const std::string& text) {
     if (!m_terminal)
         return;

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace pellucor::cli {
 
@@ -19,6 +20,8 @@ public:
     Console();
     void error(const std::string& line);
     void output(const std::string& line);
+    // The lines in one write.
+    void output(const std::vector<std::string>& lines);
     void progress(const std::string& text);
     // Removes the progress line, if one is shown.
     void endProgress();

@@ -4,14 +4,19 @@
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "CliPrompts.h"
+#include "OrderedLines.h"
+#include "Report.h"
 #include "services/WordAutomation.h"
+#include "word/MemoryBudget.h"
 #include "Word1.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -108,9 +113,10 @@ void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
 
 // A dry run whose error escapes its steps fails that document alone.
 Word1::DryRunOutcome dryRun(const ListedFile& file, const WindowSettings& settings, int16_t mode,
-                            platform::WordAutomation& automation, CliPrompts& prompts) {
+                            platform::WordAutomation& automation, CliPrompts& prompts,
+                            const Word1::PlaceFound& found) {
     try {
-        return Word1::DryRun(file.path, settings.marks, mode, automation, prompts);
+        return Word1::DryRun(file.path, settings.marks, mode, automation, prompts, found);
     } catch (const std::exception& error) {
         Word1::DryRunOutcome failed;
         for (const std::string& mark : settings.marks) {
@@ -122,7 +128,45 @@ Word1::DryRunOutcome dryRun(const ListedFile& file, const WindowSettings& settin
     }
 }
 
+// What the system can still give without swapping; unbounded when unknown.
+uint64_t availableMemory() {
+    std::ifstream info("/proc/meminfo");
+    std::string key;
+    uint64_t kib = 0;
+    std::string unit;
+    while (info >> key >> kib >> unit)
+        if (key == "MemAvailable:")
+            return kib * 1024;
+    return std::numeric_limits<uint64_t>::max();
+}
+
 } // namespace
+
+unsigned jobsThatFit(const std::vector<ListedFile>& files, unsigned wanted) {
+    if (wanted <= 1 || files.size() <= 1)
+        return 1;
+    // The largest files are the ones likely to run side by side at the worst.
+    std::vector<std::pair<uintmax_t, const ListedFile*>> bySize;
+    for (const ListedFile& file : files)
+        bySize.emplace_back(sizeOf(file.path), &file);
+    const size_t largest = std::min<size_t>(wanted, bySize.size());
+    std::partial_sort(bySize.begin(), bySize.begin() + static_cast<ptrdiff_t>(largest),
+                      bySize.end(), std::greater<>());
+    std::vector<uint64_t> limits;
+    for (size_t k = 0; k < largest; ++k)
+        limits.push_back(word::estimatedMemoryLimitOf(bySize[k].second->path));
+    std::sort(limits.begin(), limits.end(), std::greater<>());
+    const uint64_t available = availableMemory();
+    uint64_t taken = 0;
+    unsigned jobs = 0;
+    for (uint64_t limit : limits) {
+        if (jobs > 0 && limit > available - std::min(available, taken))
+            break;
+        taken += limit;
+        ++jobs;
+    }
+    return std::max(1u, jobs);
+}
 
 std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& files, unsigned jobs) {
     size_t count = std::max<size_t>(1, std::min<size_t>(jobs, files.size()));
@@ -167,10 +211,10 @@ JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile
 }
 
 JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
-                       unsigned jobs, Progress& progress) {
+                       unsigned jobs, Progress& progress, Console& console) {
     JobsOutcome outcome;
     outcome.documents.resize(files.size());
-    outcome.places.resize(files.size());
+    OrderedLines lines(console, files.size());
     const int16_t mode = settings.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
     std::atomic<size_t> next = 0;
     auto work = [&] {
@@ -179,12 +223,15 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
         for (size_t k = next++; k < files.size(); k = next++) {
             const ListedFile& file = files[k];
             progress.begin("Checking: " + shownName(FileNameOf(file.path)));
-            Word1::DryRunOutcome dry = dryRun(file, settings, mode, automation, prompts);
+            Word1::DryRunOutcome dry =
+                dryRun(file, settings, mode, automation, prompts, [&](const Word1::Place& place) {
+                    lines.add(k, placeLine(file.path, place));
+                });
+            lines.finish(k);
             DocumentOutcome& document = outcome.documents[k].emplace();
             document.row = static_cast<int>(k + 1);
             document.path = file.path;
             document.marks = std::move(dry.marks);
-            outcome.places[k] = std::move(dry.places);
             progress.end();
         }
     };

@@ -18,9 +18,12 @@ struct JobsOutcome {
     BatchOutcome::Stop stop = BatchOutcome::Stop::None;
     std::vector<std::optional<DocumentOutcome>> documents;
     std::vector<std::string> errorsOutside;
-    // A dry run's places that would change, by document.
-    std::vector<std::vector<Word1::Place>> places;
 };
+
+// How many documents may be worked on side by side: `wanted`, fewer when the
+// memory budgets of the largest documents would not fit together in the
+// memory available; at least one.
+unsigned jobsThatFit(const std::vector<ListedFile>& files, unsigned wanted);
 
 // Shares the documents among at most `jobs` lists of about the same total
 // size, each list in the order given; never an empty list, except one when
@@ -38,8 +41,9 @@ JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile
                     Progress& progress);
 
 // The dry run of every document, in at most `jobs` threads that take the next
-// document as they become free.
+// document as they become free; the places that would change are printed on
+// standard output as they are found, in the order of the documents.
 JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
-                       unsigned jobs, Progress& progress);
+                       unsigned jobs, Progress& progress, Console& console);
 
 } // namespace pellucor::cli

@@ -23,7 +23,10 @@ void addOnce(std::vector<std::string>& lines, std::string line) {
         lines.push_back(std::move(line));
 }
 
+// A failed document has no result, whatever an earlier pass saved.
 std::string savedTo(const DocumentOutcome& document) {
+    if (document.result() == Result::Failed)
+        return "";
     for (auto mark = document.marks.rbegin(); mark != document.marks.rend(); ++mark)
         if (!mark->savedTo.empty())
             return mark->savedTo;
@@ -105,18 +108,9 @@ std::string visible(const std::string& text) {
     return shown;
 }
 
-std::vector<std::string> placeLines(const JobsOutcome& outcome,
-                                    const std::vector<ListedFile>& files) {
-    std::vector<std::string> lines;
-    for (const ListedFile& file : files) {
-        if (file.index >= outcome.places.size())
-            continue;
-        for (const Word1::Place& place : outcome.places[file.index])
-            lines.push_back(shownName(file.path) + ": word " + std::to_string(place.word) +
-                            ": \u2026" + visible(place.before) + "\u2026 -> \u2026" +
-                            visible(place.after) + "\u2026");
-    }
-    return lines;
+std::string placeLine(const std::string& path, const Word1::Place& place) {
+    return shownName(path) + ": word " + std::to_string(place.word) + ": \u2026" +
+           visible(place.before) + "\u2026 -> \u2026" + visible(place.after) + "\u2026";
 }
 
 std::string summaryLine(const JobsOutcome& outcome) {

@@ -18,10 +18,9 @@ std::vector<std::string> documentProblems(const std::optional<DocumentOutcome>& 
 std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
 
-// A dry run's places, in the order of the documents: "FILE: word N: before
-// -> after", the words around the place with their spaces shown as dots.
-std::vector<std::string> placeLines(const JobsOutcome& outcome,
-                                    const std::vector<ListedFile>& files);
+// A dry run's place in the document at path: "FILE: word N: before ->
+// after", the words around the place with their spaces shown as dots.
+std::string placeLine(const std::string& path, const Word1::Place& place);
 
 // The text with its spaces, tabs and paragraph ends made visible.
 std::string visible(const std::string& text);

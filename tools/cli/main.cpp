@@ -36,10 +36,11 @@ WindowSettings settingsFrom(const CliOptions& options) {
     return settings;
 }
 
-unsigned jobCount(const CliOptions& options) {
-    if (options.jobs > 0)
-        return options.jobs;
-    return std::max(1u, std::thread::hardware_concurrency());
+// One job a core unless told otherwise, and never more than fit in memory.
+unsigned jobCount(const CliOptions& options, const std::vector<ListedFile>& files) {
+    const unsigned wanted =
+        options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    return jobsThatFit(files, wanted);
 }
 
 constexpr const char* kWordOpenLine =
@@ -82,7 +83,7 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
     }
     std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
     std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
-    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options),
+    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun),
                       options.proceedIfWordOpen, progress);
     for (auto& [index, document] : failedBackups)
         outcome.documents.at(index) = std::move(document);
@@ -132,10 +133,9 @@ int runBatch(const CliOptions& options, Console& console) {
     Progress progress(console, inputs.files.size());
     JobsOutcome outcome;
     if (options.dryRun) {
-        outcome = runDryJobs(settings, inputs.files, jobCount(options), progress);
+        outcome =
+            runDryJobs(settings, inputs.files, jobCount(options, inputs.files), progress, console);
         console.endProgress();
-        for (const std::string& line : placeLines(outcome, inputs.files))
-            console.output(line);
     } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
         return *stopped;
     }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellucor::word {
+
+// What one open document may take in memory: its package and parts, their
+// DOMs and its word list. A document that would take more is refused with an
+// Error naming it, before the memory is spent.
+class MemoryBudget {
+public:
+    // Each byte of the main part (of a plain text, each byte of the file) may
+    // take this many bytes of the model.
+    static constexpr uint64_t kFactor = 8;
+    // What even a small document may take.
+    static constexpr uint64_t kFloor = 64ull << 20;
+    // The most any document may take, unless PELLUCOR_MEMORY_LIMIT names
+    // another number of MiB.
+    static constexpr uint64_t kDefaultCeiling = 4096ull << 20;
+
+    MemoryBudget(uint64_t mainPartSize, std::string path);
+
+    uint64_t limit() const { return m_limit; }
+    uint64_t left() const { return m_limit - m_taken; }
+    // Counts bytes as taken; throws Error naming the document when they do
+    // not fit, taking nothing.
+    void take(uint64_t bytes);
+    // Gives back bytes taken that were let go.
+    void release(uint64_t bytes) { m_taken -= bytes < m_taken ? bytes : m_taken; }
+    // Throws the same Error when `bytes` more would not fit.
+    void check(uint64_t bytes) const {
+        if (bytes > left())
+            refuse();
+    }
+    [[noreturn]] void refuse() const;
+
+private:
+    uint64_t m_limit;
+    uint64_t m_taken = 0;
+    std::string m_path;
+};
+
+// The limit of a document whose main part has mainPartSize bytes.
+uint64_t memoryLimitFor(uint64_t mainPartSize);
+
+// The limit of the document at path, told from the file without opening it
+// (for a package, from the largest part its directory lists); for deciding
+// how many documents may be open side by side. Never throws.
+uint64_t estimatedMemoryLimitOf(const std::string& path);
+
+} // namespace pellucor::word
