@@ -44,6 +44,8 @@ Form1::Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
 
 void Form1::connectHandlers() {
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    // Return in the one-character field adds the mark, as "Add" does.
+    connect(Text1, &QLineEdit::returnPressed, PushButton1, &QPushButton::click);
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
     connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });

@@ -3,6 +3,7 @@
 #include "FormHarness.h"
 #include "UiTests.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QGroupBox>
@@ -111,6 +112,34 @@ private slots:
         form->PushButton1->click();
         QCOMPARE(marksOf(*form).last(), "[ ] " + emoji);
         QCOMPARE(form->MarkAt(5), std::string("\xF0\x9F\x98\x80"));
+    }
+
+    // Return presses the focused button and, in the mark field, "Add"; Tab
+    // goes down the window.
+    void keysPressButtonsAndTabGoesDownTheWindow() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->Text1->setText("z");
+        QTest::keyClick(form->Text1, Qt::Key_Return);
+        form->Text1->setText("y");
+        QTest::keyClick(form->PushButton1, Qt::Key_Enter);
+        form->ListView2->setCurrentItem(form->ListView2->topLevelItem(0));
+        QTest::keyClick(form->PushButton2, Qt::Key_Return);
+        QCOMPARE(marksOf(*form), QStringList({"[x] ?", "[x] !", "[ ] :", "[ ] z", "[ ] y"}));
+
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        form->ListView1->setFocus();
+        QStringList order;
+        for (int i = 0; i < 16; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"ListView1", "PushButton3", "PushButton6", "PushButton5",
+                                     "PushButton4", "Option1", "Text1", "PushButton1", "ListView2",
+                                     "PushButton2", "Option3", "Text2", "PushButton8",
+                                     "PushButton7", "ListView1", "PushButton3"}));
     }
 
     void removeTakesOnlyTheUpperSelectedRow() {
