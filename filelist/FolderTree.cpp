@@ -56,7 +56,7 @@ std::string leftOutText(const LeftOut& leftOut) {
             return;
         if (!text.empty())
             text += "\r\n\r\n";
-        text += std::to_string(paths.size()) + what;
+        text += std::to_string(paths.size()) + what + "\r\n";
         for (size_t i = 0; i < paths.size() && i < kNamesShown; ++i)
             text += "\r\n" + shownName(paths[i]);
         if (paths.size() > kNamesShown)

@@ -65,9 +65,9 @@ platform::Answer QtPrompts::MsgBox(const std::string& text, platform::Buttons bu
                                    platform::Icon icon, const std::string& title) {
     QMessageBox box(m_owner);
     box.setWindowTitle(titleOr(title));
-    keepTitleInView(box);
     box.setText(shownText(text));
     box.setIcon(icon == platform::Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    keepTitleInView(box); // after the icon, which lays the box out anew
     if (buttons == platform::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? platform::Answer::Yes : platform::Answer::No;

@@ -68,12 +68,13 @@ TEST_F(AddAll, DefaultDocAddsMatchingDocumentsOfTheTreeAndRemembers) {
     for (int pointer : pointerDuringScan)
         EXPECT_EQ(pointer, 11) << "events ran without the hourglass";
     ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].text,
-              "1 file was left out: its name is not valid UTF-8, so the list cannot hold it.\r\n" +
-                  dir.file("sub/d") +
-                  "\\xe9.doc\r\n\r\n1 folder was left out with everything "
-                  "in it: its name holds characters the list cannot show.\r\n" +
-                  dir.file("bad") + "\\xff/");
+    EXPECT_EQ(
+        prompts.boxes[0].text,
+        "1 file was left out: its name is not valid UTF-8, so the list cannot hold it.\r\n\r\n" +
+            dir.file("sub/d") +
+            "\\xe9.doc\r\n\r\n1 folder was left out with everything "
+            "in it: its name holds characters the list cannot show.\r\n\r\n" +
+            dir.file("bad") + "\\xff/");
 
     click("doc", dir.path());
     EXPECT_EQ(prompts.folderRequests[1].initialFolder, dir.path());

@@ -51,7 +51,7 @@ TEST_F(Drop, NamesNoRowCanHoldAreCountedInOneBoxForTheWholeDrop) {
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_EQ(prompts.boxes[0].text,
               "7 files were left out: their names are not valid UTF-8, so the list cannot hold "
-              "them.\r\n" +
+              "them.\r\n\r\n" +
                   at("one/\\x80.doc\r\n") + at("one/\\x81.doc\r\n") + at("one/\\x82.doc\r\n") +
                   at("one/\\x83.doc\r\n") + at("two/\\x84.doc\r\nand 2 more"));
 }
