@@ -1,6 +1,7 @@
 // The punctuation list, the output destination and the pointer feedback,
 // through the window's own controls and settings file.
 #include "FormHarness.h"
+#include "QtPrompts.h"
 #include "UiTests.h"
 
 #include <QApplication>
@@ -10,12 +11,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace pellucor::test {
@@ -140,6 +143,27 @@ private slots:
                                      "PushButton4", "Option1", "Text1", "PushButton1", "ListView2",
                                      "PushButton2", "Option3", "Text2", "PushButton8",
                                      "PushButton7", "ListView1", "PushButton3"}));
+    }
+
+    // A box of a short text such as "Done." still shows its whole title
+    // beside the title bar's icon and buttons.
+    void boxesAreWideEnoughForTheirTitle() {
+        QWidget owner;
+        ui::QtPrompts prompts;
+        prompts.setOwner(&owner);
+        QString title;
+        int width = 0;
+        QTimer::singleShot(0, &owner, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            width = box->width();
+            box->done(QMessageBox::Ok);
+        });
+        prompts.MsgBox("Done.", platform::Buttons::OK, platform::Icon::None, "");
+        const int titleBarButtons = 4 * 24;
+        QVERIFY2(width >= owner.fontMetrics().horizontalAdvance(title) + titleBarButtons,
+                 qPrintable(QString::number(width)));
     }
 
     void removeTakesOnlyTheUpperSelectedRow() {
