@@ -68,10 +68,11 @@ bool extensionBeginsWith(const std::vector<char32_t>& name, const std::vector<ch
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
     std::vector<char32_t> upperName = upperCased(name);
     std::vector<char32_t> upperPattern = upperCased(pattern);
+    // The cheap test first: under "*.doc" most documents are .docx.
+    if (isThreeCharacterExtension(upperPattern) && extensionBeginsWith(upperName, upperPattern))
+        return true;
     if (globMatches(upperName, upperPattern))
         return true;
-    if (isThreeCharacterExtension(upperPattern))
-        return extensionBeginsWith(upperName, upperPattern);
     bool endsInDotStar = upperPattern.size() >= 2 && upperPattern.back() == U'*' &&
                          upperPattern[upperPattern.size() - 2] == U'.';
     if (!endsInDotStar)
