@@ -192,21 +192,15 @@ private slots:
         };
         QStringList shownAfterKeys;
         for (Qt::Key key : {Qt::Key_End, Qt::Key_Up, Qt::Key_Home, Qt::Key_Down, Qt::Key_PageDown,
-                            Qt::Key_PageUp, Qt::Key_End}) {
+                            Qt::Key_End, Qt::Key_Delete, Qt::Key_Delete}) {
             QTest::keyClick(list, key);
             shownAfterKeys << shownRow();
         }
-        QVERIFY2(shownAfterKeys[4] > "row 02" && shownAfterKeys[4] < "row 20",
-                 qPrintable(shownAfterKeys[4]));
-        shownAfterKeys[4] = "a page down";
-        QCOMPARE(shownAfterKeys, QStringList({"row 39", "row 38", "row 00", "row 01", "a page down",
-                                              "row 00", "row 39"}));
-        QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(shownRow(), QString("row 38"));
-        QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(shownRow(), QString("row 37"));
-        QCOMPARE(list->topLevelItemCount(), 38);
-        QVERIFY(!rowsOf(*form).contains("row 39") && !rowsOf(*form).contains("row 38"));
+        QVERIFY2(shownAfterKeys[4] > "row 02" && shownAfterKeys[4] < "row 20", "a page down");
+        shownAfterKeys.removeAt(4);
+        QCOMPARE(shownAfterKeys, QStringList({"row 39", "row 38", "row 00", "row 01", "row 39",
+                                              "row 38", "row 37"}));
+        QCOMPARE(rowsOf(*form).mid(36), QStringList({"row 36", "row 37"}));
     }
 
     // A long path keeps its file name in view; its tip shows all of it.
