@@ -19,6 +19,12 @@ public:
             std::fprintf(stderr, "box: %s\n", text.c_str());
         return platform::Answer::Yes;
     }
+    // "Add All" asks for an extension and a folder: the bench gives them.
+    std::string InputBox(const std::string&, const std::string&) override { return extension; }
+    std::string BrowseForFolder(const std::string&, const std::string&) override { return folder; }
+
+    std::string extension;
+    std::string folder;
 };
 
 class NoEnd : public platform::Program {

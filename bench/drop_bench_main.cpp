@@ -1,5 +1,6 @@
-// pellucor-bench-drop FOLDER: drops the folder on the window's file list,
-// offscreen, and prints the milliseconds until the list was filled, the rows
+// pellucor-bench-drop FOLDER [EXT]: drops the folder on the window's file
+// list, offscreen, or with EXT adds it through "Add All Word File(s) In
+// Folder" with that extension, and prints the milliseconds until the list was filled, the rows
 // added, the number of event passes and the longest time between two of them
 // (from the drop to the first pass and from the last pass to the end count
 // too), and how long the pass after the drop takes to show the full list.
@@ -11,6 +12,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -50,8 +52,8 @@ private:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: pellucor-bench-drop FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: pellucor-bench-drop FOLDER [EXT]\n");
         return 2;
     }
     pellucor::bench::OffscreenWindow window;
@@ -73,7 +75,13 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     PassClock passes(clock);
-    QCoreApplication::sendEvent(rows, &drop);
+    if (argc == 3) {
+        window.prompts.extension = argv[2];
+        window.prompts.folder = argv[1];
+        form.PushButton6->click();
+    } else {
+        QCoreApplication::sendEvent(rows, &drop);
+    }
     qint64 end = clock.nsecsElapsed();
     passes.stop();
     // The first pass after the drop lays the full list out and paints it.

@@ -76,15 +76,21 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
 
 namespace {
 
-// Only results saved into the output folder can land on each other.
-std::vector<OutputClash> clashesOfTheList(platform::MainWindow& window) {
-    if (!window.Option3())
-        return {};
+// The paths of the file list as they stand, first row first.
+std::vector<std::string> listedFiles(platform::MainWindow& window) {
     std::vector<std::string> files;
     const int rows = window.FileCount();
     files.reserve(static_cast<size_t>(rows));
     for (int i = 1; i <= rows; ++i)
         files.push_back(window.FileAt(i));
+    return files;
+}
+
+// Only results saved into the output folder can land on each other.
+std::vector<OutputClash> clashesOf(platform::MainWindow& window,
+                                   const std::vector<std::string>& files) {
+    if (!window.Option3())
+        return {};
     return outputClashes(files, window.Text2());
 }
 
@@ -123,7 +129,7 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
         return outcome;
     }
     std::vector<OutputClash> clashes;
-    trap(3, [&] { clashes = clashesOfTheList(window); });
+    trap(3, [&] { clashes = clashesOf(window, listedFiles(window)); });
     if (!clashes.empty()) {
         trap(3, [&] { services.prompts.MsgBox(outputClashText(clashes)); });
         outcome.stop = BatchOutcome::Stop::OutputClash;
@@ -143,13 +149,16 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
             mode = Word1::ModeRemove;
     });
 
-    const int rows = window.FileCount();
+    // The run works on the paths as they are now: rows moved, removed or
+    // added while it works change nothing of it.
+    std::vector<std::string> files;
+    trap(62, [&] { files = listedFiles(window); });
+    const int rows = static_cast<int>(files.size());
     for (int i = 1; i <= rows; ++i) {
         DocumentOutcome& document = outcome.documents.emplace_back();
         document.row = i;
-        std::string path;
+        std::string path = files[static_cast<size_t>(i) - 1];
         trap(61, [&] { window.SetMousePointer(PointerHourglass); });
-        trap(62, [&] { path = window.FileAt(i); });
         document.path = path;
         trap(63, [&] {
             // The integer part of i / rows x 100, computed exactly; the rows

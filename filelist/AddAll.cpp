@@ -29,8 +29,14 @@ void addAllInFolder(FileRows& rows, Settings& settings, platform::Prompts& promp
         return;
     trap(6, [&] { settings.SaveSetting(keys::kAddedFolder.name, folder); });
     trap(7, [&] { window.SetMousePointer(platform::PointerHourglass); });
-    trap(8, [&] { addFolderTree(folder, "*." + extension, rows, prompts, window, &trap); });
+    LeftOut leftOut;
+    trap(8, [&] {
+        addFolderTree(folder, "*." + extension, rows, prompts, window, &trap,
+                      AddFolder::Names::CodePage, nullptr, &leftOut);
+    });
     trap(10, [&] { window.SetMousePointer(platform::PointerDefault); });
+    if (!leftOut.empty())
+        trap(11, [&] { prompts.MsgBox(leftOutText(leftOut)); });
 }
 
 } // namespace pellucor::filelist

@@ -15,8 +15,9 @@ inline constexpr const char* kSelectFolderPrompt = "Please select folder:";
 // extension (proposing the last one, "doc" at first) and a folder (starting at
 // the last one), remembers both, and adds every qualifying file of the
 // folder's tree whose name matches "*." + extension, as typed. The window
-// shows the hourglass while the tree is scanned. Errors go to the error
-// report box and the scan goes on.
+// shows the hourglass while the tree is scanned; then one box tells what was
+// left out for names no row can hold. Errors go to the error report box and
+// the scan goes on.
 void addAllInFolder(FileRows& rows, Settings& settings, platform::Prompts& prompts,
                     platform::MainWindow& window);
 

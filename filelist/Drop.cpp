@@ -20,18 +20,22 @@ Dropped kindOf(const std::string& path) {
 
 void dropItems(const std::vector<std::string>& paths, FileRows& rows, platform::Prompts& prompts,
                platform::MainWindow& window) {
+    LeftOut leftOut;
     for (const std::string& path : paths) {
         switch (kindOf(path)) {
         case Dropped::File:
             rows.Add(path);
             break;
         case Dropped::Folder:
-            addFolderTree(path, "*.*", rows, prompts, window);
+            addFolderTree(path, "*.*", rows, prompts, window, nullptr, AddFolder::Names::CodePage,
+                          nullptr, &leftOut);
             break;
         case Dropped::Gone:
             break;
         }
     }
+    if (!leftOut.empty())
+        prompts.MsgBox(leftOutText(leftOut));
 }
 
 } // namespace pellucor::filelist

@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/FileSystem.h"
 #include "base/PathHelpers.h"
+#include "base/ShownName.h"
 #include "base/Utf8.h"
 
 #include <vector>
@@ -14,6 +15,8 @@ namespace {
 constexpr int kHiddenArchive = platform::AttrHidden | platform::AttrArchive;
 // The handler's line for a folder's listing, as the error report box names it.
 constexpr int kLineListing = 9;
+// Names a box shows of what was left out; the rest are counted.
+constexpr size_t kNamesShown = 5;
 
 // The root is "/" already; any other folder gets its separator added.
 std::string withSeparator(const std::string& folder) {
@@ -46,23 +49,53 @@ bool qualifiesInFolder(const std::string& path) {
     return attributes != kHiddenArchive;
 }
 
+std::string leftOutText(const LeftOut& leftOut) {
+    std::string text;
+    auto part = [&](const std::vector<std::string>& paths, const std::string& what) {
+        if (paths.empty())
+            return;
+        if (!text.empty())
+            text += "\r\n\r\n";
+        text += std::to_string(paths.size()) + what + "\r\n";
+        for (size_t i = 0; i < paths.size() && i < kNamesShown; ++i)
+            text += "\r\n" + shownName(paths[i]);
+        if (paths.size() > kNamesShown)
+            text += "\r\nand " + std::to_string(paths.size() - kNamesShown) + " more";
+    };
+    part(leftOut.files, leftOut.files.size() == 1
+                            ? " file was left out: its name is not valid UTF-8, so the list "
+                              "cannot hold it."
+                            : " files were left out: their names are not valid UTF-8, so the "
+                              "list cannot hold them.");
+    part(leftOut.folders, leftOut.folders.size() == 1
+                              ? " folder was left out with everything in it: its name holds "
+                                "characters the list cannot show."
+                              : " folders were left out with everything in them: their names "
+                                "hold characters the list cannot show.");
+    return text;
+}
+
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window, ErrorTrap* trap,
-                   AddFolder::Names nameRule, std::vector<std::string>* links) {
+                   AddFolder::Names nameRule, std::vector<std::string>* links, LeftOut* leftOut) {
     std::vector<std::string> folders{withSeparator(folder)};
-    AddFolder::GetSubDirectories2016(folders, true, prompts, window, nameRule);
+    AddFolder::GetSubDirectories2016(folders, true, prompts, window, nameRule,
+                                     leftOut ? &leftOut->folders : nullptr);
     const bool utf8Only = nameRule == AddFolder::Names::CodePage;
     for (const std::string& entry : folders) {
         std::string inner = entry.substr(0, entry.size() - 1);
         std::vector<std::string> names = namesIn(inner, pattern, trap, links);
         for (size_t i = 1; i < names.size(); ++i) {
-            // A name that is not UTF-8 would become a row naming no file.
-            if (names[i].empty() || names[i][0] == '~' ||
-                (utf8Only && !text::isValidUtf8(names[i])))
+            if (names[i].empty() || names[i][0] == '~')
                 continue;
             std::string path = inner + kSeparator + names[i];
-            if (qualifiesInFolder(path))
-                rows.Add(Main::NormalizePath(path));
+            if (qualifiesInFolder(path)) {
+                // A name that is not UTF-8 would become a row naming no file.
+                if (!utf8Only || text::isValidUtf8(names[i]))
+                    rows.Add(Main::NormalizePath(path));
+                else if (leftOut)
+                    leftOut->files.push_back(Main::NormalizePath(path));
+            }
             window.DoEvents();
         }
         window.DoEvents();

@@ -8,10 +8,6 @@
 
 namespace pellucor::AddFolder {
 
-// Folder names longer than this (in characters) are neither opened nor
-// collected: the platform's path limit, kept so results match everywhere.
-inline constexpr size_t kPathLimit = 260;
-
 // Which names a walk takes: those the code page can carry, as the window's
 // lists show them, or every name the file system holds, as its bytes.
 enum class Names { CodePage, Bytes };
@@ -24,10 +20,12 @@ enum class Names { CodePage, Bytes };
 // errors show the error report box and the walk goes on. Yields to the event
 // queue after opening each folder, before each subfolder and before each
 // append. With `recurse` false only the direct subfolders are added. With
-// Names::Bytes no subfolder is skipped for its name's characters.
+// Names::Bytes no subfolder is skipped for its name's characters; with
+// Names::CodePage the paths of those skipped go to `skipped` when it is given.
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
                            platform::Prompts& prompts, platform::MainWindow& window,
-                           Names names = Names::CodePage);
+                           Names names = Names::CodePage,
+                           std::vector<std::string>* skipped = nullptr);
 
 // The names of the files of `folder` (with or without a final "/") that match
 // `pattern` ("*" any run, "?" any one character, case-insensitive; "*.*"

@@ -72,9 +72,7 @@ bool isWalkable(const std::string& folder) {
     return attributes != kHiddenSystemFolder && attributes != kFolderLink;
 }
 
-bool isCollectable(const std::string& name, Names names) {
-    if (text::CharacterCount(name) >= kPathLimit || name == "." || name == "..")
-        return false;
+bool isCarriedName(const std::string& name, Names names) {
     return names == Names::Bytes ||
            (!HasUnusableChars(name) && name.find('?') == std::string::npos);
 }
@@ -89,9 +87,9 @@ bool isUnreadableFolderError(const std::exception& error) {
 class LevelWalk {
 public:
     LevelWalk(std::vector<std::string>& folders, bool recurse, platform::Prompts& prompts,
-              platform::MainWindow& window, Names names)
-        : m_folders(folders), m_recurse(recurse), m_names(names), m_prompts(prompts),
-          m_window(window),
+              platform::MainWindow& window, Names names, std::vector<std::string>* skipped)
+        : m_folders(folders), m_recurse(recurse), m_names(names), m_skipped(skipped),
+          m_prompts(prompts), m_window(window),
           m_trap(prompts, "AddFolder", "GetSubDirectories2016", kFolderWalkLabel) {}
 
     void run() {
@@ -100,8 +98,9 @@ public:
         for (const std::string& folder : entries)
             takeEntry(folder);
         if (m_recurse && !m_level.empty())
-            m_trap(kLineDescend,
-                   [&] { GetSubDirectories2016(m_level, true, m_prompts, m_window, m_names); });
+            m_trap(kLineDescend, [&] {
+                GetSubDirectories2016(m_level, true, m_prompts, m_window, m_names, m_skipped);
+            });
         appendQualifyingLevel();
     }
 
@@ -122,8 +121,7 @@ private:
 
     bool readyToList(const std::string& folder) {
         bool candidate = false;
-        attempt(kLineEntryTest,
-                [&] { candidate = IsFolder(folder) && text::CharacterCount(folder) < kPathLimit; });
+        attempt(kLineEntryTest, [&] { candidate = IsFolder(folder); });
         if (!candidate)
             return false;
         // A folder that does not open is not listed.
@@ -140,8 +138,12 @@ private:
             if (entry.kind != listing::EntryKind::Folder)
                 continue;
             m_window.DoEvents();
-            if (isCollectable(entry.name, m_names))
+            if (entry.name == "." || entry.name == "..")
+                continue;
+            if (isCarriedName(entry.name, m_names))
                 m_level.push_back(folder + entry.name + "/");
+            else if (m_skipped)
+                m_skipped->push_back(folder + entry.name + "/");
         }
     }
 
@@ -178,6 +180,7 @@ private:
     std::vector<std::string>& m_folders;
     bool m_recurse;
     Names m_names;
+    std::vector<std::string>* m_skipped;
     platform::Prompts& m_prompts;
     platform::MainWindow& m_window;
     ErrorTrap m_trap;
@@ -188,8 +191,9 @@ private:
 } // namespace
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
-                           platform::Prompts& prompts, platform::MainWindow& window, Names names) {
-    LevelWalk(folders, recurse, prompts, window, names).run();
+                           platform::Prompts& prompts, platform::MainWindow& window, Names names,
+                           std::vector<std::string>* skipped) {
+    LevelWalk(folders, recurse, prompts, window, names, skipped).run();
 }
 
 } // namespace pellucor::AddFolder

@@ -33,10 +33,6 @@ std::vector<Character> Decode(const std::string& utf8) {
     return characters;
 }
 
-size_t CharacterCount(const std::string& utf8) {
-    return pellucor::text::characterCount(utf8);
-}
-
 char32_t FoldedCode(Character character) {
     if (!character.valid)
         return kInvalidByteBase + character.code;

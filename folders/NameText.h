@@ -18,9 +18,6 @@ struct Character {
 
 std::vector<Character> Decode(const std::string& utf8);
 
-// The number of characters of a name or path.
-size_t CharacterCount(const std::string& utf8);
-
 // The character in upper case (simple case mapping). An invalid byte becomes
 // a lone surrogate, which no valid character equals.
 char32_t FoldedCode(Character character);

@@ -38,11 +38,39 @@ bool globMatches(const std::vector<char32_t>& name, const std::vector<char32_t>&
     return p == pattern.size();
 }
 
+// "*." and three characters, none a "*" or a ".": the patterns that also
+// match the short form of a longer extension.
+bool isThreeCharacterExtension(const std::vector<char32_t>& pattern) {
+    if (pattern.size() != 5 || pattern[0] != U'*' || pattern[1] != U'.')
+        return false;
+    for (size_t i = 2; i < 5; ++i)
+        if (pattern[i] == U'*' || pattern[i] == U'.')
+            return false;
+    return true;
+}
+
+// The name's extension is longer than three characters and begins with what
+// the pattern's three match: "a.docx" for "*.doc", as its short form "A~1.DOC".
+bool extensionBeginsWith(const std::vector<char32_t>& name, const std::vector<char32_t>& pattern) {
+    size_t dot = name.size();
+    while (dot > 0 && name[dot - 1] != U'.')
+        --dot;
+    if (dot == 0 || name.size() - dot <= 3)
+        return false;
+    for (size_t i = 0; i < 3; ++i)
+        if (pattern[2 + i] != U'?' && pattern[2 + i] != name[dot + i])
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
     std::vector<char32_t> upperName = upperCased(name);
     std::vector<char32_t> upperPattern = upperCased(pattern);
+    // The cheap test first: under "*.doc" most documents are .docx.
+    if (isThreeCharacterExtension(upperPattern) && extensionBeginsWith(upperName, upperPattern))
+        return true;
     if (globMatches(upperName, upperPattern))
         return true;
     bool endsInDotStar = upperPattern.size() >= 2 && upperPattern.back() == U'*' &&

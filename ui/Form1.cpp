@@ -5,6 +5,7 @@
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
 #include "BatchRun.h"
+#include "FocusRingStyle.h"
 #include "services/SettingKeys.h"
 #include "Word1.h"
 
@@ -35,6 +36,10 @@ Form1::Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
     : m_prompts(prompts), m_automation(automation), m_program(program), m_settings(settings),
       m_programFolder(std::move(programFolder)) {
     buildLayout();
+    auto* focusStyle = new FocusRingStyle();
+    focusStyle->setParent(this); // outlives the controls, which are older children
+    for (QWidget* control : findChildren<QWidget*>())
+        control->setStyle(focusStyle);
     connectHandlers();
     watchMouseMoves();
     prepareFileList();
@@ -44,6 +49,8 @@ Form1::Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
 
 void Form1::connectHandlers() {
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    // Return in the one-character field adds the mark, as "Add" does.
+    connect(Text1, &QLineEdit::returnPressed, PushButton1, &QPushButton::click);
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
     connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });

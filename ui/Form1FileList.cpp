@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -29,6 +31,17 @@ std::vector<std::string> localFilesOf(const QMimeData* data) {
         if (url.isLocalFile())
             paths.push_back(url.toLocalFile().toStdString());
     return paths;
+}
+
+// The row's text when the list shows it shortened, else empty.
+QString elidedRowText(QTreeWidget& list, QPoint at) {
+    QTreeWidgetItem* item = list.itemAt(at);
+    if (!item)
+        return {};
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    const int room = list.visualItemRect(item).width() - 2 * margin;
+    const QString text = item->text(0);
+    return list.fontMetrics().horizontalAdvance(text) > room ? text : QString();
 }
 
 int rowHeightAt(QTreeWidget& list, int y, int fallback) {
@@ -47,9 +60,17 @@ void Form1::prepareFileList() {
     // Rows move by the list's own drag; the list only receives drops.
     ListView1->setDragEnabled(false);
     ListView1->setAutoScroll(false);
+    // A long path loses its middle, not the file name at its end.
+    ListView1->setTextElideMode(Qt::ElideMiddle);
     ListView1->setAcceptDrops(true);
     ListView1->viewport()->setAcceptDrops(true);
     connect(ListView1, &QTreeWidget::itemPressed, this, [this] { ListView1_ItemClick(); });
+    // The keys move the current row; the list then shows it. A drag scrolls
+    // by its own rule.
+    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current && !m_listGestures->listMouseDown())
+            ListView1->scrollToItem(current);
+    });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
@@ -119,8 +140,12 @@ void Form1::ListView1_MouseUp() {
 }
 
 void Form1::ListView1_KeyDown(int key) {
-    if (key == Qt::Key_Delete)
-        m_listGestures->RemoveSelected(m_mousePointer);
+    if (key != Qt::Key_Delete)
+        return;
+    m_listGestures->RemoveSelected(m_mousePointer);
+    // The row that took the removed one's place is the next to go.
+    if (QTreeWidgetItem* current = ListView1->currentItem())
+        ListView1->setCurrentItem(current);
 }
 
 void Form1::ListView1_DblClick() {
@@ -183,6 +208,15 @@ bool Form1::fileListEvent(QObject* watched, QEvent* event) {
             return false;
         ListView1_DblClick();
         return true;
+    case QEvent::ToolTip: {
+        // Over a shortened row the full path; elsewhere the list's own tip.
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString path = elidedRowText(*ListView1, help->pos());
+        if (path.isEmpty())
+            return false;
+        QToolTip::showText(help->globalPos(), path, ListView1->viewport());
+        return true;
+    }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);

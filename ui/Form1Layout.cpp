@@ -43,6 +43,8 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, QRec
     auto* pushButton = place<QPushButton>(parent, name, geometry);
     pushButton->setText(QString::fromUtf8(caption));
     pushButton->setFont(boldFont(11.25));
+    // Return and Enter press the button that has the focus, as Space does.
+    pushButton->setAutoDefault(true);
     return pushButton;
 }
 
@@ -129,11 +131,11 @@ void Form1::buildLayout() {
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
 
-    // The order in which Tab moves through the controls.
-    QWidget* order[] = {ListView1,     Option1Button, Option2Button, Text1,
-                        ListView2,     PushButton1,   PushButton2,   PushButton3,
-                        PushButton6,   PushButton7,   PushButton5,   PushButton4,
-                        Option3Button, Option4Button, Text2Field,    PushButton8};
+    // Tab follows the window from top to bottom, each row from left to right.
+    QWidget* order[] = {ListView1,   PushButton3,   PushButton6,   PushButton5,
+                        PushButton4, Option1Button, Option2Button, Text1,
+                        PushButton1, ListView2,     PushButton2,   Option3Button,
+                        Text2Field,  PushButton8,   Option4Button, PushButton7};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -42,7 +42,12 @@ void TreeRows::Clear() {
     m_list.clear();
 }
 
+// The current row when it is selected: the one the keys moved to and the
+// list shows; otherwise the first selected one.
 int TreeRows::Selected() const {
+    QTreeWidgetItem* current = m_list.currentItem();
+    if (current && current->isSelected())
+        return m_list.indexOfTopLevelItem(current) + 1;
     const QList<QTreeWidgetItem*> selected = m_list.selectedItems();
     return selected.isEmpty() ? 0 : m_list.indexOfTopLevelItem(selected.front()) + 1;
 }

@@ -140,6 +140,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         bool overButton = qobject_cast<QPushButton*>(watched) != nullptr;
         SetMousePointer(overButton ? platform::PointerCustom : platform::PointerDefault);
     }
+    // A list draws its focus ring on its frame, which it does not repaint
+    // by itself when the focus comes or goes.
+    bool focusChange = event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut;
+    if (focusChange && (watched == ListView1 || watched == ListView2))
+        static_cast<QWidget*>(watched)->update();
     bool onFileList = watched == ListView1 || watched == ListView1->viewport();
     if (onFileList && m_listGestures && fileListEvent(watched, event))
         return true;

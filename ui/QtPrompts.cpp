@@ -3,9 +3,11 @@
 #include "ApplicationTitle.h"
 #include "DialogAnswer.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -17,6 +19,11 @@ QString shownText(const std::string& text) {
     QString shown = QString::fromStdString(text);
     return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
 }
+
+// Pixels of a title bar that its text cannot use: the icon and the buttons
+// of the usual window managers, and their margins.
+constexpr int kTitleBarControls = 140;
+constexpr int kNarrowestBox = 260;
 
 QString titleOr(const std::string& title) {
     return title.empty() ? applicationTitle() : QString::fromStdString(title);
@@ -38,6 +45,20 @@ QString qtFilters(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+// A box as narrow as a short text would cut its own title, as the window
+// manager draws it beside the box's icon and buttons: the title, a bold
+// letter wider, and room for those.
+void keepTitleInView(QMessageBox& box) {
+    QFont bold = box.font();
+    bold.setBold(true);
+    const int title = QFontMetrics(bold).horizontalAdvance(box.windowTitle() + "MM");
+    const int width = std::max(kNarrowestBox, title + kTitleBarControls);
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid)
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 platform::Answer QtPrompts::MsgBox(const std::string& text, platform::Buttons buttons,
@@ -46,6 +67,7 @@ platform::Answer QtPrompts::MsgBox(const std::string& text, platform::Buttons bu
     box.setWindowTitle(titleOr(title));
     box.setText(shownText(text));
     box.setIcon(icon == platform::Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    keepTitleInView(box); // after the icon, which lays the box out anew
     if (buttons == platform::Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? platform::Answer::Yes : platform::Answer::No;

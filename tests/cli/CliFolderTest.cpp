@@ -61,6 +61,20 @@ TEST_F(CliFolderTest, ExtChoosesTheExtensionsInAnyCase) {
                                         "B.DOCX", "a.docx"}));
 }
 
+TEST_F(CliFolderTest, AThreeLetterExtTakesTheLongerOnesItBegins) {
+    makeFolder("out2");
+    CliResult dot = run({"--yes", "--ext", "dot", "--out", "out", "letters"});
+    CliResult docAndDotx = run({"--yes", "--ext", "DOC,dotx", "--out", "out2", "letters"});
+
+    EXPECT_EQ(dot.status, 0) << dot.err;
+    EXPECT_EQ(treeOf(dir.file("out")),
+              (std::vector<std::string>{"2024", "2024/june", "2024/june/c.dotx"}));
+    EXPECT_EQ(docAndDotx.status, 0) << docAndDotx.err;
+    EXPECT_EQ(treeOf(dir.file("out2")),
+              (std::vector<std::string>{"2024", "2024/a.docx", "2024/june", "2024/june/c.dotx",
+                                        "B.DOCX", "a.docx"}));
+}
+
 TEST_F(CliFolderTest, AFolderWithNothingToTakeIsOneErrorLine) {
     makeFolder("empty");
     makeFolder("empty/inner");

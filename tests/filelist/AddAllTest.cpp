@@ -16,15 +16,19 @@ namespace {
 using Paths = std::vector<std::string>;
 using Stored = std::map<std::string, std::string>;
 
+const std::string kLong = "sub/" + std::string(150, 'l') + "/" + std::string(150, 'm');
+
 constexpr const char* kPrompt = "Enter file extension to load:\r\r(* for all files, txt for all "
                                 "txt files, doc for all doc files, etc.)";
 
 class AddAll : public ::testing::Test {
 protected:
     void SetUp() override {
-        // "d\xE9.doc" is Latin-1, not UTF-8: no row could name it.
-        for (const char* file :
-             {"a.doc", "~$a.doc", "c.txt", ".h.doc", "sub/b.DOC", "sub/d\xE9.doc"}) {
+        // "d\xE9.doc" is Latin-1, not UTF-8: no row could name it, nor any
+        // file below "bad\xFF". f.docm lies over 300 characters deep.
+        for (const std::string& file : std::initializer_list<std::string>{
+                 "a.doc", "~$a.doc", "c.txt", ".h.doc", "e.docx", "sub/b.DOC", "sub/d\xE9.doc",
+                 "bad\xFF/g.doc", kLong + "/f.docm"}) {
             std::filesystem::create_directories(
                 std::filesystem::path(dir.file(file)).parent_path());
             writeFile(dir.file(file), "x");
@@ -49,7 +53,9 @@ protected:
 TEST_F(AddAll, DefaultDocAddsMatchingDocumentsOfTheTreeAndRemembers) {
     std::vector<int> pointerDuringScan;
     window.onDoEvents = [&] { pointerDuringScan.push_back(window.pointer); };
-    EXPECT_EQ(click("doc", dir.path()), Paths({dir.file("a.doc"), dir.file("sub/b.DOC")}));
+    EXPECT_EQ(click("doc", dir.path()), Paths({dir.file("a.doc"), dir.file("e.docx"),
+                                               dir.file("sub/b.DOC"), dir.file(kLong + "/f.docm")}))
+        << "\"doc\" takes .docx and .docm too, at any depth";
     ASSERT_EQ(prompts.inputRequests.size(), 1u);
     EXPECT_EQ(prompts.inputRequests[0].prompt, kPrompt);
     EXPECT_EQ(prompts.inputRequests[0].defaultText, "doc");
@@ -61,16 +67,24 @@ TEST_F(AddAll, DefaultDocAddsMatchingDocumentsOfTheTreeAndRemembers) {
     ASSERT_FALSE(pointerDuringScan.empty());
     for (int pointer : pointerDuringScan)
         EXPECT_EQ(pointer, 11) << "events ran without the hourglass";
-    EXPECT_TRUE(prompts.boxes.empty());
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(
+        prompts.boxes[0].text,
+        "1 file was left out: its name is not valid UTF-8, so the list cannot hold it.\r\n\r\n" +
+            dir.file("sub/d") +
+            "\\xe9.doc\r\n\r\n1 folder was left out with everything "
+            "in it: its name holds characters the list cannot show.\r\n\r\n" +
+            dir.file("bad") + "\\xff/");
 
     click("doc", dir.path());
     EXPECT_EQ(prompts.folderRequests[1].initialFolder, dir.path());
-    EXPECT_EQ(rows.Count(), 4) << "a second scan of the same folder lists every file again";
+    EXPECT_EQ(rows.Count(), 8) << "a second scan of the same folder lists every file again";
 }
 
 TEST_F(AddAll, StarTakesEveryFileButLockFilesAndHiddenOnes) {
     EXPECT_EQ(click("*", dir.path()),
-              Paths({dir.file("a.doc"), dir.file("c.txt"), dir.file("sub/b.DOC")}));
+              Paths({dir.file("a.doc"), dir.file("c.txt"), dir.file("e.docx"),
+                     dir.file("sub/b.DOC"), dir.file(kLong + "/f.docm")}));
     EXPECT_EQ(settings.values["Extension"], "*");
 }
 

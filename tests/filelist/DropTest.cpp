@@ -43,6 +43,19 @@ TEST_F(Drop, FolderAddsEveryFileButLockFiles) {
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
+TEST_F(Drop, NamesNoRowCanHoldAreCountedInOneBoxForTheWholeDrop) {
+    make({"one/ok.doc", "two/ok.doc"});
+    for (char odd = '\x80'; odd < '\x87'; ++odd)
+        make({(odd < '\x84' ? "one/" : "two/") + std::string(1, odd) + ".doc"});
+    EXPECT_EQ(drop({at("one"), at("two")}), Paths({at("one/ok.doc"), at("two/ok.doc")}));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text,
+              "7 files were left out: their names are not valid UTF-8, so the list cannot hold "
+              "them.\r\n\r\n" +
+                  at("one/\\x80.doc\r\n") + at("one/\\x81.doc\r\n") + at("one/\\x82.doc\r\n") +
+                  at("one/\\x83.doc\r\n") + at("two/\\x84.doc\r\nand 2 more"));
+}
+
 TEST_F(Drop, SubfoldersFollowTheFolderShallowerFirst) {
     make({"in/z.doc", "in/a/a1.doc", "in/a/deep/d.doc", "in/b/b1.doc"});
     EXPECT_EQ(drop({at("in")}),

@@ -93,6 +93,27 @@ TEST_F(FileListing, PatternsMatchWithoutRegardToCase) {
     EXPECT_EQ(ListFiles(dir.path(), "*.DOCX"), expected);
 }
 
+// A three-character extension also lists the longer ones it begins, as the
+// short names of the platform the patterns come from did; no other does.
+TEST_F(FileListing, ThreeCharacterExtensionsAlsoMatchLongerOnes) {
+    touch({"a.doc", "b.docx", "c.DOCM", "d.dotx", "e.do", "f.docx.bak", "g.doc.docx", "h.dc",
+           "docx"});
+    const std::pair<std::string, Names> cases[] = {
+        {"*.doc", {"", "a.doc", "b.docx", "c.DOCM", "g.doc.docx"}},
+        {"*.DOC", {"", "a.doc", "b.docx", "c.DOCM", "g.doc.docx"}},
+        {"*.dot", {"", "d.dotx"}},
+        {"*.do?", {"", "a.doc", "b.docx", "c.DOCM", "d.dotx", "g.doc.docx"}},
+        {"*.do", {"", "e.do"}},
+        {"*.docx", {"", "b.docx", "g.doc.docx"}},
+        {"*.*",
+         {"", "a.doc", "b.docx", "c.DOCM", "d.dotx", "docx", "e.do", "f.docx.bak", "g.doc.docx",
+          "h.dc"}},
+        {"a*.doc", {"", "a.doc"}},
+    };
+    for (const auto& [pattern, expected] : cases)
+        EXPECT_EQ(ListFiles(dir.path(), pattern), expected) << pattern;
+}
+
 TEST_F(FileListing, AllFilesPatternAlsoMatchesNamesWithoutADot) {
     touch({"README", ".hidden", "a.b.c"});
     EXPECT_EQ(ListFiles(dir.path(), "*.*"), (Names{"", ".hidden", "a.b.c", "README"}));

@@ -103,16 +103,14 @@ TEST_F(FolderWalk, NamesTheCodePageCannotCarrySkipTheirWholeSubtree) {
                                         at("R/\xe2\x82\xacuro")}));
 }
 
-TEST_F(FolderWalk, FolderPathsOfTheLengthLimitAreNotOpened) {
-    const std::string a(100, 'a'), b(100, 'b'), c(60, 'c');
-    makeFolders(dir, {a + "/" + b + "/" + c + "/d"});
-    const std::string deepest = at(a + "/" + b + "/" + c);
-    ASSERT_GE(deepest.size(), AddFolder::kPathLimit);
-    ASSERT_LT(at(a + "/" + b).size(), AddFolder::kPathLimit);
-    // The long folder is still found; its subfolder is not, and a long
-    // starting entry stays as it is.
-    EXPECT_EQ(walk({at(a)}), (Folders{at(a), at(a + "/" + b), deepest}));
-    EXPECT_EQ(walk({deepest}), (Folders{deepest}));
+TEST_F(FolderWalk, LongFolderPathsAreWalkedLikeAnyOther) {
+    const std::string a(100, 'a'), b(100, 'b'), c(100, 'c'), d(255, 'd');
+    makeFolders(dir, {a + "/" + b + "/" + c + "/" + d + "/e"});
+    const std::string deep = at(a + "/" + b + "/" + c);
+    const std::string deepest = at(a + "/" + b + "/" + c + "/" + d);
+    ASSERT_GE(deep.size(), 300u);
+    EXPECT_EQ(walk({at(a)}), (Folders{at(a), at(a + "/" + b), deep, deepest, deepest + "e/"}));
+    EXPECT_EQ(walk({deepest}), (Folders{deepest, deepest + "e/"}));
 }
 
 TEST_F(FolderWalk, YieldsAfterOpeningBeforeEachSubfolderAndBeforeEachAppend) {

@@ -114,6 +114,42 @@ private slots:
         QVERIFY(!form->BatchRunning());
     }
 
+    // Rows are moved and removed while the third, slow document is worked on:
+    // the run goes on with the list as it was when it began.
+    void rowsChangedDuringARunChangeNothingOfIt() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        QStringList names = {"a.docx", "b.docx", "c.docx", "d.docx", "e.docx", "f.docx"};
+        for (const QString& name : names)
+            listFile(harness, *form, name, "It ends. Next");
+        writeLargeDocument(harness.path("in/c.docx"));
+        for (int row : {1, 2})
+            setTicked(*form, row, false);
+        QString out = harness.folder("out");
+        form->Text2Field->setText(out + "/");
+        QTimer meddler;
+        connect(&meddler, &QTimer::timeout, form.get(), [&] {
+            if (!form->ProgressBar1->text().endsWith("c.docx"))
+                return;
+            meddler.stop();
+            form->ListView1->insertTopLevelItem(1, form->ListView1->takeTopLevelItem(4));
+            delete form->ListView1->takeTopLevelItem(5);
+        });
+        meddler.start(0);
+
+        form->PushButton7->click();
+
+        QVERIFY2(!meddler.isActive(), "the rows were not changed during the run");
+        QCOMPARE(boxTexts(harness.prompts), QStringList({messages::kDone}));
+        QCOMPARE(harness.automation.creationAttempts(), 1 + 6);
+        QCOMPARE(QDir(out).entryList(QDir::Files), names);
+        QCOMPARE(q(documentText(out + "/e.docx")), QString("It ends.  Next\r"));
+        QCOMPARE(q(documentText(out + "/f.docx")), QString("It ends.  Next\r"));
+        QCOMPARE(form->ListView1->topLevelItem(1)->text(0), harness.path("in/e.docx"));
+        QCOMPARE(form->ListView1->topLevelItemCount(), 5);
+    }
+
     void removingSpacesOverTheOriginals() {
         FormHarness harness;
         auto form = harness.start();

@@ -1,20 +1,24 @@
 // The punctuation list, the output destination and the pointer feedback,
 // through the window's own controls and settings file.
 #include "FormHarness.h"
+#include "QtPrompts.h"
 #include "UiTests.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace pellucor::test {
@@ -111,6 +115,55 @@ private slots:
         form->PushButton1->click();
         QCOMPARE(marksOf(*form).last(), "[ ] " + emoji);
         QCOMPARE(form->MarkAt(5), std::string("\xF0\x9F\x98\x80"));
+    }
+
+    // Return presses the focused button and, in the mark field, "Add"; Tab
+    // goes down the window.
+    void keysPressButtonsAndTabGoesDownTheWindow() {
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        form->Text1->setText("z");
+        QTest::keyClick(form->Text1, Qt::Key_Return);
+        form->Text1->setText("y");
+        QTest::keyClick(form->PushButton1, Qt::Key_Enter);
+        form->ListView2->setCurrentItem(form->ListView2->topLevelItem(0));
+        QTest::keyClick(form->PushButton2, Qt::Key_Return);
+        QCOMPARE(marksOf(*form), QStringList({"[x] ?", "[x] !", "[ ] :", "[ ] z", "[ ] y"}));
+
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        form->ListView1->setFocus();
+        QStringList order;
+        for (int i = 0; i < 16; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"ListView1", "PushButton3", "PushButton6", "PushButton5",
+                                     "PushButton4", "Option1", "Text1", "PushButton1", "ListView2",
+                                     "PushButton2", "Option3", "Text2", "PushButton8",
+                                     "PushButton7", "ListView1", "PushButton3"}));
+    }
+
+    // A box of a short text such as "Done." still shows its whole title
+    // beside the title bar's icon and buttons.
+    void boxesAreWideEnoughForTheirTitle() {
+        QWidget owner;
+        ui::QtPrompts prompts;
+        prompts.setOwner(&owner);
+        QString title;
+        int width = 0;
+        QTimer::singleShot(0, &owner, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            width = box->width();
+            box->done(QMessageBox::Ok);
+        });
+        prompts.MsgBox("Done.", platform::Buttons::OK, platform::Icon::None, "");
+        const int titleBarButtons = 4 * 24;
+        QVERIFY2(width >= owner.fontMetrics().horizontalAdvance(title) + titleBarButtons,
+                 qPrintable(QString::number(width)));
     }
 
     void removeTakesOnlyTheUpperSelectedRow() {

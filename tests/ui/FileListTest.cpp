@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -170,6 +171,56 @@ private slots:
         QTest::keyClick(list, Qt::Key_Delete); // an empty list
         doubleClick(*form, list->viewport()->rect().center());
         QVERIFY(harness.prompts.boxes.empty());
+    }
+
+    // The keys move the current row and the list shows it; Delete removes
+    // the row shown, and then the one that took its place.
+    void keysMoveTheRowShownAndDeleteRemovesIt() {
+        FormHarness harness;
+        auto form = shown(harness);
+        QVERIFY(form);
+        QTreeWidget* list = form->ListView1;
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many << QString("row %1").arg(i, 2, 10, QChar('0'));
+        fill(*form, many);
+        list->setCurrentItem(list->topLevelItem(0));
+        auto shownRow = [&] {
+            QTreeWidgetItem* current = list->currentItem();
+            bool inView = list->viewport()->rect().contains(list->visualItemRect(current));
+            return inView && current->isSelected() ? current->text(0) : QString("not shown");
+        };
+        QStringList shownAfterKeys;
+        for (Qt::Key key : {Qt::Key_End, Qt::Key_Up, Qt::Key_Home, Qt::Key_Down, Qt::Key_PageDown,
+                            Qt::Key_End, Qt::Key_Delete, Qt::Key_Delete}) {
+            QTest::keyClick(list, key);
+            shownAfterKeys << shownRow();
+        }
+        QVERIFY2(shownAfterKeys[4] > "row 02" && shownAfterKeys[4] < "row 20", "a page down");
+        shownAfterKeys.removeAt(4);
+        QCOMPARE(shownAfterKeys, QStringList({"row 39", "row 38", "row 00", "row 01", "row 39",
+                                              "row 38", "row 37"}));
+        QCOMPARE(rowsOf(*form).mid(36), QStringList({"row 36", "row 37"}));
+    }
+
+    // A long path keeps its file name in view; its tip shows all of it.
+    void longRowsKeepTheirNameAndShowThePathAsTip() {
+        FormHarness harness;
+        auto form = shown(harness);
+        QVERIFY(form);
+        QString longPath = "/home/ann/" + QString(300, 'x') + "/Quarterly report.docx";
+        fill(*form, {"/home/ann/short.docx", longPath});
+        QStringList tips;
+        for (int row : {1, 0}) {
+            QPoint at = centreOfRow(*form, row);
+            QWidget* rows = form->ListView1->viewport();
+            QHelpEvent help(QEvent::ToolTip, at, rows->mapToGlobal(at));
+            QToolTip::hideText();
+            if (!QCoreApplication::sendEvent(rows, &help))
+                QCoreApplication::sendEvent(form->ListView1, &help);
+            tips << QToolTip::text();
+        }
+        QCOMPARE(tips, QStringList({longPath, form->ListView1->toolTip()}));
     }
 
     void dropsTakeLocalFilesAndRefuseOtherData() {

@@ -166,8 +166,9 @@ Options:
   --remove         remove a space after each mark followed by two spaces
   --marks M        the marks, one character each, in this order (default ".?!")
   --ext LIST       in folders, take the files with these extensions, separated
-                   by commas, e.g. docx,rtf,txt (default: every extension that
-                   begins with "do", in any case)
+                   by commas, e.g. docx,rtf,txt; one of three letters also takes
+                   the longer ones it begins, as doc takes .docx and .docm
+                   (default: every extension that begins with "do", in any case)
   --out DIR        save the results into DIR (default: the desktop folder); the
                    documents of a folder keep their place below it
   --in-place       save the results over the documents themselves
