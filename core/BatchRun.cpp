@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
+#include "base/Waiting.h"
 #include "Messages.h"
 #include "OutputClash.h"
 #include "word/Application.h"
@@ -13,6 +14,15 @@ namespace {
 
 using platform::PointerDefault;
 using platform::PointerHourglass;
+
+// A pass the run was asked to stop before: the document keeps the passes done.
+MarkOutcome notRunForTheStop(const std::string& mark) {
+    MarkOutcome outcome;
+    outcome.mark = mark;
+    outcome.failures.push_back(
+        {"process", 0, 0, "the run was stopped before the pass for \"" + mark + "\""});
+    return outcome;
+}
 
 // The ticked marks of one file, in list order; the list is read as it stands.
 void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
@@ -28,7 +38,9 @@ void processFile(Services& services, ErrorTrap& trap, std::string& path, int16_t
             if (ticked)
                 mark = window.MarkAt(j);
         });
-        if (ticked)
+        if (ticked && stopRequested())
+            outcome.marks.push_back(notRunForTheStop(mark));
+        else if (ticked)
             outcome.marks.push_back(Word1::DoIt(path, mark, mode, services));
     }
     word::Application::ReleaseSavedDocument();
@@ -105,8 +117,10 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
             mode = Word1::ModeRemove;
     });
 
+    // The window stays live while LibreOffice works for the engine.
+    WhileWaiting events([&] { trap(65, [&] { window.DoEvents(); }); });
     const int rows = window.FileCount();
-    for (int i = 1; i <= rows; ++i) {
+    for (int i = 1; i <= rows && !stopRequested(); ++i) {
         DocumentOutcome& document = outcome.documents.emplace_back();
         document.row = i;
         std::string path;

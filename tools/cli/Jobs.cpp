@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/PathHelpers.h"
+#include "base/Waiting.h"
 #include "CliPrompts.h"
 #include "services/WordAutomation.h"
 #include "Word1.h"
@@ -159,7 +160,7 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
     auto work = [&] {
         CliPrompts prompts(true);
         platform::EngineAutomation automation;
-        for (size_t k = next++; k < files.size(); k = next++) {
+        for (size_t k = next++; k < files.size() && !stopRequested(); k = next++) {
             const ListedFile& file = files[k];
             progress.begin("Checking: " + FileNameOf(file.path));
             Word1::DryRunOutcome dry =
