@@ -55,6 +55,11 @@ window=$build_dir/bench/pellucor-bench-window
 work=$(mktemp -d /tmp/pellucor-legacy-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
+convert() { # input target-filter
+    soffice --headless --norestore "-env:UserInstallation=file://$work/profile" \
+        --convert-to "$2" --outdir "$work" "$1" >/dev/null 2>&1
+}
+
 median() {
     sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
 }
@@ -100,6 +105,11 @@ corpus_table() {
     }'
     echo
     echo "Longest time the window went without handling its events: $mg ms (worst of $repeat runs)."
+    python3 "$shared_dir/gen_docx.py" --words 300k --seed 1 -o "$work/big.docx" >/dev/null 2>&1
+    convert "$work/big.docx" "rtf:Rich Text Format"
+    read -r ms gap < <("$window" --gaps "$work/c/w" "$work/big.rtf" 2>/dev/null)
+    echo "One RTF of 300k words ($(($(stat -c %s "$work/big.rtf") / 1000)) kB): $ms ms in the window," \
+        "longest time without handling its events $gap ms."
     echo
 }
 
@@ -108,11 +118,6 @@ if [ "$corpus_only" = 1 ]; then
     echo "Command: $0 --repeat $repeat --corpus-only ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"
     exit 0
 fi
-
-convert() { # input target-filter
-    soffice --headless --norestore "-env:UserInstallation=file://$work/profile" \
-        --convert-to "$2" --outdir "$work" "$1" >/dev/null 2>&1
-}
 
 # The documents: generated .docx files, the plain text of their words (one
 # line a paragraph) and what LibreOffice makes of them in every format.

@@ -27,7 +27,7 @@ private:
 };
 
 // How long a wait for another process may go without calling keepWaiting.
-inline constexpr int kWaitSliceMs = 50;
+inline constexpr int kWaitSliceMs = 25;
 
 // Called by every wait for another process at least every kWaitSliceMs: runs
 // the thread's hook (never within itself) and tells whether to go on waiting,

@@ -235,6 +235,8 @@ SharedLibreOffice::Reply SharedLibreOffice::readLine(Clock::time_point deadline,
             m_received.erase(0, end + 1);
             return Reply::Line;
         }
+        if (!keepWaiting())
+            return Reply::Interrupted;
         auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return Reply::TimedOut;
@@ -242,8 +244,6 @@ SharedLibreOffice::Reply SharedLibreOffice::readLine(Clock::time_point deadline,
         int ready = ::poll(&channel, 1, static_cast<int>(std::min<long>(left, kWaitSliceMs)));
         if (ready < 0 && errno != EINTR)
             return Reply::Closed;
-        if (!keepWaiting())
-            return Reply::Interrupted;
         if (ready <= 0)
             continue;
         char buffer[4096];
