@@ -15,7 +15,12 @@ thread_local bool t_inHook = false;
 } // namespace
 
 void requestStop(int signal) noexcept {
-    g_stopSignal.store(signal);
+    if (signal == 0) {
+        g_stopSignal.store(0);
+        return;
+    }
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signal); // the first one counts
 }
 
 int stopRequested() noexcept {

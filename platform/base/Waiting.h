@@ -9,7 +9,7 @@ namespace pellucor {
 // SIGINT and SIGTERM, so safe in a signal handler; 0 takes the request back.
 void requestStop(int signal) noexcept;
 
-// The signal that asked the run to stop, or 0.
+// The signal that first asked the run to stop, or 0.
 int stopRequested() noexcept;
 
 // What the current thread does while it waits for another process, for the
