@@ -7,9 +7,13 @@
 # between its engine instances. The first table runs pellucor-wordwalk, one
 # program per document and mark, so the shared LibreOffice starts in every
 # run; the second runs pellucor-cli over a batch of four copies and three
-# marks in one program, where it starts once for all of them.
+# marks in one program, where it starts once for all of them. The last table
+# takes the first 40 .doc, .rtf and .odt files of the shared corpus and runs
+# pellucor-cli over them (marks ".?!", --jobs 1 and 2) against LibreOffice's
+# own one-way conversion of the same files to .docx in one process, and the
+# window over them, with the longest time it went without handling events.
 #
-#   bench/run_legacy_bench.sh [--repeat R] [--sizes "1k 10k"]
+#   bench/run_legacy_bench.sh [--repeat R] [--sizes "1k 10k"] [--corpus-only]
 #
 # R runs each (default 3), the median is shown. BUILD_DIR (default
 # <source>/build-legacy-bench, a Release tree) can be overridden.
@@ -21,6 +25,7 @@ shared_dir=$source_dir/../shared/bench
 build_dir=${BUILD_DIR:-$source_dir/build-legacy-bench}
 repeat=3
 sizes="1k 10k"
+corpus_only=0
 # extension:LibreOffice export filter; the input of each is the generated .docx.
 formats=("doc:MS Word 97" "rtf:Rich Text Format" "odt:writer8" "fodt:OpenDocument Text Flat XML"
     "xml:MS Word 2003 XML" "html:HTML (StarWriter)")
@@ -34,18 +39,18 @@ while [ $# -gt 0 ]; do
     case $1 in
     --repeat) repeat=${2:?--repeat needs a number}; shift 2 ;;
     --sizes) sizes=${2:?--sizes needs a list}; shift 2 ;;
-    *) fail "unknown argument $1 (usage: $0 [--repeat R] [--sizes \"1k 10k\"])" ;;
+    --corpus-only) corpus_only=1; shift ;;
+    *) fail "unknown argument $1 (usage: $0 [--repeat R] [--sizes \"1k 10k\"] [--corpus-only])" ;;
     esac
 done
 command -v soffice >/dev/null || fail "LibreOffice is not installed (package libreoffice-writer-nogui)"
 
-if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=OFF >/dev/null
-fi
-ninja -C "$build_dir" -j2 pellucor-wordwalk pellucor-cli >/dev/null
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=ON >/dev/null
+ninja -C "$build_dir" -j2 pellucor-wordwalk pellucor-cli pellucor-bench-window >/dev/null
 walk=$build_dir/tools/pellucor-wordwalk
 cli=$build_dir/tools/cli/pellucor-cli
+window=$build_dir/bench/pellucor-bench-window
 
 work=$(mktemp -d /tmp/pellucor-legacy-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -54,6 +59,65 @@ convert() { # input target-filter
     soffice --headless --norestore "-env:UserInstallation=file://$work/profile" \
         --convert-to "$2" --outdir "$work" "$1" >/dev/null 2>&1
 }
+
+median() {
+    sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+}
+
+# Milliseconds the command takes.
+time_ms() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || true # some corpus documents fail on purpose, in both
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+
+corpus_table() {
+    local corpus=$source_dir/../shared/corpus files=() ms gap
+    mapfile -t files < <(awk -F'\t' 'NR > 1 {print $1}' "$corpus/MANIFEST.tsv" |
+        grep -iE '\.(doc|rtf|odt)$' | head -40)
+    files=("${files[@]/#/$corpus/}")
+    local one=() two=() office=() shown=() gaps=()
+    for _ in $(seq 1 "$repeat"); do
+        rm -rf "$work/c" && mkdir -p "$work/c/1" "$work/c/2" "$work/c/lo" "$work/c/w"
+        one+=("$(time_ms "$cli" --add --marks '.?!' --jobs 1 --yes --out "$work/c/1" "${files[@]}")")
+        two+=("$(time_ms "$cli" --add --marks '.?!' --jobs 2 --yes --out "$work/c/2" "${files[@]}")")
+        office+=("$(time_ms soffice --headless --norestore "-env:UserInstallation=file://$work/c/profile" \
+            --convert-to docx --outdir "$work/c/lo" "${files[@]}")")
+        read -r ms gap < <("$window" --gaps "$work/c/w" "${files[@]}" 2>/dev/null)
+        shown+=("$ms")
+        gaps+=("$gap")
+    done
+    local m1 m2 mo mw mg
+    m1=$(printf '%s\n' "${one[@]}" | median)
+    m2=$(printf '%s\n' "${two[@]}" | median)
+    mo=$(printf '%s\n' "${office[@]}" | median)
+    mw=$(printf '%s\n' "${shown[@]}" | median)
+    mg=$(printf '%s\n' "${gaps[@]}" | sort -n | tail -1)
+    echo "| ${#files[@]} corpus documents (.doc, .rtf, .odt), marks \".?!\" | ms | ratio to LibreOffice's one-way batch |"
+    echo "|---|---:|---:|"
+    awk -v a="$m1" -v b="$m2" -v o="$mo" -v w="$mw" 'BEGIN {
+        printf "| pellucor-cli --jobs 1 | %d | %.2f |\n", a, a / o
+        printf "| pellucor-cli --jobs 2 | %d | %.2f |\n", b, b / o
+        printf "| the window, offscreen | %d | %.2f |\n", w, w / o
+        printf "| soffice --headless --convert-to docx (one process, to .docx only) | %d | 1.00 |\n", o
+    }'
+    echo
+    echo "Longest time the window went without handling its events: $mg ms (worst of $repeat runs)."
+    python3 "$shared_dir/gen_docx.py" --words 300k --seed 1 -o "$work/big.docx" >/dev/null 2>&1
+    convert "$work/big.docx" "rtf:Rich Text Format"
+    read -r ms gap < <("$window" --gaps "$work/c/w" "$work/big.rtf" 2>/dev/null)
+    echo "One RTF of 300k words ($(($(stat -c %s "$work/big.rtf") / 1000)) kB): $ms ms in the window," \
+        "longest time without handling its events $gap ms."
+    echo
+}
+
+if [ "$corpus_only" = 1 ]; then
+    corpus_table
+    echo "Command: $0 --repeat $repeat --corpus-only ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"
+    exit 0
+fi
 
 # The documents: generated .docx files, the plain text of their words (one
 # line a paragraph) and what LibreOffice makes of them in every format.
@@ -65,10 +129,6 @@ for size in $sizes; do
         [ -s "$work/doc-$size.${format%%:*}" ] || fail "LibreOffice could not make doc-$size.${format%%:*}"
     done
 done
-
-median() {
-    sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
 
 # Median wall time in milliseconds of R walks of one document, with the
 # converter mode given (process or shared).
@@ -121,5 +181,6 @@ table "pellucor-wordwalk, one program per document and mark" walk_ms "$sizes"
 # A batch of the smallest size shows what the shared LibreOffice saves; the
 # larger ones only add conversion time.
 table "pellucor-cli --jobs 1, 4 copies x 3 marks, per document and mark" batch_ms "${sizes%% *}"
+corpus_table
 echo "Per document and mark: open (convert to .docx), walk every word, save (convert back)."
 echo "Command: $0 --repeat $repeat --sizes \"$sizes\" ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"

@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
+#include "base/Waiting.h"
 #include "Messages.h"
 #include "OutputClash.h"
 #include "word/Application.h"
@@ -27,6 +28,15 @@ MarkOutcome pass(Services& services, std::string& path, const std::string& mark,
     }
 }
 
+// A pass the run was asked to stop before: the document keeps the passes done.
+MarkOutcome notRunForTheStop(const std::string& mark) {
+    MarkOutcome outcome;
+    outcome.mark = mark;
+    outcome.failures.push_back(
+        {"process", 0, 0, "the run was stopped before the pass for \"" + mark + "\""});
+    return outcome;
+}
+
 void runMarks(Services& services, ErrorTrap& trap, std::string& path, int16_t mode,
               DocumentOutcome& outcome) {
     platform::MainWindow& window = services.window;
@@ -40,7 +50,9 @@ void runMarks(Services& services, ErrorTrap& trap, std::string& path, int16_t mo
             if (ticked)
                 mark = window.MarkAt(j);
         });
-        if (ticked)
+        if (ticked && stopRequested())
+            outcome.marks.push_back(notRunForTheStop(mark));
+        else if (ticked)
             outcome.marks.push_back(pass(services, path, mark, mode));
     }
 }
@@ -153,8 +165,10 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     // added while it works change nothing of it.
     std::vector<std::string> files;
     trap(62, [&] { files = listedFiles(window); });
+    // The window stays live while LibreOffice works for the engine.
+    WhileWaiting events([&] { trap(65, [&] { window.DoEvents(); }); });
     const int rows = static_cast<int>(files.size());
-    for (int i = 1; i <= rows; ++i) {
+    for (int i = 1; i <= rows && !stopRequested(); ++i) {
         DocumentOutcome& document = outcome.documents.emplace_back();
         document.row = i;
         std::string path = files[static_cast<size_t>(i) - 1];

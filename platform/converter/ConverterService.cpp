@@ -1,55 +1,8 @@
 #include "ConverterService.h"
 
-#include "base/TempFolder.h"
-#include "converter/ConverterHelper.h"
-#include "converter/LegacyConverter.h"
-#include "converter/ProcessRunner.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <poll.h>
-#include <random>
-#include <sstream>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <system_error>
-#include <thread>
-#include <unistd.h>
-#include <vector>
 
 namespace pellucor::converter {
-namespace {
-
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-std::string pythonPath() {
-    const char* path = std::getenv("PELLUCOR_CONVERTER_PYTHON");
-    return path && *path ? path : "/usr/bin/python3";
-}
-
-std::string privatePipeName() {
-    std::random_device random;
-    std::ostringstream name;
-    name << "pellucor-" << ::getpid() << "-" << std::hex << random() << random();
-    return name.str();
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::trunc);
-    return static_cast<bool>(out << text << std::flush);
-}
-
-bool fitsOnOneRequestLine(const std::string& text) {
-    return text.find_first_of("\t\r\n") == std::string::npos;
-}
-
-} // namespace
 
 ConverterService& ConverterService::instance() {
     static ConverterService service;
@@ -65,217 +18,79 @@ bool ConverterService::wanted() {
     return !(mode && std::string(mode) == "process");
 }
 
+ServiceOutcome ConverterService::convert(const std::string& soffice, const std::string& input,
+                                         const std::string& output, const std::string& filter,
+                                         const std::string& importFilter,
+                                         std::chrono::milliseconds limit) {
+    SharedLibreOffice& service = take();
+    struct GivenBack {
+        ConverterService& pool;
+        SharedLibreOffice& service;
+        ~GivenBack() { pool.giveBack(service); }
+    } givenBack{*this, service};
+    return service.convert(soffice, input, output, filter, importFilter, limit);
+}
+
+SharedLibreOffice& ConverterService::take() {
+    std::lock_guard lock(m_mutex);
+    size_t chosen = m_services.size();
+    for (size_t k = 0; k < m_services.size(); ++k)
+        if (!m_busy[k] && (chosen == m_services.size() || m_services[k]->processGroup() > 0))
+            chosen = k;
+    if (chosen == m_services.size()) {
+        m_services.push_back(std::make_unique<SharedLibreOffice>());
+        m_busy.push_back(false);
+    }
+    m_busy[chosen] = true;
+    return *m_services[chosen];
+}
+
+void ConverterService::giveBack(SharedLibreOffice& service) {
+    std::lock_guard lock(m_mutex);
+    for (size_t k = 0; k < m_services.size(); ++k)
+        if (m_services[k].get() == &service)
+            m_busy[k] = false;
+}
+
+void ConverterService::stop() {
+    std::vector<SharedLibreOffice*> services;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& service : m_services)
+            services.push_back(service.get());
+    }
+    for (SharedLibreOffice* service : services)
+        service->stop();
+}
+
 unsigned ConverterService::starts() const {
     std::lock_guard lock(m_mutex);
-    return m_starts;
+    unsigned starts = 0;
+    for (const auto& service : m_services)
+        starts += service->starts();
+    return starts;
+}
+
+std::vector<int> ConverterService::processGroups() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<int> groups;
+    for (const auto& service : m_services)
+        if (int group = service->processGroup(); group > 0)
+            groups.push_back(group);
+    return groups;
 }
 
 int ConverterService::processGroup() const {
-    std::lock_guard lock(m_mutex);
-    return m_group;
+    std::vector<int> groups = processGroups();
+    return groups.empty() ? 0 : groups.front();
 }
 
 int ConverterService::helperProcess() const {
     std::lock_guard lock(m_mutex);
-    return m_helper;
-}
-
-void ConverterService::stop() {
-    std::lock_guard lock(m_mutex);
-    stopLocked();
-    m_unavailable = false;
-}
-
-ServiceOutcome ConverterService::convert(const std::string& soffice, const std::string& input,
-                                         const std::string& output, const std::string& filter,
-                                         const std::string& importFilter, milliseconds limit) {
-    using Kind = ServiceOutcome::Kind;
-    std::lock_guard lock(m_mutex);
-    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter))
-        return {Kind::Unavailable, {}};
-    const std::string request =
-        "convert\t" + input + "\t" + output + "\t" + filter + "\t" + importFilter + "\n";
-    // A LibreOffice that went away between conversions is started again once;
-    // one lost during this document's conversion is left to the caller, who
-    // converts that document alone, and the next conversion starts it anew.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        // A new soffice on $PATH, or a private folder cleared away, needs a new start.
-        if (m_group > 0 &&
-            (m_soffice != soffice || libreOfficeExited() || !fs::is_directory(m_folder)))
-            stopLocked();
-        if (m_group <= 0) {
-            Start started = start(soffice, limit);
-            if (started == Start::TimedOut)
-                return {Kind::TimedOut, {}};
-            if (started != Start::Ready) // the process of its own tells why
-                return {Kind::Unavailable, {}};
-        }
-        if (!send(request)) {
-            stopLocked(false);
-            continue;
-        }
-        std::string line;
-        Reply reply = readLine(Clock::now() + limit, line);
-        if (reply == Reply::TimedOut) {
-            stopLocked(false);
-            return {Kind::TimedOut, {}};
-        }
-        if (reply == Reply::Line && line == "ok")
-            return {Kind::Converted, {}};
-        if (reply == Reply::Line && line.rfind("error\t", 0) == 0)
-            return {Kind::Failed, line.substr(6)};
-        std::string said = reply == Reply::Line && line.rfind("lost\t", 0) == 0
-                               ? line.substr(5)
-                               : "the helper connected to it ended";
-        stopLocked(false);
-        return {Kind::Stopped, said};
-    }
-    return {Kind::Stopped, "it could not be reached, also after it was started again"};
-}
-
-ConverterService::Start ConverterService::start(const std::string& soffice, milliseconds limit) {
-    if (::access(pythonPath().c_str(), X_OK) != 0) {
-        m_unavailable = true;
-        return Start::Unavailable;
-    }
-    Start started = launch(soffice);
-    if (started == Start::Ready)
-        started = awaitReady(limit);
-    if (started != Start::Ready)
-        stopLocked(false); // a helper still connecting does not read its input
-    if (started == Start::Unavailable)
-        m_unavailable = true;
-    return started;
-}
-
-ConverterService::Start ConverterService::launch(const std::string& soffice) {
-    m_folder = makePrivateTempFolder("lo-shared");
-    const std::string helper = m_folder + "/helper.py";
-    if (m_folder.empty() || !writeText(helper, converterHelperScript()))
-        return Start::Failed;
-    int channel[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)
-        return Start::Failed;
-    m_channel = channel[0];
-    const std::string pipe = privatePipeName();
-    // LibreOffice's own temporary files go into the private folder too.
-    const std::string tmp = m_folder + "/tmp";
-    std::error_code failed;
-    fs::create_directory(tmp, failed);
-    try {
-        m_group =
-            startProcess(soffice,
-                         {"--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-                          "-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"),
-                          "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext"},
-                         SpawnOptions{m_folder + "/soffice.log", -1, 0, {"TMPDIR=" + tmp}});
-        m_helper = startProcess(pythonPath(), {"-I", helper, pipe, m_folder},
-                                SpawnOptions{m_folder + "/helper.log", channel[1], m_group, {}});
-    } catch (const std::system_error&) {
-        ::close(channel[1]);
-        return Start::Failed;
-    }
-    ::close(channel[1]);
-    m_soffice = soffice;
-    ++m_starts;
-    return Start::Ready;
-}
-
-ConverterService::Start ConverterService::awaitReady(milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    std::string line;
-    while (true) {
-        Reply reply = readLine(std::min(deadline, Clock::now() + milliseconds(100)), line);
-        if (reply == Reply::Line)
-            return line == "ready"               ? Start::Ready
-                   : line.rfind("nouno", 0) == 0 ? Start::Unavailable
-                                                 : Start::Failed;
-        // A helper gone while LibreOffice runs is a broken interpreter.
-        if (reply == Reply::Closed)
-            return libreOfficeExited() ? Start::Failed : Start::Unavailable;
-        if (libreOfficeExited())
-            return Start::Failed;
-        if (Clock::now() >= deadline)
-            return Start::TimedOut;
-    }
-}
-
-bool ConverterService::send(const std::string& line) {
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t sent = ::send(m_channel, line.data() + done, line.size() - done, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0)
-            return false;
-        done += static_cast<size_t>(sent);
-    }
-    return true;
-}
-
-ConverterService::Reply ConverterService::readLine(Clock::time_point deadline, std::string& line) {
-    while (true) {
-        size_t end = m_received.find('\n');
-        if (end != std::string::npos) {
-            line = m_received.substr(0, end);
-            m_received.erase(0, end + 1);
-            return Reply::Line;
-        }
-        auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return Reply::TimedOut;
-        pollfd channel{m_channel, POLLIN, 0};
-        int ready = ::poll(&channel, 1, static_cast<int>(std::min<long>(left, 100)));
-        if (ready < 0 && errno != EINTR)
-            return Reply::Closed;
-        if (ready <= 0)
-            continue;
-        char buffer[4096];
-        ssize_t got = ::recv(m_channel, buffer, sizeof buffer, 0);
-        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
-            return Reply::Closed;
-        if (got > 0)
-            m_received.append(buffer, static_cast<size_t>(got));
-    }
-}
-
-bool ConverterService::libreOfficeExited() {
-    if (m_group <= 0)
-        return true;
-    int status = 0;
-    return ::waitpid(m_group, &status, WNOHANG) != 0; // ended now, or reaped before
-}
-
-// Waits for LibreOffice to end by itself, so that it can tidy up after itself.
-void ConverterService::awaitExit(Clock::time_point deadline) {
-    while (!libreOfficeExited() && Clock::now() < deadline)
-        std::this_thread::sleep_for(milliseconds(10));
-}
-
-void ConverterService::stopLocked(bool askToQuit) {
-    if (m_channel >= 0) {
-        std::string line;
-        if (askToQuit && m_group > 0 && m_helper > 0 && send("quit\n") &&
-            readLine(Clock::now() + std::chrono::seconds(3), line) == Reply::Line)
-            awaitExit(Clock::now() + std::chrono::seconds(3));
-        ::close(m_channel);
-        m_channel = -1;
-    }
-    if (m_group > 0) {
-        ::kill(-m_group, SIGKILL);
-        for (int pid : {m_group, m_helper})
-            if (pid > 0)
-                ::waitpid(pid, nullptr, 0);
-        killProcessGroup(m_group);
-    }
-    m_group = m_helper = 0;
-    m_received.clear();
-    m_soffice.clear();
-    if (!m_folder.empty()) {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-        m_folder.clear();
-    }
+    for (const auto& service : m_services)
+        if (service->processGroup() > 0)
+            return service->helperProcess();
+    return 0;
 }
 
 } // namespace pellucor::converter

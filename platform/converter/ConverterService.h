@@ -1,37 +1,22 @@
 #pragma once
 
+#include "converter/SharedLibreOffice.h"
+
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace pellucor::converter {
 
-// How a conversion handed to the shared LibreOffice ended.
-struct ServiceOutcome {
-    enum class Kind {
-        Converted,  // the output file was written (it may still be empty)
-        Failed,     // LibreOffice refused it; said holds its words
-        TimedOut,   // it took longer than the limit; LibreOffice was stopped
-        Stopped,    // LibreOffice ended during it; said tells how
-        Unavailable // the service cannot run here: convert with a process of its own
-    };
-    Kind kind = Kind::Unavailable;
-    std::string said;
-};
-
-// One headless LibreOffice shared by every engine instance of the program,
-// started on first need with a profile of its own in a private temporary
-// folder and listening on a private pipe. A small Python helper
-// (/usr/bin/python3 with Debian's UNO module, PELLUCOR_CONVERTER_PYTHON to
-// override) connects to it and converts on request. Conversions from parallel
-// jobs wait for each other: LibreOffice loads documents one at a time anyway,
-// and one process per job would cost its start and its memory each time.
-// A LibreOffice that died between conversions is started again; one that
-// died during a conversion, or ran out of time, is killed and started again
-// at the next conversion. The
-// service ends with the program: LibreOffice is asked to quit, its process
-// group is killed and the private folder removed. When the program dies
-// without that, the helper does it on seeing its input close.
+// The headless LibreOffices the program's engine instances share: a small
+// pool, one LibreOffice for each conversion that runs at the same time, each
+// with its own private folder, profile and pipe. A conversion takes one no
+// other thread uses, preferring one that runs; when none is free, a new one
+// joins the pool and starts on first need. So parallel jobs convert side by
+// side, while one job reuses one LibreOffice for all its documents. The pool
+// ends with the program; see SharedLibreOffice for how each one ends.
 class ConverterService {
 public:
     static ConverterService& instance();
@@ -43,46 +28,31 @@ public:
     // set to "process" asks for one LibreOffice process per conversion.
     static bool wanted();
 
-    // Converts input into output with LibreOffice's export filter, reading it
-    // with importFilter (LibreOffice detects the format when it is empty),
-    // using soffice (a full path) to start LibreOffice when it does not run.
+    // See SharedLibreOffice::convert.
     ServiceOutcome convert(const std::string& soffice, const std::string& input,
                            const std::string& output, const std::string& filter,
                            const std::string& importFilter, std::chrono::milliseconds limit);
 
-    // Ends LibreOffice and removes the private folder; the next conversion
-    // starts them again (and looks for Python with UNO again).
+    // Ends every LibreOffice of the pool and removes their private folders,
+    // each after the conversion it is busy with.
     void stop();
 
-    // What tests look at: how often LibreOffice was started, and the process
-    // group it runs in (0 when it does not run) with the helper in it.
+    // What tests look at: how often a LibreOffice was started, and the
+    // process groups of those that run (the first one's, 0 when none runs),
+    // with the helper of the first.
     unsigned starts() const;
+    std::vector<int> processGroups() const;
     int processGroup() const;
     int helperProcess() const;
 
 private:
     ConverterService() = default;
-    enum class Start { Ready, Unavailable, Failed, TimedOut };
-    enum class Reply { Line, Closed, TimedOut };
-
-    Start start(const std::string& soffice, std::chrono::milliseconds limit);
-    Start launch(const std::string& soffice);
-    Start awaitReady(std::chrono::milliseconds limit);
-    bool send(const std::string& line);
-    Reply readLine(std::chrono::steady_clock::time_point deadline, std::string& line);
-    bool libreOfficeExited();
-    void awaitExit(std::chrono::steady_clock::time_point deadline);
-    void stopLocked(bool askToQuit = true); // not when the helper may hang
+    SharedLibreOffice& take();
+    void giveBack(SharedLibreOffice& service);
 
     mutable std::mutex m_mutex;
-    bool m_unavailable = false; // no interpreter or no UNO module: never try again
-    std::string m_soffice;      // the soffice the running LibreOffice was started from
-    std::string m_folder;
-    int m_group = 0; // the started soffice, leader of the group
-    int m_helper = 0;
-    int m_channel = -1;
-    std::string m_received;
-    unsigned m_starts = 0;
+    std::vector<std::unique_ptr<SharedLibreOffice>> m_services; // never shrinks
+    std::vector<bool> m_busy;
 };
 
 } // namespace pellucor::converter

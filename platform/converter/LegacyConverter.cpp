@@ -149,6 +149,10 @@ struct LegacyConverter::Conversion {
         fail(ErrorNumber::CommandFailed, "LibreOffice did not finish converting it within " +
                                              secondsText(limit) + " and was stopped");
     }
+    [[noreturn]] void interrupted() const {
+        fail(ErrorNumber::CommandFailed,
+             "the run was stopped before LibreOffice had finished converting it");
+    }
 };
 
 LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path) {
@@ -179,16 +183,14 @@ LegacyConverter::~LegacyConverter() {
 }
 
 void LegacyConverter::release() {
-    if (m_folder.empty())
-        return;
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
+    removePrivateTempFolder(m_folder);
     m_folder.clear();
 }
 
 const std::string& LegacyConverter::privateFolder(const Conversion& conversion) {
     if (!m_folder.empty() && fs::is_directory(m_folder))
         return m_folder;
+    release();
     m_folder = makePrivateTempFolder("lo");
     if (m_folder.empty())
         conversion.fail(conversion.failureNumber,
@@ -257,6 +259,8 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
         return true;
     case ServiceOutcome::Kind::TimedOut:
         conversion.timedOut(limit);
+    case ServiceOutcome::Kind::Interrupted:
+        conversion.interrupted();
     case ServiceOutcome::Kind::Unavailable:
     case ServiceOutcome::Kind::Stopped:
     case ServiceOutcome::Kind::Failed:
@@ -286,6 +290,8 @@ void LegacyConverter::convertAlone(const std::string& soffice, const std::string
                         std::string("LibreOffice could not be run (") + error.what() + ")" +
                             (serviceSaid.empty() ? "" : "; " + serviceSaid));
     }
+    if (outcome.interrupted)
+        conversion.interrupted();
     if (outcome.timedOut)
         conversion.timedOut(limit);
 }

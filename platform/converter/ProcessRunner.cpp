@@ -1,5 +1,9 @@
 #include "ProcessRunner.h"
 
+#include "base/Leftovers.h"
+#include "base/Waiting.h"
+#include "converter/LibreOfficePipes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -116,22 +120,46 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& entries
     return result;
 }
 
+// Waits for the process to end, killing its group at the deadline or when
+// the run is asked to stop; its wait status.
+int awaitEnd(pid_t pid, Clock::time_point deadline, ProcessOutcome& outcome) {
+    auto pause = std::chrono::milliseconds(1);
+    int status = -1;
+    while ((status = waitFor(pid, WNOHANG)) == -1) {
+        outcome.timedOut = Clock::now() >= deadline;
+        outcome.interrupted = !keepWaiting();
+        if (outcome.timedOut || outcome.interrupted) {
+            ::kill(-pid, SIGKILL);
+            return waitFor(pid, 0);
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+    return status;
+}
+
 } // namespace
 
 void killProcessGroup(int group) {
-    if (group <= 0 || ::kill(-group, SIGKILL) != 0)
+    if (group <= 0)
         return;
-    auto until = Clock::now() + std::chrono::seconds(2);
-    while (groupHasLiveMember(group) && Clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (::kill(-group, SIGKILL) == 0) {
+        auto until = Clock::now() + std::chrono::seconds(2);
+        while (groupHasLiveMember(group) && Clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    leftovers::dropGroup(group);
 }
 
 int startProcess(const std::string& program, const std::vector<std::string>& args,
                  const SpawnOptions& options) {
+    // posix_spawn cannot set the umask, and setting it here would change it
+    // for every thread: a shell sets it and becomes the program.
+    std::vector<std::string> command = {"sh", "-c", "umask 077 && exec \"$0\" \"$@\"", program};
+    command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
+    for (std::string& arg : command)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     std::vector<std::string> environment = environmentWith(options.environment);
@@ -142,10 +170,14 @@ int startProcess(const std::string& program, const std::vector<std::string>& arg
 
     SpawnSetup setup(options);
     pid_t pid = 0;
-    int err = ::posix_spawn(&pid, program.c_str(), setup.actions(), setup.attr(), argv.data(),
-                            envp.data());
+    if (::access(program.c_str(), X_OK) != 0)
+        throw std::system_error(errno, std::generic_category(), "cannot start " + program);
+    int err =
+        ::posix_spawn(&pid, "/bin/sh", setup.actions(), setup.attr(), argv.data(), envp.data());
     if (err != 0)
         throw std::system_error(err, std::generic_category(), "cannot start " + program);
+    if (options.processGroup == 0)
+        leftovers::addGroup(pid);
     return pid;
 }
 
@@ -164,23 +196,30 @@ std::string findOnPath(const std::string& program) {
 
 ProcessOutcome runProcess(const std::string& program, const std::vector<std::string>& args,
                           const std::string& logPath, std::chrono::milliseconds limit) {
-    const pid_t pid = startProcess(program, args, SpawnOptions{logPath, -1, 0, {}});
     ProcessOutcome outcome;
-    const auto deadline = Clock::now() + limit;
-    auto pause = std::chrono::milliseconds(1);
-    int status = -1;
-    while ((status = waitFor(pid, WNOHANG)) == -1) {
-        if (Clock::now() >= deadline) {
-            outcome.timedOut = true;
-            ::kill(-pid, SIGKILL);
-            status = waitFor(pid, 0);
-            break;
-        }
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    if (stopRequested()) {
+        outcome.interrupted = true;
+        return outcome;
     }
-    killProcessGroup(pid);
-    if (!outcome.timedOut && WIFEXITED(status))
+    const std::string singleInstancePipe = singleInstancePipeOf(profileUrlIn(args));
+    leftovers::addPath(singleInstancePipe);
+    const pid_t pid = startProcess(program, args, SpawnOptions{logPath, -1, 0, {}});
+    auto cleanUp = [&] {
+        killProcessGroup(pid);
+        removeLeftPipe(singleInstancePipe);
+        leftovers::dropPath(singleInstancePipe);
+    };
+    int status = -1;
+    try {
+        status = awaitEnd(pid, Clock::now() + limit, outcome);
+    } catch (...) {
+        ::kill(-pid, SIGKILL);
+        waitFor(pid, 0);
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+    if (!outcome.timedOut && !outcome.interrupted && WIFEXITED(status))
         outcome.exitCode = WEXITSTATUS(status);
     return outcome;
 }

@@ -9,7 +9,8 @@ namespace pellucor::converter {
 // How a helper program ended.
 struct ProcessOutcome {
     bool timedOut = false;
-    int exitCode = -1; // -1 when a signal ended it
+    bool interrupted = false; // the run was asked to stop; the program was killed
+    int exitCode = -1;        // -1 when a signal ended it
 };
 
 // The full path of an executable found on $PATH as it is now, or "" when none.
@@ -17,9 +18,13 @@ std::string findOnPath(const std::string& program);
 
 // Runs program (a full path) with args in a process group of its own, its
 // output going to logPath and its input from /dev/null, and waits at most
-// limit. When the limit passes, the whole group is killed. Any process of
-// the group still alive afterwards is killed too, so nothing it started
-// outlives the call. Throws std::system_error when it cannot be started.
+// limit, letting the thread's wait hook run meanwhile (base/Waiting.h). When
+// the limit passes, or the run is asked to stop, the whole group is killed.
+// Any process of the group still alive afterwards is killed too, so nothing
+// it started outlives the call, and the single-instance pipe of a LibreOffice
+// given a profile is removed. Throws std::system_error when it cannot be
+// started, and lets through what the wait hook throws, after the same
+// clean-up.
 ProcessOutcome runProcess(const std::string& program, const std::vector<std::string>& args,
                           const std::string& logPath, std::chrono::milliseconds limit);
 
@@ -32,12 +37,16 @@ struct SpawnOptions {
 };
 
 // Starts program (a full path) with args and returns its id without waiting.
-// Throws std::system_error when it cannot be started.
+// It runs with the umask 077, so that the files and pipes it makes are this
+// user's alone. A new process group is told to the watcher of leftovers, so
+// that it is killed with the program. Throws std::system_error when it cannot
+// be started.
 int startProcess(const std::string& program, const std::vector<std::string>& args,
                  const SpawnOptions& options);
 
-// Kills every process of the group and waits up to two seconds for them to go.
-// Processes of the group that are children of the caller must be reaped first.
+// Kills every process of the group and waits up to two seconds for them to go;
+// the watcher of leftovers forgets the group. Processes of the group that are
+// children of the caller must be reaped first.
 void killProcessGroup(int group);
 
 } // namespace pellucor::converter

@@ -4,7 +4,11 @@
 // processor started meanwhile by someone else cannot stop them.
 
 #include "CliProcess.h"
+#include "converter/ProcessRunner.h"
+#include "support/ProcessTable.h"
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 
 namespace pellucor::test {
@@ -196,6 +200,56 @@ TEST_F(CliTest, ProgressIsShownOnATerminal) {
     EXPECT_NE(result.out.find("\r\033[K2 changed, 0 unchanged, 0 protected, 0 failed"),
               std::string::npos)
         << "the progress line is cleared before the last line: " << result.out;
+}
+
+// Stopped while LibreOffice works on its documents: SIGTERM ends the run after
+// the document in hand, with the report and the summary; SIGKILL at once.
+// Either way no process of the run, private folder or pipe is left behind.
+TEST_F(CliTest, AStoppedRunLeavesNoLibreOfficeFolderOrPipeBehind) {
+    if (converter::findOnPath("soffice").empty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
+    const std::string tmp = makeFolder("tmp");
+    std::vector<std::string> args{"--yes", "--jobs", "1", "--out", "out", "--report", "run.json"};
+    for (const std::string name : {"a.doc", "b.doc", "c.doc", "d.doc"}) {
+        copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file(name));
+        args.push_back(name);
+    }
+    makeFolder("out");
+    for (int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        CliRun run(args, dir.path(), {"TMPDIR=" + tmp});
+        std::vector<std::string> pipes;
+        const bool listening = eventually(
+            [&] {
+                for (int office : processesWhoseCommandHas({"soffice.bin", tmp}))
+                    pipes = socketsOf(office);
+                return pipes.size() >= 2; // LibreOffice's own and the one it listens on
+            },
+            std::chrono::seconds(60));
+        ::kill(run.pid(), signal);
+        CliResult result = run.finish();
+
+        ASSERT_TRUE(listening) << "LibreOffice did not start";
+        EXPECT_EQ(result.status, 128 + signal) << result.err;
+        if (signal == SIGTERM) {
+            EXPECT_EQ(result.out, "0 changed, 0 unchanged, 0 protected, 4 failed\n");
+            ASSERT_TRUE(std::filesystem::exists(dir.file("run.json"))) << "no report";
+            const std::string report = readFile(dir.file("run.json"));
+            EXPECT_NE(report.find("the run was stopped"), std::string::npos) << report;
+            EXPECT_NE(report.find("\"error\": \"not processed\""), std::string::npos) << report;
+        }
+        EXPECT_TRUE(eventually([&] { return processesWhoseCommandHas({tmp}).empty(); },
+                               std::chrono::seconds(20)))
+            << "a process of the run outlived it";
+        EXPECT_TRUE(
+            eventually([&] { return std::filesystem::is_empty(tmp); }, std::chrono::seconds(10)))
+            << "a private folder outlived the run";
+        for (const std::string& pipe : pipes)
+            EXPECT_TRUE(eventually(
+                [&] { return !std::filesystem::exists(std::filesystem::symlink_status(pipe)); },
+                std::chrono::seconds(5)))
+                << pipe;
+    }
 }
 
 } // namespace

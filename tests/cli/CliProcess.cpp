@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -55,20 +56,19 @@ std::vector<std::string> commandLine(const std::vector<std::string>& args) {
 
 } // namespace
 
-CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
-                 const std::vector<std::string>& extraEnv) {
-    return runProgram(commandLine(args), workDir, extraEnv);
-}
+CliRun::CliRun(const std::vector<std::string>& args, const std::string& workDir,
+               const std::vector<std::string>& extraEnv)
+    : CliRun(Program{commandLine(args)}, workDir, extraEnv) {}
 
-CliResult runProgram(const std::vector<std::string>& argv, const std::string& workDir,
-                     const std::vector<std::string>& extraEnv) {
-    TempDir captured;
+CliRun::CliRun(const Program& program, const std::string& workDir,
+               const std::vector<std::string>& extraEnv) {
+    const std::vector<std::string>& argv = program.argv;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, captured.file("out").c_str(),
+    posix_spawn_file_actions_addopen(&actions, 1, m_captured.file("out").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, captured.file("err").c_str(),
+    posix_spawn_file_actions_addopen(&actions, 2, m_captured.file("err").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> arguments = argv;
     std::vector<std::string> env = environmentWith(extraEnv);
@@ -78,11 +78,32 @@ CliResult runProgram(const std::vector<std::string>& argv, const std::string& wo
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0)
         throw std::runtime_error("cannot start " + argv[0]);
+    m_pid = pid;
+}
+
+CliRun::~CliRun() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        waitFor(m_pid);
+    }
+}
+
+CliResult CliRun::finish() {
     CliResult result;
-    result.status = waitFor(pid);
-    result.out = readFile(captured.file("out"));
-    result.err = readFile(captured.file("err"));
+    result.status = waitFor(std::exchange(m_pid, -1));
+    result.out = readFile(m_captured.file("out"));
+    result.err = readFile(m_captured.file("err"));
     return result;
+}
+
+CliResult runCli(const std::vector<std::string>& args, const std::string& workDir,
+                 const std::vector<std::string>& extraEnv) {
+    return CliRun(args, workDir, extraEnv).finish();
+}
+
+CliResult runProgram(const std::vector<std::string>& argv, const std::string& workDir,
+                     const std::vector<std::string>& extraEnv) {
+    return CliRun(CliRun::Program{argv}, workDir, extraEnv).finish();
 }
 
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& workDir) {

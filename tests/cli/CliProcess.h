@@ -26,6 +26,31 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& workDi
 CliResult runProgram(const std::vector<std::string>& argv, const std::string& workDir,
                      const std::vector<std::string>& extraEnv = {});
 
+// pellucor-cli started as runCli starts it, without waiting for it; killed
+// when the object goes before finish.
+class CliRun {
+public:
+    CliRun(const std::vector<std::string>& args, const std::string& workDir,
+           const std::vector<std::string>& extraEnv = {});
+    // Any program, argv[0] being its path.
+    struct Program {
+        std::vector<std::string> argv;
+    };
+    CliRun(const Program& program, const std::string& workDir,
+           const std::vector<std::string>& extraEnv = {});
+    ~CliRun();
+    CliRun(const CliRun&) = delete;
+    CliRun& operator=(const CliRun&) = delete;
+
+    int pid() const { return m_pid; }
+    // Waits for it to end; the status of a signal's end is 128 + the signal.
+    CliResult finish();
+
+private:
+    TempDir m_captured;
+    int m_pid = -1;
+};
+
 // The same with standard output and error on a terminal: what it showed.
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& workDir);
 

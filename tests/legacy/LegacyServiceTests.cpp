@@ -8,13 +8,18 @@
 #include "base/Error.h"
 #include "converter/ConverterService.h"
 #include "LegacySupport.h"
+#include "support/ProcessTable.h"
 #include "support/TempDir.h"
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -24,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using converter::ConverterService;
+using converter::ServiceOutcome;
 
 struct GroupMember {
     int pid;
@@ -119,29 +125,9 @@ TEST_F(LegacyService, AKilledLibreOfficeIsStartedAgain) {
     EXPECT_FALSE(processRuns(helper)) << "the helper of the killed LibreOffice still runs";
 }
 
-// Waits up to limit for check to hold; true when it did.
-template <typename Check> bool eventually(Check check, std::chrono::seconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!check() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return check();
-}
-
 // The shared soffice.bin processes whose private profile lies under folder.
 std::vector<int> sharedLibreOfficesUnder(const std::string& folder) {
-    std::vector<int> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream in(entry.path() / "cmdline");
-        const std::string command((std::istreambuf_iterator<char>(in)), {});
-        if (command.find("soffice.bin") != std::string::npos &&
-            command.find("--accept=") != std::string::npos &&
-            command.find(folder) != std::string::npos && processRuns(std::stoi(name)))
-            found.push_back(std::stoi(name));
-    }
-    return found;
+    return processesWhoseCommandHas({"soffice.bin", "--accept=", folder});
 }
 
 TEST_F(LegacyService, KillingItInTheMiddleOfABatchCostsNoDocumentItsConversion) {
@@ -173,6 +159,14 @@ TEST_F(LegacyService, KillingItInTheMiddleOfABatchCostsNoDocumentItsConversion) 
     EXPECT_GT(kills, 0) << "LibreOffice was never killed; the test proved nothing";
 }
 
+// Whether a pipe LibreOffice listened on has gone, with its folder when it
+// had one of its own.
+bool pipeGone(const fs::path& pipe) {
+    const fs::path folder = pipe.parent_path();
+    return !fs::exists(fs::symlink_status(pipe)) &&
+           (folder == "/tmp" || folder == "/var/tmp" || !fs::exists(folder));
+}
+
 TEST_F(LegacyService, LibreOfficeEndsWithAProgramThatWasKilled) {
     const std::string groupFile = scratch.file("group");
     const pid_t program = ::fork();
@@ -186,15 +180,109 @@ TEST_F(LegacyService, LibreOfficeEndsWithAProgramThatWasKilled) {
     }
     const bool started =
         eventually([&] { return fs::exists(groupFile); }, std::chrono::seconds(60));
+    const int group = started ? std::stoi(readFile(groupFile)) : 0;
+    std::vector<std::string> pipes;
+    for (const GroupMember& member : membersOf(group))
+        for (const std::string& pipe : socketsOf(member.pid))
+            pipes.push_back(pipe);
     ::kill(program, SIGKILL);
     ::waitpid(program, nullptr, 0);
     ASSERT_TRUE(started) << "the program did not convert its document";
-    const int group = std::stoi(readFile(groupFile));
     ASSERT_GT(group, 0);
+    EXPECT_FALSE(pipes.empty()) << "LibreOffice's pipes were not found; the test proves less";
     EXPECT_TRUE(eventually([&] { return membersOf(group).empty(); }, std::chrono::seconds(20)))
         << "LibreOffice outlived the program that started it";
     EXPECT_TRUE(eventually([&] { return fs::is_empty(tmp); }, std::chrono::seconds(5)))
         << "the private folder outlived the program";
+    for (const std::string& pipe : pipes)
+        EXPECT_TRUE(eventually([&] { return pipeGone(pipe); }, std::chrono::seconds(5)))
+            << "LibreOffice's pipe " << pipe << " was left behind";
+}
+
+TEST_F(LegacyService, ItsPipesAreThisUsersAloneEvenUnderAnOpenUmask) {
+    const mode_t umask = ::umask(0);
+    wordsOfFile(work.file("phpword__docCzech.doc"));
+    ::umask(umask);
+    int inPrivateFolders = 0;
+    for (const GroupMember& member : membersOf(service.processGroup()))
+        for (const std::string& pipe : socketsOf(member.pid)) {
+            struct stat socket, folder;
+            ASSERT_EQ(::stat(pipe.c_str(), &socket), 0) << pipe;
+            ASSERT_EQ(::stat(fs::path(pipe).parent_path().c_str(), &folder), 0) << pipe;
+            EXPECT_EQ(socket.st_mode & 0022, 0u) << "others may connect to " << pipe;
+            inPrivateFolders += folder.st_uid == ::geteuid() && (folder.st_mode & 0077) == 0;
+        }
+    EXPECT_GT(inPrivateFolders, 0) << "the pipe LibreOffice listens on lies in a shared folder";
+}
+
+TEST_F(LegacyService, WhatAKilledRunLeftIsRemovedByTheNextOne) {
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string ofDead = "pellucor-" + std::to_string(dead) + "-lo-";
+    const std::string pipes =
+        "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + ofDead + "pipe01";
+    for (const std::string& folder : {tmp + "/" + ofDead + "left01/profile", pipes,
+                                      tmp + "/pellucor-1-lo-alive1", tmp + "/" + ofDead + "held01"})
+        fs::create_directories(folder);
+    writeFile(tmp + "/" + ofDead + "left01/document.doc", "a copy of the user's document");
+    // A lock held by a process that runs elsewhere (another pid namespace).
+    const int held = ::open((tmp + "/" + ofDead + "held01").c_str(), O_RDONLY | O_DIRECTORY);
+    ::flock(held, LOCK_EX);
+    fs::create_directories(scratch.file("elsewhere"));
+    writeFile(scratch.file("elsewhere/keep"), "not ours to remove");
+    fs::create_directory_symlink(scratch.file("elsewhere"), tmp + "/" + ofDead + "link01");
+
+    wordsOfFile(work.file("phpword__docCzech.doc"));
+    ::close(held);
+    EXPECT_FALSE(fs::exists(tmp + "/" + ofDead + "left01"));
+    EXPECT_FALSE(fs::exists(pipes));
+    EXPECT_TRUE(fs::exists(tmp + "/pellucor-1-lo-alive1")) << "a running program's folder went";
+    EXPECT_TRUE(fs::exists(tmp + "/" + ofDead + "held01")) << "a folder still locked went";
+    EXPECT_TRUE(fs::is_symlink(tmp + "/" + ofDead + "link01"));
+    EXPECT_EQ(readFile(scratch.file("elsewhere/keep")), "not ours to remove");
+    fs::remove_all(pipes);
+}
+
+TEST_F(LegacyService, ConversionsSideBySideGetALibreOfficeEach) {
+    const std::string bin = scratch.file("bin"), release = scratch.file("release");
+    fs::create_directories(bin);
+    writeScript(bin + "/soffice", "exec /bin/sleep 60");
+    // A stand-in for the helper that holds each conversion until released.
+    writeScript(scratch.file("python"),
+                "echo ready\nwhile read -r line; do case $line in\n"
+                "convert*) touch " +
+                    scratch.file("busy") +
+                    ".$$\n"
+                    "  while [ ! -e " +
+                    release +
+                    " ]; do sleep 0.05; done\n"
+                    "  printf 'error\\tstand-in\\n' ;;\n"
+                    "quit) echo ok; kill 0 ;;\nesac; done"); // and LibreOffice
+    ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
+    auto convert = [&] {
+        return service
+            .convert(bin + "/soffice", work.file("in.doc"), work.file("out.docx"),
+                     "MS Word 2007 XML", "", std::chrono::seconds(60))
+            .kind;
+    };
+    auto busy = [&] {
+        const std::vector<std::string> names = scratch.entries();
+        return std::count_if(names.begin(), names.end(),
+                             [](const std::string& name) { return name.starts_with("busy."); });
+    };
+    std::future<ServiceOutcome::Kind> first = std::async(std::launch::async, convert);
+    EXPECT_TRUE(eventually([&] { return busy() == 1; }, std::chrono::seconds(20)));
+    std::future<ServiceOutcome::Kind> second = std::async(std::launch::async, convert);
+    const bool sideBySide = eventually([&] { return busy() == 2; }, std::chrono::seconds(20));
+    const size_t running = service.processGroups().size();
+    writeFile(release, "");
+    EXPECT_EQ(first.get(), ServiceOutcome::Kind::Failed);
+    EXPECT_EQ(second.get(), ServiceOutcome::Kind::Failed);
+    EXPECT_TRUE(sideBySide) << "the second conversion waited for the first";
+    EXPECT_EQ(running, 2u);
+    EXPECT_EQ(service.starts() - startsBefore, 2u);
 }
 
 TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {

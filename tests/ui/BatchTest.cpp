@@ -1,11 +1,13 @@
 // "Start Changing" through the window: the refusals, the documents it writes,
 // the state at "Done.", and closing the window while it works.
+#include "converter/ConverterService.h"
 #include "FormHarness.h"
 #include "Messages.h"
 #include "support/DocxBuilder.h"
 #include "UiTests.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -45,6 +47,34 @@ QString stateOf(ui::Form1& form) {
         .arg(form.MousePointer())
         .arg(form.cursor().shape() == Qt::ArrowCursor ? "arrow" : "other");
 }
+
+void writeScript(const QString& path, const QString& body) {
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+}
+
+// Sets environment variables for the object's life ("" unsets one).
+class TestEnvironment {
+public:
+    void set(const char* name, const QString& value) {
+        m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value.toLocal8Bit());
+    }
+    ~TestEnvironment() {
+        for (const Saved& saved : m_saved)
+            saved.wasSet ? qputenv(saved.name, saved.value) : qunsetenv(saved.name);
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QList<Saved> m_saved;
+};
 
 } // namespace
 
@@ -186,6 +216,61 @@ private slots:
         for (double value : {10.0, 20.0, 30.5})
             form->SetProgressValue(value);
         QTRY_COMPARE(form->ProgressBar1->value(), 30);
+    }
+
+    // LibreOffice stand-ins hold the conversion until the window's own timer
+    // releases it, which it can only do when the window handles its events
+    // while it waits; the time limit ends the wait otherwise.
+    void theWindowAnswersWhileLibreOfficeWorks_data() {
+        QTest::addColumn<QString>("converter");
+        QTest::newRow("one process a conversion") << "process";
+        QTest::newRow("the shared LibreOffice") << "";
+    }
+
+    void theWindowAnswersWhileLibreOfficeWorks() {
+        QFETCH(QString, converter);
+        FormHarness harness;
+        auto form = harness.start();
+        QVERIFY(form);
+        const QString bin = harness.folder("bin"), started = harness.path("started"),
+                      release = harness.path("release");
+        const QString hold =
+            "touch " + started + "; while [ ! -e " + release + " ]; do sleep 0.05; done; ";
+        // The shared one listens until stopped; one of its own holds and fails.
+        writeScript(bin + "/soffice", "case \"$*\" in *--accept*) exec sleep 60 ;; esac; " +
+                                          (converter.isEmpty() ? "" : hold) + "exit 1");
+        writeScript(bin + "/python", "echo ready; while read -r line; do case $line in convert*) " +
+                                         hold + "printf 'error\\tstand-in\\n' ;; " +
+                                         "quit) echo ok; kill 0 ;; esac; done");
+        TestEnvironment environment;
+        environment.set("PATH", bin + ":" + qgetenv("PATH"));
+        environment.set("PELLUCOR_CONVERTER", converter);
+        environment.set("PELLUCOR_CONVERTER_PYTHON", bin + "/python");
+        environment.set("PELLUCOR_CONVERT_TIMEOUT", "10");
+        QFile rtf(harness.folder("in") + "/a.rtf");
+        QVERIFY(rtf.open(QIODevice::WriteOnly) && rtf.write("{\\rtf1 It ends. Next}") > 0);
+        rtf.close();
+        new QTreeWidgetItem(form->ListView1, {rtf.fileName()});
+        for (int row = 1; row < form->ListView2->topLevelItemCount(); ++row)
+            setTicked(*form, row, false);
+        form->Text2Field->setText(harness.folder("out") + "/");
+        QString atRelease;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            if (!QFile::exists(started) || QFile::exists(release))
+                return;
+            form->PushButton7->click(); // a second start while one runs does nothing
+            atRelease = QString("%1|%2").arg(form->MousePointer()).arg(form->BatchRunning());
+            QFile(release).open(QIODevice::WriteOnly);
+        });
+        timer.start(10);
+
+        form->PushButton7->click();
+        converter::ConverterService::instance().stop();
+
+        QCOMPARE(atRelease, QString("%1|1").arg(int(platform::PointerHourglass)));
+        QCOMPARE(harness.prompts.errorReports().size(), size_t(1));
+        QCOMPARE(boxTexts(harness.prompts).last(), QString(messages::kDone));
     }
 
     void closingDuringARunEndsTheProgramWithTheListSaved() {

@@ -197,6 +197,8 @@ Exit status:
   1  a document failed or was protected; with --check, something would change
   2  bad usage, or the output folder does not exist
   3  a word processor is running and --yes was not given
+  130, 143  stopped by SIGINT (Ctrl-C) or SIGTERM after the document in hand,
+     with the report and the summary of what was done
 
 Examples:
   pellucor-cli --dry-run letters

@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
+#include "base/Waiting.h"
 #include "CliPrompts.h"
 #include "OrderedLines.h"
 #include "Report.h"
@@ -220,7 +221,7 @@ JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedF
     auto work = [&] {
         CliPrompts prompts(true);
         platform::EngineAutomation automation;
-        for (size_t k = next++; k < files.size(); k = next++) {
+        for (size_t k = next++; k < files.size() && !stopRequested(); k = next++) {
             const ListedFile& file = files[k];
             progress.begin("Checking: " + shownName(FileNameOf(file.path)));
             Word1::DryRunOutcome dry =

@@ -8,6 +8,7 @@
 #include "base/DesktopFolder.h"
 #include "base/Error.h"
 #include "base/ShownName.h"
+#include "base/Waiting.h"
 #include "CliOptions.h"
 #include "Console.h"
 #include "Inputs.h"
@@ -17,6 +18,7 @@
 #include "Word1.h"
 #include "WordsDump.h"
 
+#include <csignal>
 #include <optional>
 #include <thread>
 
@@ -173,13 +175,28 @@ int run(int argc, char** argv, Console& console) {
     }
 }
 
+// SIGINT and SIGTERM stop the run after the document in hand; the report,
+// the summary and the clean-up follow as after any run, and the exit status
+// is 128 + the signal. A second one ends the program at once.
+void stopOnSignals() {
+    struct sigaction action = {};
+    action.sa_handler = [](int signal) { requestStop(signal); };
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM})
+        ::sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 } // namespace pellucor::cli
 
 int main(int argc, char** argv) {
     pellucor::cli::Console console;
+    pellucor::cli::stopOnSignals();
     try {
-        return pellucor::cli::run(argc, argv, console);
+        const int status = pellucor::cli::run(argc, argv, console);
+        const int signal = pellucor::stopRequested();
+        return signal ? 128 + signal : status;
     } catch (const std::exception& error) {
         console.error(std::string("pellucor-cli: ") + error.what());
         return 1;
