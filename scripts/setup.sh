@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libzip-dev libpugixml-dev libicu-dev zlib1g-dev libdeflate-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   clang libclang-rt-14-dev clang-format
   fonts-liberation xvfb time help2man locales
   libreoffice-writer-nogui python3-uno

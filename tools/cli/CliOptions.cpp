@@ -3,7 +3,7 @@
 #include "base/Utf8.h"
 
 #include <charconv>
-#include <utility>
+#include <getopt.h>
 
 namespace pellucor::cli {
 namespace {
@@ -19,73 +19,147 @@ unsigned parseJobs(const std::string& text) {
     return jobs;
 }
 
-// Reads "--name value" and "--name=value" alike.
-class Arguments {
-public:
-    Arguments(int argc, char** argv) : m_args(argv + 1, argv + argc) {}
-    bool done() const { return m_next >= m_args.size(); }
-    std::string next() { return m_args[m_next++]; }
-    std::string valueOf(const std::string& option, std::optional<std::string>& attached) {
-        if (attached)
-            return *std::exchange(attached, std::nullopt);
-        if (done())
-            throw UsageError{option + " needs a value"};
-        return next();
-    }
-
-private:
-    std::vector<std::string> m_args;
-    size_t m_next = 0;
+// The options; each long-only one has a value above every character.
+enum LongOnly : int {
+    kAdd = 256,
+    kRemove,
+    kMarks,
+    kExt,
+    kInPlace,
+    kCheck,
+    kReport,
+    kYes,
+    kWords,
+    kFilesFrom
 };
 
-void applyOption(CliOptions& options, Arguments& args, const std::string& argument) {
-    std::string name = argument;
-    std::optional<std::string> value;
-    if (auto equals = argument.find('='); equals != std::string::npos) {
-        name = argument.substr(0, equals);
-        value = argument.substr(equals + 1);
-    }
-    const bool takesValue = name == "--marks" || name == "--out" || name == "--jobs" ||
-                            name == "--words" || name == "--ext" || name == "--report";
-    if (value && !takesValue && name != "--in-place")
-        throw UsageError{name + " takes no value"};
-    if (name == "--add")
+const option kOptions[] = {
+    {"add", no_argument, nullptr, kAdd},
+    {"remove", no_argument, nullptr, kRemove},
+    {"marks", required_argument, nullptr, kMarks},
+    {"ext", required_argument, nullptr, kExt},
+    {"out", required_argument, nullptr, 'o'},
+    {"in-place", optional_argument, nullptr, kInPlace},
+    {"dry-run", no_argument, nullptr, 'n'},
+    {"check", no_argument, nullptr, kCheck},
+    {"report", required_argument, nullptr, kReport},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"yes", no_argument, nullptr, kYes},
+    {"words", required_argument, nullptr, kWords},
+    {"files-from", required_argument, nullptr, kFilesFrom},
+    {"null", no_argument, nullptr, '0'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// "-" first: the files come back in their order, as 1; ":" next: a missing
+// value comes back as ':', and getopt prints nothing itself.
+constexpr const char* kShortOptions = "-:no:j:0qvhV";
+
+const option* optionOf(int value) {
+    for (const option* o = kOptions; o->name; ++o)
+        if (o->val == value)
+            return o;
+    return nullptr;
+}
+
+std::string longName(int value) {
+    const option* known = optionOf(value);
+    return known ? std::string("--") + known->name : std::string("-") + static_cast<char>(value);
+}
+
+// Why getopt refused an argument: a value given to an option that takes
+// none, an unknown letter, or an unknown or ambiguous long name (then
+// `argument` is the one refused).
+std::string refusal(const std::string& argument, int optionValue) {
+    if (optionOf(optionValue))
+        return longName(optionValue) + " takes no value";
+    if (optionValue != 0)
+        return "unknown option -" + std::string(1, static_cast<char>(optionValue));
+    const std::string name = argument.substr(2, argument.find('=') - 2);
+    int matches = 0;
+    for (const option* o = kOptions; o->name; ++o)
+        matches += std::string(o->name).rfind(name, 0) == 0 ? 1 : 0;
+    return matches > 1 ? "option --" + name + " is ambiguous" : "unknown option --" + name;
+}
+
+void applyOption(CliOptions& options, int value, const std::string& text) {
+    switch (value) {
+    case kAdd:
         options.spacing = Spacing::Add;
-    else if (name == "--remove")
+        break;
+    case kRemove:
         options.spacing = Spacing::Remove;
-    else if (name == "--in-place") {
+        break;
+    case kInPlace:
         options.inPlace = true;
-        if (value && value->empty())
+        if (optarg && text.empty())
             throw UsageError{
                 "--in-place= needs a suffix for the backup copies, e.g. --in-place=.bak"};
-        options.backupSuffix = value.value_or("");
-    } else if (name == "--dry-run")
+        options.backupSuffix = text;
+        break;
+    case 'n':
         options.dryRun = true;
-    else if (name == "--check")
+        break;
+    case kCheck:
         options.dryRun = options.check = true;
-    else if (name == "--yes")
+        break;
+    case kYes:
         options.proceedIfWordOpen = true;
-    else if (name == "--help")
+        break;
+    case 'q':
+        options.quiet = true;
+        break;
+    case 'v':
+        options.verbose = true;
+        break;
+    case 'h':
         options.help = true;
-    else if (name == "--version")
+        break;
+    case 'V':
         options.version = true;
-    else if (name == "--marks") {
-        std::string marks = args.valueOf(name, value);
-        options.marks = splitCodePoints(marks);
+        break;
+    case '0':
+        options.nullSeparated = true;
+        break;
+    case kMarks:
+        options.marks = splitCodePoints(text);
         if (options.marks.empty())
             throw UsageError{"--marks needs at least one character, in UTF-8"};
-    } else if (name == "--out")
-        options.outFolder = args.valueOf(name, value);
-    else if (name == "--jobs")
-        options.jobs = parseJobs(args.valueOf(name, value));
-    else if (name == "--words")
-        options.wordsOf = args.valueOf(name, value);
-    else if (name == "--ext")
-        options.patterns = patternsOf(args.valueOf(name, value));
-    else if (name == "--report")
-        options.reportFile = args.valueOf(name, value);
-    else
-        throw UsageError{"unknown option " + name};
+        break;
+    case 'o':
+        options.outFolder = text;
+        break;
+    case 'j':
+        options.jobs = parseJobs(text);
+        break;
+    case kWords:
+        options.wordsOf = text;
+        break;
+    case kExt:
+        options.patterns = patternsOf(text);
+        break;
+    case kReport:
+        options.reportFile = text;
+        break;
+    case kFilesFrom:
+        options.filesFrom = text;
+        break;
+    default:
+        throw UsageError{"unknown option"};
+    }
+}
+
+// A lone "-" would be read as a file of that name; the list of names on
+// standard input has its own option.
+void addFile(CliOptions& options, const std::string& file) {
+    if (file == "-")
+        throw UsageError{"\"-\" is not read as standard input: give --files-from - for a list of "
+                         "names on standard input, or ./- for a file named \"-\""};
+    options.files.push_back(file);
 }
 
 void checkCombination(const CliOptions& options, bool sawAdd, bool sawRemove) {
@@ -93,7 +167,11 @@ void checkCombination(const CliOptions& options, bool sawAdd, bool sawRemove) {
         throw UsageError{"--add and --remove cannot be used together"};
     if (options.inPlace && options.outFolder)
         throw UsageError{"--out and --in-place cannot be used together"};
-    if (options.wordsOf && !options.files.empty())
+    if (options.quiet && options.verbose)
+        throw UsageError{"--quiet and --verbose cannot be used together"};
+    if (options.nullSeparated && !options.filesFrom)
+        throw UsageError{"--null goes with --files-from"};
+    if (options.wordsOf && (!options.files.empty() || options.filesFrom))
         throw UsageError{"--words takes one document and no other files"};
 }
 
@@ -131,26 +209,27 @@ std::vector<std::string> patternsOf(const std::string& list) {
 
 CliOptions parseOptions(int argc, char** argv) {
     CliOptions options;
-    Arguments args(argc, argv);
     bool sawAdd = false;
     bool sawRemove = false;
-    bool onlyFiles = false;
-    while (!args.done()) {
-        std::string argument = args.next();
-        if (onlyFiles || argument == "-" || argument.rfind("-", 0) != 0) {
-            options.files.push_back(argument);
-            continue;
-        }
-        if (argument == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        if (argument.rfind("--", 0) != 0)
-            throw UsageError{"unknown option " + argument};
-        applyOption(options, args, argument);
-        sawAdd = sawAdd || argument == "--add";
-        sawRemove = sawRemove || argument == "--remove";
+    ::opterr = 0;
+    ::optind = 0; // starts afresh, whatever an earlier parse left
+    int value;
+    while ((value = ::getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1) {
+        const std::string text = ::optarg ? ::optarg : "";
+        if (value == 1)
+            addFile(options, text);
+        else if (value == ':')
+            throw UsageError{longName(::optopt) + " needs a value"};
+        else if (value == '?')
+            throw UsageError{refusal(argv[::optind - 1], ::optopt)};
+        else
+            applyOption(options, value, text);
+        sawAdd = sawAdd || value == kAdd;
+        sawRemove = sawRemove || value == kRemove;
     }
+    // After "--" every argument is a file, "-" too.
+    for (int k = ::optind; k < argc; ++k)
+        options.files.emplace_back(argv[k]);
     checkCombination(options, sawAdd, sawRemove);
     return options;
 }

@@ -22,6 +22,10 @@ struct CliOptions {
     bool dryRun = false;
     bool check = false; // a dry run whose status tells whether anything would change
     std::optional<std::string> reportFile;
+    bool quiet = false;                   // only the problems
+    bool verbose = false;                 // a line for each document
+    std::optional<std::string> filesFrom; // a list of names, "-" for standard input
+    bool nullSeparated = false;           // the list's names end in NUL, not in a line end
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

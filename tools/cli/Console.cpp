@@ -46,13 +46,15 @@ void Console::error(const std::string& line) {
 }
 
 void Console::output(const std::string& line) {
+    if (m_quiet)
+        return;
     std::lock_guard lock(m_mutex);
     clearProgressLocked();
     writeWhole(stdout, line + "\n");
 }
 
 void Console::output(const std::vector<std::string>& lines) {
-    if (lines.empty())
+    if (lines.empty() || m_quiet)
         return;
     std::string text;
     for (const std::string& line : lines) {
@@ -65,7 +67,7 @@ void Console::output(const std::vector<std::string>& lines) {
 }
 
 void Console::progress(const std::string& text) {
-    if (!m_terminal)
+    if (!m_terminal || m_quiet)
         return;
     std::lock_guard lock(m_mutex);
     writeWhole(stderr, kClearLine + text);

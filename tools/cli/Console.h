@@ -25,6 +25,8 @@ public:
     void progress(const std::string& text);
     // Removes the progress line, if one is shown.
     void endProgress();
+    // From now on only errors are written: no output, no progress.
+    void quieten() { m_quiet = true; }
 
 private:
     void clearProgressLocked();
@@ -32,6 +34,7 @@ private:
     std::mutex m_mutex;
     bool m_terminal;
     bool m_progressShown = false;
+    bool m_quiet = false;
 };
 
 } // namespace pellucor::cli

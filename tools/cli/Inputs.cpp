@@ -6,7 +6,11 @@
 #include "FolderTree.h"
 #include "Wildcard.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 
 namespace pellucor::cli {
@@ -93,6 +97,11 @@ std::string canonicalOf(const std::string& path) {
     return failure ? path : canonical.string();
 }
 
+std::string targetOf(const ListedFile& file) {
+    return file.subfolder.empty() ? FileNameOf(file.path)
+                                  : file.subfolder + kSeparator + FileNameOf(file.path);
+}
+
 // A document listed twice, or two documents that would be saved under the
 // same name, would overwrite each other's results (and race when jobs run
 // side by side).
@@ -106,9 +115,7 @@ void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
                              shownName(path->second->path) + ")"};
         if (inPlace)
             continue;
-        const std::string target = file.subfolder.empty()
-                                       ? FileNameOf(file.path)
-                                       : file.subfolder + kSeparator + FileNameOf(file.path);
+        const std::string target = targetOf(file);
         auto [other, newTarget] = seenTargets.emplace(target, &file);
         if (!newTarget)
             throw UsageError{shownName(other->second->path) + " and " + shownName(file.path) +
@@ -117,7 +124,43 @@ void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
     }
 }
 
+// Saving into a folder of the documents themselves would replace them
+// without a backup, which only --in-place is asked to do.
+void checkOutputFolder(const std::vector<ListedFile>& files, const std::string& outFolder) {
+    std::map<std::string, const ListedFile*> sources;
+    for (const ListedFile& file : files)
+        sources.emplace(canonicalOf(file.path), &file);
+    for (const ListedFile& file : files) {
+        auto replaced = sources.find(canonicalOf(outFolder + kSeparator + targetOf(file)));
+        if (replaced == sources.end())
+            continue;
+        const std::string whose =
+            replaced->second == &file ? "itself" : shownName(replaced->second->path);
+        throw UsageError{"the result of " + shownName(file.path) + " in " + shownName(outFolder) +
+                         " would replace " + whose +
+                         "; give --in-place to change the documents where they are"};
+    }
+}
+
 } // namespace
+
+std::vector<std::string> namesFrom(const std::string& list, bool nullSeparated) {
+    std::ifstream file;
+    if (list != "-")
+        file.open(list, std::ios::binary);
+    std::istream& in = list == "-" ? std::cin : file;
+    if (!in)
+        throw UsageError{shownName(list) +
+                         ": the list of files cannot be read: " + std::strerror(errno)};
+    std::vector<std::string> names;
+    std::string name;
+    while (std::getline(in, name, nullSeparated ? '\0' : '\n'))
+        if (!name.empty())
+            names.push_back(name);
+    if (in.bad())
+        throw UsageError{shownName(list) + ": the list of files cannot be read"};
+    return names;
+}
 
 Inputs collectInputs(const CliOptions& options) {
     Inputs inputs;
@@ -128,6 +171,8 @@ Inputs collectInputs(const CliOptions& options) {
             inputs.files.push_back({inputs.files.size(), argument, ""});
     }
     checkFiles(inputs.files, options.inPlace);
+    if (options.outFolder && !options.inPlace)
+        checkOutputFolder(inputs.files, *options.outFolder);
     return inputs;
 }
 

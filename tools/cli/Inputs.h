@@ -24,6 +24,14 @@ struct Inputs {
 // suffix, names ending in it are left out, so that a second run does not
 // take the first run's copies. Throws UsageError for a document reached
 // twice, or two results that would be saved under the same name.
+// With --out, a result that would be saved over a document given (its own
+// or another's, as when the output folder is a folder of the documents) is
+// refused too.
 Inputs collectInputs(const CliOptions& options);
+
+// The names of the list file (standard input for "-"), one a line or, with
+// nullSeparated, each ended by NUL, as find -print0 writes them; empty names
+// are skipped. Throws UsageError when the list cannot be read.
+std::vector<std::string> namesFrom(const std::string& list, bool nullSeparated);
 
 } // namespace pellucor::cli

@@ -4,6 +4,7 @@
 #include "WordsDump.h"
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 namespace pellucor::cli {
 namespace {
@@ -33,33 +34,51 @@ std::string savedTo(const DocumentOutcome& document) {
     return "";
 }
 
-std::string orNull(const std::string& text) {
-    return text.empty() ? "null" : jsonString(text);
+using Json = nlohmann::ordered_json;
+
+Json nameOrNull(const std::string& text) {
+    return text.empty() ? Json() : Json(text);
 }
 
-std::string documentJson(const std::optional<DocumentOutcome>& document, const std::string& path,
-                         bool dryRun) {
-    // A mark given twice is one key, counting both passes.
-    std::vector<std::pair<std::string, int>> counts;
+// The passes of each mark of the run, in the run's order; a mark given
+// twice is one key, counting both passes.
+Json marksJson(const std::optional<DocumentOutcome>& document,
+               const std::vector<std::string>& runMarks) {
+    Json marks = Json::object();
+    for (const std::string& mark : runMarks)
+        marks[mark] = 0;
     if (document)
-        for (const MarkOutcome& mark : document->marks) {
-            auto found = std::find_if(counts.begin(), counts.end(),
-                                      [&](const auto& count) { return count.first == mark.mark; });
-            if (found == counts.end())
-                counts.emplace_back(mark.mark, mark.wordsRewritten);
-            else
-                found->second += mark.wordsRewritten;
-        }
-    std::string marks;
-    for (const auto& [mark, count] : counts)
-        marks += (marks.empty() ? "" : ", ") + jsonString(mark) + ": " + std::to_string(count);
+        for (const MarkOutcome& mark : document->marks)
+            if (marks.contains(mark.mark))
+                marks[mark.mark] = marks[mark.mark].get<int>() + mark.wordsRewritten;
+    return marks;
+}
+
+Json documentJson(const std::optional<DocumentOutcome>& document, const std::string& path,
+                  const std::vector<std::string>& runMarks, bool dryRun) {
     const std::vector<std::string> problems = documentProblems(document);
-    return "{\"path\": " + jsonString(path) +
-           ", \"output\": " + (dryRun || !document ? "null" : orNull(savedTo(*document))) +
-           ", \"status\": " + jsonString(resultName(resultOf(document))) +
-           ", \"changes\": " + std::to_string(document ? document->wordsRewritten() : 0) +
-           ", \"marks\": {" + marks +
-           "}, \"error\": " + (problems.empty() ? "null" : jsonString(problems.front())) + "}";
+    Json json;
+    json["path"] = path;
+    json["output"] = dryRun || !document ? Json() : nameOrNull(savedTo(*document));
+    json["status"] = resultName(resultOf(document));
+    json["changes"] = document ? document->wordsRewritten() : 0;
+    json["marks"] = marksJson(document, runMarks);
+    json["error"] = problems.empty() ? Json() : Json(problems.front());
+    return json;
+}
+
+// A value on one line, ", " and ": " between its parts. Texts are names
+// and may hold any bytes, so they are written by jsonString, which keeps
+// them; the library writes numbers and null.
+std::string oneLineJson(const Json& value) {
+    if (value.is_string())
+        return jsonString(value.get_ref<const std::string&>());
+    if (!value.is_object())
+        return value.dump();
+    std::string text;
+    for (const auto& [key, item] : value.items())
+        text += (text.empty() ? "{" : ", ") + jsonString(key) + ": " + oneLineJson(item);
+    return text.empty() ? "{}" : text + "}";
 }
 
 size_t countOf(const JobsOutcome& outcome, Result result) {
@@ -138,18 +157,33 @@ size_t changeCount(const JobsOutcome& outcome) {
     return changes;
 }
 
+std::vector<std::string> documentLines(const JobsOutcome& outcome,
+                                       const std::vector<ListedFile>& files, bool dryRun) {
+    std::vector<std::string> lines;
+    for (const ListedFile& file : files) {
+        const std::optional<DocumentOutcome>& document = outcome.documents.at(file.index);
+        const int changes = document ? document->wordsRewritten() : 0;
+        const std::string output = document && !dryRun ? savedTo(*document) : "";
+        lines.push_back(shownName(file.path) + ": " + resultName(resultOf(document)) + ", " +
+                        std::to_string(changes) + (changes == 1 ? " change" : " changes") +
+                        (output.empty() ? "" : " -> " + shownName(output)));
+    }
+    return lines;
+}
+
 std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
-                       bool dryRun) {
+                       const std::vector<std::string>& runMarks, bool dryRun) {
+    // One document a line, then one count a line.
     std::string json = "{\"documents\": [";
     for (size_t k = 0; k < files.size(); ++k)
-        json += (k ? ",\n  " : "\n  ") +
-                documentJson(outcome.documents.at(files[k].index), files[k].path, dryRun);
-    json += files.empty() ? "],\n" : "\n],\n";
+        json +=
+            (k ? ",\n  " : "\n  ") + oneLineJson(documentJson(outcome.documents.at(files[k].index),
+                                                              files[k].path, runMarks, dryRun));
+    json += files.empty() ? "]" : "\n]";
     for (Result result : {Result::Changed, Result::Unchanged, Result::Protected, Result::Failed})
-        json += std::string(" \"") + resultName(result) +
-                "\": " + std::to_string(countOf(outcome, result)) +
-                (result == Result::Failed ? "\n}\n" : ",\n");
-    return json;
+        json +=
+            ",\n " + jsonString(resultName(result)) + ": " + Json(countOf(outcome, result)).dump();
+    return json + "\n}\n";
 }
 
 } // namespace pellucor::cli

@@ -36,10 +36,15 @@ bool allWell(const JobsOutcome& outcome);
 size_t changeCount(const JobsOutcome& outcome);
 
 // The run as JSON: {"documents": [{"path", "output", "status", "changes",
-// "marks": {MARK: N}, "error"}], "changed", "unchanged", "protected",
+// "marks": {MARK: N} for each mark of the run, "error"}], "changed", "unchanged", "protected",
 // "failed"}; "output" and "error" are null when there is none, "output"
 // always in a dry run.
 std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
-                       bool dryRun);
+                       const std::vector<std::string>& runMarks, bool dryRun);
+
+// A line for each document, in the order given: "FILE: STATUS, N changes",
+// and " -> OUTPUT" when it was saved.
+std::vector<std::string> documentLines(const JobsOutcome& outcome,
+                                       const std::vector<ListedFile>& files, bool dryRun);
 
 } // namespace pellucor::cli

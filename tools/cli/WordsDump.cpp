@@ -1,7 +1,7 @@
 #include "WordsDump.h"
 
-#include "base/Error.h"
 #include "base/ErrorTrap.h"
+#include "base/ShownName.h"
 #include "base/Utf8.h"
 #include "word/Application.h"
 
@@ -85,9 +85,8 @@ int dumpWords(const std::string& path, Console& console) {
         return 0;
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        // The engine's own errors name the document already.
-        const bool named = dynamic_cast<const Error*>(&error) != nullptr;
-        console.error("pellucor-cli: " + (named ? "" : path + ": ") + describe(error));
+        // As every problem of a run: the file first, then what went wrong.
+        console.error("pellucor-cli: " + shownName(path) + ": " + describe(error));
         if (app)
             ignoringErrors([&] { app->Quit(); });
         return 1;

@@ -1,7 +1,8 @@
 // pellucor-cli: the batch run from the command line.
 //
-//   pellucor-cli [--add|--remove] [--marks M] [--ext LIST] [--out DIR|--in-place[=SUFFIX]]
-//                [--dry-run|--check] [--report FILE] [--jobs N] [--yes] FILE|FOLDER...
+//   pellucor-cli [--add|--remove] [--marks M] [--ext LIST] [-o DIR|--in-place[=SUFFIX]]
+//                [-n|--check] [--report FILE] [-j N] [-q|-v] [--yes]
+//                [--files-from LIST [-0]] FILE|FOLDER...
 //   pellucor-cli --words FILE
 #include "Backup.h"
 #include "base/AtomicFile.h"
@@ -19,6 +20,7 @@
 #include "WordsDump.h"
 
 #include <csignal>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -85,8 +87,11 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
     }
     std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
     std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
-    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun),
-                      options.proceedIfWordOpen, progress);
+    if (toRun.empty())
+        outcome.documents.resize(inputs.files.size()); // every backup failed: nothing to run
+    else
+        outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun),
+                          options.proceedIfWordOpen, progress);
     for (auto& [index, document] : failedBackups)
         outcome.documents.at(index) = std::move(document);
     console.endProgress();
@@ -96,7 +101,8 @@ std::optional<int> runDocuments(const CliOptions& options, const WindowSettings&
         return BadUsage;
     case BatchOutcome::Stop::MissingFolder:
         console.error("pellucor-cli: the output folder " + inQuotes(settings.outFolder) +
-                      " does not exist" +
+                      (std::filesystem::exists(settings.outFolder) ? " is a file, not a folder"
+                                                                   : " does not exist") +
                       (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
         return BadUsage;
     case BatchOutcome::Stop::OutputClash:
@@ -119,7 +125,8 @@ bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const In
     if (!options.reportFile)
         return true;
     try {
-        writeFileAtomically(*options.reportFile, jsonReport(outcome, inputs.files, options.dryRun));
+        writeFileAtomically(*options.reportFile,
+                            jsonReport(outcome, inputs.files, options.marks, options.dryRun));
         return true;
     } catch (const std::exception& error) {
         console.error("pellucor-cli: " + shownName(*options.reportFile) + ": " + error.what());
@@ -127,7 +134,10 @@ bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const In
     }
 }
 
-int runBatch(const CliOptions& options, Console& console) {
+int runBatch(CliOptions options, Console& console) {
+    if (options.filesFrom)
+        for (std::string& name : namesFrom(*options.filesFrom, options.nullSeparated))
+            options.files.push_back(std::move(name));
     if (options.files.empty())
         throw UsageError{"give the documents to change; --help tells how"};
     Inputs inputs = collectInputs(options);
@@ -141,13 +151,16 @@ int runBatch(const CliOptions& options, Console& console) {
     } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
         return *stopped;
     }
-    for (const std::string& note : inputs.notes)
-        console.error("pellucor-cli: " + note);
+    if (!options.quiet)
+        for (const std::string& note : inputs.notes)
+            console.error("pellucor-cli: " + note);
     for (const std::string& problem : inputs.problems)
         console.error("pellucor-cli: " + problem);
     for (const std::string& line : problemLines(outcome, inputs.files))
         console.error(line);
     const bool reported = writeReport(options, outcome, inputs, console);
+    if (options.verbose)
+        console.output(documentLines(outcome, inputs.files, options.dryRun));
     console.output(summaryLine(outcome));
     const bool wouldChange = options.check && changeCount(outcome) > 0;
     const bool well = allWell(outcome) && inputs.problems.empty() && reported;
@@ -165,6 +178,8 @@ int run(int argc, char** argv, Console& console) {
             console.output(std::string("pellucor-cli ") + PELLUCOR_VERSION);
             return AllChanged;
         }
+        if (options.quiet)
+            console.quieten();
         if (options.wordsOf)
             return dumpWords(*options.wordsOf, console);
         return runBatch(options, console);
