@@ -67,6 +67,10 @@ TEST_F(CliTest, AMissingOutputFolderStopsBeforeAnyDocumentWithStatusTwo) {
     }
     EXPECT_NE(desktop.err.find(home + "/Desktop"), std::string::npos)
         << "the message names the folder it looked for: " << desktop.err;
+    writeFile(dir.file("plain"), "");
+    CliResult file = run({"--yes", "-o", "plain", "a.docx"});
+    EXPECT_EQ(file.status, 2);
+    EXPECT_NE(file.err.find("\"plain\" is a file, not a folder"), std::string::npos) << file.err;
     EXPECT_EQ(readFile(a), source);
 }
 
@@ -112,6 +116,15 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--in-place", "a.docx", "./a.docx"}, "listed twice"},
         {{"--words", "a.docx", "sub/a.docx"}, "--words"},
         {{"--out", "out"}, "give the documents"},
+        {{"-"}, "--files-from -"},
+        {{"-nx", "a.docx"}, "unknown option -x"},
+        {{"--re", "a.docx"}, "option --re is ambiguous"},
+        {{"-0", "a.docx"}, "--null goes with --files-from"},
+        {{"-qv", "a.docx"}, "--quiet and --verbose"},
+        {{"--files-from", "gone.txt"}, "gone.txt: the list of files cannot be read"},
+        {{"-o", ".", "a.docx"}, "would replace itself; give --in-place"},
+        {{"-o", "sub", "sub"}, "would replace itself"},
+        {{"-o", "sub", "."}, " in sub would replace "},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);
@@ -121,6 +134,7 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(readFile(a), source);
+    EXPECT_EQ(documentText(dir.file("sub/a.docx")), "x\r");
 }
 
 TEST_F(CliTest, WordsPrintsEachWordAsAJsonString) {
@@ -137,8 +151,7 @@ TEST_F(CliTest, WordsPrintsEachWordAsAJsonString) {
     CliResult missing = run({"--words", "gone.docx"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err.rfind("pellucor-cli: ", 0), 0u) << missing.err;
-    EXPECT_NE(missing.err.find("gone.docx"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.rfind("pellucor-cli: gone.docx: ", 0), 0u) << missing.err;
 }
 
 } // namespace

@@ -107,6 +107,34 @@ TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     EXPECT_EQ(changing.err, "");
 }
 
+// Short and shortened options, bundles, "--", and names from a list, one a
+// NUL (a name may hold a line end) or one a line from standard input.
+TEST_F(CliTest, OptionsAndListsOfNamesFollowTheShellConventions) {
+    write("a\nb.docx", textP(kSingle));
+    write("c.docx", textP(kSingle));
+    write("-", textP("It ends.  Then"));
+    writeFile(dir.file("list"), std::string("a\nb.docx\0c.docx\0", 17));
+    makeFolder("out");
+
+    CliResult verbose = run({"-nv", "--files-from", "list", "-0", "--", "-"});
+    CliResult quiet = run({"--qui", "--check", "--files-from=list", "--null"});
+    CliResult piped = runProgram(
+        {"/bin/sh", "-c", "printf 'c.docx\\n' | \"$0\" -j1 -o out --files-from -", PELLUCOR_CLI},
+        dir.path());
+
+    EXPECT_EQ(verbose.status, 0) << verbose.err;
+    const std::vector<std::string> lines = linesOf(verbose.out);
+    ASSERT_EQ(lines.size(), 8u) << verbose.out;
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end()),
+              (std::vector<std::string>{"-: unchanged, 0 changes", "a\\nb.docx: changed, 2 changes",
+                                        "c.docx: changed, 2 changes",
+                                        "2 changed, 1 unchanged, 0 protected, 0 failed"}));
+    EXPECT_EQ(quiet.status, 1) << "something would change";
+    EXPECT_EQ(quiet.out + quiet.err, "");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(documentText(dir.file("out/c.docx")), "It ends.  Then why?  Because!\r");
+}
+
 TEST_F(CliTest, MarksOfADryRunApplyInOrderOnThePreviousResult) {
     write("a.docx", textP(kSingle));
     makeFolder("out");

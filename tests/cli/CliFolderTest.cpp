@@ -165,6 +165,20 @@ TEST_F(CliFolderTest, ADocumentWhoseCopyCannotBeKeptIsLeftAsItWas) {
     EXPECT_EQ(result.out, "1 changed, 0 unchanged, 0 protected, 1 failed\n");
     EXPECT_EQ(result.err.rfind("pellucor-cli: letters/a.docx: ", 0), 0u) << result.err;
     EXPECT_TRUE(readFile(dir.file("letters/a.docx")) == before);
+
+    // When no copy can be kept, each document still fails on its own.
+    std::filesystem::remove(dir.file("letters/B.DOCX.orig"));
+    makeFolder("letters/B.DOCX.orig");
+    CliResult none = run(
+        {"--yes", "--in-place=.orig", "--report", "run.json", "letters/a.docx", "letters/B.DOCX"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "0 changed, 0 unchanged, 0 protected, 2 failed\n");
+    const std::vector<std::string> lines = linesOf(none.err);
+    ASSERT_EQ(lines.size(), 2u) << none.err;
+    EXPECT_EQ(lines[1].rfind("pellucor-cli: letters/B.DOCX: ", 0), 0u) << none.err;
+    EXPECT_NE(readFile(dir.file("run.json")).find(R"("marks": {".": 0, "?": 0, "!": 0})"),
+              std::string::npos)
+        << "the run's marks, not an empty one";
 }
 
 TEST_F(CliFolderTest, ADeeplyNestedDocumentIsChangedAndTheNextOneToo) {

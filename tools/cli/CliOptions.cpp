@@ -248,23 +248,35 @@ Options:
                    by commas, e.g. docx,rtf,txt; one of three letters also takes
                    the longer ones it begins, as doc takes .docx and .docm
                    (default: every extension that begins with "do", in any case)
-  --out DIR        save the results into DIR (default: the desktop folder); the
-                   documents of a folder keep their place below it
+  -o, --out DIR    save the results into DIR (default: the desktop folder); the
+                   documents of a folder keep their place below it; a
+                   folder where a result would replace a document is refused
   --in-place       save the results over the documents themselves
   --in-place=SUFFIX  the same, keeping a copy of each document first under
                      its name followed by SUFFIX (e.g. --in-place=.bak)
-  --dry-run        change nothing: print every place that would change, as
+  -n, --dry-run    change nothing: print every place that would change, as
                    FILE: word N: before -> after, with spaces shown as dots
   --check          a dry run whose exit status is 1 when anything would change
   --report FILE    write what the run (or the dry run) did as JSON to FILE
-  --jobs N         share the documents among N parallel runs (default: one
+  -j, --jobs N     share the documents among N parallel runs (default: one
                    per core); fewer when the largest documents' memory
                    budgets would not fit together in the available memory
+  --files-from LIST  also take the files and folders named in LIST, one a
+                   line ("-": read the names from standard input)
+  -0, --null       the names of --files-from each end in a NUL character, as
+                   find -print0 writes them
+  -q, --quiet      tell only the problems: no places, progress or summary
+  -v, --verbose    also a line for each document: FILE: STATUS, N changes,
+                   and -> OUTPUT when it was saved
   --yes            proceed even when a word processor is running
   --words FILE     print the words of FILE as the engine numbers them, one
                    JSON string a line
-  --help           show this text
-  --version        show the version
+  -h, --help       show this text
+  -V, --version    show the version
+
+Options may be shortened while they stay unambiguous (--dry for --dry-run),
+one-letter options bundled (-nq), and after -- every argument is a file. A
+lone - is refused: --files-from - reads names from standard input.
 
 Each problem is told on standard error as "pellucor-cli: FILE: what went
 wrong"; the last line on standard output counts the documents: "N changed,
@@ -274,15 +286,17 @@ progress: documents done of all, the current one and the time left.
 Exit status:
   0  every document was changed or needed no change
   1  a document failed or was protected; with --check, something would change
-  2  bad usage, or the output folder does not exist
+  2  bad usage, or the output folder does not exist or is a file
   3  a word processor is running and --yes was not given
   130, 143  stopped by SIGINT (Ctrl-C) or SIGTERM after the document in hand,
      with the report and the summary of what was done
 
 Examples:
-  pellucor-cli --dry-run letters
+  pellucor-cli -n letters
           show what a run over the folder letters would change
-  pellucor-cli --out spaced --report run.json letters
+  find . -name '*.docx' -newer stamp -print0 | pellucor-cli --files-from - -0 -n
+          the same for the documents find chose, whatever their names
+  pellucor-cli -o spaced --report run.json letters
           save the results below spaced/ as they lie below letters/, and
           tell what was done in run.json
   pellucor-cli --in-place=.bak --ext docx,rtf report.docx drafts
