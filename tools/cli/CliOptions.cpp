@@ -261,8 +261,8 @@ Options:
   -j, --jobs N     share the documents among N parallel runs (default: one
                    per core); fewer when the largest documents' memory
                    budgets would not fit together in the available memory
-  --files-from LIST  also take the files and folders named in LIST, one a
-                   line ("-": read the names from standard input)
+  --files-from LIST  also take the files and folders named in LIST, one
+                     a line ("-": read the names from standard input)
   -0, --null       the names of --files-from each end in a NUL character, as
                    find -print0 writes them
   -q, --quiet      tell only the problems: no places, progress or summary
