@@ -86,13 +86,32 @@ std::string refusal(const std::string& argument, int optionValue) {
     return matches > 1 ? "option --" + name + " is ambiguous" : "unknown option --" + name;
 }
 
+// The options that only switch something on, and those that only keep their
+// value.
+const std::pair<int, bool CliOptions::*> kSwitches[] = {
+    {'n', &CliOptions::dryRun},        {kYes, &CliOptions::proceedIfWordOpen},
+    {'q', &CliOptions::quiet},         {'v', &CliOptions::verbose},
+    {'h', &CliOptions::help},          {'V', &CliOptions::version},
+    {'0', &CliOptions::nullSeparated},
+};
+const std::pair<int, std::optional<std::string> CliOptions::*> kTexts[] = {
+    {'o', &CliOptions::outFolder},
+    {kWords, &CliOptions::wordsOf},
+    {kReport, &CliOptions::reportFile},
+    {kFilesFrom, &CliOptions::filesFrom},
+};
+
 void applyOption(CliOptions& options, int value, const std::string& text) {
+    for (const auto& [option, member] : kSwitches)
+        if (option == value)
+            return void(options.*member = true);
+    for (const auto& [option, member] : kTexts)
+        if (option == value)
+            return void(options.*member = text);
     switch (value) {
     case kAdd:
-        options.spacing = Spacing::Add;
-        break;
     case kRemove:
-        options.spacing = Spacing::Remove;
+        options.spacing = value == kAdd ? Spacing::Add : Spacing::Remove;
         break;
     case kInPlace:
         options.inPlace = true;
@@ -101,55 +120,20 @@ void applyOption(CliOptions& options, int value, const std::string& text) {
                 "--in-place= needs a suffix for the backup copies, e.g. --in-place=.bak"};
         options.backupSuffix = text;
         break;
-    case 'n':
-        options.dryRun = true;
-        break;
     case kCheck:
         options.dryRun = options.check = true;
-        break;
-    case kYes:
-        options.proceedIfWordOpen = true;
-        break;
-    case 'q':
-        options.quiet = true;
-        break;
-    case 'v':
-        options.verbose = true;
-        break;
-    case 'h':
-        options.help = true;
-        break;
-    case 'V':
-        options.version = true;
-        break;
-    case '0':
-        options.nullSeparated = true;
         break;
     case kMarks:
         options.marks = splitCodePoints(text);
         if (options.marks.empty())
             throw UsageError{"--marks needs at least one character, in UTF-8"};
         break;
-    case 'o':
-        options.outFolder = text;
-        break;
     case 'j':
         options.jobs = parseJobs(text);
-        break;
-    case kWords:
-        options.wordsOf = text;
         break;
     case kExt:
         options.patterns = patternsOf(text);
         break;
-    case kReport:
-        options.reportFile = text;
-        break;
-    case kFilesFrom:
-        options.filesFrom = text;
-        break;
-    default:
-        throw UsageError{"unknown option"};
     }
 }
 
