@@ -3,6 +3,7 @@
 #include "base/TempFolder.h"
 #include "converter/ConverterHelper.h"
 #include "converter/LegacyConverter.h"
+#include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
 
 #include <algorithm>
@@ -88,13 +89,15 @@ void ConverterService::stop() {
 
 ServiceOutcome ConverterService::convert(const std::string& soffice, const std::string& input,
                                          const std::string& output, const std::string& filter,
-                                         const std::string& importFilter, milliseconds limit) {
+                                         const std::string& importFilter, milliseconds limit,
+                                         const std::string& extraFields) {
     using Kind = ServiceOutcome::Kind;
     std::lock_guard lock(m_mutex);
-    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter))
+    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter) ||
+        extraFields.find_first_of("\r\n") != std::string::npos)
         return {Kind::Unavailable, {}};
-    const std::string request =
-        "convert\t" + input + "\t" + output + "\t" + filter + "\t" + importFilter + "\n";
+    const std::string request = "convert\t" + input + "\t" + output + "\t" + filter + "\t" +
+                                importFilter + extraFields + "\n";
     // A LibreOffice that went away between conversions is started again once;
     // one lost during this document's conversion is left to the caller, who
     // converts that document alone, and the next conversion starts it anew.
@@ -151,7 +154,8 @@ ConverterService::Start ConverterService::start(const std::string& soffice, mill
 ConverterService::Start ConverterService::launch(const std::string& soffice) {
     m_folder = makePrivateTempFolder("lo-shared");
     const std::string helper = m_folder + "/helper.py";
-    if (m_folder.empty() || !writeText(helper, converterHelperScript()))
+    if (m_folder.empty() || !writeText(helper, converterHelperScript()) ||
+        !writePrivateProfile(m_folder + "/profile"))
         return Start::Failed;
     int channel[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)

@@ -46,9 +46,11 @@ public:
     // Converts input into output with LibreOffice's export filter, reading it
     // with importFilter (LibreOffice detects the format when it is empty),
     // using soffice (a full path) to start LibreOffice when it does not run.
+    // extraFields go at the end of the helper's request, each after a tab.
     ServiceOutcome convert(const std::string& soffice, const std::string& input,
                            const std::string& output, const std::string& filter,
-                           const std::string& importFilter, std::chrono::milliseconds limit);
+                           const std::string& importFilter, std::chrono::milliseconds limit,
+                           const std::string& extraFields = {});
 
     // Ends LibreOffice and removes the private folder; the next conversion
     // starts them again (and looks for Python with UNO again).

@@ -35,8 +35,12 @@ public:
     std::string toDocx(const std::string& documentPath, const std::string& bytes,
                        LegacyFormat format);
 
-    // Converts a .docx package into format and writes it atomically to target.
-    void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target);
+    // Converts a .docx package into format and writes it atomically to target,
+    // once the saved file read back says what the package says. Relative
+    // links keep their text, read against documentPath's folder (the
+    // document's own, where it was opened; target's when empty).
+    void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target,
+                const std::string& documentPath = {});
 
     // Removes the private folder and the profile in it. The converter can be
     // used again afterwards; it then starts a new folder.
@@ -44,16 +48,20 @@ public:
 
 private:
     struct Conversion;
+    struct AloneStep {
+        std::string input, outDir, importFilter, target;
+    };
     std::string convert(const std::string& inputBytes, const Conversion& conversion);
     bool convertShared(const std::string& soffice, const std::string& input,
                        const std::string& output, const Conversion& conversion, std::string& said);
-    void convertAlone(const std::string& soffice, const std::string& input,
-                      const std::string& outDir, const Conversion& conversion,
-                      const std::string& serviceSaid);
+    void rewrite(const std::string& path, const std::string& bytes, const Conversion& conversion);
+    void runAlone(const std::string& soffice, const AloneStep& step, const Conversion& conversion,
+                  const std::string& serviceSaid);
+    void checkReadBackAlone(const std::string& soffice, const std::string& input,
+                            const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion);
 
     std::string m_folder;
-    unsigned m_jobs = 0;
 };
 
 } // namespace pellucor::converter
