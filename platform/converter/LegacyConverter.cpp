@@ -224,29 +224,35 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
                             " needs LibreOffice, which is not installed (install "
                             "the package " +
                             std::string(kPackage) + ")");
-    // Both directions of every conversion happen in this one folder, so that
-    // a link read against it is written back against it as it was.
-    RemovedAtEnd job{privateFolder(conversion) + "/job"};
-    const std::string input = job.path + "/document." + conversion.inputExtension;
-    const std::string output = job.path + "/document." + conversion.outputExtension;
+    // Both directions happen in a copy of the document's own folder path in
+    // the private folder: a relative link is read against that copy and
+    // written back against it as it was, and it leads to nothing there.
+    RemovedAtEnd work{privateFolder(conversion) + "/m"};
+    const std::string folder = work.path + fs::path(conversion.basePath).parent_path().string();
+    const std::string name = "/document.";
     std::error_code ignored;
-    fs::remove_all(job.path, ignored);
-    fs::create_directories(job.path, ignored);
-    rewrite(input, inputBytes, conversion);
+    fs::remove_all(work.path, ignored);
+    fs::remove(m_folder + "/log", ignored);
+    fs::create_directories(folder, ignored);
+    rewrite(folder + name + conversion.inputExtension, inputBytes, conversion);
+    // The shared LibreOffice sees the copy below /proc/self/root, the root
+    // folder again, and never resolves that link. An absolute link, which it
+    // writes relative to where it saves, then climbs to the root and back
+    // down, and leads to the same place from the document's own folder too.
+    const std::string seen =
+        (fs::is_directory("/proc/self/root") ? "/proc/self/root" : "") + folder;
+    const std::string output = folder + name + conversion.outputExtension;
     std::string serviceSaid;
     if (!ConverterService::wanted() ||
-        !convertShared(soffice, input, output, conversion, serviceSaid)) {
+        !convertShared(soffice, seen + name + conversion.inputExtension,
+                       seen + name + conversion.outputExtension, conversion, serviceSaid)) {
         fs::remove(output, ignored);
-        runAlone(soffice, {input, job.path, conversion.importFilter, conversion.target()},
-                 conversion, serviceSaid);
-        if (conversion.filter == kHtmlFilter && fs::exists(output))
-            rewrite(output, withSpacesShown(readWhole(output)), conversion);
-        if (conversion.readBackFilter && fs::exists(output))
-            checkReadBackAlone(soffice, input, output, conversion);
+        convertAlone(soffice, folder + name + conversion.inputExtension, output, conversion,
+                     serviceSaid);
     }
     std::string converted = readWhole(output);
     if (converted.empty()) {
-        std::string said = lastWords(job.path + "/log");
+        std::string said = lastWords(m_folder + "/log");
         if (said.empty())
             said = serviceSaid;
         conversion.fail(conversion.failureNumber,
@@ -255,6 +261,23 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
                                           : " (LibreOffice said: " + said + ")"));
     }
     return converted;
+}
+
+// Converts with a LibreOffice of its own, which writes a page's runs of
+// spaces as they are, and reads the result back with another.
+void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
+                                   const std::string& output, const Conversion& conversion,
+                                   const std::string& serviceSaid) {
+    runAlone(soffice,
+             {input, fs::path(output).parent_path().string(), conversion.importFilter,
+              conversion.target()},
+             conversion, serviceSaid);
+    if (!fs::exists(output))
+        return;
+    if (conversion.filter == kHtmlFilter)
+        rewrite(output, withSpacesShown(readWhole(output)), conversion);
+    if (conversion.readBackFilter)
+        checkReadBackAlone(soffice, input, output, conversion);
 }
 
 void LegacyConverter::rewrite(const std::string& path, const std::string& bytes,
@@ -276,9 +299,7 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                                     const std::string& output, const Conversion& conversion,
                                     std::string& said) {
     const double limit = timeoutSeconds();
-    const bool oneLine = conversion.basePath.find_first_of("\t\r\n") == std::string::npos;
-    const std::string extra = "\t" + (oneLine ? conversion.basePath : std::string()) + "\t" +
-                              (conversion.readBackFilter ? "readback" : "");
+    const std::string extra = conversion.readBackFilter ? "\treadback" : "";
     ServiceOutcome outcome =
         ConverterService::instance().convert(soffice, input, output, conversion.filter,
                                              conversion.importFilter, timeLimit(limit), extra);
@@ -313,7 +334,7 @@ void LegacyConverter::runAlone(const std::string& soffice, const AloneStep& step
     args.insert(args.end(), {"--convert-to", step.target, "--outdir", step.outDir, step.input});
     ProcessOutcome outcome;
     try {
-        outcome = runProcess(soffice, args, m_folder + "/job/log", timeLimit(limit));
+        outcome = runProcess(soffice, args, m_folder + "/log", timeLimit(limit));
     } catch (const std::exception& error) {
         conversion.fail(conversion.failureNumber,
                         std::string("LibreOffice could not be run (") + error.what() + ")" +
@@ -330,7 +351,7 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
     std::string texts[2];
     const std::string* sources[2] = {&input, &output};
     for (int k = 0; k < 2; ++k) {
-        const std::string outDir = m_folder + "/job/text" + std::to_string(k);
+        const std::string outDir = m_folder + "/m/text" + std::to_string(k);
         runAlone(soffice,
                  {*sources[k], outDir,
                   k == 0 ? conversion.importFilter : *conversion.readBackFilter, kTextFilter},
@@ -339,7 +360,7 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
         if (!fs::exists(text))
             conversion.fail(conversion.failureNumber,
                             "LibreOffice could not read the saved file back (" +
-                                lastWords(m_folder + "/job/log") + ")");
+                                lastWords(m_folder + "/log") + ")");
         texts[k] = readWhole(text);
     }
     if (std::string difference = readBackDifference(texts[0], texts[1]); !difference.empty())

@@ -55,6 +55,9 @@ private:
     bool convertShared(const std::string& soffice, const std::string& input,
                        const std::string& output, const Conversion& conversion, std::string& said);
     void rewrite(const std::string& path, const std::string& bytes, const Conversion& conversion);
+    void convertAlone(const std::string& soffice, const std::string& input,
+                      const std::string& output, const Conversion& conversion,
+                      const std::string& serviceSaid);
     void runAlone(const std::string& soffice, const AloneStep& step, const Conversion& conversion,
                   const std::string& serviceSaid);
     void checkReadBackAlone(const std::string& soffice, const std::string& input,

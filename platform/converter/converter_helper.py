@@ -95,25 +95,20 @@ def on_main_thread(work):
         raise job.error
 
 
-def based(base_url):
-    return {"DocumentBaseURL": base_url} if base_url else {}
-
-
-# Links are read and written against the document's own location, so that
-# they come back as they were; nothing they point to is fetched or updated.
-def load(path, filter_name, base_url):
+# Nothing a document links to is fetched or updated while it is converted.
+def load(path, filter_name):
     document = DESKTOP.loadComponentFromURL(
         uno.systemPathToFileUrl(path), "_blank", 0,
         props(FilterName=filter_name, Hidden=True, ReadOnly=True, MacroExecutionMode=0,
-              UpdateDocMode=0, **based(base_url)))
+              UpdateDocMode=0))
     if document is None:
         raise RuntimeError("LibreOffice could not load it")
     return document
 
 
-def store(document, path, filter_name, base_url):
+def store(document, path, filter_name):
     document.storeToURL(uno.systemPathToFileUrl(path),
-                        props(FilterName=filter_name, Overwrite=True, **based(base_url)))
+                        props(FilterName=filter_name, Overwrite=True))
 
 
 def close(document):
@@ -152,25 +147,24 @@ def write_text(document, path):
 
 # With "readback", the text of what was stored and of the stored file read
 # again go beside the target, for the caller to compare.
-def convert(source, target, filter_name, load_filter="", base="", checks=""):
+def convert(source, target, filter_name, load_filter="", checks=""):
     load_filter = load_filter or import_filter(uno.systemPathToFileUrl(source))
-    base_url = uno.systemPathToFileUrl(base) if base else ""
     read_back = "readback" in checks.split(",")
 
     def work():
-        document = load(source, load_filter, base_url)
+        document = load(source, load_filter)
         try:
             if load_filter == HTML:
                 spaces_from_html(document)
             if filter_name == HTML:
                 spaces_for_html(document)
-            store(document, target, filter_name, base_url)
+            store(document, target, filter_name)
             if read_back:
                 write_text(document, target + ".intended.txt")
         finally:
             close(document)
         if read_back:
-            result = load(target, filter_name, base_url)
+            result = load(target, filter_name)
             try:
                 write_text(result, target + ".readback.txt")
             finally:
@@ -203,7 +197,7 @@ def main():
             terminate()
             reply("ok")
             return
-        if fields[0] != "convert" or not 4 <= len(fields) <= 7:
+        if fields[0] != "convert" or not 4 <= len(fields) <= 6:
             reply("error\tunknown request")
             continue
         try:
