@@ -352,6 +352,8 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
     const std::string* sources[2] = {&input, &output};
     for (int k = 0; k < 2; ++k) {
         const std::string outDir = m_folder + "/m/text" + std::to_string(k);
+        std::error_code ignored;
+        fs::create_directories(outDir, ignored);
         runAlone(soffice,
                  {*sources[k], outDir,
                   k == 0 ? conversion.importFilter : *conversion.readBackFilter, kTextFilter},
