@@ -79,12 +79,10 @@ class MainThreadJob(unohelper.Base, XCallback):
             self.done.set()
 
 
-# LibreOffice runs each conversion from its main loop, so that the document is
+# LibreOffice runs each conversion from its main loop, so that a document is
 # loaded, stored and closed in one go, as its own --convert-to does. Between
-# separate calls the main loop would build the view's comment windows, which
-# kills LibreOffice without the user-interface files of a full install; and a
-# document loaded without a view has no layout, so that the export filters
-# drop its embedded objects.
+# separate calls the main loop would build the comment windows of a view,
+# which kills LibreOffice without the user-interface files of a full install.
 def on_main_thread(work):
     job = MainThreadJob(work)
     SERVICES.createInstanceWithContext("com.sun.star.awt.AsyncCallback", CONTEXT) \
@@ -96,11 +94,26 @@ def on_main_thread(work):
 
 
 # Nothing a document links to is fetched or updated while it is converted.
-def load(path, filter_name):
-    document = DESKTOP.loadComponentFromURL(
-        uno.systemPathToFileUrl(path), "_blank", 0,
-        props(FilterName=filter_name, Hidden=True, ReadOnly=True, MacroExecutionMode=0,
-              UpdateDocMode=0))
+ARGUMENTS = dict(Hidden=True, ReadOnly=True, MacroExecutionMode=0, UpdateDocMode=0)
+
+
+# A model of its own, without a view, loads fastest; but without a view it has
+# no layout, and the export filters drop embedded objects (equations, charts,
+# OLE objects) that have none. A document that holds any is loaded again into
+# a hidden frame, as --convert-to loads it.
+def load(path, filter_name, for_export=True):
+    url = uno.systemPathToFileUrl(path)
+    document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
+    try:
+        document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
+        if not for_export or document.getEmbeddedObjects().getCount() == 0:
+            return document
+    except Exception:
+        close(document)
+        raise
+    close(document)
+    document = DESKTOP.loadComponentFromURL(url, "_blank", 0,
+                                            props(FilterName=filter_name, **ARGUMENTS))
     if document is None:
         raise RuntimeError("LibreOffice could not load it")
     return document
@@ -164,7 +177,7 @@ def convert(source, target, filter_name, load_filter="", checks=""):
         finally:
             close(document)
         if read_back:
-            result = load(target, filter_name)
+            result = load(target, filter_name, for_export=False)
             try:
                 write_text(result, target + ".readback.txt")
             finally:
