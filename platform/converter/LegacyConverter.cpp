@@ -8,7 +8,6 @@
 #include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
 #include "converter/ReadBack.h"
-#include "converter/WordBinary.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -115,13 +114,6 @@ std::string lastWords(const std::string& logPath) {
     return last.size() > 200 ? last.substr(0, 200) + "…" : last;
 }
 
-bool hasDotExtension(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".dot";
-}
-
 // A folder removed, with everything in it, when the conversion ends.
 struct RemovedAtEnd {
     std::string path;
@@ -131,8 +123,6 @@ struct RemovedAtEnd {
     }
 };
 
-// Where the document's relative links start from: its own location. Both
-// directions read and write them against it, so they come back as they were.
 std::string absolutePath(const std::string& path) {
     std::error_code failed;
     fs::path absolute = fs::absolute(path, failed);
@@ -144,7 +134,7 @@ std::string absolutePath(const std::string& path) {
 // One direction of one conversion, and how its failures are told.
 struct LegacyConverter::Conversion {
     std::string documentPath; // named in every message
-    std::string basePath;     // where the document's relative links start from
+    std::string basePath;     // the document's own, whose folder the conversion repeats
     std::string inputExtension;
     std::string outputExtension;
     std::string filter;
@@ -166,29 +156,6 @@ struct LegacyConverter::Conversion {
                                              secondsText(limit) + " and was stopped");
     }
 };
-
-LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path) {
-    const std::string prefix = "The document " + inQuotes(path) + " cannot be opened: ";
-    WordBinaryFacts facts = readWordBinaryFacts(bytes);
-    switch (facts.kind) {
-    case WordBinaryFacts::Kind::Damaged:
-        throw Error(ErrorNumber::FileCorrupted,
-                    prefix + "it is a Word 97-2003 file (.doc) whose structure is damaged or "
-                             "truncated.");
-    case WordBinaryFacts::Kind::NotWord:
-        throw Error(ErrorNumber::UnsupportedFormat,
-                    prefix + "it is an Office 97-2003 file but not a Word document (it holds no "
-                             "WordDocument stream).");
-    case WordBinaryFacts::Kind::Document:
-        break;
-    }
-    if (facts.encrypted)
-        throw Error(ErrorNumber::PasswordIncorrect,
-                    prefix + "it is a Word 97-2003 document encrypted with a password.");
-    // A template says so in its header; the name is the fallback for files
-    // whose writer left the flag out.
-    return facts.isTemplate || hasDotExtension(path) ? LegacyFormat::Dot : LegacyFormat::Doc;
-}
 
 LegacyConverter::~LegacyConverter() {
     release();

@@ -17,13 +17,15 @@ std::string fileUrlOf(const std::string& path);
 
 // One engine instance's conversions, run by LibreOffice headless with a
 // profile of its own in a private temporary folder, so that the user's own
-// LibreOffice is never touched or waited for. They go to the LibreOffice that
-// the program's ConverterService shares between engine instances; where that
-// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), or where
-// it fails on a document, that conversion starts LibreOffice with
-// --convert-to, so that one troublesome document costs no other its service. LibreOffice is looked
-// up on $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds each
-// one. Every failure is an Error naming the document.
+// LibreOffice is never touched or waited for; that profile keeps LibreOffice
+// off the network and from loading what a document links to. They go to the
+// LibreOffice that the program's ConverterService shares between engine
+// instances; where that cannot run (no Python with UNO, or
+// PELLUCOR_CONVERTER=process), or where it fails on a document, that
+// conversion starts LibreOffice with --convert-to, so that one troublesome
+// document costs no other its service. LibreOffice is looked up on $PATH at
+// each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds
+// each one. Every failure is an Error naming the document.
 class LegacyConverter {
 public:
     LegacyConverter() = default;
@@ -36,9 +38,9 @@ public:
                        LegacyFormat format);
 
     // Converts a .docx package into format and writes it atomically to target,
-    // once the saved file read back says what the package says. Relative
-    // links keep their text, read against documentPath's folder (the
-    // document's own, where it was opened; target's when empty).
+    // once the saved file, read back, says what the package says. Relative
+    // links keep their text when documentPath names the document as it was
+    // opened (target stands for it when empty).
     void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target,
                 const std::string& documentPath = {});
 

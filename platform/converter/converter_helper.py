@@ -97,16 +97,17 @@ def on_main_thread(work):
 ARGUMENTS = dict(Hidden=True, ReadOnly=True, MacroExecutionMode=0, UpdateDocMode=0)
 
 
-# A model of its own, without a view, loads fastest; but without a view it has
-# no layout, and the export filters drop embedded objects (equations, charts,
-# OLE objects) that have none. A document that holds any is loaded again into
-# a hidden frame, as --convert-to loads it.
-def load(path, filter_name, for_export=True):
+# A model of its own, without a view, loads fastest. But without a view it
+# has no layout, and the export filters drop embedded objects (equations,
+# charts, OLE objects) that have none, and it finds no text to replace. A
+# document that holds such objects, or that needs replacements, is loaded
+# again into a hidden frame, as --convert-to loads it.
+def load(path, filter_name, needs_view):
     url = uno.systemPathToFileUrl(path)
     document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
     try:
         document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
-        if not for_export or document.getEmbeddedObjects().getCount() == 0:
+        if not needs_view(document):
             return document
     except Exception:
         close(document)
@@ -164,8 +165,11 @@ def convert(source, target, filter_name, load_filter="", checks=""):
     load_filter = load_filter or import_filter(uno.systemPathToFileUrl(source))
     read_back = "readback" in checks.split(",")
 
+    web_page = HTML in (load_filter, filter_name)
+
     def work():
-        document = load(source, load_filter)
+        document = load(source, load_filter,
+                        lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
         try:
             if load_filter == HTML:
                 spaces_from_html(document)
@@ -177,7 +181,7 @@ def convert(source, target, filter_name, load_filter="", checks=""):
         finally:
             close(document)
         if read_back:
-            result = load(target, filter_name, for_export=False)
+            result = load(target, filter_name, lambda model: False)
             try:
                 write_text(result, target + ".readback.txt")
             finally:
