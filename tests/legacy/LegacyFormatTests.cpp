@@ -191,24 +191,30 @@ protected:
     LocalListener listener;
 };
 
-// Opening and saving reach nothing a document links to, pull no local file
-// into it, and write its links back as they were: a relative link as its
-// text, an absolute one as the place it names.
+// Opening and saving, with the shared LibreOffice and with one of its own,
+// reach nothing a document links to, pull no local file into it, and write
+// its links back as they were: a relative link as its text, an absolute one
+// as the place it names.
 TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
     const LinkCase& c = GetParam();
-    const std::string input = make(c), output = dir.file("saved-" + std::string(c.name));
-    EXPECT_GT(tools::walkDocument(input, output, ".", 1).changed, 0);
-    EXPECT_EQ(listener.connections(), 0) << "LibreOffice reached for the network";
-    std::string saved;
-    if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
-        for (const PackageEntry& entry : readPackage(output))
-            saved += entry.data;
-    else
-        saved = readFile(output);
-    for (const std::string& link : c.links)
-        EXPECT_NE(saved.find(filled(link, dir.path(), listener.port())), std::string::npos) << link;
-    EXPECT_EQ(saved.find("pellucor local picture"), std::string::npos) << "a picture was pulled in";
-    EXPECT_EQ(saved.find("123456"), std::string::npos) << "a stylesheet was pulled in";
+    const std::string input = make(c);
+    for (const char* mode : {"shared", "process"}) {
+        ScopedEnv converter("PELLUCOR_CONVERTER", mode);
+        const std::string output = dir.file(mode + std::string("-") + c.name);
+        EXPECT_GT(tools::walkDocument(input, output, ".", 1).changed, 0);
+        EXPECT_EQ(listener.connections(), 0) << mode << ": LibreOffice reached for the network";
+        std::string saved;
+        if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
+            for (const PackageEntry& entry : readPackage(output))
+                saved += entry.data;
+        else
+            saved = readFile(output);
+        for (const std::string& link : c.links)
+            EXPECT_NE(saved.find(filled(link, dir.path(), listener.port())), std::string::npos)
+                << mode << ": " << link;
+        EXPECT_EQ(saved.find("pellucor local picture"), std::string::npos) << mode << ": picture";
+        EXPECT_EQ(saved.find("123456"), std::string::npos) << mode << ": stylesheet pulled in";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
