@@ -5,10 +5,12 @@ namespace pellucor::converter {
 // The Python program that drives the shared LibreOffice over UNO. The service
 // writes it into its private folder at each start, so nothing beside the
 // executable has to be installed. Arguments: pipe name, private folder.
-// Requests on stdin, one a line: "convert<TAB>in<TAB>out<TAB>filter" or
-// "quit". Answers on stdout: "ready" once connected, then "ok",
-// "error<TAB>text" (LibreOffice still answers) or "lost<TAB>text" (it does
-// not). "nouno<TAB>text" first means the interpreter has no UNO module.
+// Requests on stdin, one a line: "convert<TAB>in<TAB>out<TAB>filter", then
+// optionally <TAB>import filter and <TAB>"readback" (the text meant and the
+// text the saved file reads back as go into out.intended.txt and
+// out.readback.txt), or "quit". Answers on stdout: "ready" once connected,
+// then "ok", "error<TAB>text" (LibreOffice still answers) or "lost<TAB>text"
+// (it does not). "nouno<TAB>text" first means the interpreter has no UNO module.
 const char* converterHelperScript();
 
 } // namespace pellucor::converter

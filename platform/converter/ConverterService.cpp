@@ -21,14 +21,15 @@ bool ConverterService::wanted() {
 ServiceOutcome ConverterService::convert(const std::string& soffice, const std::string& input,
                                          const std::string& output, const std::string& filter,
                                          const std::string& importFilter,
-                                         std::chrono::milliseconds limit) {
+                                         std::chrono::milliseconds limit,
+                                         const std::string& extraFields) {
     SharedLibreOffice& service = take();
     struct GivenBack {
         ConverterService& pool;
         SharedLibreOffice& service;
         ~GivenBack() { pool.giveBack(service); }
     } givenBack{*this, service};
-    return service.convert(soffice, input, output, filter, importFilter, limit);
+    return service.convert(soffice, input, output, filter, importFilter, limit, extraFields);
 }
 
 SharedLibreOffice& ConverterService::take() {

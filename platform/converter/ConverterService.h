@@ -31,7 +31,8 @@ public:
     // See SharedLibreOffice::convert.
     ServiceOutcome convert(const std::string& soffice, const std::string& input,
                            const std::string& output, const std::string& filter,
-                           const std::string& importFilter, std::chrono::milliseconds limit);
+                           const std::string& importFilter, std::chrono::milliseconds limit,
+                           const std::string& extraFields = {});
 
     // Ends every LibreOffice of the pool and removes their private folders,
     // each after the conversion it is busy with.

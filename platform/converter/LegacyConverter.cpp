@@ -4,14 +4,17 @@
 #include "base/Error.h"
 #include "base/TempFolder.h"
 #include "converter/ConverterService.h"
+#include "converter/HtmlPage.h"
+#include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
-#include "converter/WordBinary.h"
+#include "converter/ReadBack.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -22,6 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kPackage = "libreoffice-writer-nogui";
+constexpr const char* kTextFilter = "txt:Text (encoded):UTF8";
+constexpr const char* kHtmlFilter = "HTML (StarWriter)";
 constexpr double kDefaultTimeoutSeconds = 60;
 
 std::atomic<unsigned long> g_conversions{0};
@@ -50,7 +55,7 @@ FormatInfo infoOf(LegacyFormat format) {
     case LegacyFormat::Word2003Xml:
         return {"xml", "MS Word 2003 XML", "a Word 2003 XML document", "MS Word 2003 XML"};
     case LegacyFormat::Html:
-        return {"html", "HTML (StarWriter)", "an HTML document", "HTML (StarWriter)"};
+        return {"html", kHtmlFilter, "an HTML document", kHtmlFilter};
     }
     return {"doc", "MS Word 97", "a Word 97-2003 document"};
 }
@@ -112,13 +117,6 @@ std::string lastWords(const std::string& logPath) {
     return last.size() > 200 ? last.substr(0, 200) + "…" : last;
 }
 
-bool hasDotExtension(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".dot";
-}
-
 // A folder removed, with everything in it, when the conversion ends.
 struct RemovedAtEnd {
     std::string path;
@@ -128,11 +126,18 @@ struct RemovedAtEnd {
     }
 };
 
+std::string absolutePath(const std::string& path) {
+    std::error_code failed;
+    fs::path absolute = fs::absolute(path, failed);
+    return failed ? path : absolute.lexically_normal().string();
+}
+
 } // namespace
 
 // One direction of one conversion, and how its failures are told.
 struct LegacyConverter::Conversion {
     std::string documentPath; // named in every message
+    std::string basePath;     // the document's own, whose folder the conversion repeats
     std::string inputExtension;
     std::string outputExtension;
     std::string filter;
@@ -141,10 +146,14 @@ struct LegacyConverter::Conversion {
     std::string failureSuffix;
     std::string needs; // "opening .doc documents"
     ErrorNumber failureNumber;
+    // Saving only: the import filter the saved file is read back with
+    // ("" to detect), after its text is compared with the text meant.
+    std::optional<std::string> readBackFilter = std::nullopt;
 
     [[noreturn]] void fail(ErrorNumber number, const std::string& why) const {
         throw Error(number, failurePrefix + ": " + why + "." + failureSuffix);
     }
+    std::string target() const { return outputExtension + ":" + filter; }
     [[noreturn]] void timedOut(double limit) const {
         fail(ErrorNumber::CommandFailed, "LibreOffice did not finish converting it within " +
                                              secondsText(limit) + " and was stopped");
@@ -154,29 +163,6 @@ struct LegacyConverter::Conversion {
              "the run was stopped before LibreOffice had finished converting it");
     }
 };
-
-LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path) {
-    const std::string prefix = "The document " + inQuotes(path) + " cannot be opened: ";
-    WordBinaryFacts facts = readWordBinaryFacts(bytes);
-    switch (facts.kind) {
-    case WordBinaryFacts::Kind::Damaged:
-        throw Error(ErrorNumber::FileCorrupted,
-                    prefix + "it is a Word 97-2003 file (.doc) whose structure is damaged or "
-                             "truncated.");
-    case WordBinaryFacts::Kind::NotWord:
-        throw Error(ErrorNumber::UnsupportedFormat,
-                    prefix + "it is an Office 97-2003 file but not a Word document (it holds no "
-                             "WordDocument stream).");
-    case WordBinaryFacts::Kind::Document:
-        break;
-    }
-    if (facts.encrypted)
-        throw Error(ErrorNumber::PasswordIncorrect,
-                    prefix + "it is a Word 97-2003 document encrypted with a password.");
-    // A template says so in its header; the name is the fallback for files
-    // whose writer left the flag out.
-    return facts.isTemplate || hasDotExtension(path) ? LegacyFormat::Dot : LegacyFormat::Doc;
-}
 
 LegacyConverter::~LegacyConverter() {
     release();
@@ -192,10 +178,13 @@ const std::string& LegacyConverter::privateFolder(const Conversion& conversion) 
         return m_folder;
     release();
     m_folder = makePrivateTempFolder("lo");
-    if (m_folder.empty())
+    if (m_folder.empty() || !writePrivateProfile(m_folder + "/profile")) {
+        const int error = errno;
+        release();
         conversion.fail(conversion.failureNumber,
                         "no private temporary folder could be made for LibreOffice (" +
-                            systemText(errno) + ")");
+                            systemText(error) + ")");
+    }
     return m_folder;
 }
 
@@ -212,27 +201,35 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
                             " needs LibreOffice, which is not installed (install "
                             "the package " +
                             std::string(kPackage) + ")");
-    const std::string& folder = privateFolder(conversion);
-    RemovedAtEnd job{folder + "/job-" + std::to_string(++m_jobs)};
-    const std::string input = job.path + "/document." + conversion.inputExtension;
-    const std::string output = job.path + "/out/document." + conversion.outputExtension;
-    try {
-        fs::create_directories(job.path + "/out");
-        writeWhole(input, inputBytes);
-    } catch (const std::exception& error) {
-        conversion.fail(conversion.failureNumber,
-                        std::string("LibreOffice could not be run (") + error.what() + ")");
-    }
+    // Both directions happen in a copy of the document's own folder path in
+    // the private folder: a relative link is read against that copy and
+    // written back against it as it was, and it leads to nothing there.
+    RemovedAtEnd work{privateFolder(conversion) + "/m"};
+    const std::string folder = work.path + fs::path(conversion.basePath).parent_path().string();
+    const std::string name = "/document.";
+    std::error_code ignored;
+    fs::remove_all(work.path, ignored);
+    fs::remove(m_folder + "/log", ignored);
+    fs::create_directories(folder, ignored);
+    rewrite(folder + name + conversion.inputExtension, inputBytes, conversion);
+    // The shared LibreOffice sees the copy below /proc/self/root, the root
+    // folder again, and never resolves that link. An absolute link, which it
+    // writes relative to where it saves, then climbs to the root and back
+    // down, and leads to the same place from the document's own folder too.
+    const std::string seen =
+        (fs::is_directory("/proc/self/root") ? "/proc/self/root" : "") + folder;
+    const std::string output = folder + name + conversion.outputExtension;
     std::string serviceSaid;
     if (!ConverterService::wanted() ||
-        !convertShared(soffice, input, output, conversion, serviceSaid)) {
-        std::error_code ignored;
+        !convertShared(soffice, seen + name + conversion.inputExtension,
+                       seen + name + conversion.outputExtension, conversion, serviceSaid)) {
         fs::remove(output, ignored);
-        convertAlone(soffice, input, job.path + "/out", conversion, serviceSaid);
+        convertAlone(soffice, folder + name + conversion.inputExtension, output, conversion,
+                     serviceSaid);
     }
     std::string converted = readWhole(output);
     if (converted.empty()) {
-        std::string said = lastWords(job.path + "/log");
+        std::string said = lastWords(m_folder + "/log");
         if (said.empty())
             said = serviceSaid;
         conversion.fail(conversion.failureNumber,
@@ -243,20 +240,53 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
     return converted;
 }
 
+// Converts with a LibreOffice of its own, which writes a page's runs of
+// spaces as they are, and reads the result back with another.
+void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
+                                   const std::string& output, const Conversion& conversion,
+                                   const std::string& serviceSaid) {
+    runAlone(soffice,
+             {input, fs::path(output).parent_path().string(), conversion.importFilter,
+              conversion.target()},
+             conversion, serviceSaid);
+    if (!fs::exists(output))
+        return;
+    if (conversion.filter == kHtmlFilter)
+        rewrite(output, withSpacesShown(readWhole(output)), conversion);
+    if (conversion.readBackFilter)
+        checkReadBackAlone(soffice, input, output, conversion);
+}
+
+void LegacyConverter::rewrite(const std::string& path, const std::string& bytes,
+                              const Conversion& conversion) {
+    try {
+        writeWhole(path, bytes);
+    } catch (const std::exception& error) {
+        conversion.fail(conversion.failureNumber,
+                        std::string("LibreOffice could not be run (") + error.what() + ")");
+    }
+}
+
 // Hands the conversion to the shared LibreOffice; false when it has to be
 // done by a process of its own: the service cannot run here, or it failed or
-// stopped on this document (said then holds what it said). A process of its
-// own loads the document as the command line does, and a crash there costs
-// nothing else.
+// stopped on this document, or what it saved does not read back as meant
+// (said then holds why). A process of its own loads the document as the
+// command line does, and a crash there costs nothing else.
 bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
                                     const std::string& output, const Conversion& conversion,
                                     std::string& said) {
     const double limit = timeoutSeconds();
-    ServiceOutcome outcome = ConverterService::instance().convert(
-        soffice, input, output, conversion.filter, conversion.importFilter, timeLimit(limit));
+    const std::string extra = conversion.readBackFilter ? "\treadback" : "";
+    ServiceOutcome outcome =
+        ConverterService::instance().convert(soffice, input, output, conversion.filter,
+                                             conversion.importFilter, timeLimit(limit), extra);
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
-        return true;
+        if (!conversion.readBackFilter)
+            return true;
+        said = readBackDifference(readWhole(output + ".intended.txt"),
+                                  readWhole(output + ".readback.txt"));
+        return said.empty() && fs::exists(output + ".readback.txt");
     case ServiceOutcome::Kind::TimedOut:
         conversion.timedOut(limit);
     case ServiceOutcome::Kind::Interrupted:
@@ -270,21 +300,20 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
     return false;
 }
 
-void LegacyConverter::convertAlone(const std::string& soffice, const std::string& input,
-                                   const std::string& outDir, const Conversion& conversion,
-                                   const std::string& serviceSaid) {
+// Runs one LibreOffice of its own on step.input, which leaves its result in
+// step.outDir.
+void LegacyConverter::runAlone(const std::string& soffice, const AloneStep& step,
+                               const Conversion& conversion, const std::string& serviceSaid) {
     const double limit = timeoutSeconds();
     std::vector<std::string> args = {"--headless", "--norestore", "--nologo", "--nodefault",
                                      "--nolockcheck"};
     args.push_back("-env:UserInstallation=" + fileUrlOf(m_folder + "/profile"));
-    if (!conversion.importFilter.empty())
-        args.push_back("--infilter=" + conversion.importFilter);
-    args.insert(args.end(), {"--convert-to", conversion.outputExtension + ":" + conversion.filter,
-                             "--outdir", outDir, input});
+    if (!step.importFilter.empty())
+        args.push_back("--infilter=" + step.importFilter);
+    args.insert(args.end(), {"--convert-to", step.target, "--outdir", step.outDir, step.input});
     ProcessOutcome outcome;
     try {
-        outcome = runProcess(soffice, args, fs::path(outDir).parent_path().string() + "/log",
-                             timeLimit(limit));
+        outcome = runProcess(soffice, args, m_folder + "/log", timeLimit(limit));
     } catch (const std::exception& error) {
         conversion.fail(conversion.failureNumber,
                         std::string("LibreOffice could not be run (") + error.what() + ")" +
@@ -296,10 +325,38 @@ void LegacyConverter::convertAlone(const std::string& soffice, const std::string
         conversion.timedOut(limit);
 }
 
+// Reads the saved file back with a process of its own, as text, and compares
+// it with the text of the document that was meant to be saved.
+void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::string& input,
+                                         const std::string& output, const Conversion& conversion) {
+    std::string texts[2];
+    const std::string* sources[2] = {&input, &output};
+    for (int k = 0; k < 2; ++k) {
+        const std::string outDir = m_folder + "/m/text" + std::to_string(k);
+        std::error_code ignored;
+        fs::create_directories(outDir, ignored);
+        runAlone(soffice,
+                 {*sources[k], outDir,
+                  k == 0 ? conversion.importFilter : *conversion.readBackFilter, kTextFilter},
+                 conversion, "");
+        const std::string text = outDir + "/document.txt";
+        if (!fs::exists(text))
+            conversion.fail(conversion.failureNumber,
+                            "LibreOffice could not read the saved file back (" +
+                                lastWords(m_folder + "/log") + ")");
+        texts[k] = readWhole(text);
+    }
+    if (std::string difference = readBackDifference(texts[0], texts[1]); !difference.empty())
+        conversion.fail(conversion.failureNumber,
+                        "what LibreOffice saved does not read back as the changed document: " +
+                            difference);
+}
+
 std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,
                                     LegacyFormat format) {
     FormatInfo info = infoOf(format);
     Conversion conversion{documentPath,
+                          absolutePath(documentPath),
                           info.extension,
                           "docx",
                           "MS Word 2007 XML",
@@ -309,13 +366,16 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
                           std::string("it is ") + info.kind + " (." + info.extension +
                               "), and opening ." + info.extension + " documents",
                           ErrorNumber::FileCorrupted};
-    return convert(bytes, conversion);
+    return convert(format == LegacyFormat::Html ? withoutStylesheetLinks(bytes) : bytes,
+                   conversion);
 }
 
 void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
-                             const std::string& target, std::optional<mode_t> sourceMode) {
+                             const std::string& target, const std::string& documentPath,
+                             std::optional<mode_t> sourceMode) {
     FormatInfo info = infoOf(format);
     Conversion conversion{target,
+                          absolutePath(documentPath.empty() ? target : documentPath),
                           "docx",
                           info.extension,
                           info.filter,
@@ -323,7 +383,8 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           "Could not save " + inQuotes(target),
                           " The file was left as it was.",
                           std::string("saving .") + info.extension + " documents",
-                          ErrorNumber::CannotSave};
+                          ErrorNumber::CannotSave,
+                          info.importFilter};
     writeFileAtomically(target, convert(docxBytes, conversion), sourceMode);
 }
 

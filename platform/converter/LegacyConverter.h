@@ -19,13 +19,15 @@ std::string fileUrlOf(const std::string& path);
 
 // One engine instance's conversions, run by LibreOffice headless with a
 // profile of its own in a private temporary folder, so that the user's own
-// LibreOffice is never touched or waited for. They go to the LibreOffice that
-// the program's ConverterService shares between engine instances; where that
-// cannot run (no Python with UNO, or PELLUCOR_CONVERTER=process), or where
-// it fails on a document, that conversion starts LibreOffice with
-// --convert-to, so that one troublesome document costs no other its service. LibreOffice is looked
-// up on $PATH at each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds each
-// one. Every failure is an Error naming the document.
+// LibreOffice is never touched or waited for; that profile keeps LibreOffice
+// off the network and from loading what a document links to. They go to the
+// LibreOffice that the program's ConverterService shares between engine
+// instances; where that cannot run (no Python with UNO, or
+// PELLUCOR_CONVERTER=process), or where it fails on a document, that
+// conversion starts LibreOffice with --convert-to, so that one troublesome
+// document costs no other its service. LibreOffice is looked up on $PATH at
+// each conversion; PELLUCOR_CONVERT_TIMEOUT (seconds, 60 unless set) bounds
+// each one. Every failure is an Error naming the document.
 class LegacyConverter {
 public:
     LegacyConverter() = default;
@@ -37,9 +39,13 @@ public:
     std::string toDocx(const std::string& documentPath, const std::string& bytes,
                        LegacyFormat format);
 
-    // Converts a .docx package into format and writes it atomically to target;
-    // a new file's permissions are drawn from sourceMode.
+    // Converts a .docx package into format and writes it atomically to target,
+    // once the saved file, read back, says what the package says. Relative
+    // links keep their text when documentPath names the document as it was
+    // opened (target stands for it when empty). A new file's permissions are
+    // drawn from sourceMode.
     void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target,
+                const std::string& documentPath = {},
                 std::optional<mode_t> sourceMode = std::nullopt);
 
     // How many conversions, either way, every converter of the program has
@@ -52,16 +58,23 @@ public:
 
 private:
     struct Conversion;
+    struct AloneStep {
+        std::string input, outDir, importFilter, target;
+    };
     std::string convert(const std::string& inputBytes, const Conversion& conversion);
     bool convertShared(const std::string& soffice, const std::string& input,
                        const std::string& output, const Conversion& conversion, std::string& said);
+    void rewrite(const std::string& path, const std::string& bytes, const Conversion& conversion);
     void convertAlone(const std::string& soffice, const std::string& input,
-                      const std::string& outDir, const Conversion& conversion,
+                      const std::string& output, const Conversion& conversion,
                       const std::string& serviceSaid);
+    void runAlone(const std::string& soffice, const AloneStep& step, const Conversion& conversion,
+                  const std::string& serviceSaid);
+    void checkReadBackAlone(const std::string& soffice, const std::string& input,
+                            const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion);
 
     std::string m_folder;
-    unsigned m_jobs = 0;
 };
 
 } // namespace pellucor::converter

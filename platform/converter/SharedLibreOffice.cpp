@@ -6,6 +6,7 @@
 #include "converter/ConverterHelper.h"
 #include "converter/LegacyConverter.h"
 #include "converter/LibreOfficePipes.h"
+#include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
 
 #include <algorithm>
@@ -69,16 +70,18 @@ void SharedLibreOffice::stop() {
 
 ServiceOutcome SharedLibreOffice::convert(const std::string& soffice, const std::string& input,
                                           const std::string& output, const std::string& filter,
-                                          const std::string& importFilter, milliseconds limit) {
+                                          const std::string& importFilter, milliseconds limit,
+                                          const std::string& extraFields) {
     std::lock_guard lock(m_mutex);
     if (stopRequested())
         return {ServiceOutcome::Kind::Interrupted, {}};
-    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter))
+    if (m_unavailable || !fitsOnOneRequestLine(input + output + filter + importFilter) ||
+        extraFields.find_first_of("\r\n") != std::string::npos)
         return {ServiceOutcome::Kind::Unavailable, {}};
     try {
         return request(soffice,
                        "convert\t" + input + "\t" + output + "\t" + filter + "\t" + importFilter +
-                           "\n",
+                           extraFields + "\n",
                        limit);
     } catch (...) { // from the wait hook: the reply would come to the next request
         stopLocked(false);
@@ -163,7 +166,8 @@ std::string SharedLibreOffice::makeFolders() {
 SharedLibreOffice::Start SharedLibreOffice::launch(const std::string& soffice) {
     const std::string pipe = makeFolders();
     const std::string helper = m_folder + "/helper.py";
-    if (pipe.empty() || !writeText(helper, converterHelperScript()))
+    if (pipe.empty() || !writeText(helper, converterHelperScript()) ||
+        !writePrivateProfile(m_folder + "/profile"))
         return Start::Failed;
     int channel[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)

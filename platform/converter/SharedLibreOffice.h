@@ -43,10 +43,12 @@ public:
     // with importFilter (LibreOffice detects the format when it is empty),
     // using soffice (a full path) to start LibreOffice when it does not run.
     // While it waits, the thread's wait hook runs (base/Waiting.h); what the
-    // hook throws goes through, after LibreOffice was stopped.
+    // hook throws goes through, after LibreOffice was stopped. extraFields go
+    // at the end of the helper's request, each after a tab.
     ServiceOutcome convert(const std::string& soffice, const std::string& input,
                            const std::string& output, const std::string& filter,
-                           const std::string& importFilter, std::chrono::milliseconds limit);
+                           const std::string& importFilter, std::chrono::milliseconds limit,
+                           const std::string& extraFields = {});
 
     // Ends LibreOffice and removes the private folder; the next conversion
     // starts them again (and looks for Python with UNO again).

@@ -1,6 +1,11 @@
 #include "WordBinary.h"
 
+#include "base/Error.h"
+#include "converter/LegacyConverter.h"
+
+#include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -180,6 +185,40 @@ WordBinaryFacts readWordBinaryFacts(const std::string& bytes) {
     facts.encrypted = (flags & kFibEncrypted) != 0;
     facts.isTemplate = (flags & kFibDot) != 0;
     return facts;
+}
+
+namespace {
+
+bool hasDotExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".dot";
+}
+
+} // namespace
+
+LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::string& path) {
+    const std::string prefix = "The document " + inQuotes(path) + " cannot be opened: ";
+    WordBinaryFacts facts = readWordBinaryFacts(bytes);
+    switch (facts.kind) {
+    case WordBinaryFacts::Kind::Damaged:
+        throw Error(ErrorNumber::FileCorrupted,
+                    prefix + "it is a Word 97-2003 file (.doc) whose structure is damaged or "
+                             "truncated.");
+    case WordBinaryFacts::Kind::NotWord:
+        throw Error(ErrorNumber::UnsupportedFormat,
+                    prefix + "it is an Office 97-2003 file but not a Word document (it holds no "
+                             "WordDocument stream).");
+    case WordBinaryFacts::Kind::Document:
+        break;
+    }
+    if (facts.encrypted)
+        throw Error(ErrorNumber::PasswordIncorrect,
+                    prefix + "it is a Word 97-2003 document encrypted with a password.");
+    // A template says so in its header; the name is the fallback for files
+    // whose writer left the flag out.
+    return facts.isTemplate || hasDotExtension(path) ? LegacyFormat::Dot : LegacyFormat::Doc;
 }
 
 } // namespace pellucor::converter

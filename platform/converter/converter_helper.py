@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 # Drives the LibreOffice shared by the program's engine instances over UNO.
-import os, shutil, signal, sys, time
+import os, shutil, signal, sys, threading, time
 
 def reply(text):
     sys.stdout.write(" ".join(text.replace("\t", "\x01").split()).replace("\x01", "\t") + "\n")
     sys.stdout.flush()
 
 try:
-    import uno
+    import uno, unohelper
+    from com.sun.star.awt import XCallback
     from com.sun.star.beans import PropertyValue
 except Exception as error:
     reply("nouno\t%s" % error)
@@ -15,6 +16,7 @@ except Exception as error:
 
 PIPE, FOLDER = sys.argv[1], sys.argv[2]
 PARENT = os.getppid()
+HTML = "HTML (StarWriter)"
 
 
 def props(**values):
@@ -26,11 +28,11 @@ def props(**values):
     return tuple(result)
 
 
-SERVICES = CONTEXT = None
+SERVICES = CONTEXT = DESKTOP = None
 
 
 def connect():
-    global SERVICES, CONTEXT
+    global SERVICES, CONTEXT, DESKTOP
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext(
         "com.sun.star.bridge.UnoUrlResolver", local)
@@ -39,8 +41,8 @@ def connect():
         try:
             CONTEXT = resolver.resolve(url)
             SERVICES = CONTEXT.ServiceManager
-            return SERVICES.createInstanceWithContext(
-                "com.sun.star.frame.Desktop", CONTEXT)
+            DESKTOP = SERVICES.createInstanceWithContext("com.sun.star.frame.Desktop", CONTEXT)
+            return
         except Exception:
             time.sleep(0.05)
     sys.exit(1)
@@ -64,59 +66,165 @@ def import_filter(url):
     return found["FilterName"]
 
 
-# The document is loaded into a bare model, never into a frame: a view would
-# build comment and picture windows from the main loop between our calls, and
-# without the user-interface files of a full install that kills LibreOffice.
-def convert(source, target, filter_name, load_filter=""):
-    url = uno.systemPathToFileUrl(source)
+class MainThreadJob(unohelper.Base, XCallback):
+    def __init__(self, work):
+        self.work, self.error, self.done = work, None, threading.Event()
+
+    def notify(self, data):
+        try:
+            self.work()
+        except Exception as error:
+            self.error = error
+        finally:
+            self.done.set()
+
+
+# LibreOffice runs each conversion from its main loop, so that a document is
+# loaded, stored and closed in one go, as its own --convert-to does. Between
+# separate calls the main loop would build the comment windows of a view,
+# which kills LibreOffice without the user-interface files of a full install.
+def on_main_thread(work):
+    job = MainThreadJob(work)
+    SERVICES.createInstanceWithContext("com.sun.star.awt.AsyncCallback", CONTEXT) \
+        .addCallback(job, None)
+    while not job.done.wait(0.5):
+        CONTEXT.getServiceManager()  # raises once LibreOffice is gone
+    if job.error is not None:
+        raise job.error
+
+
+# Nothing a document links to is fetched or updated while it is converted.
+ARGUMENTS = dict(Hidden=True, ReadOnly=True, MacroExecutionMode=0, UpdateDocMode=0)
+
+
+# A model of its own, without a view, loads fastest. But without a view it
+# has no layout, and the export filters drop embedded objects (equations,
+# charts, OLE objects) that have none, and it finds no text to replace. A
+# document that holds such objects, or that needs replacements, is loaded
+# again into a hidden frame, as --convert-to loads it.
+def load(path, filter_name, needs_view):
+    url = uno.systemPathToFileUrl(path)
     document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
     try:
-        document.load(props(URL=url, FilterName=load_filter or import_filter(url),
-                            ReadOnly=True, Hidden=True, MacroExecutionMode=0))
-        document.storeToURL(uno.systemPathToFileUrl(target),
-                            props(FilterName=filter_name, Overwrite=True))
-    finally:
-        try:
-            document.close(True)
-        except Exception:
-            document.dispose()
+        document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
+        if not needs_view(document):
+            return document
+    except Exception:
+        close(document)
+        raise
+    close(document)
+    document = DESKTOP.loadComponentFromURL(url, "_blank", 0,
+                                            props(FilterName=filter_name, **ARGUMENTS))
+    if document is None:
+        raise RuntimeError("LibreOffice could not load it")
+    return document
 
 
-def answers(desktop):
+def store(document, path, filter_name):
+    document.storeToURL(uno.systemPathToFileUrl(path),
+                        props(FilterName=filter_name, Overwrite=True))
+
+
+def close(document):
     try:
-        desktop.getCurrentFrame()
+        document.close(True)
+    except Exception:
+        document.dispose()
+
+
+def replace_until_done(document, pattern, replacement):
+    search = document.createReplaceDescriptor()
+    search.SearchRegularExpression = True
+    search.setSearchString(pattern)
+    search.setReplaceString(replacement)
+    while document.replaceAll(search) > 0:
+        pass
+
+
+# A web page shows a run of spaces as one. As a word processor does, a space
+# added after a mark goes out as a no-break space beside the space, and such a
+# pair after a mark comes in as two spaces.
+def spaces_from_html(document):
+    replace_until_done(document, "(\\p{P} *)\u00a0(?=\u00a0* )", "$1 ")
+
+
+def spaces_for_html(document):
+    replace_until_done(document, "(\\p{P}\u00a0*) (?= )", "$1\u00a0")
+
+
+# The text of the body as one string, list labels left out: what a round
+# trip through another format may write differently.
+def write_text(document, path):
+    with open(path, "w", encoding="utf-8", errors="replace") as out:
+        out.write(document.getText().getString())
+
+
+# With "readback", the text of what was stored and of the stored file read
+# again go beside the target, for the caller to compare.
+def convert(source, target, filter_name, load_filter="", checks=""):
+    load_filter = load_filter or import_filter(uno.systemPathToFileUrl(source))
+    read_back = "readback" in checks.split(",")
+
+    web_page = HTML in (load_filter, filter_name)
+
+    def work():
+        document = load(source, load_filter,
+                        lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
+        try:
+            if load_filter == HTML:
+                spaces_from_html(document)
+            if filter_name == HTML:
+                spaces_for_html(document)
+            store(document, target, filter_name)
+            if read_back:
+                write_text(document, target + ".intended.txt")
+        finally:
+            close(document)
+        if read_back:
+            result = load(target, filter_name, lambda model: False)
+            try:
+                write_text(result, target + ".readback.txt")
+            finally:
+                close(result)
+
+    on_main_thread(work)
+
+
+def answers():
+    try:
+        DESKTOP.getCurrentFrame()
         return True
     except Exception:
         return False
 
 
-def terminate(desktop):
+def terminate():
     try:
-        desktop.terminate()
+        DESKTOP.terminate()
     except Exception:
         pass
 
 
 def main():
-    desktop = connect()
+    connect()
     reply("ready")
     for line in sys.stdin:
         fields = line.rstrip("\n").split("\t")
         if fields[0] == "quit":
-            terminate(desktop)
+            terminate()
             reply("ok")
             return
-        if fields[0] != "convert" or len(fields) not in (4, 5):
+        if fields[0] != "convert" or not 4 <= len(fields) <= 6:
             reply("error\tunknown request")
             continue
         try:
             convert(*fields[1:])
             reply("ok")
         except Exception as error:
-            reply(("error\t" if answers(desktop) else "lost\t") + message(error))
+            reply(("error\t" if answers() else "lost\t") + message(error))
     # The program went away without saying quit: take LibreOffice and the
     # private folder with us.
-    terminate(desktop)
+    terminate()
     group = os.getpgrp()
     os.setpgid(0, 0)  # out of LibreOffice's group, to outlive it
     try:

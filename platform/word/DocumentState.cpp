@@ -244,6 +244,7 @@ void DocumentState::adoptLegacy(LegacyDocument document) {
     m_legacy = document.format;
     m_legacyBytes = std::move(document.originalBytes);
     m_sourceMode = document.sourceMode;
+    m_legacyPath = std::move(document.documentPath);
     adopt(std::move(document.parts));
 }
 
@@ -251,6 +252,7 @@ std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat f
     std::string docx = m_converter.toDocx(m_path, bytes, format);
     m_legacy = format;
     m_legacyBytes = std::move(bytes);
+    m_legacyPath = m_path;
     return docx;
 }
 
@@ -329,7 +331,8 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_legacy && replaced.empty())
         writeFileAtomically(path, m_legacyBytes, m_sourceMode);
     else if (m_legacy)
-        m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path, m_sourceMode);
+        m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path, m_legacyPath,
+                           m_sourceMode);
     else if (replaced.empty())
         m_savedAs = writeFileAtomically(path, m_package->bytes(), m_sourceMode);
     else
@@ -351,7 +354,7 @@ void DocumentState::handOver(const std::string& path) {
     keepPendingSave(path, LegacyDocument{*m_legacy, std::move(m_legacyBytes),
                                          ParsedPackage{std::move(m_package), std::move(m_main),
                                                        std::move(m_settings)},
-                                         m_sourceMode});
+                                         m_sourceMode, m_legacyPath});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.

@@ -74,6 +74,7 @@ private:
     LegacyConverter& m_converter;
     std::optional<LegacyFormat> m_legacy;
     std::string m_legacyBytes; // the file as it was opened, saved as is when nothing changed
+    std::string m_legacyPath;  // where it was opened from: its links are relative to it
     std::unique_ptr<PlainText> m_plainText; // instead of a package and its parts
     std::unique_ptr<Package> m_package;
     std::unique_ptr<XmlPart> m_main;

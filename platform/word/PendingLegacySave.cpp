@@ -46,7 +46,7 @@ void write(PendingSave pending) {
     }
     converter::LegacyConverter converter;
     converter.saveAs(parts.package->rewrite(replaced), document.format, pending.target,
-                     document.sourceMode);
+                     document.documentPath, document.sourceMode);
 }
 
 } // namespace

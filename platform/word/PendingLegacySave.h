@@ -19,6 +19,7 @@ struct LegacyDocument {
     std::string originalBytes; // written as they are when nothing changed
     ParsedPackage parts;
     std::optional<mode_t> sourceMode; // what a new file's permissions are drawn from
+    std::string documentPath;         // where it was opened from: its links are relative to it
 };
 
 // A batch runs every mark of a document on the one .docx that LibreOffice

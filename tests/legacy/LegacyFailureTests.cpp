@@ -1,9 +1,10 @@
-// A conversion that cannot happen — LibreOffice missing, hanging, failing or
-// producing nothing — is an error that names the file and says why; nothing is
-// written, no process is left running and no temporary file is left behind.
-// These run with one LibreOffice process per conversion; LegacyServiceTests
-// covers the LibreOffice shared by the program.
+// A conversion that cannot happen — LibreOffice missing, hanging, failing,
+// producing nothing or a file that does not read back as the document — is an
+// error that names the file and says why; nothing is written, no process is left running and no
+// temporary file is left behind. These run with one LibreOffice process per conversion;
+// LegacyServiceTests covers the LibreOffice shared by the program.
 #include "base/Error.h"
+#include "converter/ReadBack.h"
 #include "LegacySupport.h"
 #include "support/TempDir.h"
 
@@ -70,30 +71,66 @@ TEST_F(LegacyFailure, AConversionThatFailsOrProducesNothingIsAnError) {
     EXPECT_NE(openFails().find("source file could not be loaded"), std::string::npos);
 }
 
+// A LibreOffice that converts the document but writes a file that reads back
+// without a paragraph (the stand-in's text conversions of what was meant and
+// of what was saved), and one whose export fails.
+const char* kLostParagraph =
+    "while [ $# -gt 1 ]; do case $1 in --convert-to) to=$2;; --outdir) out=$2;; esac; shift; "
+    "done\n"
+    "name=${1##*/}; stem=${name%.*}\n"
+    "case $to in txt*) case $name in *.docx) printf 'One.\\nTwo.\\n';; *) printf 'One.\\n';; "
+    "esac > \"$out/$stem.txt\";;\n"
+    "*) echo saved > \"$out/$stem.${to%%:*}\";; esac";
+
 TEST_F(LegacyFailure, AFailedSaveLeavesTheTargetAsItWasAndQuitCleansUp) {
     if (!libreOfficeInstalled())
         GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
     writeFile(work.file("target.doc"), "the old content");
-    writeScript(bin + "/soffice", "echo 'Error: export failed'\nexit 1");
     auto app = word::Application::Create();
     word::Document document = app.Documents().Open(work.file("in.doc"));
     EXPECT_FALSE(std::filesystem::is_empty(tmp)) << "the private profile should be in TMPDIR";
     word::WordCollection words = document.Words();
     words(1).SetText(words(1).Text() + "x");
-    {
+    for (const auto& [script, said] : {std::pair<std::string, std::string>{
+                                           "echo 'Error: export failed'\nexit 1", "export failed"},
+                                       {kLostParagraph, "paragraph 2 (\"Two.\") is missing"}}) {
+        writeScript(bin + "/soffice", script);
         ScopedEnv path("PATH", bin);
         try {
             document.SaveAs(work.file("target.doc"));
             ADD_FAILURE() << "the save succeeded";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find("target.doc"), std::string::npos);
-            EXPECT_NE(error.description().find("export failed"), std::string::npos);
+            EXPECT_NE(error.description().find(said), std::string::npos) << error.description();
         }
     }
     EXPECT_EQ(readFile(work.file("target.doc")), "the old content");
     EXPECT_EQ(work.entries(), (std::vector<std::string>{"in.doc", "target.doc"}));
     app.Quit();
     EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "Quit left temporary files behind";
+}
+
+// What LibreOffice's own round trip changes passes; a difference in the
+// spacing after punctuation, or a paragraph lost or gained, is told.
+TEST(LegacyReadBack, OnlyWhatTheRoundTripItselfChangesPasses) {
+    const struct {
+        const char* intended;
+        const char* readBack;
+        const char* said; // "" when they read as the same
+    } cases[] = {
+        {"It ends.  Next\n", "It ends.\xC2\xA0 Next\n", ""},
+        {"\xEF\xBB\xBF  Runs  of\tblanks.\n\n", "Runs of blanks.  \n", ""},
+        {"It ends.  Next\n", "It ends. Next\n", "paragraph 1 reads back as \"It·ends.·Next\""},
+        {"One.\nTwo.\n", "One.\n", "paragraph 2 (\"Two.\") is missing"},
+        {"One.\n", "One.\r\nTwo.\r\n", "a paragraph more (\"Two.\")"},
+    };
+    for (const auto& c : cases) {
+        const std::string said = converter::readBackDifference(c.intended, c.readBack);
+        if (*c.said)
+            EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        else
+            EXPECT_EQ(said, "") << c.intended;
+    }
 }
 
 TEST_F(LegacyFailure, AnEngineDroppedWithoutQuitRemovesItsTemporaryFiles) {

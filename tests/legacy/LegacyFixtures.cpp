@@ -17,13 +17,14 @@ namespace fs = std::filesystem;
 
 struct FixtureSpec {
     const char* name;   // what the test opens
-    const char* source; // a corpus .docx
+    const char* source; // a corpus .docx, or a shared case
     const char* target; // LibreOffice's --convert-to argument
 };
 
-// Comments, tracked changes, numbered lists and floating pictures in the
-// formats LibreOffice writes back, and one document of each format that
-// reaches the engine only through LibreOffice, under misleading names.
+// Comments, tracked changes, numbered lists, floating pictures and an
+// embedded equation in the formats LibreOffice writes back, and one document
+// of each format that reaches the engine only through LibreOffice, under
+// misleading names.
 const FixtureSpec kFixtures[] = {
     {"comment.doc", "openxmlsdk__comment.docx", "doc:MS Word 97"},
     {"commented.rtf", "openxmlsdk__comment.docx", "rtf:Rich Text Format"},
@@ -33,6 +34,9 @@ const FixtureSpec kFixtures[] = {
     {"word2003.doc", "openxmlsdk__numbering-newformat.docx", "xml:MS Word 2003 XML"},
     {"flat.fodt", "openxmlsdk__revision.docx", "fodt:OpenDocument Text Flat XML"},
     {"export.doc", "openxmlsdk__numbering-newformat.docx", "html:HTML (StarWriter)"},
+    {"equation.doc", "../cases/embedded-equation.fodt", "doc:MS Word 97"},
+    {"equation.rtf", "../cases/embedded-equation.fodt", "rtf:Rich Text Format"},
+    {"equation.odt", "../cases/embedded-equation.fodt", "odt:writer8"},
 };
 
 // Makes every fixture into folder, one LibreOffice run per target format.

@@ -1,6 +1,6 @@
-// A .doc and a .dot made from a .docx fixture: adding the spaces and removing
-// them again gives back the words the document had, and each stays in its
-// format (a template stays a template).
+// A .doc, a .dot and a web page made from a .docx fixture: adding the spaces
+// and removing them again gives back the words the document had, and each
+// stays in its format (a template stays a template, a page shows the spaces).
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
@@ -45,6 +45,20 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
+}
+
+TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
+    const std::string page = make("html:HTML (StarWriter)");
+    const std::vector<std::string> original = wordsOfFile(page);
+    const std::string added = dir.file("made/added.html"), back = dir.file("made/back.html");
+    const int changed = tools::walkDocument(page, added, ".", 1).changed;
+    EXPECT_GT(changed, 0);
+    const std::vector<std::string> words = wordsOfFile(added);
+    EXPECT_EQ(std::count(words.begin(), words.end(), ".  "), changed);
+    EXPECT_NE(readFile(added).find(".&nbsp; "), std::string::npos);
+    EXPECT_EQ(tools::walkDocument(added, back, ".", 2).changed, changed);
+    EXPECT_EQ(wordsOfFile(back), original);
+    EXPECT_EQ(readFile(back).find("&nbsp;"), std::string::npos);
 }
 
 TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {

@@ -7,9 +7,43 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellucor::test {
+
+LocalListener::LocalListener() : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    auto* generic = reinterpret_cast<sockaddr*>(&address);
+    if (m_socket < 0 || ::bind(m_socket, generic, size) != 0 || ::listen(m_socket, 64) != 0 ||
+        ::getsockname(m_socket, generic, &size) != 0)
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] {
+        while (!m_stop) {
+            pollfd waiting{m_socket, POLLIN, 0};
+            if (::poll(&waiting, 1, 50) <= 0)
+                continue;
+            if (int connection = ::accept(m_socket, nullptr, nullptr); connection >= 0) {
+                ++m_connections;
+                ::close(connection);
+            }
+        }
+    });
+}
+
+LocalListener::~LocalListener() {
+    m_stop = true;
+    m_thread.join();
+    ::close(m_socket);
+}
 
 bool libreOfficeInstalled() {
     return !converter::findOnPath("soffice").empty();

@@ -3,10 +3,32 @@
 #include "support/ProcessEnv.h"
 #include "word/Application.h"
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pellucor::test {
+
+// A TCP server on 127.0.0.1 that counts the connections made to it, to show
+// that nothing tried to reach the network.
+class LocalListener {
+public:
+    LocalListener();
+    ~LocalListener();
+    LocalListener(const LocalListener&) = delete;
+    LocalListener& operator=(const LocalListener&) = delete;
+
+    int port() const { return m_port; }
+    int connections() const { return m_connections; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+    std::atomic<int> m_connections = 0;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
 
 // Whether soffice can be found on $PATH.
 bool libreOfficeInstalled();
