@@ -7,6 +7,7 @@
 #include "NameText.h"
 
 #include <algorithm>
+#include <climits>
 #include <sys/stat.h>
 
 namespace pellucor::AddFolder {
@@ -140,10 +141,13 @@ private:
             m_window.DoEvents();
             if (entry.name == "." || entry.name == "..")
                 continue;
-            if (isCarriedName(entry.name, m_names))
-                m_level.push_back(folder + entry.name + "/");
+            // A folder whose path the system cannot open by its path is told
+            // among those left out, never dropped without a word.
+            const std::string path = folder + entry.name + "/";
+            if (isCarriedName(entry.name, m_names) && path.size() < PATH_MAX)
+                m_level.push_back(path);
             else if (m_skipped)
-                m_skipped->push_back(folder + entry.name + "/");
+                m_skipped->push_back(path);
         }
     }
 

@@ -6,9 +6,13 @@
 #include "support/ScriptedServices.h"
 
 #include <algorithm>
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellucor::test {
 namespace {
@@ -111,6 +115,26 @@ TEST_F(FolderWalk, LongFolderPathsAreWalkedLikeAnyOther) {
     ASSERT_GE(deep.size(), 300u);
     EXPECT_EQ(walk({at(a)}), (Folders{at(a), at(a + "/" + b), deep, deepest, deepest + "e/"}));
     EXPECT_EQ(walk({deepest}), (Folders{deepest, deepest + "e/"}));
+}
+
+TEST_F(FolderWalk, FoldersBeyondTheLongestPathAreToldNotDropped) {
+    const std::string level(250, 'x');
+    std::string deep = at("R");
+    fs::create_directory(dir.file("R"));
+    int fd = ::open(dir.file("R").c_str(), O_PATH | O_DIRECTORY);
+    for (; deep.size() < PATH_MAX + level.size(); deep += level + "/") {
+        ASSERT_EQ(::mkdirat(fd, level.c_str(), 0700), 0);
+        int inner = ::openat(fd, level.c_str(), O_PATH | O_DIRECTORY);
+        ::close(fd);
+        fd = inner;
+    }
+    ::close(fd);
+    Folders folders{at("R")}, skipped;
+    AddFolder::GetSubDirectories2016(folders, true, prompts, window, AddFolder::Names::CodePage,
+                                     &skipped);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_GE(skipped[0].size(), static_cast<size_t>(PATH_MAX));
+    EXPECT_EQ(folders.back() + level + "/", skipped[0]);
 }
 
 TEST_F(FolderWalk, YieldsAfterOpeningBeforeEachSubfolderAndBeforeEachAppend) {

@@ -228,7 +228,7 @@ class BitStream {
 public:
     BitStream& bits(uint32_t value, unsigned count) {
         for (unsigned i = 0; i < count; ++i)
-            bit(value >> i & 1);
+            bit(i < 32 && (value >> i & 1));
         return *this;
     }
     // Huffman codes go in from their most significant bit.
