@@ -192,7 +192,7 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     trap(7, [&] { window.SetMousePointer(PointerDefault); });
     trap(8, [&] {
         window.SetProgressValue(0);
-        window.SetProgressText(messages::kProgressAtRest);
+        window.SetProgressText(kProgressAtRest);
     });
     trap(9, [&] { services.prompts.MsgBox(messages::kDone); });
     return outcome;

@@ -1,6 +1,8 @@
 #include "DryRun.h"
 
 #include "base/ErrorTrap.h"
+#include "word/Application.h"
+#include "word/RunningInstance.h"
 #include "Word1.h"
 
 #include <algorithm>

@@ -5,6 +5,8 @@
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "Messages.h"
+#include "word/Application.h"
+#include "word/RunningInstance.h"
 
 #include <algorithm>
 #include <optional>
