@@ -5,6 +5,8 @@
 
 #include "CoreTest.h"
 
+#include <stdexcept>
+
 namespace pellucor::test {
 namespace {
 
@@ -413,6 +415,23 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
     EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3, 6, 7, 6, 7, 9, 3}));
     EXPECT_EQ(prompts.texts().size(), 13u);
     EXPECT_EQ(prompts.texts().back(), "Done.");
+}
+
+// The run's own failures carry the line their box shows and their step's name.
+TEST_F(BatchRun, RunFailuresNameTheirSteps) {
+    prompts.onBox = [](const ShownBox& box) {
+        if (box.text == "No files added." || box.text == "Done.")
+            throw std::runtime_error("no box");
+    };
+    auto steps = [](const BatchOutcome& outcome) {
+        std::vector<std::string> named;
+        for (const Failure& failure : outcome.runFailures)
+            named.push_back(std::to_string(failure.line) + " " + failure.step);
+        return named;
+    };
+    EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"2 check the file list"}));
+    addFile("a.docx", "It ends. Next");
+    EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"9 report the end"}));
 }
 
 TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {
