@@ -3,6 +3,7 @@
 // The real main window without a screen, for the benchmarks: its own
 // settings file in a temporary folder, the real engine, and boxes answered at
 // once ("Done." quietly, anything else printed on stderr).
+#include "EngineAutomation.h"
 #include "Form1.h"
 
 #include <cstdio>

@@ -16,6 +16,26 @@ namespace {
 using platform::PointerDefault;
 using platform::PointerHourglass;
 
+// The statements of the run: the line numbers its error report boxes show,
+// and what each does.
+struct RunSteps {
+    static constexpr TrapStep noFilesBox{2, "check the file list"};
+    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
+    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
+    static constexpr TrapStep readMode{5, "read the spacing option"};
+    static constexpr TrapStep hourglassAtStart{61, "show progress"};
+    static constexpr TrapStep readFiles{62, "read the lists"};
+    static constexpr TrapStep showShare{63, "show progress"};
+    static constexpr TrapStep showFileName{64, "show progress"};
+    static constexpr TrapStep letEventsIn{65, "show progress"};
+    static constexpr TrapStep hourglassBeforeMarks{66, "show progress"};
+    static constexpr TrapStep readMarks{67, "read the lists"};
+    static constexpr TrapStep hourglassAfterMarks{68, "show progress"};
+    static constexpr TrapStep defaultPointer{7, "show progress"};
+    static constexpr TrapStep progressAtRest{8, "show progress"};
+    static constexpr TrapStep doneBox{9, "report the end"};
+};
+
 // One pass; an error that escapes its steps fails it, and the run goes on.
 MarkOutcome pass(Services& services, std::string& path, const std::string& mark, int16_t mode) {
     try {
@@ -41,11 +61,11 @@ void runMarks(Services& services, ErrorTrap& trap, std::string& path, int16_t mo
               DocumentOutcome& outcome) {
     platform::MainWindow& window = services.window;
     int marks = 0;
-    trap(67, [&] { marks = window.MarkCount(); });
+    trap(RunSteps::readMarks, [&] { marks = window.MarkCount(); });
     for (int j = 1; j <= marks; ++j) {
         bool ticked = false;
         std::string mark;
-        trap(67, [&] {
+        trap(RunSteps::readMarks, [&] {
             ticked = window.MarkTicked(j);
             if (ticked)
                 mark = window.MarkAt(j);
@@ -62,13 +82,13 @@ void runMarks(Services& services, ErrorTrap& trap, std::string& path, int16_t mo
 // failure is reported as the save's.
 void finishDocument(Services& services, DocumentOutcome& outcome) {
     ErrorTrap trap(services.prompts, "Word1", "DoIt");
-    if (trap(9, [] { word::Application::FinishDocument(); }))
+    if (trap(Word1::DoItSteps::save, [] { word::Application::FinishDocument(); }))
         return;
     for (MarkOutcome& mark : outcome.marks)
         mark.savedTo.clear();
     if (outcome.marks.empty())
         outcome.marks.emplace_back();
-    addFailures(outcome.marks.back().failures, trap, Word1::doItStep);
+    addFailures(outcome.marks.back().failures, trap);
 }
 
 // The ticked marks of one file, in list order; the list is read as it stands.
@@ -106,55 +126,40 @@ std::vector<OutputClash> clashesOf(platform::MainWindow& window,
     return outputClashes(files, window.Text2());
 }
 
-const char* runStep(int line) {
-    switch (line) {
-    case 2:
-        return "check the file list";
-    case 3:
-        return "check the output folder";
-    case 4:
-        return "look for a running word processor";
-    case 5:
-        return "read the spacing option";
-    case 62:
-    case 67:
-        return "read the lists";
-    case 9:
-        return "report the end";
-    }
-    return "show progress";
-}
-
 BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     platform::MainWindow& window = services.window;
     BatchOutcome outcome;
     if (window.FileCount() == 0) {
-        trap(2, [&] { services.prompts.MsgBox(messages::kNoFilesAdded); });
+        trap(RunSteps::noFilesBox, [&] { services.prompts.MsgBox(messages::kNoFilesAdded); });
         outcome.stop = BatchOutcome::Stop::NoFiles;
         return outcome;
     }
     bool folderReady = true;
-    trap(3, [&] { folderReady = window.Option4() || IsFolder(window.Text2()); });
+    trap(RunSteps::checkOutputFolder,
+         [&] { folderReady = window.Option4() || IsFolder(window.Text2()); });
     if (!folderReady) {
-        trap(3, [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
+        trap(RunSteps::checkOutputFolder,
+             [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
         outcome.stop = BatchOutcome::Stop::MissingFolder;
         return outcome;
     }
     std::vector<OutputClash> clashes;
-    trap(3, [&] { clashes = clashesOf(window, listedFiles(window)); });
+    trap(RunSteps::checkOutputFolder, [&] { clashes = clashesOf(window, listedFiles(window)); });
     if (!clashes.empty()) {
-        trap(3, [&] { services.prompts.MsgBox(outputClashText(clashes)); });
+        trap(RunSteps::checkOutputFolder,
+             [&] { services.prompts.MsgBox(outputClashText(clashes)); });
         outcome.stop = BatchOutcome::Stop::OutputClash;
         return outcome;
     }
     bool cancelled = false;
-    trap(4, [&] { cancelled = Word1::WarnIfWordOpen(services.automation, services.prompts); });
+    trap(RunSteps::lookForWordProcessor,
+         [&] { cancelled = Word1::WarnIfWordOpen(services.automation, services.prompts); });
     if (cancelled) {
         outcome.stop = BatchOutcome::Stop::WordProcessorOpen;
         return outcome;
     }
     int16_t mode = Word1::ModeNone;
-    trap(5, [&] {
+    trap(RunSteps::readMode, [&] {
         if (window.Option1())
             mode = Word1::ModeAdd;
         else if (window.Option2())
@@ -164,17 +169,17 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
     // The run works on the paths as they are now: rows moved, removed or
     // added while it works change nothing of it.
     std::vector<std::string> files;
-    trap(62, [&] { files = listedFiles(window); });
+    trap(RunSteps::readFiles, [&] { files = listedFiles(window); });
     // The window stays live while LibreOffice works for the engine.
-    WhileWaiting events([&] { trap(65, [&] { window.DoEvents(); }); });
+    WhileWaiting events([&] { trap(RunSteps::letEventsIn, [&] { window.DoEvents(); }); });
     const int rows = static_cast<int>(files.size());
     for (int i = 1; i <= rows && !stopRequested(); ++i) {
         DocumentOutcome& document = outcome.documents.emplace_back();
         document.row = i;
         std::string path = files[static_cast<size_t>(i) - 1];
-        trap(61, [&] { window.SetMousePointer(PointerHourglass); });
+        trap(RunSteps::hourglassAtStart, [&] { window.SetMousePointer(PointerHourglass); });
         document.path = path;
-        trap(63, [&] {
+        trap(RunSteps::showShare, [&] {
             // The integer part of i / rows x 100, computed exactly; the rows
             // are counted anew, as files may have been added meanwhile.
             const int now = window.FileCount();
@@ -182,19 +187,19 @@ BatchOutcome runChecked(Services& services, ErrorTrap& trap) {
                 throw Error(ErrorNumber::DivisionByZero, "Division by zero");
             window.SetProgressValue(static_cast<double>(100LL * i / now));
         });
-        trap(64,
+        trap(RunSteps::showFileName,
              [&] { window.SetProgressText(messages::kProcessing + shownName(FileNameOf(path))); });
-        trap(65, [&] { window.DoEvents(); });
-        trap(66, [&] { window.SetMousePointer(PointerHourglass); });
+        trap(RunSteps::letEventsIn, [&] { window.DoEvents(); });
+        trap(RunSteps::hourglassBeforeMarks, [&] { window.SetMousePointer(PointerHourglass); });
         processFile(services, trap, path, mode, document);
-        trap(68, [&] { window.SetMousePointer(PointerHourglass); });
+        trap(RunSteps::hourglassAfterMarks, [&] { window.SetMousePointer(PointerHourglass); });
     }
-    trap(7, [&] { window.SetMousePointer(PointerDefault); });
-    trap(8, [&] {
+    trap(RunSteps::defaultPointer, [&] { window.SetMousePointer(PointerDefault); });
+    trap(RunSteps::progressAtRest, [&] {
         window.SetProgressValue(0);
-        window.SetProgressText(messages::kProgressAtRest);
+        window.SetProgressText(kProgressAtRest);
     });
-    trap(9, [&] { services.prompts.MsgBox(messages::kDone); });
+    trap(RunSteps::doneBox, [&] { services.prompts.MsgBox(messages::kDone); });
     return outcome;
 }
 
@@ -217,7 +222,7 @@ BatchOutcome RunBatch(Services& services) {
         throw;
     }
     window.SetBatchRunning(false);
-    addFailures(outcome.runFailures, trap, runStep);
+    addFailures(outcome.runFailures, trap);
     return outcome;
 }
 

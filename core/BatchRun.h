@@ -5,6 +5,9 @@
 
 namespace pellucor {
 
+// The progress text while no document is being worked on.
+inline constexpr const char* kProgressAtRest = "Progress Bar";
+
 // "Start Changing": every listed file, once for each ticked mark in list
 // order, through the spacing engine, with the hourglass and the progress bar
 // showing the work; "Done." at the end. A second start while one runs does

@@ -1,6 +1,8 @@
 #include "DryRun.h"
 
 #include "base/ErrorTrap.h"
+#include "word/Application.h"
+#include "word/RunningInstance.h"
 #include "Word1.h"
 
 #include <algorithm>
@@ -34,10 +36,10 @@ void walkMarks(word::Application& app, const std::vector<std::string>& marks, in
     for (size_t m = 0; m < marks.size(); ++m) {
         ErrorTrap& trap = traps[m];
         int32_t n = 0;
-        if (!trap(7, [&] { n = app.ActiveDocument().Words().Count(); }))
+        if (!trap(DoItSteps::countWordsToWalk, [&] { n = app.ActiveDocument().Words().Count(); }))
             n = 0;
         for (int32_t i = 2; i <= n; ++i) {
-            trap(mode == ModeRemove ? 75 : 74, [&] {
+            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
                 auto words = app.ActiveDocument().Words();
                 if (!ChangeSpacing(words, i, marks[m], mode))
                     return;
@@ -69,24 +71,24 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
     ErrorTrap opening(prompts, "Word1", "DoIt");
     std::optional<word::Application> app;
     std::optional<word::Document> document;
-    opening(1, [&] { app = automation.CreateObject(); });
-    opening(2, [&] { app.value().SetDisplayAlerts(false); });
-    opening(3, [&] { document = app.value().Documents().Open(path); });
+    opening(DoItSteps::createObject, [&] { app = automation.CreateObject(); });
+    opening(DoItSteps::hideAlerts, [&] { app.value().SetDisplayAlerts(false); });
+    opening(DoItSteps::open, [&] { document = app.value().Documents().Open(path); });
     const bool skipped = CheckProtection(document ? &*document : nullptr, prompts);
     const bool protectedDocument = skipped && document.has_value();
     if (!skipped) {
-        opening(5, [&] { RemoveFrames(document.value()); });
+        opening(DoItSteps::removeFrames, [&] { RemoveFrames(document.value()); });
         walkMarks(*app, marks, mode, outcome, traps, found);
     }
     if (app)
-        opening(10, [&] { app->Quit(); });
+        opening(DoItSteps::quit, [&] { app->Quit(); });
     document.reset();
     app.reset();
     for (size_t m = 0; m < marks.size(); ++m) {
         MarkOutcome& mark = outcome.marks[m];
         mark.skippedAsProtected = protectedDocument;
-        addFailures(mark.failures, opening, doItStep);
-        addFailures(mark.failures, traps[m], doItStep);
+        addFailures(mark.failures, opening);
+        addFailures(mark.failures, traps[m]);
     }
     return outcome;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "Outcome.h"
-#include "services/Prompts.h"
 #include "services/WordAutomation.h"
 
 #include <cstdint>

@@ -7,7 +7,6 @@ inline constexpr const char* kFolderDoesNotExist =
     "Folder does not exist. Please select another folder.";
 inline constexpr const char* kDone = "Done.";
 inline constexpr const char* kProcessing = "Processing: ";
-inline constexpr const char* kProgressAtRest = "Progress Bar";
 
 inline constexpr const char* kWordMayBeOpen =
     "Word may be open. It is recommended that you close Word first. Use Ctrl+Alt+Del > Task "

@@ -42,10 +42,9 @@ Failure escapedFailure(const std::exception& error) {
     return {"process", 0, errorNumberOf(error), describe(error)};
 }
 
-void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
-                 const char* (*stepOf)(int line)) {
+void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap) {
     for (const TrappedError& error : trap.trapped())
-        failures.push_back({stepOf(error.line), error.line, error.number, error.description});
+        failures.push_back({error.step, error.line, error.number, error.description});
 }
 
 const char* resultName(MarkOutcome::Result result) {

@@ -22,8 +22,7 @@ struct Failure {
 Failure escapedFailure(const std::exception& error);
 
 // Appends the errors a trap caught to failures, each named by its step.
-void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap,
-                 const char* (*stepOf)(int line));
+void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap);
 
 // What one pass of the spacing engine did with one document and one mark.
 struct MarkOutcome {

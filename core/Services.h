@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "services/MainWindow.h"
 #include "services/Program.h"
-#include "services/Prompts.h"
 #include "services/WordAutomation.h"
 
 namespace pellucor {

@@ -5,6 +5,8 @@
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "Messages.h"
+#include "word/Application.h"
+#include "word/RunningInstance.h"
 
 #include <algorithm>
 #include <optional>
@@ -29,7 +31,8 @@ word::Document& require(std::optional<word::Document>& document) {
 // opening, removing frames, counting or changing words; not the window's.
 bool documentFailed(const ErrorTrap& trap) {
     return std::any_of(trap.trapped().begin(), trap.trapped().end(), [](const TrappedError& error) {
-        return error.line != 71 && error.line != 72;
+        return error.line != DoItSteps::letEventsIn.line &&
+               error.line != DoItSteps::showProgress.line;
     });
 }
 
@@ -54,33 +57,6 @@ std::string trimmedOfSpaces(const std::string& text) {
     return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
-const char* doItStep(int line) {
-    switch (line) {
-    case 1:
-    case 2:
-        return "start the engine";
-    case 3:
-        return "open";
-    case 5:
-        return "remove frames";
-    case 6:
-    case 7:
-        return "count words";
-    case 71:
-    case 72:
-        return "show progress";
-    case 74:
-    case 75:
-        return "change spacing";
-    case 8:
-    case 9:
-        return "save";
-    case 10:
-        return "quit";
-    }
-    return "process";
-}
-
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
     ErrorTrap trap(services.prompts, "Word1", "DoIt");
     platform::MainWindow& window = services.window;
@@ -89,9 +65,9 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
     MarkOutcome outcome;
     outcome.mark = mark;
 
-    trap(1, [&] { app = services.automation.CreateObject(); });
-    trap(2, [&] { require(app).SetDisplayAlerts(false); });
-    trap(3, [&] {
+    trap(DoItSteps::createObject, [&] { app = services.automation.CreateObject(); });
+    trap(DoItSteps::hideAlerts, [&] { require(app).SetDisplayAlerts(false); });
+    trap(DoItSteps::open, [&] {
         // Saved in place, a document named through a link replaces the file
         // the link names, and every later mark works on that file.
         if (!window.Option3())
@@ -101,19 +77,21 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
     const bool skipped = CheckProtection(document ? &*document : nullptr, services.prompts);
     outcome.skippedAsProtected = skipped && document.has_value();
     if (!skipped) {
-        trap(5, [&] { RemoveFrames(require(document)); });
+        trap(DoItSteps::removeFrames, [&] { RemoveFrames(require(document)); });
         int32_t n0 = 0;
         int32_t n = 0;
-        trap(6, [&] { n0 = require(app).ActiveDocument().Words().Count(); });
+        trap(DoItSteps::countWords, [&] { n0 = require(app).ActiveDocument().Words().Count(); });
         // Without a count there is nothing to walk.
-        if (!trap(7, [&] { n = require(app).ActiveDocument().Words().Count(); }))
+        if (!trap(DoItSteps::countWordsToWalk,
+                  [&] { n = require(app).ActiveDocument().Words().Count(); }))
             n = 0;
         for (int32_t i = 1; i <= n; ++i) {
-            trap(71, [&] { window.DoEvents(); });
-            trap(72, [&] { window.SetProgressValue((i + 1.0) / (n0 + 1.0) * 100.0); });
+            trap(DoItSteps::letEventsIn, [&] { window.DoEvents(); });
+            trap(DoItSteps::showProgress,
+                 [&] { window.SetProgressValue((i + 1.0) / (n0 + 1.0) * 100.0); });
             if (i == 1)
                 continue;
-            trap(mode == ModeRemove ? 75 : 74, [&] {
+            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
                 auto words = require(app).ActiveDocument().Words();
                 if (ChangeSpacing(words, i, mark, mode))
                     ++outcome.wordsRewritten;
@@ -124,18 +102,19 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
         // the output folder the result is not saved at all, rather than over
         // the source.
         if (!documentFailed(trap)) {
-            const bool placed = trap(8, [&] {
+            const bool placed = trap(DoItSteps::placeResult, [&] {
                 if (window.Option3())
                     path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
             });
-            if (placed && trap(9, [&] { require(app).ActiveDocument().SaveAs(path); }))
+            if (placed &&
+                trap(DoItSteps::save, [&] { require(app).ActiveDocument().SaveAs(path); }))
                 outcome.savedTo = path;
         }
     }
-    trap(10, [&] { require(app).Quit(); });
+    trap(DoItSteps::quit, [&] { require(app).Quit(); });
     document.reset();
     app.reset();
-    addFailures(outcome.failures, trap, doItStep);
+    addFailures(outcome.failures, trap);
     return outcome;
 }
 

@@ -26,8 +26,23 @@ enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 // it other than in boxes.
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
 
-// The step of the spacing engine that a line of its error trap belongs to.
-const char* doItStep(int line);
+// The statements of DoIt: the line numbers its error report boxes show, and
+// what each does.
+struct DoItSteps {
+    static constexpr TrapStep createObject{1, "start the engine"};
+    static constexpr TrapStep hideAlerts{2, "start the engine"};
+    static constexpr TrapStep open{3, "open"};
+    static constexpr TrapStep removeFrames{5, "remove frames"};
+    static constexpr TrapStep countWords{6, "count words"};
+    static constexpr TrapStep countWordsToWalk{7, "count words"};
+    static constexpr TrapStep letEventsIn{71, "show progress"};
+    static constexpr TrapStep showProgress{72, "show progress"};
+    static constexpr TrapStep addSpace{74, "change spacing"};
+    static constexpr TrapStep removeSpace{75, "change spacing"};
+    static constexpr TrapStep placeResult{8, "save"};
+    static constexpr TrapStep save{9, "save"};
+    static constexpr TrapStep quit{10, "quit"};
+};
 
 // Whether the first character of text is one of "A" to "Z". Raises an error
 // for an empty text.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/PathHelpers.h"
+#include "base/Prompts.h"
 #include "FileRows.h"
-#include "services/Prompts.h"
 
 #include <string>
 #include <vector>

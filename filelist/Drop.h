@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "FileRows.h"
 #include "services/MainWindow.h"
-#include "services/Prompts.h"
 
 #include <string>
 #include <vector>

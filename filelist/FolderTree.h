@@ -1,9 +1,9 @@
 #pragma once
 
 #include "AddFolder.h"
+#include "base/Prompts.h"
 #include "FileRows.h"
 #include "services/MainWindow.h"
-#include "services/Prompts.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "FileRows.h"
-#include "services/Prompts.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "services/MainWindow.h"
-#include "services/Prompts.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "FileRows.h"
 #include "ListGestures.h"
 #include "services/MainWindow.h"
 #include "services/Program.h"
-#include "services/Prompts.h"
 #include "services/WordAutomation.h"
 #include "SettingsStore.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "EngineAutomation.h"
 #include "Form1.h"
 #include "QtProgram.h"
 #include "QtPrompts.h"
-#include "services/WordAutomation.h"
 #include "SettingsStore.h"
 
 #include <QString>

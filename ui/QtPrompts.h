@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/Prompts.h"
+#include "base/Prompts.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -29,9 +29,9 @@ ErrorTrap::ErrorTrap(platform::Prompts& prompts, std::string module, std::string
                      std::string label)
     : m_prompts(prompts), m_location(label + "." + module + "." + procedure) {}
 
-void ErrorTrap::report(int line, const std::exception& error) {
-    m_trapped.push_back({line, errorNumberOf(error), describe(error)});
-    m_prompts.MsgBox(errorReportText(describe(error), m_location, line), platform::Buttons::OK,
+void ErrorTrap::report(const TrapStep& step, const std::exception& error) {
+    m_trapped.push_back({step.line, errorNumberOf(error), describe(error), step.name});
+    m_prompts.MsgBox(errorReportText(describe(error), m_location, step.line), platform::Buttons::OK,
                      platform::Icon::Warning, "Application Error");
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "services/Prompts.h"
+#include "base/Prompts.h"
 
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pellucor {
@@ -26,11 +27,19 @@ std::string describe(const std::exception& error);
 // carry none.
 int errorNumberOf(const std::exception& error);
 
-// An error a trap caught, with the line of the statement that raised it.
+// A statement of a routine: the line number its error report box shows, and
+// what it does, as the routine's outcome names it.
+struct TrapStep {
+    int line = 0;
+    const char* name = "";
+};
+
+// An error a trap caught, with the statement that raised it.
 struct TrappedError {
     int line = 0;
     int number = 0;
     std::string description;
+    const char* step = "";
 };
 
 // The trap of a handler or routine: each statement runs through it with its
@@ -42,14 +51,17 @@ public:
               std::string label = kProgramLabel);
 
     // Runs one statement; true when it completed without an error.
-    template <typename Statement> bool operator()(int line, Statement&& statement) {
+    template <typename Statement> bool operator()(const TrapStep& step, Statement&& statement) {
         try {
             statement();
             return true;
         } catch (const std::exception& error) {
-            report(line, error);
+            report(step, error);
             return false;
         }
+    }
+    template <typename Statement> bool operator()(int line, Statement&& statement) {
+        return (*this)(TrapStep{line, ""}, std::forward<Statement>(statement));
     }
 
     const std::string& location() const { return m_location; }
@@ -57,7 +69,7 @@ public:
     const std::vector<TrappedError>& trapped() const { return m_trapped; }
 
 private:
-    void report(int line, const std::exception& error);
+    void report(const TrapStep& step, const std::exception& error);
 
     platform::Prompts& m_prompts;
     std::string m_location;

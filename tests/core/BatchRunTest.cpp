@@ -5,6 +5,8 @@
 
 #include "CoreTest.h"
 
+#include <stdexcept>
+
 namespace pellucor::test {
 namespace {
 
@@ -340,8 +342,8 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         std::string settings; // settings.xml children
         Result result;
         int wordsRewritten;
-        std::vector<int> failedLines;
-        std::string failedStep = "open";
+        std::vector<std::string> failures; // "line step" of each, in order
+        bool outputTaken = false;          // a folder stands where the result goes
     };
     std::string longLine;
     while (longLine.size() < 300000)
@@ -352,11 +354,18 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         {"changed.docx", "It ends. then? Yes", "", Result::Changed, 2, {}},
         {"unchanged.docx", "It ends.  Mr. Smith", "", Result::Unchanged, 0, {}},
         {"protected.docx", "It ends. Next", locked, Result::Protected, 0, {}},
-        {"damaged.docx", "damaged", "", Result::Failed, 0, {3, 3}},
-        {"missing.docx", "", "", Result::Failed, 0, {3, 3}},
+        {"damaged.docx", "damaged", "", Result::Failed, 0, {"3 open", "3 open"}},
+        {"missing.docx", "", "", Result::Failed, 0, {"3 open", "3 open"}},
         // Opened, but its words would take more than the budget allows it:
         // what is left of it is not saved.
-        {"too large.docx", longLine, "", Result::Failed, 0, {6, 7, 6, 7}, "count words"},
+        {"too large.docx",
+         longLine,
+         "",
+         Result::Failed,
+         0,
+         {"6 count words", "7 count words", "6 count words", "7 count words"}},
+        // The next pass opens the result that was not saved.
+        {"taken.docx", "It ends. Next", "", Result::Failed, 1, {"9 save", "3 open"}, true},
     };
     for (const Case& c : cases) {
         std::string path = in() + "/" + c.name;
@@ -366,6 +375,8 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         } else if (!c.text.empty()) {
             source(c.name, DocxBuilder(textP(c.text)).settings(c.settings));
         }
+        if (c.outputTaken)
+            std::filesystem::create_directories(out() + "/" + c.name);
         window.files.push_back(path);
     }
 
@@ -386,25 +397,41 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         ASSERT_EQ(document.marks.size(), 2u) << c.name;
         EXPECT_EQ(document.marks[0].mark, ".");
         EXPECT_EQ(document.marks[1].mark, "?");
-        std::vector<int> lines;
+        std::vector<std::string> failures;
         for (const MarkOutcome& mark : document.marks)
             for (const Failure& failure : mark.failures) {
-                lines.push_back(failure.line);
-                EXPECT_EQ(failure.step, c.failedStep) << c.name;
+                failures.push_back(std::to_string(failure.line) + " " + failure.step);
                 EXPECT_NE(failure.number, 0) << c.name;
                 EXPECT_NE(failure.description.find(c.name), std::string::npos)
                     << c.name << ": " << failure.description;
             }
-        EXPECT_EQ(lines, c.failedLines) << c.name;
+        EXPECT_EQ(failures, c.failures) << c.name;
         const bool saved = c.result == Result::Changed || c.result == Result::Unchanged;
         EXPECT_EQ(document.marks[1].savedTo.empty(), !saved) << c.name;
-        EXPECT_EQ(std::filesystem::exists(out() + "/" + c.name), saved) << c.name;
+        EXPECT_EQ(std::filesystem::is_regular_file(out() + "/" + c.name), saved) << c.name;
     }
-    EXPECT_EQ(outcome.count(Result::Failed), 3u);
+    EXPECT_EQ(outcome.count(Result::Failed), 4u);
     // The boxes are those of any run: one per failed step, one per protected pass, then Done.
-    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3, 6, 7, 6, 7}));
-    EXPECT_EQ(prompts.texts().size(), 11u);
+    EXPECT_EQ(reportedLines(prompts), (std::vector<int>{3, 3, 3, 3, 6, 7, 6, 7, 9, 3}));
+    EXPECT_EQ(prompts.texts().size(), 13u);
     EXPECT_EQ(prompts.texts().back(), "Done.");
+}
+
+// The run's own failures carry the line their box shows and their step's name.
+TEST_F(BatchRun, RunFailuresNameTheirSteps) {
+    prompts.onBox = [](const ShownBox& box) {
+        if (box.text == "No files added." || box.text == "Done.")
+            throw std::runtime_error("no box");
+    };
+    auto steps = [](const BatchOutcome& outcome) {
+        std::vector<std::string> named;
+        for (const Failure& failure : outcome.runFailures)
+            named.push_back(std::to_string(failure.line) + " " + failure.step);
+        return named;
+    };
+    EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"2 check the file list"}));
+    addFile("a.docx", "It ends. Next");
+    EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"9 report the end"}));
 }
 
 TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {

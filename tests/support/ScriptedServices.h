@@ -4,11 +4,13 @@
 // a user answering boxes, and the program's end. The engine stays real.
 
 #include "base/Error.h"
+#include "base/Prompts.h"
 #include "Services.h"
 #include "services/MainWindow.h"
 #include "services/Program.h"
-#include "services/Prompts.h"
 #include "services/WordAutomation.h"
+#include "word/Application.h"
+#include "word/RunningInstance.h"
 
 #include <deque>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Prompts.h"
 #include "services/Program.h"
-#include "services/Prompts.h"
 
 namespace pellucor::cli {
 

@@ -2,7 +2,7 @@
 
 #include "base/Error.h"
 #include "base/PathHelpers.h"
-#include "Messages.h"
+#include "BatchRun.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -86,7 +86,7 @@ void CliWindow::SetMousePointer(int pointer) {
 void CliWindow::SetProgressText(const std::string& text) {
     if (std::exchange(m_inDocument, false))
         m_progress.end();
-    if (text == messages::kProgressAtRest)
+    if (text == kProgressAtRest)
         return;
     m_current = &m_files.at(std::min(m_begun++, m_files.size() - 1));
     m_inDocument = true;

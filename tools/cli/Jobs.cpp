@@ -5,9 +5,9 @@
 #include "base/ShownName.h"
 #include "base/Waiting.h"
 #include "CliPrompts.h"
+#include "EngineAutomation.h"
 #include "OrderedLines.h"
 #include "Report.h"
-#include "services/WordAutomation.h"
 #include "word/MemoryBudget.h"
 #include "Word1.h"
 

@@ -12,10 +12,10 @@
 #include "base/Waiting.h"
 #include "CliOptions.h"
 #include "Console.h"
+#include "EngineAutomation.h"
 #include "Inputs.h"
 #include "Jobs.h"
 #include "Report.h"
-#include "services/WordAutomation.h"
 #include "Word1.h"
 #include "WordsDump.h"
 
