@@ -1,5 +1,7 @@
 #include "Leftovers.h"
 
+#include "base/SocketSend.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -143,17 +145,7 @@ private:
         return true;
     }
 
-    bool sendAll(const std::string& text) {
-        for (size_t done = 0; done < text.size();) {
-            ssize_t sent = ::send(m_channel, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-            if (sent < 0 && errno == EINTR)
-                continue;
-            if (sent < 0)
-                return false;
-            done += static_cast<size_t>(sent);
-        }
-        return true;
-    }
+    bool sendAll(const std::string& text) { return sendWhole(m_channel, text); }
 
     std::mutex m_mutex;
     pid_t m_owner = 0;

@@ -1,6 +1,7 @@
 #include "SharedLibreOffice.h"
 
 #include "base/Leftovers.h"
+#include "base/SocketSend.h"
 #include "base/TempFolder.h"
 #include "base/Waiting.h"
 #include "converter/ConverterHelper.h"
@@ -218,16 +219,7 @@ SharedLibreOffice::Start SharedLibreOffice::awaitReady(milliseconds limit) {
 }
 
 bool SharedLibreOffice::send(const std::string& line) {
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t sent = ::send(m_channel, line.data() + done, line.size() - done, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0)
-            return false;
-        done += static_cast<size_t>(sent);
-    }
-    return true;
+    return sendWhole(m_channel, line);
 }
 
 SharedLibreOffice::Reply SharedLibreOffice::readLine(Clock::time_point deadline,
