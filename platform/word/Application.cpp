@@ -69,10 +69,10 @@ std::string Application::Name() const {
     return kName;
 }
 
-Document DocumentCollection::Open(const std::string& path) {
+Document DocumentCollection::Open(const std::string& path, const EditOptions& options) {
     m_engine->ensureAlive();
     std::shared_ptr<DocumentState> state =
-        DocumentState::open(path, *m_engine->segmenter, m_engine->converter);
+        DocumentState::open(path, *m_engine->segmenter, m_engine->converter, options);
     m_engine->documents.push_back(state);
     return Document(m_engine, state);
 }

@@ -11,7 +11,7 @@ class DocumentCollection {
 public:
     // Opens a document of the .docx family; raises Error when the file is
     // missing, damaged, encrypted or of another format.
-    Document Open(const std::string& path);
+    Document Open(const std::string& path, const EditOptions& options = {});
     int32_t Count() const;
 
 private:

@@ -28,6 +28,26 @@ void ensureLive(const FrameHandle& handle) {
 
 } // namespace
 
+const char* storyKindName(StoryKind kind) {
+    switch (kind) {
+    case StoryKind::Main:
+        return "main";
+    case StoryKind::Header:
+        return "header";
+    case StoryKind::Footer:
+        return "footer";
+    case StoryKind::Footnote:
+        return "footnote";
+    case StoryKind::Endnote:
+        return "endnote";
+    case StoryKind::Comment:
+        return "comment";
+    case StoryKind::TextBox:
+        return "text box";
+    }
+    return "story";
+}
+
 Document::Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document)
     : m_engine(std::move(engine)), m_document(std::move(document)) {}
 
@@ -72,44 +92,91 @@ void Document::SaveAs(const std::string& path) {
     }
 }
 
-WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
-                               std::shared_ptr<DocumentState> document)
+StoryCollection Document::Stories() const {
+    state();
+    return StoryCollection(m_engine, m_document);
+}
+
+StoryCollection::StoryCollection(std::shared_ptr<EngineState> engine,
+                                 std::shared_ptr<DocumentState> document)
     : m_engine(std::move(engine)), m_document(std::move(document)) {}
+
+int32_t StoryCollection::Count() const {
+    m_engine->ensureAlive();
+    return inDocument(*m_document, [&] { return m_document->storyCount(); });
+}
+
+Story StoryCollection::Item(int32_t index) const {
+    m_engine->ensureAlive();
+    return inDocument(*m_document, [&] {
+        const int32_t count = m_document->storyCount();
+        if (index < 1 || index > count)
+            throw Error(ErrorNumber::MemberMissing,
+                        "The requested member of the collection does not exist: story " +
+                            std::to_string(index) + " of " + std::to_string(count) + ".");
+        return Story(m_engine, m_document, index - 1);
+    });
+}
+
+Story::Story(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
+             int32_t story)
+    : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story) {}
+
+StoryKind Story::Kind() const {
+    m_engine->ensureAlive();
+    return m_document->storyKind(m_story);
+}
+
+int32_t Story::Number() const {
+    m_engine->ensureAlive();
+    return m_document->storyNumber(m_story);
+}
+
+WordCollection Story::Words() const {
+    m_engine->ensureAlive();
+    return WordCollection(m_engine, m_document, m_story);
+}
+
+WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
+                               std::shared_ptr<DocumentState> document, int32_t story)
+    : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story) {}
 
 int32_t WordCollection::Count() const {
     m_engine->ensureAlive();
-    return inDocument(*m_document, [&] { return m_document->words().count(); });
+    return inDocument(*m_document, [&] { return m_document->words(m_story).count(); });
 }
 
 WordRange WordCollection::Item(int32_t index) const {
     m_engine->ensureAlive();
     return inDocument(*m_document, [&] {
-        int32_t count = m_document->words().count();
+        int32_t count = m_document->words(m_story).count();
         if (index < 1 || index > count)
             throw Error(ErrorNumber::MemberMissing,
                         "The requested member of the collection does not exist: word " +
                             std::to_string(index) + " of " + std::to_string(count) + ".");
-        return WordRange(m_engine, m_document, index);
+        return WordRange(m_engine, m_document, m_story, index);
     });
 }
 
 bool WordCollection::textIs(int32_t index, std::string_view head, std::string_view tail) const {
     m_engine->ensureAlive();
-    return inDocument(*m_document, [&] { return m_document->words().textIs(index, head, tail); });
+    return inDocument(*m_document,
+                      [&] { return m_document->words(m_story).textIs(index, head, tail); });
 }
 
 WordRange::WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
-                     int32_t index)
-    : m_engine(std::move(engine)), m_document(std::move(document)), m_index(index) {}
+                     int32_t story, int32_t index)
+    : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story), m_index(index) {
+}
 
 std::string WordRange::Text() const {
     m_engine->ensureAlive();
-    return inDocument(*m_document, [&] { return m_document->words().text(m_index); });
+    return inDocument(*m_document, [&] { return m_document->words(m_story).text(m_index); });
 }
 
 void WordRange::SetText(const std::string& text) {
     m_engine->ensureAlive();
-    inDocument(*m_document, [&] { m_document->words().setText(m_index, text); });
+    inDocument(*m_document, [&] { m_document->words(m_story).setText(m_index, text); });
 }
 
 FrameCollection::FrameCollection(std::shared_ptr<EngineState> engine,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EditOptions.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,9 +25,10 @@ public:
 private:
     friend class WordCollection;
     WordRange(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
-              int32_t index);
+              int32_t story, int32_t index);
     std::shared_ptr<EngineState> m_engine;
     std::shared_ptr<DocumentState> m_document;
+    int32_t m_story;
     int32_t m_index;
 };
 
@@ -39,7 +42,43 @@ public:
 
 private:
     friend class Document;
-    WordCollection(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document);
+    friend class Story;
+    WordCollection(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
+                   int32_t story = 0);
+    std::shared_ptr<EngineState> m_engine;
+    std::shared_ptr<DocumentState> m_document;
+    int32_t m_story;
+};
+
+// One story of the document and its own words: the capital rule and the
+// first word are the story's own.
+class Story {
+public:
+    StoryKind Kind() const;
+    // 1-based among the stories of its kind, in document order.
+    int32_t Number() const;
+    WordCollection Words() const;
+
+private:
+    friend class StoryCollection;
+    Story(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
+          int32_t story);
+    std::shared_ptr<EngineState> m_engine;
+    std::shared_ptr<DocumentState> m_document;
+    int32_t m_story;
+};
+
+// The stories the document was opened to walk: the main story first, then,
+// when every story was asked for, the others in document order.
+class StoryCollection {
+public:
+    int32_t Count() const;
+    Story Item(int32_t index) const; // 1-based
+    Story operator()(int32_t index) const { return Item(index); }
+
+private:
+    friend class Document;
+    StoryCollection(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document);
     std::shared_ptr<EngineState> m_engine;
     std::shared_ptr<DocumentState> m_document;
 };
@@ -119,7 +158,8 @@ public:
     std::string name() const;     // the file name
     std::string FullName() const; // the full path
     FrameCollection Frames() const;
-    WordCollection Words() const;
+    WordCollection Words() const; // the main story's
+    StoryCollection Stories() const;
     // Saves in the document's own format, overwriting without asking.
     void SaveAs(const std::string& path);
 

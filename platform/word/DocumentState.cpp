@@ -101,9 +101,12 @@ std::string readDocumentFile(const std::string& path) {
 DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter)
     : m_path(std::move(path)), m_segmenter(segmenter), m_converter(converter) {}
 
-std::unique_ptr<DocumentState>
-DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter) {
+std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
+                                                   WordSegmenter& segmenter,
+                                                   LegacyConverter& converter,
+                                                   const EditOptions& options) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
+    document->m_options = options;
     document->m_sourceMode = permissionsOf(path);
     try {
         if (std::optional<LegacyDocument> pending = takePendingSave(path))
@@ -285,7 +288,20 @@ Protection& DocumentState::protection() {
     return m_protection;
 }
 
-WordModel& DocumentState::words() {
+// Only the main story is walked so far.
+int32_t DocumentState::storyCount() {
+    return 1;
+}
+
+StoryKind DocumentState::storyKind(int32_t) {
+    return StoryKind::Main;
+}
+
+int32_t DocumentState::storyNumber(int32_t) {
+    return 1;
+}
+
+WordModel& DocumentState::words(int32_t) {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
     if (!m_words)

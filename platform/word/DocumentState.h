@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "converter/LegacyConverter.h"
+#include "EditOptions.h"
 #include "FrameList.h"
 #include "MemoryBudget.h"
 #include "PendingLegacySave.h"
@@ -35,7 +36,8 @@ class DocumentState {
 public:
     // Reads and checks the file; throws Error with a plain description.
     static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter,
-                                               LegacyConverter& converter);
+                                               LegacyConverter& converter,
+                                               const EditOptions& options = {});
     // A document released untouched after a save leaves its parts to the
     // next opening of the file it was saved to.
     ~DocumentState();
@@ -43,7 +45,11 @@ public:
     const std::string& path() const { return m_path; }
     std::string name() const;
 
-    WordModel& words();
+    // The stories walked, the main story being story 0.
+    int32_t storyCount();
+    StoryKind storyKind(int32_t story);
+    int32_t storyNumber(int32_t story);
+    WordModel& words(int32_t story = 0);
     FrameList& frames();
     Protection& protection();
 
@@ -69,6 +75,7 @@ private:
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
+    EditOptions m_options;
     std::optional<MemoryBudget> m_budget; // set once the main part's size is known
     WordSegmenter& m_segmenter;
     LegacyConverter& m_converter;
