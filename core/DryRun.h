@@ -11,13 +11,19 @@
 
 namespace pellucor::Word1 {
 
-// A word that a run would rewrite: its number in the document, the mark it
-// was found for, and the words around it before and after the change.
+// A place that a run would change. A word to rewrite: its number in the
+// document, the mark it was found for, and the words around it before and
+// after the change. Or something removed before the words are walked: the
+// protection, or the nth frame or floating table's position, in document
+// order.
 struct Place {
+    enum class Kind { Word, Protection, Frame, TablePosition };
+
     std::string mark;
-    int32_t word = 0;
+    int32_t word = 0; // the word's number, or the frame's or table's
     std::string before;
     std::string after;
+    Kind kind = Kind::Word;
 };
 
 struct DryRunOutcome {
@@ -31,7 +37,9 @@ using PlaceFound = std::function<void(const Place&)>;
 // What DoIt would do to one document for each mark in turn, each pass on the
 // previous pass's result, without saving anything: the document is opened
 // once, unprotected or skipped, its frames removed and every pass made in
-// memory; the instance is then quit with nothing written. Failures are
+// memory; the instance is then quit with nothing written. What goes before
+// the passes is found as places and counted in the first mark's outcome,
+// where a run's first pass removes it. Failures are
 // trapped as DoIt traps them (the error report box goes to prompts).
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,

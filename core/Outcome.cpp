@@ -4,12 +4,19 @@
 
 namespace pellucor {
 
+Removals& Removals::operator+=(const Removals& other) {
+    frames += other.frames;
+    tablePositions += other.tablePositions;
+    protection = protection || other.protection;
+    return *this;
+}
+
 MarkOutcome::Result MarkOutcome::result() const {
     if (!failures.empty())
         return Result::Failed;
     if (skippedAsProtected)
         return Result::Protected;
-    return wordsRewritten > 0 ? Result::Changed : Result::Unchanged;
+    return wordsRewritten > 0 || removed.any() ? Result::Changed : Result::Unchanged;
 }
 
 MarkOutcome::Result DocumentOutcome::result() const {
@@ -29,6 +36,13 @@ int DocumentOutcome::wordsRewritten() const {
     for (const MarkOutcome& mark : marks)
         words += mark.wordsRewritten;
     return words;
+}
+
+Removals DocumentOutcome::removed() const {
+    Removals sum;
+    for (const MarkOutcome& mark : marks)
+        sum += mark.removed;
+    return sum;
 }
 
 size_t BatchOutcome::count(MarkOutcome::Result result) const {

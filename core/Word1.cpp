@@ -74,10 +74,11 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
             path = fileBehindLink(path);
         document = require(app).Documents().Open(path);
     });
-    const bool skipped = CheckProtection(document ? &*document : nullptr, services.prompts);
+    const bool skipped =
+        CheckProtection(document ? &*document : nullptr, services.prompts, outcome.removed);
     outcome.skippedAsProtected = skipped && document.has_value();
     if (!skipped) {
-        trap(DoItSteps::removeFrames, [&] { RemoveFrames(require(document)); });
+        trap(DoItSteps::removeFrames, [&] { outcome.removed += RemoveFrames(require(document)); });
         int32_t n0 = 0;
         int32_t n = 0;
         trap(DoItSteps::countWords, [&] { n0 = require(app).ActiveDocument().Words().Count(); });
@@ -118,7 +119,7 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& se
     return outcome;
 }
 
-bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
+bool CheckProtection(word::Document* document, platform::Prompts& prompts, Removals& removed) {
     // Errors are ignored statement by statement; a condition that cannot be
     // evaluated counts as still protected, so nothing unexamined is changed.
     auto stillProtected = [&] {
@@ -130,13 +131,16 @@ bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
         });
         return result;
     };
-    if (stillProtected())
+    const bool wasProtected = stillProtected();
+    if (wasProtected)
         ignoringErrors([&] {
             if (document)
                 document->Unprotect();
         });
-    if (!stillProtected())
+    if (!stillProtected()) {
+        removed.protection = wasProtected;
         return false;
+    }
     ignoringErrors([&] {
         if (!document)
             return;
