@@ -338,12 +338,13 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
     using Result = MarkOutcome::Result;
     struct Case {
         std::string name;
-        std::string text;     // "" writes no document; "damaged" half of one
+        std::string text;     // "" writes no document; "damaged" half of one; "<" the body
         std::string settings; // settings.xml children
         Result result;
         int wordsRewritten;
         std::vector<std::string> failures; // "line step" of each, in order
         bool outputTaken = false;          // a folder stands where the result goes
+        Removals removed{};
     };
     std::string longLine;
     while (longLine.size() < 300000)
@@ -366,6 +367,23 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
          {"6 count words", "7 count words", "6 count words", "7 count words"}},
         // The next pass opens the result that was not saved.
         {"taken.docx", "It ends. Next", "", Result::Failed, 1, {"9 save", "3 open"}, true},
+        // Removals alone change the saved file, and so the document.
+        {"framed.docx",
+         framedP("It ends.  Mr. Smith") + floatingTbl("Cell") + framedP("x"),
+         "",
+         Result::Changed,
+         0,
+         {},
+         false,
+         {2, 1, false}},
+        {"unlocked.docx",
+         "It ends.  Mr. Smith",
+         R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)",
+         Result::Changed,
+         0,
+         {},
+         false,
+         {0, 0, true}},
     };
     for (const Case& c : cases) {
         std::string path = in() + "/" + c.name;
@@ -373,7 +391,8 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
             std::string whole = readFile(source(c.name, "It ends. Next"));
             writeFile(path, whole.substr(0, whole.size() / 2));
         } else if (!c.text.empty()) {
-            source(c.name, DocxBuilder(textP(c.text)).settings(c.settings));
+            const std::string body = c.text.starts_with("<") ? c.text : textP(c.text);
+            source(c.name, DocxBuilder(body).settings(c.settings));
         }
         if (c.outputTaken)
             std::filesystem::create_directories(out() + "/" + c.name);
@@ -394,6 +413,9 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         EXPECT_EQ(document.path, window.files[k]);
         EXPECT_EQ(document.result(), c.result) << c.name;
         EXPECT_EQ(document.wordsRewritten(), c.wordsRewritten) << c.name;
+        EXPECT_EQ(document.removed().frames, c.removed.frames) << c.name;
+        EXPECT_EQ(document.removed().tablePositions, c.removed.tablePositions) << c.name;
+        EXPECT_EQ(document.removed().protection, c.removed.protection) << c.name;
         ASSERT_EQ(document.marks.size(), 2u) << c.name;
         EXPECT_EQ(document.marks[0].mark, ".");
         EXPECT_EQ(document.marks[1].mark, "?");
@@ -409,6 +431,11 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         const bool saved = c.result == Result::Changed || c.result == Result::Unchanged;
         EXPECT_EQ(document.marks[1].savedTo.empty(), !saved) << c.name;
         EXPECT_EQ(std::filesystem::is_regular_file(out() + "/" + c.name), saved) << c.name;
+        if (saved) {
+            EXPECT_EQ(readFile(out() + "/" + c.name) == readFile(in() + "/" + c.name),
+                      c.result == Result::Unchanged)
+                << c.name << ": only an unchanged document is saved as it was";
+        }
     }
     EXPECT_EQ(outcome.count(Result::Failed), 4u);
     // The boxes are those of any run: one per failed step, one per protected pass, then Done.
