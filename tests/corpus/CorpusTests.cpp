@@ -131,24 +131,21 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
 // it reports unchanged is saved byte for byte as it was, what it reports
 // changed differs, and what failed or was protected is not saved.
 TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
-    const CorpusFile& file = GetParam();
-    const std::string original = readFile(file.path());
+    using Result = MarkOutcome::Result;
     for (int16_t mode : {Word1::ModeAdd, Word1::ModeRemove}) {
         TempDir folder;
         ScriptedServices scripted;
         scripted.window.option3 = true;
         scripted.window.text2 = folder.path();
-        std::string path = file.path();
-        const MarkOutcome::Result result = Word1::DoIt(path, ".", mode, scripted.services).result();
-        const std::string saved = folder.file(file.name);
-        const bool kept =
-            result == MarkOutcome::Result::Changed || result == MarkOutcome::Result::Unchanged;
-        const std::string what =
-            file.name + ", mode " + std::to_string(mode) + ", reported " + resultName(result);
-        ASSERT_EQ(std::filesystem::exists(saved), kept) << what;
+        std::string path = GetParam().path();
+        const Result result = Word1::DoIt(path, ".", mode, scripted.services).result();
+        const std::string saved = folder.file(GetParam().name);
+        const std::string what = GetParam().name + ", mode " + std::to_string(mode);
+        const bool kept = result == Result::Changed || result == Result::Unchanged;
+        ASSERT_EQ(std::filesystem::exists(saved), kept) << what << ": " << resultName(result);
         if (kept) {
-            EXPECT_EQ(readFile(saved) == original, result == MarkOutcome::Result::Unchanged)
-                << what;
+            EXPECT_EQ(readFile(saved) == readFile(GetParam().path()), result == Result::Unchanged)
+                << what << ": " << resultName(result);
         }
     }
 }
