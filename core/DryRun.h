@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "Outcome.h"
 #include "services/WordAutomation.h"
+#include "word/EditOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,10 +12,13 @@
 
 namespace pellucor::Word1 {
 
-// A word that a run would rewrite: its number in the document, the mark it
-// was found for, and the words around it before and after the change.
+// A word that a run would rewrite: its story (kind, and number among the
+// stories of that kind), its number in the story, the mark it was found for,
+// and the words around it before and after the change.
 struct Place {
     std::string mark;
+    word::StoryKind story = word::StoryKind::Main;
+    int32_t storyNumber = 1;
     int32_t word = 0;
     std::string before;
     std::string after;
@@ -31,10 +35,11 @@ using PlaceFound = std::function<void(const Place&)>;
 // What DoIt would do to one document for each mark in turn, each pass on the
 // previous pass's result, without saving anything: the document is opened
 // once, unprotected or skipped, its frames removed and every pass made in
-// memory; the instance is then quit with nothing written. Failures are
-// trapped as DoIt traps them (the error report box goes to prompts).
+// memory, over the stories edit asks for; the instance is then quit with
+// nothing written. Failures are trapped as DoIt traps them (the error report
+// box goes to prompts).
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
-                     const PlaceFound& found);
+                     const PlaceFound& found, const word::EditOptions& edit = {});
 
 } // namespace pellucor::Word1

@@ -31,6 +31,14 @@ int DocumentOutcome::wordsRewritten() const {
     return words;
 }
 
+std::map<word::StoryKind, int> DocumentOutcome::storyChanges() const {
+    std::map<word::StoryKind, int> changes;
+    for (const MarkOutcome& mark : marks)
+        for (const auto& [kind, words] : mark.storyChanges)
+            changes[kind] += words;
+    return changes;
+}
+
 size_t BatchOutcome::count(MarkOutcome::Result result) const {
     return static_cast<size_t>(
         std::count_if(documents.begin(), documents.end(), [&](const DocumentOutcome& document) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "base/ErrorTrap.h"
+#include "word/EditOptions.h"
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@ struct MarkOutcome {
 
     std::string mark;
     int wordsRewritten = 0;
+    std::map<word::StoryKind, int> storyChanges; // the words rewritten, by kind of story
     bool skippedAsProtected = false;
     std::string savedTo;           // empty when nothing was saved
     std::vector<Failure> failures; // in the order they were reported
@@ -47,6 +50,7 @@ struct DocumentOutcome {
     // changed when any rewrote a word; else unchanged.
     MarkOutcome::Result result() const;
     int wordsRewritten() const;
+    std::map<word::StoryKind, int> storyChanges() const;
 };
 
 // What "Start Changing" did: why it stopped before the documents, if it did,
