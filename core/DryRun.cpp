@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace pellucor::Word1 {
@@ -44,8 +45,13 @@ void walkStory(word::Application& app, const StoryToWalk& story, const std::stri
             ++outcome.storyChanges[story.kind];
             // A word changes only when it was exactly the mark and its spaces.
             const std::string old = mark + (mode == ModeAdd ? " " : "  ");
-            auto [before, after] = contextOf(words, i, story.words, old);
-            found({mark, story.kind, story.numberOfKind, i, std::move(before), std::move(after)});
+            Place place;
+            place.mark = mark;
+            place.word = i;
+            std::tie(place.before, place.after) = contextOf(words, i, story.words, old);
+            place.story = story.kind;
+            place.storyNumber = story.numberOfKind;
+            found(place);
         });
     }
 }

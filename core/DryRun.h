@@ -12,16 +12,16 @@
 
 namespace pellucor::Word1 {
 
-// A word that a run would rewrite: its story (kind, and number among the
-// stories of that kind), its number in the story, the mark it was found for,
-// and the words around it before and after the change.
+// A word that a run would rewrite: its number in its story, the mark it was
+// found for, the words around it before and after the change, and its story
+// (kind, and number among the stories of that kind).
 struct Place {
     std::string mark;
-    word::StoryKind story = word::StoryKind::Main;
-    int32_t storyNumber = 1;
     int32_t word = 0;
     std::string before;
     std::string after;
+    word::StoryKind story = word::StoryKind::Main;
+    int32_t storyNumber = 1;
 };
 
 struct DryRunOutcome {
