@@ -69,6 +69,16 @@ void walkMarks(word::Application& app, const std::vector<std::string>& marks, in
     }
 }
 
+// The removals as places, in the order they are made.
+void reportRemovals(const Removals& removed, const PlaceFound& found) {
+    if (removed.protection)
+        found({"", 0, "", "", Place::Kind::Protection});
+    for (int32_t k = 1; k <= removed.frames; ++k)
+        found({"", k, "", "", Place::Kind::Frame});
+    for (int32_t k = 1; k <= removed.tablePositions; ++k)
+        found({"", k, "", "", Place::Kind::TablePosition});
+}
+
 } // namespace
 
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
@@ -90,10 +100,12 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
     opening(DoItSteps::createObject, [&] { app = automation.CreateObject(); });
     opening(DoItSteps::hideAlerts, [&] { app.value().SetDisplayAlerts(false); });
     opening(DoItSteps::open, [&] { document = app.value().Documents().Open(path, edit); });
-    const bool skipped = CheckProtection(document ? &*document : nullptr, prompts);
+    Removals& removed = outcome.marks.front().removed;
+    const bool skipped = CheckProtection(document ? &*document : nullptr, prompts, removed);
     const bool protectedDocument = skipped && document.has_value();
     if (!skipped) {
-        opening(DoItSteps::removeFrames, [&] { RemoveFrames(document.value()); });
+        opening(DoItSteps::removeFrames, [&] { removed += RemoveFrames(document.value()); });
+        reportRemovals(removed, found);
         walkMarks(*app, marks, mode, outcome, traps, found);
     }
     if (app)

@@ -12,14 +12,19 @@
 
 namespace pellucor::Word1 {
 
-// A word that a run would rewrite: its number in its story, the mark it was
-// found for, the words around it before and after the change, and its story
-// (kind, and number among the stories of that kind).
+// A place that a run would change. A word to rewrite: its number in its
+// story, the mark it was found for, the words around it before and after
+// the change, and its story (kind, and number among the stories of that
+// kind). Or something removed before the words are walked: the protection,
+// or the nth frame or floating table's position, in document order.
 struct Place {
+    enum class Kind { Word, Protection, Frame, TablePosition };
+
     std::string mark;
-    int32_t word = 0;
+    int32_t word = 0; // the word's number, or the frame's or table's
     std::string before;
     std::string after;
+    Kind kind = Kind::Word;
     word::StoryKind story = word::StoryKind::Main;
     int32_t storyNumber = 1;
 };
@@ -36,8 +41,10 @@ using PlaceFound = std::function<void(const Place&)>;
 // previous pass's result, without saving anything: the document is opened
 // once, unprotected or skipped, its frames removed and every pass made in
 // memory, over the stories edit asks for; the instance is then quit with
-// nothing written. Failures are trapped as DoIt traps them (the error report
-// box goes to prompts).
+// nothing written. What goes before the passes is found as places and
+// counted in the first mark's outcome, where a run's first pass removes it.
+// Failures are trapped as DoIt traps them (the error report box goes to
+// prompts).
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
                      const PlaceFound& found, const word::EditOptions& edit = {});

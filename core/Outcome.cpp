@@ -4,12 +4,19 @@
 
 namespace pellucor {
 
+Removals& Removals::operator+=(const Removals& other) {
+    frames += other.frames;
+    tablePositions += other.tablePositions;
+    protection = protection || other.protection;
+    return *this;
+}
+
 MarkOutcome::Result MarkOutcome::result() const {
     if (!failures.empty())
         return Result::Failed;
     if (skippedAsProtected)
         return Result::Protected;
-    return wordsRewritten > 0 ? Result::Changed : Result::Unchanged;
+    return wordsRewritten > 0 || removed.any() ? Result::Changed : Result::Unchanged;
 }
 
 MarkOutcome::Result DocumentOutcome::result() const {
@@ -37,6 +44,13 @@ std::map<word::StoryKind, int> DocumentOutcome::storyChanges() const {
         for (const auto& [kind, words] : mark.storyChanges)
             changes[kind] += words;
     return changes;
+}
+
+Removals DocumentOutcome::removed() const {
+    Removals sum;
+    for (const MarkOutcome& mark : marks)
+        sum += mark.removed;
+    return sum;
 }
 
 size_t BatchOutcome::count(MarkOutcome::Result result) const {

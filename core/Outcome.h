@@ -26,6 +26,18 @@ Failure escapedFailure(const std::exception& error);
 // Appends the errors a trap caught to failures, each named by its step.
 void addFailures(std::vector<Failure>& failures, const ErrorTrap& trap);
 
+// What a pass removed besides spaces: framed paragraphs' frames, the
+// positions of floating tables (they stop floating), and protection that had
+// no password. Each of them changes the saved file.
+struct Removals {
+    int frames = 0;
+    int tablePositions = 0;
+    bool protection = false;
+
+    bool any() const { return frames > 0 || tablePositions > 0 || protection; }
+    Removals& operator+=(const Removals& other);
+};
+
 // What one pass of the spacing engine did with one document and one mark.
 struct MarkOutcome {
     enum class Result { Changed, Unchanged, Protected, Failed };
@@ -33,6 +45,7 @@ struct MarkOutcome {
     std::string mark;
     int wordsRewritten = 0;
     std::map<word::StoryKind, int> storyChanges; // the words rewritten, by kind of story
+    Removals removed;
     bool skippedAsProtected = false;
     std::string savedTo;           // empty when nothing was saved
     std::vector<Failure> failures; // in the order they were reported
@@ -47,10 +60,11 @@ struct DocumentOutcome {
     std::vector<MarkOutcome> marks;
 
     // Failed when any pass failed; else protected when any was skipped; else
-    // changed when any rewrote a word; else unchanged.
+    // changed when any rewrote a word or removed anything; else unchanged.
     MarkOutcome::Result result() const;
     int wordsRewritten() const;
     std::map<word::StoryKind, int> storyChanges() const;
+    Removals removed() const;
 };
 
 // What "Start Changing" did: why it stopped before the documents, if it did,

@@ -125,10 +125,11 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassCo
             path = fileBehindLink(path);
         document = require(app).Documents().Open(path, pass.edit);
     });
-    const bool skipped = CheckProtection(document ? &*document : nullptr, pass.prompts);
+    const bool skipped =
+        CheckProtection(document ? &*document : nullptr, pass.prompts, outcome.removed);
     outcome.skippedAsProtected = skipped && document.has_value();
     if (!skipped) {
-        trap(DoItSteps::removeFrames, [&] { RemoveFrames(require(document)); });
+        trap(DoItSteps::removeFrames, [&] { outcome.removed += RemoveFrames(require(document)); });
         walkStories(require(app), trap, pass.observer, mark, mode, outcome);
         // What a failure left of the document is no result: it is not saved,
         // and the next mark opens the same file again. Without its place in
@@ -151,7 +152,7 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassCo
     return outcome;
 }
 
-bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
+bool CheckProtection(word::Document* document, platform::Prompts& prompts, Removals& removed) {
     // Errors are ignored statement by statement; a condition that cannot be
     // evaluated counts as still protected, so nothing unexamined is changed.
     auto stillProtected = [&] {
@@ -163,13 +164,16 @@ bool CheckProtection(word::Document* document, platform::Prompts& prompts) {
         });
         return result;
     };
-    if (stillProtected())
+    const bool wasProtected = stillProtected();
+    if (wasProtected)
         ignoringErrors([&] {
             if (document)
                 document->Unprotect();
         });
-    if (!stillProtected())
+    if (!stillProtected()) {
+        removed.protection = wasProtected;
         return false;
+    }
     ignoringErrors([&] {
         if (!document)
             return;

@@ -88,11 +88,14 @@ Error frameSurvived(int32_t count);
 // Removes every frame: a floating table stops floating, a framed paragraph
 // loses its frame. A frame that survives its step is deleted outright; if it
 // still survives the loop stops with an error rather than run for ever.
-template <typename DocumentLike> void RemoveFrames(DocumentLike& document) {
+// Returns how many of each went.
+template <typename DocumentLike> Removals RemoveFrames(DocumentLike& document) {
     constexpr int wdWithInTable = 12;
+    Removals removed;
     for (int32_t count = document.Frames().Count(); count != 0;) {
         auto frame = document.Frames()(1);
-        if (frame.Range().Information(wdWithInTable))
+        const bool inTable = frame.Range().Information(wdWithInTable);
+        if (inTable)
             frame.Range().Tables(1).Rows().SetWrapAroundText(false);
         else
             frame.Delete();
@@ -103,8 +106,10 @@ template <typename DocumentLike> void RemoveFrames(DocumentLike& document) {
             if (left >= count)
                 throw frameSurvived(left);
         }
+        ++(inTable ? removed.tablePositions : removed.frames);
         count = left;
     }
+    return removed;
 }
 
 // One step of the walk, for word i (2 or more) of the words collection: the
@@ -113,10 +118,11 @@ template <typename DocumentLike> void RemoveFrames(DocumentLike& document) {
 template <typename WordsLike>
 bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode);
 
-// Removes the document's protection when it can; true when the document is
-// still protected afterwards or cannot be examined at all (document null when
-// it could not be opened), after telling the user when it can name it.
-bool CheckProtection(word::Document* document, platform::Prompts& prompts);
+// Removes the document's protection when it can, noting it in removed; true
+// when the document is still protected afterwards or cannot be examined at
+// all (document null when it could not be opened), after telling the user
+// when it can name it.
+bool CheckProtection(word::Document* document, platform::Prompts& prompts, Removals& removed);
 
 // Whether a word processor that may hold documents open is running.
 bool IsWordRunning(platform::WordAutomation& automation);

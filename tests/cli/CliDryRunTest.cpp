@@ -104,6 +104,10 @@ TEST_F(CliTest, DryRunPlacesKeepTheOrderOfTheDocumentsWhateverTheJobs) {
 TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     write("single.docx", textP(kSingle));
     write("doubled.docx", textP("It ends.  Then"));
+    write("framed.docx", framedP("It ends.  Then") + floatingTbl("Cell") + framedP("x"));
+    DocxBuilder(textP("It ends.  Then"))
+        .settings(R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)")
+        .write(dir.file("unlocked.docx"));
 
     EXPECT_EQ(run({"--check", "doubled.docx"}).status, 0);
     EXPECT_EQ(run({"--check", "--remove", "single.docx"}).status, 0);
@@ -111,6 +115,21 @@ TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     EXPECT_EQ(changing.status, 1);
     EXPECT_EQ(linesOf(changing.out).size(), 3u) << "two places and the summary: " << changing.out;
     EXPECT_EQ(changing.err, "");
+
+    // What is removed changes a document as much as a space: each is a place.
+    CliResult removing =
+        run({"--check", "-v", "--report", "dry.json", "framed.docx", "unlocked.docx"});
+    EXPECT_EQ(removing.status, 1);
+    EXPECT_EQ(linesOf(removing.out),
+              (std::vector<std::string>{
+                  "framed.docx: frame 1: removed", "framed.docx: frame 2: removed",
+                  "framed.docx: table position 1: removed", "unlocked.docx: protection: removed",
+                  "framed.docx: changed, 0 changes, removed: 2 frames, 1 table position",
+                  "unlocked.docx: changed, 0 changes, removed: protection",
+                  "2 changed, 0 unchanged, 0 protected, 0 failed"}));
+    QJsonObject framed = reportOf(dir.file("dry.json"))["documents"].toArray()[0].toObject();
+    EXPECT_EQ(framed["frames_removed"].toInt(), 2);
+    EXPECT_EQ(framed["table_positions_removed"].toInt(), 1);
 }
 
 // Short and shortened options, bundles, "--", and names from a list, one a
@@ -196,7 +215,9 @@ TEST_F(CliTest, TheReportFollowsItsSchema) {
         for (int k = 0; k < 5; ++k) {
             QJsonObject document = documents[k].toObject();
             EXPECT_EQ(document.keys(),
-                      (QStringList{"changes", "error", "marks", "output", "path", "status"}));
+                      (QStringList{"changes", "error", "frames_removed", "marks", "output", "path",
+                                   "protection_removed", "status", "table_positions_removed"}));
+            EXPECT_EQ(document["protection_removed"], QJsonValue(false));
             EXPECT_EQ(document["path"].toString().toStdString(), docs[k]);
             EXPECT_EQ(document["status"].toString().toStdString(), statuses[k]) << name;
             EXPECT_EQ(document["error"].isNull(), k < 2) << name << " " << docs[k];

@@ -376,12 +376,13 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
     using Result = MarkOutcome::Result;
     struct Case {
         std::string name;
-        std::string text;     // "" writes no document; "damaged" half of one
+        std::string text;     // "" writes no document; "damaged" half of one; "<" the body
         std::string settings; // settings.xml children
         Result result;
         int wordsRewritten;
         std::vector<std::string> failures; // "line step" of each, in order
         bool outputTaken = false;          // a folder stands where the result goes
+        Removals removed{};
     };
     std::string longLine;
     while (longLine.size() < 300000)
@@ -404,6 +405,23 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
          {"6 count words", "7 count words", "6 count words", "7 count words"}},
         // The next pass opens the result that was not saved.
         {"taken.docx", "It ends. Next", "", Result::Failed, 1, {"9 save", "3 open"}, true},
+        // Removals alone change the saved file, and so the document.
+        {"framed.docx",
+         framedP("x") + floatingTbl("y") + framedP("z"),
+         "",
+         Result::Changed,
+         0,
+         {},
+         false,
+         {2, 1, false}},
+        {"unlocked.docx",
+         "x",
+         R"(<w:documentProtection w:edit="readOnly" w:enforcement="1"/>)",
+         Result::Changed,
+         0,
+         {},
+         false,
+         {0, 0, true}},
     };
     for (const Case& c : cases) {
         std::string path = in() + "/" + c.name;
@@ -411,7 +429,8 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
             std::string whole = readFile(source(c.name, "It ends. Next"));
             writeFile(path, whole.substr(0, whole.size() / 2));
         } else if (!c.text.empty()) {
-            source(c.name, DocxBuilder(textP(c.text)).settings(c.settings));
+            const std::string body = c.text.starts_with("<") ? c.text : textP(c.text);
+            source(c.name, DocxBuilder(body).settings(c.settings));
         }
         if (c.outputTaken)
             std::filesystem::create_directories(out() + "/" + c.name);
@@ -436,6 +455,9 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
         if (c.wordsRewritten)
             stories[word::StoryKind::Main] = c.wordsRewritten;
         EXPECT_EQ(document.storyChanges(), stories) << c.name;
+        EXPECT_EQ(document.removed().frames, c.removed.frames) << c.name;
+        EXPECT_EQ(document.removed().tablePositions, c.removed.tablePositions) << c.name;
+        EXPECT_EQ(document.removed().protection, c.removed.protection) << c.name;
         ASSERT_EQ(document.marks.size(), 2u) << c.name;
         EXPECT_EQ(document.marks[0].mark, ".");
         EXPECT_EQ(document.marks[1].mark, "?");

@@ -1,17 +1,21 @@
 // Every document of the shared corpus through the engine. Files that are not
 // OOXML word-processing packages must be refused with a plain error that
 // names them; every other one must open, be read word by word, survive an
-// unchanged save entry for entry, and take the spacing change both ways
-// without any other change to its text.
+// unchanged save entry for entry, be reported changed exactly when a pass
+// saves other bytes, and take the spacing change both ways without any other
+// change to its text.
 #include "base/Error.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
+#include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
+#include "Word1.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace pellucor::test {
@@ -121,6 +125,29 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
         EXPECT_EQ(readFile(saved), readFile(file.path())) << file.name;
     else
         expectSamePackage(file.name, file.path(), saved);
+}
+
+// A whole pass, frames and protection included, adding and removing: what
+// it reports unchanged is saved byte for byte as it was, what it reports
+// changed differs, and what failed or was protected is not saved.
+TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
+    using Result = MarkOutcome::Result;
+    for (int16_t mode : {Word1::ModeAdd, Word1::ModeRemove}) {
+        TempDir folder;
+        ScriptedServices scripted;
+        scripted.window.option3 = true;
+        scripted.window.text2 = folder.path();
+        std::string path = GetParam().path();
+        const Result result = Word1::DoIt(path, ".", mode, scripted.services).result();
+        const std::string saved = folder.file(GetParam().name);
+        const std::string what = GetParam().name + ", mode " + std::to_string(mode);
+        const bool kept = result == Result::Changed || result == Result::Unchanged;
+        ASSERT_EQ(std::filesystem::exists(saved), kept) << what << ": " << resultName(result);
+        if (kept) {
+            EXPECT_EQ(readFile(saved) == readFile(GetParam().path()), result == Result::Unchanged)
+                << what << ": " << resultName(result);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusDocument, ::testing::ValuesIn(corpusFilesReadNatively()),

@@ -254,10 +254,16 @@ Options:
   --in-place=SUFFIX  the same, keeping a copy of each document first under
                      its name followed by SUFFIX (e.g. --in-place=.bak)
   -n, --dry-run    change nothing: print every place that would change, as
-                   FILE: word N: before -> after, with spaces shown as dots
+                   FILE: word N: before -> after, with spaces shown as dots,
                    (FILE: footnote 3: word N: ... outside the body text)
-  --check          a dry run whose exit status is 1 when anything would change
-  --report FILE    write what the run (or the dry run) did as JSON to FILE
+                   and what would be removed: FILE: protection: removed,
+                   FILE: frame N: removed, FILE: table position N: removed
+  --check          a dry run whose exit status is 1 when anything would
+                   change, a removal alone included
+  --report FILE    write what the run (or the dry run) did as JSON to FILE:
+                   for each document its status, changes (per mark too),
+                   frames_removed, table_positions_removed and
+                   protection_removed; with --stories all, per story too
   -j, --jobs N     run up to N documents side by side, each job taking the
                    next document when it is free (default: one
                    per core); fewer when the largest documents' memory
@@ -289,6 +295,11 @@ Each problem is told on standard error as "pellucor-cli: FILE: what went
 wrong"; the last line on standard output counts the documents: "N changed,
 U unchanged, P protected, F failed". On a terminal, standard error shows the
 progress: documents done of all, the current one and the time left.
+
+Besides the spaces, a run removes the frames of framed paragraphs, the
+positions of floating tables (they stop floating) and protection that has no
+password; a document with any of these is changed even with no space
+changed. A document told unchanged is saved byte for byte as it was.
 
 Exit status:
   0  every document was changed or needed no change

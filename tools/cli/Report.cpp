@@ -72,6 +72,10 @@ Json documentJson(const std::optional<DocumentOutcome>& document, const std::str
     json["status"] = resultName(resultOf(document));
     json["changes"] = document ? document->wordsRewritten() : 0;
     json["marks"] = marksJson(document, runMarks);
+    const Removals removed = document ? document->removed() : Removals{};
+    json["frames_removed"] = removed.frames;
+    json["table_positions_removed"] = removed.tablePositions;
+    json["protection_removed"] = removed.protection;
     json["error"] = problems.empty() ? Json() : Json(problems.front());
     if (allStories)
         json["stories"] = storiesJson(document);
@@ -90,6 +94,22 @@ std::string oneLineJson(const Json& value) {
     for (const auto& [key, item] : value.items())
         text += (text.empty() ? "{" : ", ") + jsonString(key) + ": " + oneLineJson(item);
     return text.empty() ? "{}" : text + "}";
+}
+
+std::string counted(int count, const std::string& what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// ", removed: 1 frame, 2 table positions, protection", or nothing.
+std::string removalsText(const Removals& removed) {
+    std::string text;
+    if (removed.frames > 0)
+        text += ", " + counted(removed.frames, "frame");
+    if (removed.tablePositions > 0)
+        text += ", " + counted(removed.tablePositions, "table position");
+    if (removed.protection)
+        text += ", protection";
+    return text.empty() ? text : ", removed:" + text.substr(1);
 }
 
 size_t countOf(const JobsOutcome& outcome, Result result) {
@@ -139,12 +159,25 @@ std::string visible(const std::string& text) {
 }
 
 std::string placeLine(const std::string& path, const Word1::Place& place) {
+    using Kind = Word1::Place::Kind;
+    const std::string file = shownName(path) + ": ";
+    const std::string number = std::to_string(place.word);
+    switch (place.kind) {
+    case Kind::Protection:
+        return file + "protection: removed";
+    case Kind::Frame:
+        return file + "frame " + number + ": removed";
+    case Kind::TablePosition:
+        return file + "table position " + number + ": removed";
+    case Kind::Word:
+        break;
+    }
     const std::string story = place.story == word::StoryKind::Main
                                   ? ""
                                   : std::string(word::storyKindName(place.story)) + " " +
                                         std::to_string(place.storyNumber) + ": ";
-    return shownName(path) + ": " + story + "word " + std::to_string(place.word) + ": \u2026" +
-           visible(place.before) + "\u2026 -> \u2026" + visible(place.after) + "\u2026";
+    return file + story + "word " + number + ": \u2026" + visible(place.before) +
+           "\u2026 -> \u2026" + visible(place.after) + "\u2026";
 }
 
 std::string summaryLine(const JobsOutcome& outcome) {
@@ -167,8 +200,11 @@ bool allWell(const JobsOutcome& outcome) {
 size_t changeCount(const JobsOutcome& outcome) {
     size_t changes = 0;
     for (const auto& document : outcome.documents)
-        if (document)
-            changes += static_cast<size_t>(document->wordsRewritten());
+        if (document) {
+            const Removals removed = document->removed();
+            changes += static_cast<size_t>(document->wordsRewritten() + removed.frames +
+                                           removed.tablePositions + (removed.protection ? 1 : 0));
+        }
     return changes;
 }
 
@@ -181,6 +217,7 @@ std::vector<std::string> documentLines(const JobsOutcome& outcome,
         const std::string output = document && !dryRun ? savedTo(*document) : "";
         lines.push_back(shownName(file.path) + ": " + resultName(resultOf(document)) + ", " +
                         std::to_string(changes) + (changes == 1 ? " change" : " changes") +
+                        removalsText(document ? document->removed() : Removals{}) +
                         (output.empty() ? "" : " -> " + shownName(output)));
     }
     return lines;

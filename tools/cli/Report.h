@@ -19,8 +19,10 @@ std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
 
 // A dry run's place in the document at path: "FILE: word N: before ->
-// after", the words around the place with their spaces shown as dots;
-// "FILE: footnote 3: word N: ..." for a place outside the main story.
+// after", the words around the place with their spaces shown as dots
+// ("FILE: footnote 3: word N: ..." for a place outside the main story), or
+// "FILE: protection: removed", "FILE: frame N: removed", "FILE: table
+// position N: removed".
 std::string placeLine(const std::string& path, const Word1::Place& place);
 
 // The text with its spaces, tabs and paragraph ends made visible.
@@ -33,20 +35,24 @@ std::string summaryLine(const JobsOutcome& outcome);
 // Whether every document was changed or needed no change.
 bool allWell(const JobsOutcome& outcome);
 
-// The number of places changed, or that would change in a dry run.
+// The number of places changed, or that would change in a dry run: words,
+// frames, table positions and protection removed.
 size_t changeCount(const JobsOutcome& outcome);
 
 // The run as JSON: {"documents": [{"path", "output", "status", "changes",
-// "marks": {MARK: N} for each mark of the run, "error"}], "changed", "unchanged", "protected",
-// "failed"}; "output" and "error" are null when there is none, "output"
-// always in a dry run. With allStories each document also has "stories":
-// {STORY: N} for each kind of story with changes ("main", "footnote", ...).
+// "marks": {MARK: N} for each mark of the run, "frames_removed",
+// "table_positions_removed", "protection_removed", "error"}], "changed",
+// "unchanged", "protected", "failed"}; "output" and "error" are null when
+// there is none, "output" always in a dry run. With allStories each document
+// also has "stories": {STORY: N} for each kind of story with changes ("main",
+// "footnote", ...).
 std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
                        const std::vector<std::string>& runMarks, bool dryRun,
                        bool allStories = false);
 
 // A line for each document, in the order given: "FILE: STATUS, N changes",
-// and " -> OUTPUT" when it was saved.
+// what was removed (", removed: 1 frame, protection"), and " -> OUTPUT" when
+// it was saved.
 std::vector<std::string> documentLines(const JobsOutcome& outcome,
                                        const std::vector<ListedFile>& files, bool dryRun);
 
