@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ErrorTrap.h"
+#include "BatchRequest.h"
 #include "Outcome.h"
 #include "Services.h"
 
@@ -8,12 +10,40 @@ namespace pellucor {
 // The progress text while no document is being worked on.
 inline constexpr const char* kProgressAtRest = "Progress Bar";
 
+// The statements of "Start Changing": the line numbers its error report boxes
+// show, and what each does.
+struct RunSteps {
+    static constexpr TrapStep noFilesBox{2, "check the file list"};
+    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
+    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
+    static constexpr TrapStep readMode{5, "read the spacing option"};
+    static constexpr TrapStep hourglassAtStart{61, "show progress"};
+    static constexpr TrapStep readFiles{62, "read the lists"};
+    static constexpr TrapStep showShare{63, "show progress"};
+    static constexpr TrapStep showFileName{64, "show progress"};
+    static constexpr TrapStep letEventsIn{65, "show progress"};
+    static constexpr TrapStep hourglassBeforeMarks{66, "show progress"};
+    static constexpr TrapStep readMarks{67, "read the lists"};
+    static constexpr TrapStep hourglassAfterMarks{68, "show progress"};
+    static constexpr TrapStep defaultPointer{7, "show progress"};
+    static constexpr TrapStep progressAtRest{8, "show progress"};
+    static constexpr TrapStep doneBox{9, "report the end"};
+};
+
+// The run of a request: every document, once for each mark, through the
+// spacing engine, telling the observer as it goes and "Done." at the end.
+// It checks nothing before it starts: the caller has. A stop requested meanwhile
+// ends it after the pass in hand. Errors of its own steps go to its error
+// report box. Returns what the run did, document by document.
+BatchOutcome RunBatch(const BatchRequest& request, BatchObserver& observer,
+                      platform::Prompts& prompts, platform::WordAutomation& automation);
+
 // "Start Changing": every listed file, once for each ticked mark in list
-// order, through the spacing engine, with the hourglass and the progress bar
-// showing the work; "Done." at the end. A second start while one runs does
-// nothing. Errors of its own steps go to its error report box. Returns what
-// the run did, document by document, for callers that report it other than
-// in boxes.
+// order, with the hourglass and the progress bar showing the work; "Done."
+// at the end. A run starts only when there are files, the output folder
+// exists, no two results would land on each other and the user does not
+// stop for a running word processor. A second start while one runs does
+// nothing.
 BatchOutcome RunBatch(Services& services);
 
 } // namespace pellucor

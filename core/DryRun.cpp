@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace pellucor::Word1 {
@@ -29,27 +30,42 @@ std::pair<std::string, std::string> contextOf(word::WordCollection& words, int32
     return {before, after};
 }
 
-// The passes of an open document, each for one mark; a place is recorded
-// with its surroundings read before and after the change.
+// One pass over one story; a place is recorded with its surroundings read
+// before and after the change.
+void walkStory(word::Application& app, const StoryToWalk& story, const std::string& mark,
+               int16_t mode, MarkOutcome& outcome, ErrorTrap& trap, const PlaceFound& found) {
+    for (int32_t i = 2; i <= story.words; ++i) {
+        trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
+            word::Document document = app.ActiveDocument();
+            auto words =
+                story.number == 1 ? document.Words() : document.Stories()(story.number).Words();
+            if (!ChangeSpacing(words, i, mark, mode))
+                return;
+            ++outcome.wordsRewritten;
+            ++outcome.storyChanges[story.kind];
+            // A word changes only when it was exactly the mark and its spaces.
+            const std::string old = mark + (mode == ModeAdd ? " " : "  ");
+            Place place;
+            place.mark = mark;
+            place.word = i;
+            std::tie(place.before, place.after) = contextOf(words, i, story.words, old);
+            place.story = story.kind;
+            place.storyNumber = story.numberOfKind;
+            found(place);
+        });
+    }
+}
+
+// The passes of an open document, each for one mark over every story.
 void walkMarks(word::Application& app, const std::vector<std::string>& marks, int16_t mode,
                DryRunOutcome& outcome, std::vector<ErrorTrap>& traps, const PlaceFound& found) {
     for (size_t m = 0; m < marks.size(); ++m) {
         ErrorTrap& trap = traps[m];
-        int32_t n = 0;
-        if (!trap(DoItSteps::countWordsToWalk, [&] { n = app.ActiveDocument().Words().Count(); }))
-            n = 0;
-        for (int32_t i = 2; i <= n; ++i) {
-            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
-                auto words = app.ActiveDocument().Words();
-                if (!ChangeSpacing(words, i, marks[m], mode))
-                    return;
-                ++outcome.marks[m].wordsRewritten;
-                // A word changes only when it was exactly the mark and its spaces.
-                const std::string old = marks[m] + (mode == ModeAdd ? " " : "  ");
-                auto [before, after] = contextOf(words, i, n, old);
-                found({marks[m], i, std::move(before), std::move(after)});
-            });
-        }
+        std::vector<StoryToWalk> stories;
+        if (!trap(DoItSteps::countWordsToWalk, [&] { wordsToWalk(app.ActiveDocument(), stories); }))
+            stories.clear();
+        for (const StoryToWalk& story : stories)
+            walkStory(app, story, marks[m], mode, outcome.marks[m], trap, found);
     }
 }
 
@@ -67,7 +83,7 @@ void reportRemovals(const Removals& removed, const PlaceFound& found) {
 
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
-                     const PlaceFound& found) {
+                     const PlaceFound& found, const word::EditOptions& edit) {
     DryRunOutcome outcome;
     std::vector<ErrorTrap> traps;
     for (const std::string& mark : marks) {
@@ -83,7 +99,7 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
     std::optional<word::Document> document;
     opening(DoItSteps::createObject, [&] { app = automation.CreateObject(); });
     opening(DoItSteps::hideAlerts, [&] { app.value().SetDisplayAlerts(false); });
-    opening(DoItSteps::open, [&] { document = app.value().Documents().Open(path); });
+    opening(DoItSteps::open, [&] { document = app.value().Documents().Open(path, edit); });
     Removals& removed = outcome.marks.front().removed;
     const bool skipped = CheckProtection(document ? &*document : nullptr, prompts, removed);
     const bool protectedDocument = skipped && document.has_value();

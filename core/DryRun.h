@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "Outcome.h"
 #include "services/WordAutomation.h"
+#include "word/EditOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,11 +12,11 @@
 
 namespace pellucor::Word1 {
 
-// A place that a run would change. A word to rewrite: its number in the
-// document, the mark it was found for, and the words around it before and
-// after the change. Or something removed before the words are walked: the
-// protection, or the nth frame or floating table's position, in document
-// order.
+// A place that a run would change. A word to rewrite: its number in its
+// story, the mark it was found for, the words around it before and after
+// the change, and its story (kind, and number among the stories of that
+// kind). Or something removed before the words are walked: the protection,
+// or the nth frame or floating table's position, in document order.
 struct Place {
     enum class Kind { Word, Protection, Frame, TablePosition };
 
@@ -24,6 +25,8 @@ struct Place {
     std::string before;
     std::string after;
     Kind kind = Kind::Word;
+    word::StoryKind story = word::StoryKind::Main;
+    int32_t storyNumber = 1;
 };
 
 struct DryRunOutcome {
@@ -37,12 +40,13 @@ using PlaceFound = std::function<void(const Place&)>;
 // What DoIt would do to one document for each mark in turn, each pass on the
 // previous pass's result, without saving anything: the document is opened
 // once, unprotected or skipped, its frames removed and every pass made in
-// memory; the instance is then quit with nothing written. What goes before
-// the passes is found as places and counted in the first mark's outcome,
-// where a run's first pass removes it. Failures are
-// trapped as DoIt traps them (the error report box goes to prompts).
+// memory, over the stories edit asks for; the instance is then quit with
+// nothing written. What goes before the passes is found as places and
+// counted in the first mark's outcome, where a run's first pass removes it.
+// Failures are trapped as DoIt traps them (the error report box goes to
+// prompts).
 DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
-                     const PlaceFound& found);
+                     const PlaceFound& found, const word::EditOptions& edit = {});
 
 } // namespace pellucor::Word1

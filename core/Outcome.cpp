@@ -38,6 +38,14 @@ int DocumentOutcome::wordsRewritten() const {
     return words;
 }
 
+std::map<word::StoryKind, int> DocumentOutcome::storyChanges() const {
+    std::map<word::StoryKind, int> changes;
+    for (const MarkOutcome& mark : marks)
+        for (const auto& [kind, words] : mark.storyChanges)
+            changes[kind] += words;
+    return changes;
+}
+
 Removals DocumentOutcome::removed() const {
     Removals sum;
     for (const MarkOutcome& mark : marks)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "base/ErrorTrap.h"
+#include "word/EditOptions.h"
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@ struct MarkOutcome {
 
     std::string mark;
     int wordsRewritten = 0;
+    std::map<word::StoryKind, int> storyChanges; // the words rewritten, by kind of story
     Removals removed;
     bool skippedAsProtected = false;
     std::string savedTo;           // empty when nothing was saved
@@ -60,6 +63,7 @@ struct DocumentOutcome {
     // changed when any rewrote a word or removed anything; else unchanged.
     MarkOutcome::Result result() const;
     int wordsRewritten() const;
+    std::map<word::StoryKind, int> storyChanges() const;
     Removals removed() const;
 };
 

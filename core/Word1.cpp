@@ -36,7 +36,58 @@ bool documentFailed(const ErrorTrap& trap) {
     });
 }
 
+// The words of one story of the active document; the main story's are
+// reached directly, as most documents have no other.
+word::WordCollection storyWords(word::Application& app, int32_t story) {
+    word::Document document = app.ActiveDocument();
+    return story == 1 ? document.Words() : document.Stories()(story).Words();
+}
+
+// Every story the document was opened to walk, each on its own: its first
+// word is never changed and the capital rule looks at the word before in the
+// same story. The progress runs over all the words walked.
+void walkStories(word::Application& app, ErrorTrap& trap, BatchObserver& observer,
+                 const std::string& mark, int16_t mode, MarkOutcome& outcome) {
+    int32_t n0 = 0;
+    std::vector<StoryToWalk> stories;
+    trap(DoItSteps::countWords, [&] { n0 = wordsToWalk(app.ActiveDocument(), stories); });
+    // Without a count there is nothing to walk.
+    if (!trap(DoItSteps::countWordsToWalk, [&] { wordsToWalk(app.ActiveDocument(), stories); }))
+        stories.clear();
+    int32_t walked = 0;
+    for (const StoryToWalk& story : stories) {
+        for (int32_t i = 1; i <= story.words; ++i) {
+            ++walked;
+            trap(DoItSteps::letEventsIn, [&] { observer.letEventsIn(); });
+            trap(DoItSteps::showProgress,
+                 [&] { observer.progress((walked + 1.0) / (n0 + 1.0) * 100.0); });
+            if (i == 1)
+                continue;
+            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
+                auto words = storyWords(app, story.number);
+                if (ChangeSpacing(words, i, mark, mode)) {
+                    ++outcome.wordsRewritten;
+                    ++outcome.storyChanges[story.kind];
+                }
+            });
+        }
+    }
+}
+
 } // namespace
+
+int32_t wordsToWalk(const word::Document& document, std::vector<StoryToWalk>& stories) {
+    stories.clear();
+    const word::StoryCollection all = document.Stories();
+    int32_t total = 0;
+    for (int32_t s = 1, count = all.Count(); s <= count; ++s) {
+        const word::Story story = all(s);
+        const int32_t words = story.Words().Count();
+        stories.push_back({s, story.Kind(), story.Number(), words});
+        total += words;
+    }
+    return total;
+}
 
 Error frameSurvived(int32_t count) {
     return Error(ErrorNumber::CommandFailed, "A frame could not be removed; " +
@@ -57,55 +108,37 @@ std::string trimmedOfSpaces(const std::string& text) {
     return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
-MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
-    ErrorTrap trap(services.prompts, "Word1", "DoIt");
-    platform::MainWindow& window = services.window;
+MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass) {
+    ErrorTrap trap(pass.prompts, "Word1", "DoIt");
     std::optional<word::Application> app;
     std::optional<word::Document> document;
     MarkOutcome outcome;
     outcome.mark = mark;
+    auto inPlace = [&] { return !pass.inPlace || pass.inPlace(); };
 
-    trap(DoItSteps::createObject, [&] { app = services.automation.CreateObject(); });
+    trap(DoItSteps::createObject, [&] { app = pass.automation.CreateObject(); });
     trap(DoItSteps::hideAlerts, [&] { require(app).SetDisplayAlerts(false); });
     trap(DoItSteps::open, [&] {
         // Saved in place, a document named through a link replaces the file
         // the link names, and every later mark works on that file.
-        if (!window.Option3())
+        if (inPlace())
             path = fileBehindLink(path);
-        document = require(app).Documents().Open(path);
+        document = require(app).Documents().Open(path, pass.edit);
     });
     const bool skipped =
-        CheckProtection(document ? &*document : nullptr, services.prompts, outcome.removed);
+        CheckProtection(document ? &*document : nullptr, pass.prompts, outcome.removed);
     outcome.skippedAsProtected = skipped && document.has_value();
     if (!skipped) {
         trap(DoItSteps::removeFrames, [&] { outcome.removed += RemoveFrames(require(document)); });
-        int32_t n0 = 0;
-        int32_t n = 0;
-        trap(DoItSteps::countWords, [&] { n0 = require(app).ActiveDocument().Words().Count(); });
-        // Without a count there is nothing to walk.
-        if (!trap(DoItSteps::countWordsToWalk,
-                  [&] { n = require(app).ActiveDocument().Words().Count(); }))
-            n = 0;
-        for (int32_t i = 1; i <= n; ++i) {
-            trap(DoItSteps::letEventsIn, [&] { window.DoEvents(); });
-            trap(DoItSteps::showProgress,
-                 [&] { window.SetProgressValue((i + 1.0) / (n0 + 1.0) * 100.0); });
-            if (i == 1)
-                continue;
-            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
-                auto words = require(app).ActiveDocument().Words();
-                if (ChangeSpacing(words, i, mark, mode))
-                    ++outcome.wordsRewritten;
-            });
-        }
+        walkStories(require(app), trap, pass.observer, mark, mode, outcome);
         // What a failure left of the document is no result: it is not saved,
         // and the next mark opens the same file again. Without its place in
         // the output folder the result is not saved at all, rather than over
         // the source.
         if (!documentFailed(trap)) {
             const bool placed = trap(DoItSteps::placeResult, [&] {
-                if (window.Option3())
-                    path = Main::NormalizePath(window.Text2() + kSeparator + FileNameOf(path));
+                if (!inPlace())
+                    path = Main::NormalizePath(pass.outputFolder() + kSeparator + FileNameOf(path));
             });
             if (placed &&
                 trap(DoItSteps::save, [&] { require(app).ActiveDocument().SaveAs(path); }))

@@ -1,29 +1,50 @@
 #pragma once
 
 #include "base/Error.h"
+#include "BatchRequest.h"
 #include "Outcome.h"
 #include "Services.h"
 #include "word/Document.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellucor::Word1 {
 
 // Spacing modes.
 enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 
+// What one pass reaches outside the document: the boxes, the engine, who
+// is told of its progress, where its result goes (asked at the open and at
+// the save; in place when inPlace is not given) and how the document is
+// walked and changed.
+struct PassContext {
+    platform::Prompts& prompts;
+    platform::WordAutomation& automation;
+    BatchObserver& observer;
+    std::function<bool()> inPlace;
+    std::function<std::string()> outputFolder;
+    word::EditOptions edit;
+};
+
 // Processes one document for one mark: opens it in a new engine instance,
 // unprotects it or skips it, removes its frames, adds (mode 1) or removes
 // (mode 2) one space after every word that is the mark followed by one (two)
-// spaces and does not follow a word beginning with A to Z, saves it into the
-// output folder or over itself, and quits the instance. When results go to
-// the output folder, path becomes the saved file's path. Every failure is
-// reported in the error report box and the routine goes on, but a document
-// that could not be opened, cleared of frames or walked is not saved, and
-// path stays as it was. Returns what the pass did, for callers that report
-// it other than in boxes.
+// spaces and does not follow a word of its story beginning with A to Z, in
+// every story it was opened to walk, saves it into the output folder or over
+// itself, and quits the instance. When results go to the output folder, path
+// becomes the saved file's path. Every failure is reported in the error
+// report box and the routine goes on, but a document that could not be
+// opened, cleared of frames or walked is not saved, and path stays as it
+// was. Returns what the pass did, for callers that report it other than in
+// boxes.
+MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass);
+
+// The same for the main window: its progress bar and events, its output
+// choice read at the open and at the save.
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
 
 // The statements of DoIt: the line numbers its error report boxes show, and
@@ -43,6 +64,19 @@ struct DoItSteps {
     static constexpr TrapStep save{9, "save"};
     static constexpr TrapStep quit{10, "quit"};
 };
+
+// A story of an open document to walk: its place among the document's
+// stories, its kind and number among those of its kind, and its words.
+struct StoryToWalk {
+    int32_t number = 1;
+    word::StoryKind kind = word::StoryKind::Main;
+    int32_t numberOfKind = 1;
+    int32_t words = 0;
+};
+
+// The stories the document was opened to walk, main story first; returns
+// the words of all of them. Raises what counting raises.
+int32_t wordsToWalk(const word::Document& document, std::vector<StoryToWalk>& stories);
 
 // Whether the first character of text is one of "A" to "Z". Raises an error
 // for an empty text.

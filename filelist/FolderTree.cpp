@@ -78,8 +78,17 @@ std::string leftOutText(const LeftOut& leftOut) {
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window, ErrorTrap* trap,
                    AddFolder::Names nameRule, std::vector<std::string>* links, LeftOut* leftOut) {
+    addFolderTree(
+        folder, pattern, rows, prompts, [&window] { window.DoEvents(); }, trap, nameRule, links,
+        leftOut);
+}
+
+void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
+                   platform::Prompts& prompts, const std::function<void()>& letEventsIn,
+                   ErrorTrap* trap, AddFolder::Names nameRule, std::vector<std::string>* links,
+                   LeftOut* leftOut) {
     std::vector<std::string> folders{withSeparator(folder)};
-    AddFolder::GetSubDirectories2016(folders, true, prompts, window, nameRule,
+    AddFolder::GetSubDirectories2016(folders, true, prompts, letEventsIn, nameRule,
                                      leftOut ? &leftOut->folders : nullptr);
     const bool utf8Only = nameRule == AddFolder::Names::CodePage;
     for (const std::string& entry : folders) {
@@ -96,9 +105,9 @@ void addFolderTree(const std::string& folder, const std::string& pattern, FileRo
                 else if (leftOut)
                     leftOut->files.push_back(Main::NormalizePath(path));
             }
-            window.DoEvents();
+            letEventsIn();
         }
-        window.DoEvents();
+        letEventsIn();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "FileRows.h"
 #include "services/MainWindow.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ std::string leftOutText(const LeftOut& leftOut);
 // left out for its name goes to leftOut when it is given.
 void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
                    platform::Prompts& prompts, platform::MainWindow& window,
+                   ErrorTrap* trap = nullptr,
+                   AddFolder::Names nameRule = AddFolder::Names::CodePage,
+                   std::vector<std::string>* links = nullptr, LeftOut* leftOut = nullptr);
+// The same without a window: letEventsIn runs where the window's events would.
+void addFolderTree(const std::string& folder, const std::string& pattern, FileRows& rows,
+                   platform::Prompts& prompts, const std::function<void()>& letEventsIn,
                    ErrorTrap* trap = nullptr,
                    AddFolder::Names nameRule = AddFolder::Names::CodePage,
                    std::vector<std::string>* links = nullptr, LeftOut* leftOut = nullptr);

@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "services/MainWindow.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ enum class Names { CodePage, Bytes };
 // Names::CodePage the paths of those skipped go to `skipped` when it is given.
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
                            platform::Prompts& prompts, platform::MainWindow& window,
+                           Names names = Names::CodePage,
+                           std::vector<std::string>* skipped = nullptr);
+// The same without a window: letEventsIn runs where the window's events would.
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
+                           platform::Prompts& prompts, const std::function<void()>& letEventsIn,
                            Names names = Names::CodePage,
                            std::vector<std::string>* skipped = nullptr);
 

@@ -88,9 +88,10 @@ bool isUnreadableFolderError(const std::exception& error) {
 class LevelWalk {
 public:
     LevelWalk(std::vector<std::string>& folders, bool recurse, platform::Prompts& prompts,
-              platform::MainWindow& window, Names names, std::vector<std::string>* skipped)
+              const std::function<void()>& letEventsIn, Names names,
+              std::vector<std::string>* skipped)
         : m_folders(folders), m_recurse(recurse), m_names(names), m_skipped(skipped),
-          m_prompts(prompts), m_window(window),
+          m_prompts(prompts), m_letEventsIn(letEventsIn),
           m_trap(prompts, "AddFolder", "GetSubDirectories2016", kFolderWalkLabel) {}
 
     void run() {
@@ -100,7 +101,7 @@ public:
             takeEntry(folder);
         if (m_recurse && !m_level.empty())
             m_trap(kLineDescend, [&] {
-                GetSubDirectories2016(m_level, true, m_prompts, m_window, m_names, m_skipped);
+                GetSubDirectories2016(m_level, true, m_prompts, m_letEventsIn, m_names, m_skipped);
             });
         appendQualifyingLevel();
     }
@@ -128,7 +129,7 @@ private:
         // A folder that does not open is not listed.
         if (!attempt(kLineOpen, [&] { openFolder(folder); }))
             return false;
-        attempt(kLineOpenedYield, [&] { m_window.DoEvents(); });
+        attempt(kLineOpenedYield, [&] { m_letEventsIn(); });
         bool walkable = false;
         attempt(kLineFolderTest, [&] { walkable = isWalkable(folder); });
         return walkable;
@@ -138,7 +139,7 @@ private:
         for (const listing::Entry& entry : listing::ListFolder(folder)) {
             if (entry.kind != listing::EntryKind::Folder)
                 continue;
-            m_window.DoEvents();
+            m_letEventsIn();
             if (entry.name == "." || entry.name == "..")
                 continue;
             // A folder whose path the system cannot open by its path is told
@@ -173,7 +174,7 @@ private:
         for (const std::string& folder : m_level) {
             if (!IsFolder(folder))
                 continue;
-            m_trap(kLineAppendYield, [&] { m_window.DoEvents(); });
+            m_trap(kLineAppendYield, [&] { m_letEventsIn(); });
             m_trap(kLineAppend, [&] {
                 if (isWalkable(folder))
                     m_folders.push_back(folder);
@@ -186,7 +187,7 @@ private:
     Names m_names;
     std::vector<std::string>* m_skipped;
     platform::Prompts& m_prompts;
-    platform::MainWindow& m_window;
+    const std::function<void()>& m_letEventsIn;
     ErrorTrap m_trap;
     std::vector<std::string> m_level;
     bool m_silent = false;
@@ -195,9 +196,16 @@ private:
 } // namespace
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
+                           platform::Prompts& prompts, const std::function<void()>& letEventsIn,
+                           Names names, std::vector<std::string>* skipped) {
+    LevelWalk(folders, recurse, prompts, letEventsIn, names, skipped).run();
+}
+
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
                            platform::Prompts& prompts, platform::MainWindow& window, Names names,
                            std::vector<std::string>* skipped) {
-    LevelWalk(folders, recurse, prompts, window, names, skipped).run();
+    GetSubDirectories2016(
+        folders, recurse, prompts, [&window] { window.DoEvents(); }, names, skipped);
 }
 
 } // namespace pellucor::AddFolder

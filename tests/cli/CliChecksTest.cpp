@@ -1,10 +1,12 @@
 // How the command line reports: failed documents, the exit status of each
 // way a run can end, bad usage, and the word list.
 
+#include "Author.h"
 #include "base/Error.h"
 #include "CliProcess.h"
 #include "word/Application.h"
 
+#include <array>
 #include <filesystem>
 
 namespace pellucor::test {
@@ -125,6 +127,9 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"-o", ".", "a.docx"}, "would replace itself; give --in-place"},
         {{"-o", "sub", "sub"}, "would replace itself"},
         {{"-o", "sub", "."}, " in sub would replace "},
+        {{"--stories", "some", "a.docx"}, "--stories takes main or all, not \"some\""},
+        {{"--stories"}, "--stories needs a value"},
+        {{"--track-changes=", "a.docx"}, "--track-changes= needs the author's name"},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);
@@ -135,6 +140,22 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(readFile(a), source);
     EXPECT_EQ(documentText(dir.file("sub/a.docx")), "x\r");
+}
+
+// Tracked changes are signed with the full name of the user's entry (the
+// comment field up to its first comma), else the login name, and dated in UTC.
+TEST(CliAuthor, IsTheFullNameElseTheLoginAndTheDateIsUtc) {
+    const std::vector<std::array<std::string, 3>> cases{
+        {"Ann Lee,Room 4,555-1234,,", "ann", "Ann Lee"},
+        {"Ann Lee", "ann", "Ann Lee"},
+        {",Room 4", "ann", "ann"},
+        {"", "ann", "ann"},
+        {"Zoë Ørsted,", "zoe", "Zoë Ørsted"},
+    };
+    for (const auto& [comment, login, author] : cases)
+        EXPECT_EQ(cli::authorOf(comment, login), author) << comment;
+    EXPECT_EQ(cli::utcTimestamp(0), "1970-01-01T00:00:00Z");
+    EXPECT_EQ(cli::utcTimestamp(1796722200), "2026-12-08T09:30:00Z");
 }
 
 TEST_F(CliTest, WordsPrintsEachWordAsAJsonString) {

@@ -51,11 +51,14 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
     write("letters/a.docx", textP(kSingle));
     write("letters/sub/b.docx", textP("one.  two"));
     write("letters/new\nline.docx", textP(kSingle));
+    // A character beyond the 16-bit range is one character of its word.
+    write("smile.docx", textP("I like \U0001F600. Then \U0001F44D\U0001F3FD. x"));
     std::string home = makeFolder("home"); // without a desktop folder
     const auto before = snapshot(dir.path());
 
-    CliResult result = runCli({"--dry-run", "--marks", ".?", "--out", "out", "letters"}, dir.path(),
-                              {"HOME=" + home, "XDG_CONFIG_HOME=" + home});
+    CliResult result =
+        runCli({"--dry-run", "--marks", ".?", "--out", "out", "letters", "smile.docx"}, dir.path(),
+               {"HOME=" + home, "XDG_CONFIG_HOME=" + home});
 
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(linesOf(result.out),
@@ -64,7 +67,10 @@ TEST_F(CliTest, ADryRunTellsEachPlaceAndWritesNothingAnywhere) {
                   "letters/a.docx: word 6: …Then·why?·Because… -> …Then·why?··Because…",
                   "letters/new\\nline.docx: word 3: …It·ends.·Then·… -> …It·ends.··Then·…",
                   "letters/new\\nline.docx: word 6: …Then·why?·Because… -> …Then·why?··Because…",
-                  "2 changed, 1 unchanged, 0 protected, 0 failed"}));
+                  "smile.docx: word 4: …like·\U0001F600.·Then·… -> …like·\U0001F600.··Then·…",
+                  "smile.docx: word 7: …Then·\U0001F44D\U0001F3FD.·x… -> "
+                  "…Then·\U0001F44D\U0001F3FD.··x…",
+                  "3 changed, 1 unchanged, 0 protected, 0 failed"}));
     EXPECT_EQ(snapshot(dir.path()), before) << "not even the output folder may appear";
 }
 
@@ -225,6 +231,14 @@ TEST_F(CliTest, TheReportFollowsItsSchema) {
             EXPECT_EQ(documents[0].toObject()["output"].toString().toStdString(), "out/good.docx");
         }
     }
+    // Only a run over every story counts the changes of each kind of story.
+    CliResult stories =
+        runAll({"--dry-run", "--stories=all", "--track-changes=Ann", "--report", "all.json"});
+    EXPECT_EQ(stories.status, 1) << stories.err;
+    QJsonArray all = reportOf(dir.file("all.json"))["documents"].toArray();
+    ASSERT_EQ(all.size(), 5);
+    EXPECT_EQ(all[0].toObject()["stories"].toObject(), (QJsonObject{{"main", 2}}));
+    EXPECT_EQ(all[1].toObject()["stories"].toObject(), QJsonObject{});
 }
 
 // Every corpus document that opens, run for real and dry: the dry run counts

@@ -3,8 +3,12 @@
 
 #include "BatchRun.h"
 
+#include "base/PathHelpers.h"
 #include "CoreTest.h"
+#include "Word1.h"
 
+#include <functional>
+#include <map>
 #include <stdexcept>
 
 namespace pellucor::test {
@@ -44,6 +48,10 @@ protected:
             }
         };
     }
+
+    // What a run returns, document by document, beside the boxes the user
+    // sees, for a table of documents; runBatch runs them.
+    void expectOutcomeTable(const std::function<BatchOutcome()>& runBatch);
 
     std::vector<std::string> opened;
 
@@ -333,8 +341,38 @@ TEST_F(BatchRun, AnErrorEscapingADocumentFailsOnlyThatDocument) {
     EXPECT_EQ(textOf(out() + "/b.docx"), "It ends.  Next\r");
 }
 
-// What a run returns, document by document, beside the boxes the user sees.
+// A request's observer that shows the run's boxes as the window would.
+class BoxesOnly : public BatchObserver {
+public:
+    explicit BoxesOnly(platform::Prompts& prompts) : m_prompts(prompts) {}
+    void showBox(const std::string& text) override { m_prompts.MsgBox(text); }
+
+private:
+    platform::Prompts& m_prompts;
+};
+
+// What a run returns, through the window, and through a request of the same
+// files without one.
 TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
+    expectOutcomeTable([&] { return RunBatch(services); });
+}
+
+TEST_F(BatchRun, OutcomeThroughARequestIsTheWindowsOwn) {
+    BoxesOnly observer(prompts);
+    expectOutcomeTable([&] {
+        BatchRequest request;
+        request.documents = window.files;
+        request.marks = {".", "?"};
+        request.mode = Word1::ModeAdd;
+        request.inPlace = [](size_t) { return false; };
+        request.outputFolder = [&](size_t) { return out(); };
+        return RunBatch(request, observer, prompts, automation);
+    });
+    EXPECT_EQ(window.progressTexts, std::vector<std::string>{}) << "no window takes part";
+    EXPECT_EQ(window.pointerChanges, std::vector<int>{});
+}
+
+void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch) {
     using Result = MarkOutcome::Result;
     struct Case {
         std::string name;
@@ -400,7 +438,7 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
     }
 
     ::setenv("PELLUCOR_MEMORY_LIMIT", "1", 1);
-    BatchOutcome outcome = RunBatch(services);
+    BatchOutcome outcome = runBatch();
     ::unsetenv("PELLUCOR_MEMORY_LIMIT");
 
     EXPECT_EQ(outcome.stop, BatchOutcome::Stop::None);
@@ -413,6 +451,10 @@ TEST_F(BatchRun, OutcomeTellsWhatEachDocumentAndMarkMet) {
         EXPECT_EQ(document.path, window.files[k]);
         EXPECT_EQ(document.result(), c.result) << c.name;
         EXPECT_EQ(document.wordsRewritten(), c.wordsRewritten) << c.name;
+        std::map<word::StoryKind, int> stories;
+        if (c.wordsRewritten)
+            stories[word::StoryKind::Main] = c.wordsRewritten;
+        EXPECT_EQ(document.storyChanges(), stories) << c.name;
         EXPECT_EQ(document.removed().frames, c.removed.frames) << c.name;
         EXPECT_EQ(document.removed().tablePositions, c.removed.tablePositions) << c.name;
         EXPECT_EQ(document.removed().protection, c.removed.protection) << c.name;
@@ -454,6 +496,63 @@ TEST_F(BatchRun, RunFailuresNameTheirSteps) {
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"2 check the file list"}));
     addFile("a.docx", "It ends. Next");
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"9 report the end"}));
+}
+
+// Every event of a request's run in order; the walk of a document (its
+// words' progress and the events let in) is one "walk".
+class RecordingObserver : public BatchObserver {
+public:
+    std::vector<std::string> events;
+
+    void runStarted(size_t documents) override { add("started " + std::to_string(documents)); }
+    void busy() override { add("busy"); }
+    void documentShare(size_t index) override { add("share " + std::to_string(index)); }
+    void documentStarted(size_t index, const std::string& path) override {
+        add(std::to_string(index) + " " + FileNameOf(path));
+    }
+    void letEventsIn() override { add("walk"); }
+    void progress(double) override { add("walk"); }
+    void markDone(size_t index, const MarkOutcome& outcome) override {
+        add(std::to_string(index) + " " + outcome.mark + " " + resultName(outcome.result()));
+    }
+    void idle() override { add("idle"); }
+    void runEnded(const BatchOutcome& outcome) override {
+        add("ended " + std::to_string(outcome.documents.size()));
+    }
+    void showBox(const std::string& text) override { add("box " + text); }
+
+private:
+    void add(const std::string& event) {
+        if (events.empty() || events.back() != event)
+            events.push_back(event);
+    }
+};
+
+TEST_F(BatchRun, ARequestTellsItsObserverEachStepInOrder) {
+    BatchRequest request;
+    request.documents = {source("a.docx", "It ends. Next"), in() + "/gone.docx",
+                         source("c.docx", "So why? no")};
+    request.marks = {".", "?"};
+    request.mode = Word1::ModeAdd;
+    RecordingObserver observer;
+
+    BatchOutcome outcome = RunBatch(request, observer, prompts, automation);
+
+    const std::vector<std::string> a{"busy", "share 0",     "0 a.docx", "walk",          "busy",
+                                     "walk", "0 . changed", "walk",     "0 ? unchanged", "busy"};
+    const std::vector<std::string> gone{"share 1",    "1 gone.docx", "walk", "busy",
+                                        "1 . failed", "1 ? failed",  "busy"};
+    const std::vector<std::string> c{"share 2",       "2 c.docx", "walk",        "busy", "walk",
+                                     "2 . unchanged", "walk",     "2 ? changed", "busy"};
+    std::vector<std::string> expected{"started 3"};
+    for (const auto* part : {&a, &gone, &c})
+        expected.insert(expected.end(), part->begin(), part->end());
+    expected.insert(expected.end(), {"idle", "ended 3", "box Done."});
+    EXPECT_EQ(observer.events, expected);
+    EXPECT_EQ(outcome.documents.size(), 3u);
+    EXPECT_EQ(textOf(request.documents[0]), "It ends.  Next\r") << "saved in place";
+    EXPECT_EQ(textOf(request.documents[2]), "So why?  no\r");
+    EXPECT_EQ(window.progressTexts, std::vector<std::string>{}) << "no window takes part";
 }
 
 TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {

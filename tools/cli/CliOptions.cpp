@@ -30,7 +30,9 @@ enum LongOnly : int {
     kReport,
     kYes,
     kWords,
-    kFilesFrom
+    kFilesFrom,
+    kStories,
+    kTrackChanges
 };
 
 const option kOptions[] = {
@@ -47,6 +49,8 @@ const option kOptions[] = {
     {"yes", no_argument, nullptr, kYes},
     {"words", required_argument, nullptr, kWords},
     {"files-from", required_argument, nullptr, kFilesFrom},
+    {"stories", required_argument, nullptr, kStories},
+    {"track-changes", optional_argument, nullptr, kTrackChanges},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
     {"verbose", no_argument, nullptr, 'v'},
@@ -133,6 +137,17 @@ void applyOption(CliOptions& options, int value, const std::string& text) {
         break;
     case kExt:
         options.patterns = patternsOf(text);
+        break;
+    case kStories:
+        if (text != "main" && text != "all")
+            throw UsageError{"--stories takes main or all, not \"" + text + "\""};
+        options.allStories = text == "all";
+        break;
+    case kTrackChanges:
+        if (optarg && text.empty())
+            throw UsageError{"--track-changes= needs the author's name, e.g. "
+                             "--track-changes=\"Ann Lee\""};
+        options.trackedBy = text;
         break;
     }
 }
@@ -240,6 +255,7 @@ Options:
                      its name followed by SUFFIX (e.g. --in-place=.bak)
   -n, --dry-run    change nothing: print every place that would change, as
                    FILE: word N: before -> after, with spaces shown as dots,
+                   (FILE: footnote 3: word N: ... outside the body text)
                    and what would be removed: FILE: protection: removed,
                    FILE: frame N: removed, FILE: table position N: removed
   --check          a dry run whose exit status is 1 when anything would
@@ -247,8 +263,9 @@ Options:
   --report FILE    write what the run (or the dry run) did as JSON to FILE:
                    for each document its status, changes (per mark too),
                    frames_removed, table_positions_removed and
-                   protection_removed
-  -j, --jobs N     share the documents among N parallel runs (default: one
+                   protection_removed; with --stories all, per story too
+  -j, --jobs N     run up to N documents side by side, each job taking the
+                   next document when it is free (default: one
                    per core); fewer when the largest documents' memory
                    budgets would not fit together in the available memory
   --files-from LIST  also take the files and folders named in LIST, one
@@ -258,6 +275,12 @@ Options:
   -q, --quiet      tell only the problems: no places, progress or summary
   -v, --verbose    also a line for each document: FILE: STATUS, N changes,
                    and -> OUTPUT when it was saved
+  --stories WHICH  main: change the body text only (default); all: also the
+                   headers, footers, footnotes, endnotes, comments and text
+                   boxes, each on its own
+  --track-changes[=AUTHOR]  save each change as a tracked revision by AUTHOR
+                   (default: the user's full name, else the login name),
+                   dated when the run started
   --yes            proceed even when a word processor is running
   --words FILE     print the words of FILE as the engine numbers them, one
                    JSON string a line
@@ -294,6 +317,9 @@ Examples:
   pellucor-cli -o spaced --report run.json letters
           save the results below spaced/ as they lie below letters/, and
           tell what was done in run.json
+  pellucor-cli --stories all --track-changes="Ann Lee" -o reviewed letters
+          change the notes, headers and text boxes too, each change a
+          revision by Ann Lee that the word processor can accept or reject
   pellucor-cli --in-place=.bak --ext docx,rtf report.docx drafts
           change report.docx and the .docx and .rtf files below drafts in
           place, keeping each original with .bak added to its name)";

@@ -26,6 +26,8 @@ struct CliOptions {
     bool verbose = false;                 // a line for each document
     std::optional<std::string> filesFrom; // a list of names, "-" for standard input
     bool nullSeparated = false;           // the list's names end in NUL, not in a line end
+    bool allStories = false; // --stories all: headers, footers, notes, comments, text boxes too
+    std::optional<std::string> trackedBy; // --track-changes: the author, empty for the user's name
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

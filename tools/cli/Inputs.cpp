@@ -62,15 +62,11 @@ std::string patternList(const std::vector<std::string>& patterns) {
 void addFolder(const std::string& folder, const CliOptions& options, Inputs& inputs) {
     CollectedRows rows;
     CliPrompts prompts(false);
-    WindowSettings settings;
-    Console console;
-    Progress silent(console, 0);
-    CliWindow window(settings, {}, silent, nullptr);
     // One pattern goes to the listing itself; several are tested here.
     const std::string pattern = options.patterns.size() == 1 ? options.patterns[0] : "*.*";
     std::vector<std::string> links;
-    filelist::addFolderTree(folder, pattern, rows, prompts, window, nullptr,
-                            AddFolder::Names::Bytes, &links);
+    filelist::addFolderTree(
+        folder, pattern, rows, prompts, [] {}, nullptr, AddFolder::Names::Bytes, &links);
     for (const std::string& link : links)
         if (wanted(FileNameOf(link), options))
             inputs.notes.push_back(link + ": a symbolic link, left out (links inside a folder "

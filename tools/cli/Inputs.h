@@ -1,12 +1,21 @@
 #pragma once
 
 #include "CliOptions.h"
-#include "CliWindow.h"
 
 #include <string>
 #include <vector>
 
 namespace pellucor::cli {
+
+// One document of the command line: its place among all given, its path,
+// and the folder below the output folder its result goes to (the folder it
+// was found in, relative to the folder given; empty for a document given
+// itself).
+struct ListedFile {
+    size_t index;
+    std::string path;
+    std::string subfolder;
+};
 
 // The documents the arguments stand for, and the arguments that gave none.
 struct Inputs {

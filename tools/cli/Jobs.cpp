@@ -1,6 +1,5 @@
 #include "Jobs.h"
 
-#include "base/Error.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "base/Waiting.h"
@@ -8,12 +7,12 @@
 #include "EngineAutomation.h"
 #include "OrderedLines.h"
 #include "Report.h"
+#include "ResultFolder.h"
 #include "word/MemoryBudget.h"
 #include "Word1.h"
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,100 +23,86 @@
 namespace pellucor::cli {
 namespace {
 
-// Opened once; whoever waits goes on from then on.
-class Gate {
-public:
-    void open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_opened.notify_all();
-    }
-    void wait() {
-        std::unique_lock lock(m_mutex);
-        m_opened.wait(lock, [&] { return m_open; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_opened;
-    bool m_open = false;
-};
-
 uintmax_t sizeOf(const std::string& path) {
     std::error_code failure;
     uintmax_t size = std::filesystem::file_size(path, failure);
     return failure ? 0 : size;
 }
 
-// Collects the jobs' outcomes as they end, under its own lock.
-class Collector {
+// The progress line of one job: a document begins when the run names it,
+// and ends when its run returns.
+class JobObserver : public BatchObserver {
 public:
-    explicit Collector(size_t documents) { m_outcome.documents.resize(documents); }
-
-    void add(const CliWindow& window, BatchOutcome batch) {
-        std::lock_guard lock(m_mutex);
-        if (m_outcome.stop == BatchOutcome::Stop::None)
-            m_outcome.stop = batch.stop;
-        for (DocumentOutcome& document : batch.documents) {
-            const ListedFile& file = window.files().at(static_cast<size_t>(document.row - 1));
-            m_outcome.documents.at(file.index) = std::move(document);
-        }
-        for (const Failure& failure : batch.runFailures)
-            m_outcome.errorsOutside.push_back(failure.description);
+    explicit JobObserver(Progress& progress) : m_progress(progress) {}
+    ~JobObserver() override {
+        if (m_begun)
+            m_progress.end();
     }
-    void addOutside(const std::string& error) {
-        std::lock_guard lock(m_mutex);
-        m_outcome.errorsOutside.push_back(error);
-    }
-    BatchOutcome::Stop stop() {
-        std::lock_guard lock(m_mutex);
-        return m_outcome.stop;
-    }
-    JobsOutcome take() { return std::move(m_outcome); }
-
-private:
-    std::mutex m_mutex;
-    JobsOutcome m_outcome;
-};
-
-// With --yes the run goes on whether a word processor runs or not, so the
-// process table is not read at all.
-class CliAutomation : public platform::EngineAutomation {
-public:
-    explicit CliAutomation(bool proceedIfWordOpen) : m_lookForRunning(!proceedIfWordOpen) {}
-    word::RunningInstance GetObject() override {
-        if (!m_lookForRunning)
-            throw Error(ErrorNumber::NoRunningInstance, "Not looked for: the run goes on anyway.");
-        return EngineAutomation::GetObject();
+    void documentStarted(size_t, const std::string& path) override {
+        m_progress.begin("Processing: " + shownName(FileNameOf(path)));
+        m_begun = true;
     }
 
 private:
-    bool m_lookForRunning;
+    Progress& m_progress;
+    bool m_begun = false;
 };
 
-void runOneJob(const WindowSettings& settings, std::vector<ListedFile> files,
-               bool proceedIfWordOpen, Progress& progress, Collector& collector,
-               std::function<void()> onFirstFile) {
-    CliWindow window(settings, std::move(files), progress, std::move(onFirstFile));
-    CliPrompts prompts(proceedIfWordOpen);
-    CliAutomation automation(proceedIfWordOpen);
-    CliProgram program;
-    Services services{window, prompts, automation, program};
-    try {
-        collector.add(window, RunBatch(services));
-    } catch (const platform::ProgramEnded&) {
-        collector.addOutside("the batch run ended the program");
-    } catch (const std::exception& error) {
-        collector.addOutside(std::string("the batch run stopped: ") + error.what());
-    }
+// Runs `work` for each document in turn, in at most `jobs` threads that take
+// the next document as they become free; each thread makes its own state
+// once, for all its documents.
+template <typename MakeState, typename Work>
+void shareAmongJobs(size_t documents, unsigned jobs, MakeState makeState, Work work) {
+    std::atomic<size_t> next = 0;
+    auto job = [&] {
+        auto state = makeState();
+        for (size_t k = next++; k < documents && !stopRequested(); k = next++)
+            work(*state, k);
+    };
+    const size_t count = std::max<size_t>(1, std::min<size_t>(jobs, documents));
+    // One job runs on this thread: starting another would cost more than a
+    // small document.
+    if (count == 1)
+        return job();
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < count; ++t)
+        threads.emplace_back(job);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+// What a job keeps for all its documents.
+struct Engine {
+    CliPrompts prompts{false};
+    platform::EngineAutomation automation;
+};
+
+std::unique_ptr<Engine> newEngine() {
+    return std::make_unique<Engine>();
+}
+
+BatchRequest requestFor(const JobSettings& settings, const ListedFile& file) {
+    BatchRequest request;
+    request.documents = {file.path};
+    request.marks = settings.marks;
+    request.mode = settings.mode;
+    const bool inPlace = settings.inPlace;
+    request.inPlace = [inPlace](size_t) { return inPlace; };
+    // Made when the engine is about to save there; a folder that cannot be
+    // made shows as the save's own failure, a link in the way as one of its own.
+    request.outputFolder = [&settings, &file](size_t) {
+        return resultFolder(settings.outFolder, file.subfolder);
+    };
+    request.edit = settings.edit;
+    return request;
 }
 
 // A dry run whose error escapes its steps fails that document alone.
-Word1::DryRunOutcome dryRun(const ListedFile& file, const WindowSettings& settings, int16_t mode,
-                            platform::WordAutomation& automation, CliPrompts& prompts,
+Word1::DryRunOutcome dryRun(const ListedFile& file, const JobSettings& settings, Engine& engine,
                             const Word1::PlaceFound& found) {
     try {
-        return Word1::DryRun(file.path, settings.marks, mode, automation, prompts, found);
+        return Word1::DryRun(file.path, settings.marks, settings.mode, engine.automation,
+                             engine.prompts, found, settings.edit);
     } catch (const std::exception& error) {
         Word1::DryRunOutcome failed;
         for (const std::string& mark : settings.marks) {
@@ -169,83 +154,50 @@ unsigned jobsThatFit(const std::vector<ListedFile>& files, unsigned wanted) {
     return std::max(1u, jobs);
 }
 
-std::vector<std::vector<ListedFile>> shareOut(const std::vector<ListedFile>& files, unsigned jobs) {
-    size_t count = std::max<size_t>(1, std::min<size_t>(jobs, files.size()));
-    std::vector<std::vector<ListedFile>> shares(count);
-    std::vector<uintmax_t> load(count, 0);
-    for (const ListedFile& file : files) {
-        size_t lightest =
-            static_cast<size_t>(std::min_element(load.begin(), load.end()) - load.begin());
-        shares[lightest].push_back(file);
-        load[lightest] += sizeOf(file.path) + 1;
-    }
-    return shares;
-}
-
-JobsOutcome runJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
-                    size_t documentCount, unsigned jobs, bool proceedIfWordOpen,
-                    Progress& progress) {
-    auto shares = shareOut(files, jobs);
-    Collector collector(documentCount);
-    // One job runs on this thread: starting another would cost more than a
-    // small document.
-    if (shares.size() == 1) {
-        runOneJob(settings, std::move(shares[0]), proceedIfWordOpen, progress, collector, nullptr);
-        return collector.take();
-    }
-    Gate checked;
-    std::vector<std::thread> threads;
-    threads.emplace_back([&] {
-        runOneJob(settings, shares[0], proceedIfWordOpen, progress, collector,
-                  [&] { checked.open(); });
-        checked.open();
+JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& files,
+                    size_t documentCount, unsigned jobs, Progress& progress) {
+    JobsOutcome outcome;
+    outcome.documents.resize(documentCount);
+    std::mutex outside;
+    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+        const ListedFile& file = files[k];
+        BatchOutcome batch;
+        std::vector<std::string> errors;
+        try {
+            JobObserver observer(progress);
+            batch =
+                RunBatch(requestFor(settings, file), observer, engine.prompts, engine.automation);
+        } catch (const std::exception& error) {
+            errors.push_back(std::string("the batch run stopped: ") + error.what());
+        }
+        if (!batch.documents.empty())
+            outcome.documents.at(file.index) = std::move(batch.documents.front());
+        for (const Failure& failure : batch.runFailures)
+            errors.push_back(failure.description);
+        std::lock_guard lock(outside);
+        outcome.errorsOutside.insert(outcome.errorsOutside.end(), errors.begin(), errors.end());
     });
-    checked.wait();
-    if (collector.stop() == BatchOutcome::Stop::None)
-        for (size_t k = 1; k < shares.size(); ++k)
-            threads.emplace_back([&, k] {
-                runOneJob(settings, shares[k], proceedIfWordOpen, progress, collector, nullptr);
-            });
-    for (std::thread& thread : threads)
-        thread.join();
-    return collector.take();
+    return outcome;
 }
 
-JobsOutcome runDryJobs(const WindowSettings& settings, const std::vector<ListedFile>& files,
+JobsOutcome runDryJobs(const JobSettings& settings, const std::vector<ListedFile>& files,
                        unsigned jobs, Progress& progress, Console& console) {
     JobsOutcome outcome;
     outcome.documents.resize(files.size());
     OrderedLines lines(console, files.size());
-    const int16_t mode = settings.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
-    std::atomic<size_t> next = 0;
-    auto work = [&] {
-        CliPrompts prompts(true);
-        platform::EngineAutomation automation;
-        for (size_t k = next++; k < files.size() && !stopRequested(); k = next++) {
-            const ListedFile& file = files[k];
-            progress.begin("Checking: " + shownName(FileNameOf(file.path)));
-            Word1::DryRunOutcome dry =
-                dryRun(file, settings, mode, automation, prompts, [&](const Word1::Place& place) {
-                    lines.add(k, placeLine(file.path, place));
-                });
-            lines.finish(k);
-            DocumentOutcome& document = outcome.documents[k].emplace();
-            document.row = static_cast<int>(k + 1);
-            document.path = file.path;
-            document.marks = std::move(dry.marks);
-            progress.end();
-        }
-    };
-    const size_t count = std::max<size_t>(1, std::min<size_t>(jobs, files.size()));
-    if (count == 1) {
-        work();
-        return outcome;
-    }
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < count; ++t)
-        threads.emplace_back(work);
-    for (std::thread& thread : threads)
-        thread.join();
+    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+        const ListedFile& file = files[k];
+        progress.begin("Checking: " + shownName(FileNameOf(file.path)));
+        Word1::DryRunOutcome dry = dryRun(file, settings, engine, [&](const Word1::Place& place) {
+            lines.add(k, placeLine(file.path, place));
+        });
+        lines.finish(k);
+        DocumentOutcome& document = outcome.documents[k].emplace();
+        document.row = static_cast<int>(k + 1);
+        document.path = file.path;
+        document.marks = std::move(dry.marks);
+        progress.end();
+    });
     return outcome;
 }
 

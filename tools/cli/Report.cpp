@@ -54,8 +54,17 @@ Json marksJson(const std::optional<DocumentOutcome>& document,
     return marks;
 }
 
+// The changes of each kind of story that had any, main story first.
+Json storiesJson(const std::optional<DocumentOutcome>& document) {
+    Json stories = Json::object();
+    if (document)
+        for (const auto& [kind, words] : document->storyChanges())
+            stories[word::storyKindName(kind)] = words;
+    return stories;
+}
+
 Json documentJson(const std::optional<DocumentOutcome>& document, const std::string& path,
-                  const std::vector<std::string>& runMarks, bool dryRun) {
+                  const std::vector<std::string>& runMarks, bool dryRun, bool allStories) {
     const std::vector<std::string> problems = documentProblems(document);
     Json json;
     json["path"] = path;
@@ -68,6 +77,8 @@ Json documentJson(const std::optional<DocumentOutcome>& document, const std::str
     json["table_positions_removed"] = removed.tablePositions;
     json["protection_removed"] = removed.protection;
     json["error"] = problems.empty() ? Json() : Json(problems.front());
+    if (allStories)
+        json["stories"] = storiesJson(document);
     return json;
 }
 
@@ -161,8 +172,12 @@ std::string placeLine(const std::string& path, const Word1::Place& place) {
     case Kind::Word:
         break;
     }
-    return file + "word " + number + ": \u2026" + visible(place.before) + "\u2026 -> \u2026" +
-           visible(place.after) + "\u2026";
+    const std::string story = place.story == word::StoryKind::Main
+                                  ? ""
+                                  : std::string(word::storyKindName(place.story)) + " " +
+                                        std::to_string(place.storyNumber) + ": ";
+    return file + story + "word " + number + ": \u2026" + visible(place.before) +
+           "\u2026 -> \u2026" + visible(place.after) + "\u2026";
 }
 
 std::string summaryLine(const JobsOutcome& outcome) {
@@ -209,13 +224,13 @@ std::vector<std::string> documentLines(const JobsOutcome& outcome,
 }
 
 std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
-                       const std::vector<std::string>& runMarks, bool dryRun) {
+                       const std::vector<std::string>& runMarks, bool dryRun, bool allStories) {
     // One document a line, then one count a line.
     std::string json = "{\"documents\": [";
     for (size_t k = 0; k < files.size(); ++k)
-        json +=
-            (k ? ",\n  " : "\n  ") + oneLineJson(documentJson(outcome.documents.at(files[k].index),
-                                                              files[k].path, runMarks, dryRun));
+        json += (k ? ",\n  " : "\n  ") +
+                oneLineJson(documentJson(outcome.documents.at(files[k].index), files[k].path,
+                                         runMarks, dryRun, allStories));
     json += files.empty() ? "]" : "\n]";
     for (Result result : {Result::Changed, Result::Unchanged, Result::Protected, Result::Failed})
         json +=

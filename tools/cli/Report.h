@@ -19,7 +19,8 @@ std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
 
 // A dry run's place in the document at path: "FILE: word N: before ->
-// after", the words around the place with their spaces shown as dots, or
+// after", the words around the place with their spaces shown as dots
+// ("FILE: footnote 3: word N: ..." for a place outside the main story), or
 // "FILE: protection: removed", "FILE: frame N: removed", "FILE: table
 // position N: removed".
 std::string placeLine(const std::string& path, const Word1::Place& place);
@@ -42,9 +43,12 @@ size_t changeCount(const JobsOutcome& outcome);
 // "marks": {MARK: N} for each mark of the run, "frames_removed",
 // "table_positions_removed", "protection_removed", "error"}], "changed",
 // "unchanged", "protected", "failed"}; "output" and "error" are null when
-// there is none, "output" always in a dry run.
+// there is none, "output" always in a dry run. With allStories each document
+// also has "stories": {STORY: N} for each kind of story with changes ("main",
+// "footnote", ...).
 std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>& files,
-                       const std::vector<std::string>& runMarks, bool dryRun);
+                       const std::vector<std::string>& runMarks, bool dryRun,
+                       bool allStories = false);
 
 // A line for each document, in the order given: "FILE: STATUS, N changes",
 // what was removed (", removed: 1 frame, protection"), and " -> OUTPUT" when

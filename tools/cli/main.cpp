@@ -2,12 +2,15 @@
 //
 //   pellucor-cli [--add|--remove] [--marks M] [--ext LIST] [-o DIR|--in-place[=SUFFIX]]
 //                [-n|--check] [--report FILE] [-j N] [-q|-v] [--yes]
+//                [--stories main|all] [--track-changes[=AUTHOR]]
 //                [--files-from LIST [-0]] FILE|FOLDER...
 //   pellucor-cli --words FILE
+#include "Author.h"
 #include "Backup.h"
 #include "base/AtomicFile.h"
 #include "base/DesktopFolder.h"
 #include "base/Error.h"
+#include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "base/Waiting.h"
 #include "CliOptions.h"
@@ -20,6 +23,8 @@
 #include "WordsDump.h"
 
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <thread>
@@ -29,14 +34,33 @@ namespace {
 
 enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2, WordProcessorOpen = 3 };
 
-WindowSettings settingsFrom(const CliOptions& options) {
-    WindowSettings settings;
-    settings.spacing = options.spacing;
+// Who the tracked changes are by: the author given, else the user's name.
+std::string authorFrom(const std::string& given) {
+    if (!given.empty())
+        return given;
+    std::string author = currentAuthor();
+    for (const char* variable : {"LOGNAME", "USER"})
+        if (author.empty() && std::getenv(variable))
+            author = std::getenv(variable);
+    if (author.empty())
+        throw UsageError{"the user has no name to sign the changes with; give "
+                         "--track-changes=AUTHOR"};
+    return author;
+}
+
+JobSettings settingsFrom(const CliOptions& options) {
+    JobSettings settings;
+    settings.mode = options.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
     settings.marks = options.marks;
     settings.inPlace = options.inPlace;
     // A dry run saves nothing, so it looks for no folder.
     if (!options.inPlace && !options.dryRun)
         settings.outFolder = options.outFolder ? *options.outFolder : DesktopFolderPath();
+    settings.edit.allStories = options.allStories;
+    // One date for the whole run: when it started.
+    if (options.trackedBy)
+        settings.edit.trackedBy =
+            word::Revisor{authorFrom(*options.trackedBy), utcTimestamp(std::time(nullptr))};
     return settings;
 }
 
@@ -73,50 +97,38 @@ std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector
     return kept;
 }
 
-// Runs the documents; nullopt when the run ends early with its own status.
-std::optional<int> runDocuments(const CliOptions& options, const WindowSettings& settings,
+// Why the output folder cannot take the results; empty when it can.
+std::string outputFolderProblem(const CliOptions& options, const std::string& folder) {
+    if (options.inPlace || IsFolder(folder))
+        return "";
+    return "pellucor-cli: the output folder " + inQuotes(folder) +
+           (std::filesystem::exists(folder) ? " is a file, not a folder" : " does not exist") +
+           (options.outFolder ? "" : " (the desktop folder; --out chooses another)");
+}
+
+// Runs the documents; nullopt when the run went ahead, else the status it
+// ends with before anything was touched.
+std::optional<int> runDocuments(const CliOptions& options, const JobSettings& settings,
                                 const Inputs& inputs, Progress& progress, Console& console,
                                 JobsOutcome& outcome) {
     if (inputs.files.empty())
         return std::nullopt;
+    if (const std::string problem = outputFolderProblem(options, settings.outFolder);
+        !problem.empty()) {
+        console.error(problem);
+        return BadUsage;
+    }
     platform::EngineAutomation automation;
-    if (!options.backupSuffix.empty() && !options.proceedIfWordOpen &&
-        Word1::IsWordRunning(automation)) {
+    if (!options.proceedIfWordOpen && Word1::IsWordRunning(automation)) {
         console.error(kWordOpenLine);
         return WordProcessorOpen;
     }
     std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
     std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
-    if (toRun.empty())
-        outcome.documents.resize(inputs.files.size()); // every backup failed: nothing to run
-    else
-        outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun),
-                          options.proceedIfWordOpen, progress);
+    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun), progress);
     for (auto& [index, document] : failedBackups)
         outcome.documents.at(index) = std::move(document);
     console.endProgress();
-    switch (outcome.stop) {
-    case BatchOutcome::Stop::NoFiles:
-        console.error("pellucor-cli: give the documents to change; --help tells how");
-        return BadUsage;
-    case BatchOutcome::Stop::MissingFolder:
-        console.error("pellucor-cli: the output folder " + inQuotes(settings.outFolder) +
-                      (std::filesystem::exists(settings.outFolder) ? " is a file, not a folder"
-                                                                   : " does not exist") +
-                      (options.outFolder ? "" : " (the desktop folder; --out chooses another)"));
-        return BadUsage;
-    case BatchOutcome::Stop::OutputClash:
-        // Refused before the run, where the mirrored tree is known.
-        console.error("pellucor-cli: two results would be saved over each other in the output "
-                      "folder");
-        return BadUsage;
-    case BatchOutcome::Stop::WordProcessorOpen:
-        console.error(kWordOpenLine);
-        return WordProcessorOpen;
-    case BatchOutcome::Stop::AlreadyRunning:
-    case BatchOutcome::Stop::None:
-        break;
-    }
     return std::nullopt;
 }
 
@@ -125,8 +137,8 @@ bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const In
     if (!options.reportFile)
         return true;
     try {
-        writeFileAtomically(*options.reportFile,
-                            jsonReport(outcome, inputs.files, options.marks, options.dryRun));
+        writeFileAtomically(*options.reportFile, jsonReport(outcome, inputs.files, options.marks,
+                                                            options.dryRun, options.allStories));
         return true;
     } catch (const std::exception& error) {
         console.error("pellucor-cli: " + shownName(*options.reportFile) + ": " + error.what());
@@ -141,7 +153,7 @@ int runBatch(CliOptions options, Console& console) {
     if (options.files.empty())
         throw UsageError{"give the documents to change; --help tells how"};
     Inputs inputs = collectInputs(options);
-    WindowSettings settings = settingsFrom(options);
+    JobSettings settings = settingsFrom(options);
     Progress progress(console, inputs.files.size());
     JobsOutcome outcome;
     if (options.dryRun) {
