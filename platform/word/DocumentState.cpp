@@ -109,11 +109,13 @@ std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
     document->m_options = options;
     document->m_sourceMode = permissionsOf(path);
     try {
-        if (std::optional<LegacyDocument> pending = takePendingSave(path))
+        if (std::optional<LegacyDocument> pending = takePendingSave(path)) {
             document->adoptLegacy(std::move(*pending));
-        else if (std::optional<ParsedPackage> saved = takeSavedDocument(path))
+            document->m_savedByThisThread = true;
+        } else if (std::optional<ParsedPackage> saved = takeSavedDocument(path)) {
             document->adopt(std::move(*saved));
-        else
+            document->m_savedByThisThread = true;
+        } else
             document->load(readDocumentFile(path));
     } catch (const std::bad_alloc&) {
         throw Error(ErrorNumber::OutOfMemory,
@@ -319,7 +321,9 @@ FrameList& DocumentState::frames() {
 
 void DocumentState::saveAs(const std::string& path) {
     ensureNotHandedOver();
-    if (m_protection.hasPasswordToModify() && sameFile(path, m_path))
+    // The password guards the file its author made; a copy this thread saved
+    // elsewhere a moment ago is ours to save over, mark after mark.
+    if (m_protection.hasPasswordToModify() && !m_savedByThisThread && sameFile(path, m_path))
         throw Error(ErrorNumber::PermissionDenied,
                     "Could not save " + inQuotes(path) +
                         ": the document has a password to modify, so it is read-only and cannot be "

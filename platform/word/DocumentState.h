@@ -94,6 +94,7 @@ private:
     std::optional<mode_t> m_sourceMode;    // a new file made of it is no more open than this
     std::optional<FileIdentity> m_savedAs; // the package file last written
     bool m_untouchedSinceSave = false;
+    bool m_savedByThisThread = false; // opened from what this thread saved, unchanged since
 };
 
 // Reads a whole file; throws Error naming it when it is missing, a folder,

@@ -144,6 +144,23 @@ TEST_F(EngineTest, PasswordToModifyAllowsSavingElsewhere) {
     EXPECT_EQ(joined(wordsOf(reopen(dir.file("copy.docx")))), "It ends. Next\r");
 }
 
+// The next mark of a run opens the copy it saved and saves over it; a copy
+// read afresh is the author's file again.
+TEST_F(EngineTest, PasswordToModifyAllowsSavingOverTheCopyJustSaved) {
+    open(DocxBuilder(textP("It ends.  Next. Then")).settings(kPasswordToModify))
+        .SaveAs(dir.file("copy.docx"));
+    app.Quit();
+    app = word::Application::Create();
+    word::Document copy = reopen(dir.file("copy.docx"));
+    copy.Words()(3).SetText(". ");
+    copy.SaveAs(dir.file("copy.docx"));
+    app.Quit();
+    word::Application::DiscardDocument();
+    app = word::Application::Create();
+    EXPECT_FALSE(
+        errorFrom([&] { reopen(dir.file("copy.docx")).SaveAs(dir.file("copy.docx")); }).empty());
+}
+
 TEST_F(EngineTest, ReadOnlyRecommendedAloneAllowsSavingOverTheOwnFile) {
     word::Document document = open(
         DocxBuilder(textP("It ends.  Next")).settings(R"(<w:writeProtection w:recommended="1"/>)"));
