@@ -33,6 +33,9 @@ public:
                text.ends_with(tail);
     }
     bool hasChanges() const { return !m_changedTexts.empty(); }
+    // Whether other lists the same words and marks, settable alike, so that
+    // the same writes can be made to both.
+    bool sameWordsAs(WordModel& other);
 
     // Puts every pending write into the XML. The model stays usable: it is
     // read anew from the XML when next asked.
