@@ -376,7 +376,8 @@ void DocumentState::saveAs(const std::string& path) {
     m_savedAs.reset();
     if (m_legacy && holdingLegacySaves())
         return handOver(path);
-    const std::map<std::string, zip::Deflated> replaced = changedParts(*m_main, m_settings.get(), m_storyParts);
+    const std::map<std::string, zip::Deflated> replaced =
+        changedParts(*m_main, m_settings.get(), m_storyParts);
 
     if (m_legacy && replaced.empty())
         writeFileAtomically(path, m_legacyBytes, m_sourceMode);
@@ -402,11 +403,11 @@ void DocumentState::handOver(const std::string& path) {
     m_protection = Protection(nullptr);
     m_body = {};
     m_names.reset();
-    keepPendingSave(path, LegacyDocument{*m_legacy, std::move(m_legacyBytes),
-                                         ParsedPackage{std::move(m_package), std::move(m_main),
-                                                       std::move(m_settings),
-                                                       std::move(m_storyParts)},
-                                         m_sourceMode, m_legacyPath});
+    keepPendingSave(path,
+                    LegacyDocument{*m_legacy, std::move(m_legacyBytes),
+                                   ParsedPackage{std::move(m_package), std::move(m_main),
+                                                 std::move(m_settings), std::move(m_storyParts)},
+                                   m_sourceMode, m_legacyPath});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.

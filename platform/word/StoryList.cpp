@@ -107,12 +107,12 @@ std::vector<StoryList::Box> StoryList::boxesIn(pugi::xml_node container, const W
             const pugi::xml_node choice = chosen(node);
             const pugi::xml_node fallback = childNamed(node, "Fallback");
             const auto inChoice = boxesBelow(choice, names);
-            const auto inFallback = fallback != choice ? boxesBelow(fallback, names)
-                                                       : std::vector<pugi::xml_node>();
+            const auto inFallback =
+                fallback != choice ? boxesBelow(fallback, names) : std::vector<pugi::xml_node>();
             for (size_t k = 0; k < inChoice.size(); ++k)
-                boxes.push_back(
-                    Box{inChoice[k], inFallback.size() == inChoice.size() ? inFallback[k]
-                                                                           : pugi::xml_node()});
+                boxes.push_back(Box{inChoice[k], inFallback.size() == inChoice.size()
+                                                     ? inFallback[k]
+                                                     : pugi::xml_node()});
             return {};
         }
         const char* local = names.local(node);
@@ -224,8 +224,8 @@ WordModel& StoryList::words(int32_t at) {
     story.words = std::make_unique<WordModel>(*story.names, story.container, m_sources.segmenter,
                                               m_sources.budget);
     if (story.twin) {
-        story.twinWords = std::make_unique<WordModel>(*story.names, story.twin,
-                                                      m_sources.segmenter, m_sources.budget);
+        story.twinWords = std::make_unique<WordModel>(*story.names, story.twin, m_sources.segmenter,
+                                                      m_sources.budget);
         if (!story.words->sameWordsAs(*story.twinWords))
             story.twinWords.reset();
     }

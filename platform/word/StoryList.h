@@ -72,8 +72,7 @@ private:
 
     size_t checked(int32_t at) const;
     void addHeadersAndFooters(const std::vector<Reference>& references);
-    void addItemsOf(const char* relationship, const char* root, const char* item,
-                    StoryKind kind);
+    void addItemsOf(const char* relationship, const char* root, const char* item, StoryKind kind);
     void addBoxes(const std::vector<Box>& boxes, XmlPart* part, const WordNames* names);
     void add(StoryKind kind, XmlPart* part, const WordNames* names, pugi::xml_node container);
     XmlPart* part(const std::string& name);

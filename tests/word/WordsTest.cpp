@@ -117,6 +117,47 @@ TEST_F(EngineTest, InPlaceComparisonAgreesWithText) {
                   errorFrom([&] { words(outside).Text(); }));
 }
 
+// Each story's text and its place among the stories, as the fixture with a
+// story of every kind lists them; a separator note and a header no section
+// names are no stories.
+struct StoryCase {
+    word::StoryKind kind;
+    int32_t number;
+    std::string text;
+};
+
+const std::vector<StoryCase> kEveryStory = {
+    {word::StoryKind::Main, 1, "Body one.  Two\x01\rBody two.\r"},
+    {word::StoryKind::Header, 1, "Head one.  A\x01\r"},
+    {word::StoryKind::Footer, 1, "Foot.  E\r"},
+    {word::StoryKind::Header, 2, "Head two.  C\r"},
+    {word::StoryKind::Footnote, 1, "Note one.  F\r"},
+    {word::StoryKind::Footnote, 2, "Note two.  G\r"},
+    {word::StoryKind::Endnote, 1, "End.  H\r"},
+    {word::StoryKind::Comment, 1, "Remark.  I\r"},
+    {word::StoryKind::TextBox, 1, "Box one.  Two\r"},
+    {word::StoryKind::TextBox, 2, "Head box.  B\r"},
+};
+
+TEST_F(EngineTest, EveryStoryIsListedInOrderWithItsOwnWords) {
+    everyStoryFixture().write(dir.file("doc.docx"));
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories();
+    ASSERT_EQ(stories.Count(), static_cast<int32_t>(kEveryStory.size()));
+    for (int32_t i = 1; i <= stories.Count(); ++i) {
+        const StoryCase& expected = kEveryStory[static_cast<size_t>(i - 1)];
+        EXPECT_EQ(stories(i).Kind(), expected.kind) << "story " << i;
+        EXPECT_EQ(stories(i).Number(), expected.number) << "story " << i;
+        EXPECT_EQ(storyText(stories(i)), expected.text) << "story " << i;
+    }
+    for (int32_t outside : {0, stories.Count() + 1})
+        EXPECT_THROW(stories(outside), Error) << "story " << outside;
+
+    word::Document mainOnly = reopen(dir.file("doc.docx"));
+    ASSERT_EQ(mainOnly.Stories().Count(), 1);
+    EXPECT_EQ(joined(wordsOf(mainOnly)), kEveryStory[0].text);
+}
+
 TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {
     word::Document document = open(DocxBuilder(""));
     EXPECT_EQ(document.Words().Count(), 0);
