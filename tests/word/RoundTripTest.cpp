@@ -139,8 +139,10 @@ TEST_F(RoundTrip, EveryStoryIsSavedWithItsNewWords) {
     std::string all;
     for (int32_t i = 1; i <= saved.Count(); ++i)
         all += storyText(saved(i));
-    EXPECT_EQ(all, "Body one. Two\x01\rBody two.\rHead one. A\x01\rFoot. E\rHead two. C\r"
-                   "Note one. F\rNote two. G\rEnd. H\rRemark. I\rBox one. Two\rHead box. B\r");
+    EXPECT_EQ(
+        all,
+        "Body one. Two\x01\rBody two.\x02\x02\x02\rHead one. A\x01\rAt the foot. E\rHead two. C\r"
+        "Note one. F\rNote two. G\rThe end. H\rA remark. I\rBox one. Two\rHead box. B\r");
     const std::string main = entryOf(dir.file("out.docx"), "word/document.xml");
     EXPECT_EQ(main.find("Box one.  Two"), std::string::npos) << "the fallback kept its spaces";
     for (const char* same : {"word/header3.xml", "word/styles.xml"})

@@ -140,7 +140,10 @@ inline DocxBuilder everyStoryFixture() {
                p({r("Body one.  Two"), "<w:r>" + twoFormTextBox(textP("Box one.  Two")) + "</w:r>"},
                  R"(<w:sectPr><w:headerReference w:type="default" r:id="rId10"/>)"
                  R"(<w:footerReference w:type="default" r:id="rId12"/></w:sectPr>)") +
-               textP("Body two.") +
+               p({r("Body two."), R"(<w:r><w:footnoteReference w:id="1"/></w:r>)",
+                  R"(<w:r><w:footnoteReference w:id="2"/></w:r>)",
+                  R"(<w:r><w:endnoteReference w:id="1"/></w:r>)",
+                  R"(<w:r><w:commentReference w:id="0"/></w:r>)"}) +
                R"(<w:sectPr><w:headerReference w:type="first" r:id="rId11"/>)"
                R"(<w:headerReference w:type="even" r:id="rId10"/>)"
                R"(<w:footerReference w:type="default" r:id="rId12"/></w:sectPr>)")
@@ -158,15 +161,17 @@ inline DocxBuilder everyStoryFixture() {
                    p({r("Head one.  A"), "<w:r>" + textBox(textP("Head box.  B")) + "</w:r>"})))
         .part("word/header2.xml", part("hdr", textP("Head two.  C")))
         .part("word/header3.xml", part("hdr", textP("Unused.  D")))
-        .part("word/footer1.xml", part("ftr", textP("Foot.  E")))
+        .part("word/footer1.xml", part("ftr", textP("At the foot.  E")))
         .part("word/footnotes.xml",
               part("footnotes", note("footnote", "-1", "separator", separators) +
                                     note("footnote", "0", "continuationSeparator", separators) +
                                     note("footnote", "1", "", textP("Note one.  F")) +
                                     note("footnote", "2", "normal", textP("Note two.  G"))))
-        .part("word/endnotes.xml", part("endnotes", note("endnote", "0", "separator", separators) +
-                                                        note("endnote", "1", "", textP("End.  H"))))
-        .part("word/comments.xml", part("comments", note("comment", "0", "", textP("Remark.  I"))));
+        .part("word/endnotes.xml",
+              part("endnotes", note("endnote", "0", "separator", separators) +
+                                   note("endnote", "1", "", textP("The end.  H"))))
+        .part("word/comments.xml",
+              part("comments", note("comment", "0", "", textP("A remark.  I"))));
 }
 
 } // namespace pellucor::test

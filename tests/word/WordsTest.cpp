@@ -127,14 +127,14 @@ struct StoryCase {
 };
 
 const std::vector<StoryCase> kEveryStory = {
-    {word::StoryKind::Main, 1, "Body one.  Two\x01\rBody two.\r"},
+    {word::StoryKind::Main, 1, "Body one.  Two\x01\rBody two.\x02\x02\x02\r"},
     {word::StoryKind::Header, 1, "Head one.  A\x01\r"},
-    {word::StoryKind::Footer, 1, "Foot.  E\r"},
+    {word::StoryKind::Footer, 1, "At the foot.  E\r"},
     {word::StoryKind::Header, 2, "Head two.  C\r"},
     {word::StoryKind::Footnote, 1, "Note one.  F\r"},
     {word::StoryKind::Footnote, 2, "Note two.  G\r"},
-    {word::StoryKind::Endnote, 1, "End.  H\r"},
-    {word::StoryKind::Comment, 1, "Remark.  I\r"},
+    {word::StoryKind::Endnote, 1, "The end.  H\r"},
+    {word::StoryKind::Comment, 1, "A remark.  I\r"},
     {word::StoryKind::TextBox, 1, "Box one.  Two\r"},
     {word::StoryKind::TextBox, 2, "Head box.  B\r"},
 };
