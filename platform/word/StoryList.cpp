@@ -31,6 +31,15 @@ const char* attributeNamed(pugi::xml_node node, const char* local) {
 
 // Deleted text is no part of a story, and text and run properties hold no
 // text box: the search passes over them.
+// Part names are compared as the package compares them: without case.
+std::string partKey(const std::string& name) {
+    std::string key = name.starts_with('/') ? name.substr(1) : name;
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
 bool holdsNoBoxes(const char* local) {
     return std::strcmp(local, "t") == 0 || std::strcmp(local, "rPr") == 0 ||
            std::strcmp(local, "del") == 0 || std::strcmp(local, "moveFrom") == 0 ||
@@ -67,6 +76,8 @@ std::vector<pugi::xml_node> boxesBelow(pugi::xml_node root, const WordNames& nam
 } // namespace
 
 StoryList::StoryList(const Sources& sources) : m_sources(sources) {
+    for (const auto& parsed : sources.parts)
+        m_parts.emplace(partKey(parsed->name()), parsed.get());
     const std::string rels = relationshipsPartOf(sources.main.name());
     if (sources.package.contains(rels))
         m_relationships =
@@ -143,13 +154,11 @@ void StoryList::addHeadersAndFooters(const std::vector<Reference>& references) {
     for (const Relationship& rel : m_relationships)
         if (!rel.external)
             byId.emplace(rel.id, &rel);
-    std::unordered_set<std::string> added;
+    std::unordered_set<XmlPart*> added;
     for (const Reference& reference : references) {
         auto found = byId.find(reference.id);
-        if (found == byId.end() || !added.insert(found->second->target).second)
-            continue;
-        XmlPart* header = part(found->second->target);
-        if (!header)
+        XmlPart* header = found == byId.end() ? nullptr : part(found->second->target);
+        if (!header || !added.insert(header).second)
             continue;
         const WordNames& names = namesOf(header);
         if (names.is(header->root(), reference.kind == StoryKind::Header ? "hdr" : "ftr"))
@@ -197,22 +206,21 @@ void StoryList::add(StoryKind kind, XmlPart* part, const WordNames* names,
 }
 
 XmlPart* StoryList::part(const std::string& name) {
-    for (const auto& parsed : m_sources.parts)
-        if (parsed->name() == name)
-            return parsed.get();
-    if (!m_sources.package.contains(name))
+    const std::string key = partKey(name);
+    if (auto found = m_parts.find(key); found != m_parts.end())
+        return found->second;
+    if (key == partKey(m_sources.main.name()) || !m_sources.package.contains(name))
         return nullptr;
     m_sources.parts.push_back(std::make_unique<XmlPart>(name, m_sources.package.read(name),
                                                         m_sources.path, &m_sources.budget));
-    return m_sources.parts.back().get();
+    return m_parts[key] = m_sources.parts.back().get();
 }
 
 const WordNames& StoryList::namesOf(XmlPart* part) {
-    for (const auto& [named, names] : m_names)
-        if (named == part)
-            return *names;
-    m_names.emplace_back(part, std::make_unique<WordNames>(part->root()));
-    return *m_names.back().second;
+    std::unique_ptr<WordNames>& names = m_names[part];
+    if (!names)
+        names = std::make_unique<WordNames>(part->root());
+    return *names;
 }
 
 // A text box's fallback follows its writes only while both read as the

@@ -13,6 +13,7 @@
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pellucor::word {
@@ -83,7 +84,8 @@ private:
     Sources m_sources;
     std::vector<Relationship> m_relationships; // the main part's
     std::vector<Story> m_stories;
-    std::vector<std::pair<XmlPart*, std::unique_ptr<WordNames>>> m_names;
+    std::unordered_map<std::string, XmlPart*> m_parts; // by name
+    std::unordered_map<XmlPart*, std::unique_ptr<WordNames>> m_names;
     int32_t m_counts[7] = {};
 };
 

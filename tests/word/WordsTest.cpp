@@ -158,6 +158,21 @@ TEST_F(EngineTest, EveryStoryIsListedInOrderWithItsOwnWords) {
     EXPECT_EQ(joined(wordsOf(mainOnly)), kEveryStory[0].text);
 }
 
+// Text boxes within text boxes as deep as a hostile document nests them: each
+// is a story of its own, found and read without following the nesting.
+TEST_F(EngineTest, TextBoxesNestedDeeplyAreStoriesOneByOne) {
+    const std::string open = "<w:p><w:r><w:drawing><wps:txbx><w:txbxContent>";
+    const std::string close = "</w:txbxContent></wps:txbx></w:drawing></w:r></w:p>";
+    DocxBuilder(nested(open, close, kDeepNesting, textP("Deep.  x"))).write(dir.file("doc.docx"));
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories();
+    ASSERT_EQ(stories.Count(), kDeepNesting + 1);
+    EXPECT_EQ(stories(2).Number(), 1);
+    EXPECT_EQ(storyText(stories(2)), "\x01\r");
+    EXPECT_EQ(stories(kDeepNesting + 1).Number(), kDeepNesting);
+    EXPECT_EQ(storyText(stories(kDeepNesting + 1)), "Deep.  x\r");
+}
+
 TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {
     word::Document document = open(DocxBuilder(""));
     EXPECT_EQ(document.Words().Count(), 0);
