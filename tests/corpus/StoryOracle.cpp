@@ -2,8 +2,7 @@
 
 #include "support/TempDir.h"
 
-#include <cstring>
-#include <memory>
+#include <list>
 #include <pugixml.hpp>
 #include <set>
 #include <vector>
@@ -13,123 +12,66 @@ namespace {
 
 using word::StoryKind;
 
-const char* localOf(pugi::xml_node node) {
-    const char* colon = std::strchr(node.name(), ':');
-    return colon ? colon + 1 : node.name();
+bool named(pugi::xml_node node, const std::set<std::string>& names) {
+    return names.count(node.name()) > 0;
 }
 
-bool isWord(pugi::xml_node node, const char* local) {
-    return std::strncmp(node.name(), "w:", 2) == 0 && std::strcmp(localOf(node), local) == 0;
-}
+// What stands for a character that is no space, and what no story shows.
+const std::set<std::string> kObjects = {
+    "w:drawing", "w:pict", "w:object", "w:tab",       "w:br",
+    "w:cr",      "w:sym",  "m:oMath",  "m:oMathPara", "mc:AlternateContent"};
+const std::set<std::string> kHidden = {"w:del", "w:moveFrom", "w:ruby", "mc:Fallback"};
 
-// Items that stand in the text for one character that is no space.
-bool isObject(pugi::xml_node node) {
-    return isWord(node, "drawing") || isWord(node, "pict") || isWord(node, "object") ||
-           isWord(node, "tab") || isWord(node, "br") || isWord(node, "cr") || isWord(node, "sym") ||
-           std::strcmp(node.name(), "m:oMath") == 0 ||
-           std::strcmp(node.name(), "m:oMathPara") == 0 ||
-           std::strcmp(node.name(), "mc:AlternateContent") == 0;
-}
-
-bool isHidden(pugi::xml_node node) {
-    return isWord(node, "del") || isWord(node, "moveFrom") || isWord(node, "ruby") ||
-           std::strcmp(node.name(), "mc:Fallback") == 0;
-}
-
-class Package {
-public:
-    explicit Package(const std::string& path) {
-        for (auto& entry : readPackage(path))
-            m_entries.emplace(entry.name, std::move(entry.data));
-    }
-    // The part parsed into document, false when it is missing or malformed.
-    bool parse(const std::string& name, pugi::xml_document& document) const {
-        auto found = m_entries.find(name);
-        return found != m_entries.end() &&
-               document.load_buffer(found->second.data(), found->second.size(),
-                                    pugi::parse_default | pugi::parse_ws_pcdata);
-    }
-
-private:
-    std::map<std::string, std::string> m_entries;
-};
-
-struct Counter {
+struct Oracle {
+    std::map<std::string, std::string> entries;
+    std::list<pugi::xml_document> documents;
     std::map<StoryKind, int> counts;
     std::vector<pugi::xml_node> boxes;
-    std::vector<std::unique_ptr<pugi::xml_document>> documents;
 
-    // The text of root, a line a paragraph, without its text boxes, which
-    // are kept to be counted on their own.
+    pugi::xml_node load(const std::string& name) {
+        pugi::xml_document& document = documents.emplace_back();
+        const std::string& bytes = entries[name];
+        document.load_buffer(bytes.data(), bytes.size(),
+                             pugi::parse_default | pugi::parse_ws_pcdata);
+        return document.document_element();
+    }
+
+    // The text of root's w:t elements, a line a paragraph; its text boxes
+    // are kept to be counted as stories of their own.
     void count(pugi::xml_node root, StoryKind kind) {
         std::string text;
         std::vector<pugi::xml_node> pending{root.first_child()};
         while (!pending.empty()) {
             pugi::xml_node node = pending.back();
             pending.pop_back();
-            if (!node)
+            if (!node || (pending.push_back(node.next_sibling()), named(node, kHidden)))
                 continue;
-            pending.push_back(node.next_sibling());
-            if (node.type() != pugi::node_element || isHidden(node))
-                continue;
-            if (isWord(node, "txbxContent")) {
+            if (node.name() == std::string("w:txbxContent"))
                 boxes.push_back(node);
-                continue;
-            }
-            if (isWord(node, "p"))
-                text += '\n';
-            if (isObject(node))
-                text += '\x01';
-            if (isWord(node, "t"))
+            else if (node.name() == std::string("w:t"))
                 text += node.text().get();
             else
                 pending.push_back(node.first_child());
+            text += node.name() == std::string("w:p") ? "\n" : named(node, kObjects) ? "\x01" : "";
         }
         counts[kind] += doubleSpacesIn(text);
     }
 
-    pugi::xml_node load(const Package& package, const std::string& name) {
-        documents.push_back(std::make_unique<pugi::xml_document>());
-        return package.parse(name, *documents.back()) ? documents.back()->document_element()
-                                                      : pugi::xml_node();
+    // Id to type and target part of a part's relationships.
+    std::map<std::string, std::pair<std::string, std::string>> relationships(std::string part) {
+        const std::string folder = part.substr(0, part.rfind('/') + 1);
+        std::map<std::string, std::pair<std::string, std::string>> result;
+        for (pugi::xml_node rel : load(folder + "_rels/" + part.substr(folder.size()) + ".rels")) {
+            const std::string type = rel.attribute("Type").value();
+            const std::string target = rel.attribute("Target").value();
+            if (rel.attribute("TargetMode").value() != std::string("External"))
+                result[rel.attribute("Id").value()] = {type.substr(type.rfind('/') + 1),
+                                                       target.starts_with('/') ? target.substr(1)
+                                                                               : folder + target};
+        }
+        return result;
     }
 };
-
-std::string folderOf(const std::string& part) {
-    const auto slash = part.rfind('/');
-    return slash == std::string::npos ? "" : part.substr(0, slash + 1);
-}
-
-std::string relationshipsOf(const std::string& part) {
-    return folderOf(part) + "_rels/" + part.substr(folderOf(part).size()) + ".rels";
-}
-
-// The relationships of a part: id to type's last word and target part.
-std::map<std::string, std::pair<std::string, std::string>> relationships(const Package& package,
-                                                                         const std::string& part) {
-    std::map<std::string, std::pair<std::string, std::string>> result;
-    pugi::xml_document rels;
-    if (!package.parse(relationshipsOf(part), rels))
-        return result;
-    for (pugi::xml_node rel : rels.document_element().children()) {
-        const std::string type = rel.attribute("Type").value();
-        const std::string target = rel.attribute("Target").value();
-        if (std::strcmp(rel.attribute("TargetMode").value(), "External") == 0)
-            continue;
-        result[rel.attribute("Id").value()] = {type.substr(type.rfind('/') + 1),
-                                               target.starts_with('/') ? target.substr(1)
-                                                                       : folderOf(part) + target};
-    }
-    return result;
-}
-
-std::vector<pugi::xml_node> elementsNamed(pugi::xml_node root, const char* local) {
-    std::vector<pugi::xml_node> found;
-    for (const pugi::xpath_node& node :
-         root.select_nodes(("//*[local-name()='" + std::string(local) + "']").c_str()))
-        found.push_back(node.node());
-    return found;
-}
 
 } // namespace
 
@@ -141,36 +83,35 @@ int doubleSpacesIn(const std::string& text) {
 }
 
 std::map<StoryKind, int> doubleSpacesByKind(const std::string& packagePath) {
-    const Package package(packagePath);
-    Counter counter;
+    Oracle oracle;
+    for (auto& entry : readPackage(packagePath))
+        oracle.entries[entry.name] = std::move(entry.data);
     std::string main;
-    for (const auto& [id, rel] : relationships(package, ""))
-        if (rel.first == "officeDocument")
-            main = rel.second;
-    const pugi::xml_node document = counter.load(package, main);
-    counter.count(document.child("w:body"), StoryKind::Main);
-    const auto rels = relationships(package, main);
+    for (const auto& [id, rel] : oracle.relationships(""))
+        main = rel.first == "officeDocument" ? rel.second : main;
+    const pugi::xml_node document = oracle.load(main);
+    oracle.count(document.child("w:body"), StoryKind::Main);
+    const auto rels = oracle.relationships(main);
     std::set<std::string> headers;
     for (const char* reference : {"headerReference", "footerReference"})
-        for (pugi::xml_node node : elementsNamed(document, reference))
-            if (auto rel = rels.find(node.attribute("r:id").value());
+        for (const pugi::xpath_node& node :
+             document.select_nodes(("//*[local-name()='" + std::string(reference) + "']").c_str()))
+            if (auto rel = rels.find(node.node().attribute("r:id").value());
                 rel != rels.end() && headers.insert(rel->second.second).second)
-                if (pugi::xml_node root = counter.load(package, rel->second.second))
-                    counter.count(root, *reference == 'h' ? StoryKind::Header : StoryKind::Footer);
-    const std::pair<const char*, StoryKind> items[] = {{"footnotes", StoryKind::Footnote},
-                                                       {"endnotes", StoryKind::Endnote},
-                                                       {"comments", StoryKind::Comment}};
-    for (const auto& [type, kind] : items)
-        for (const auto& [id, rel] : rels)
-            if (rel.first == type)
-                for (pugi::xml_node item : counter.load(package, rel.second).children()) {
-                    const std::string itemType = item.attribute("w:type").value();
-                    if (itemType.empty() || itemType == "normal")
-                        counter.count(item, kind);
-                }
-    for (size_t k = 0; k < counter.boxes.size(); ++k)
-        counter.count(counter.boxes[k], StoryKind::TextBox);
-    return counter.counts;
+                oracle.count(oracle.load(rel->second.second),
+                             *reference == 'h' ? StoryKind::Header : StoryKind::Footer);
+    const std::map<std::string, StoryKind> items = {{"footnotes", StoryKind::Footnote},
+                                                    {"endnotes", StoryKind::Endnote},
+                                                    {"comments", StoryKind::Comment}};
+    for (const auto& [id, rel] : rels)
+        if (items.count(rel.first))
+            for (pugi::xml_node item : oracle.load(rel.second).children())
+                if (std::string type = item.attribute("w:type").value();
+                    type.empty() || type == "normal")
+                    oracle.count(item, items.at(rel.first));
+    for (size_t k = 0; k < oracle.boxes.size(); ++k)
+        oracle.count(oracle.boxes[k], StoryKind::TextBox);
+    return oracle.counts;
 }
 
 } // namespace pellucor::test
