@@ -28,6 +28,8 @@ namespace pellucor::word {
 // each story's words are read when first asked for.
 class StoryList {
 public:
+    // What the list is made from; the package and the parts are read only
+    // while it is made.
     struct Sources {
         const zip::Package& package;
         XmlPart& main;

@@ -158,6 +158,20 @@ TEST_F(EngineTest, EveryStoryIsListedInOrderWithItsOwnWords) {
     EXPECT_EQ(joined(wordsOf(mainOnly)), kEveryStory[0].text);
 }
 
+// A damaged notes part, or one declaring a document type, is refused by name
+// when every story is walked; the main story alone never reads it.
+TEST_F(EngineTest, DamagedStoryPartIsRefusedOnlyWhenStoriesAreWalked) {
+    for (const std::string notes : {"<w:footnotes><w:footnote>", "<!DOCTYPE x [<!ENTITY e \"a\">]>"
+                                                                 "<w:footnotes/>"}) {
+        everyStoryFixture().part("word/footnotes.xml", notes).write(dir.file("doc.docx"));
+        EXPECT_EQ(reopen(dir.file("doc.docx")).Stories().Count(), 1);
+        const std::string error = errorFrom(
+            [&] { app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories().Count(); });
+        EXPECT_NE(error.find("doc.docx"), std::string::npos) << error;
+        EXPECT_NE(error.find("word/footnotes.xml"), std::string::npos) << error;
+    }
+}
+
 // Text boxes within text boxes as deep as a hostile document nests them: each
 // is a story of its own, found and read without following the nesting.
 TEST_F(EngineTest, TextBoxesNestedDeeplyAreStoriesOneByOne) {
