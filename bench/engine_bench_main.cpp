@@ -1,13 +1,14 @@
 // pellucor-bench-engine: one engine pass over one document, for the benchmarks.
 //
-//   pellucor-bench-engine IN OUT [--mark .] [--repeat N]
+//   pellucor-bench-engine IN OUT [--mark .] [--stories main|all] [--repeat N]
 //   pellucor-bench-engine --idle
 //
 // A pass opens IN, reads every word, adds a space after every match of the
-// mark and saves to OUT. By default it runs once, so that timing the whole
-// process compares with the floor process. With --repeat N it runs N passes
-// in one process and prints each one's time (warm figures). --idle starts
-// and quits the engine without a document: the process's own baseline.
+// mark and saves to OUT; with --stories all it does so in every story
+// (headers, footers, notes, comments, text boxes), not only the main one. By default it runs once,
+// so that timing the whole process compares with the floor process. With --repeat N it runs N
+// passes in one process and prints each one's time (warm figures). --idle starts and quits the
+// engine without a document: the process's own baseline.
 #include "base/Error.h"
 #include "SpacingWalk.h"
 #include "word/Application.h"
@@ -27,11 +28,13 @@ struct Options {
     std::string input;
     std::string output;
     std::string mark = ".";
+    pellucor::word::EditOptions edit;
     int repeat = 1;
     bool idle = false;
 };
 
-constexpr const char* kUsage = "usage: pellucor-bench-engine IN OUT [--mark M] [--repeat N]\n"
+constexpr const char* kUsage = "usage: pellucor-bench-engine IN OUT [--mark M] "
+                               "[--stories main|all] [--repeat N]\n"
                                "       pellucor-bench-engine --idle\n";
 
 bool parseCount(const char* text, int& count) {
@@ -48,6 +51,16 @@ bool parseOptions(int argc, char** argv, Options& options) {
     for (int arg = 1; arg < argc; ++arg) {
         if (!std::strcmp(argv[arg], "--mark") && arg + 1 < argc) {
             options.mark = argv[++arg];
+        } else if (!std::strcmp(argv[arg], "--stories") && arg + 1 < argc) {
+            const std::string stories = argv[++arg];
+            if (stories != "main" && stories != "all") {
+                std::fprintf(stderr,
+                             "pellucor-bench-engine: --stories is \"main\" or \"all\", not "
+                             "\"%s\"\n",
+                             stories.c_str());
+                return false;
+            }
+            options.edit.allStories = stories == "all";
         } else if (!std::strcmp(argv[arg], "--repeat") && arg + 1 < argc) {
             if (!parseCount(argv[++arg], options.repeat)) {
                 std::fprintf(stderr,
@@ -83,7 +96,8 @@ int runPasses(const Options& options) {
     std::vector<double> times;
     for (int pass = 1; pass <= options.repeat; ++pass) {
         auto start = std::chrono::steady_clock::now();
-        auto result = pellucor::tools::walkDocument(options.input, options.output, options.mark, 1);
+        auto result = pellucor::tools::walkDocument(options.input, options.output, options.mark, 1,
+                                                    options.edit);
         times.push_back(millisecondsSince(start));
         if (pass == 1)
             std::printf("%s: %d words, %d changed, saved to %s\n", options.input.c_str(),

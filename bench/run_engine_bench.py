@@ -7,7 +7,10 @@
 For each size (1k, 10k, 100k, 1m or a plain number of words) it generates the
 document once into the cache folder, runs one untimed pass of each program,
 then runs the engine driver and the floor alternately R times, each as a whole
-process, and prints a Markdown table of medians against the goals.
+process, and prints a Markdown table of medians against the goals. In the same
+run it times the driver walking every story (--stories all) against the main
+story alone, on the generated document and on one with notes, a header, a
+footer, comments and text boxes added (add_stories.py).
 """
 import argparse
 import hashlib
@@ -32,6 +35,7 @@ MEMORY_GOAL = 10.0
 MEMORY_GOAL_1M = 6.0  # peak RSS over the inflated main part at a million words
 SIZE_GOAL = 1.05  # the changed main part's compressed size over zlib level 6's
 LINEAR_SLACK = 1.25  # allowed rise of the cost per main-part byte from one size to the next
+STORIES_GOAL = 1.2  # every story walked against the main story alone, whole process
 
 
 def word_count(size):
@@ -57,6 +61,17 @@ def generated_document(gen, cache, size):
         subprocess.run([sys.executable, gen, "--words", size, "-o", partial], check=True,
                        stderr=subprocess.DEVNULL)
         os.replace(partial, path)
+    return path
+
+
+def with_stories(document):
+    """The document with the other stories added, made once next to it."""
+    path = document.replace(".docx", "-stories.docx")
+    if not os.path.exists(path):
+        here = os.path.dirname(os.path.abspath(__file__))
+        subprocess.run([sys.executable, os.path.join(here, "add_stories.py"), document,
+                        path + ".partial"], check=True)
+        os.replace(path + ".partial", path)
     return path
 
 
@@ -131,11 +146,24 @@ def measure_size(args, runner, floor, size, work):
     floor_command = [floor, "rezip", document, floor_out]
     summary = engine_summary(args.engine, document, engine_out)
     runner.run(floor_command)
+    stories_doc = with_stories(document)
+    story_commands = {
+        "plain all": engine_command + ["--stories", "all"],
+        "added main": [args.engine, stories_doc, os.path.join(work, f"stories-{size}.docx")],
+    }
+    story_commands["added all"] = story_commands["added main"] + ["--stories", "all"]
+    story_summaries = {name: run_checked(command).strip()
+                       for name, command in story_commands.items()}
     engine_runs, floor_runs = [], []
+    story_runs = {name: [] for name in story_commands}
     for _ in range(args.repeat or default_repeat(words)):
         engine_runs.append(runner.run(engine_command))
         floor_runs.append(runner.run(floor_command))
+        for name, command in story_commands.items():
+            story_runs[name].append(runner.run(command)[0])
     return {
+        "stories": {name: statistics.median(runs) for name, runs in story_runs.items()},
+        "story_summaries": story_summaries, "story_commands": story_commands,
         "size": size, "words": words, "main": main_part_size(document), "summary": summary,
         "commands": (engine_command, floor_command),
         "engine_ms": statistics.median(t for t, _ in engine_runs),
@@ -189,6 +217,18 @@ def print_table(rows, idle_rss):
         previous = row
 
 
+def print_story_table(rows):
+    print("\n| size | document | main story ms | every story ms | ratio | goal |")
+    print("|---|---|---:|---:|---:|---|")
+    for row in rows:
+        for name, main_ms, all_ms in (
+                ("generated", row["engine_ms"], row["stories"]["plain all"]),
+                ("with stories added", row["stories"]["added main"], row["stories"]["added all"])):
+            ratio = all_ms / main_ms
+            print(f"| {row['size']} | {name} | {main_ms:.1f} | {all_ms:.1f} | {ratio:.3f} | "
+                  f"{'yes' if ratio <= STORIES_GOAL else 'no'} (≤{STORIES_GOAL}x) |")
+
+
 def print_details(rows, idle, work):
     print(f"\nIdle engine process (start and quit, no document): median {idle['ms']:.1f} ms, "
           f"peak RSS {idle['rss'] / MB:.1f} MB. Runs per size, with the spread of whole-process "
@@ -200,6 +240,8 @@ def print_details(rows, idle, work):
               f"floor {row['floor_range'][0]:.1f}–{row['floor_range'][1]:.1f} ms "
               f"(peak RSS {row['floor_rss'] / MB:.1f} MB)\n"
               f"  `{shlex.join(engine_command)}` / `{shlex.join(floor_command)}`")
+        for name, command in row["story_commands"].items():
+            print(f"  {name}: {row['story_summaries'][name]}\n  `{shlex.join(command)}`")
 
 
 def compile_c(work, name, source, *libraries):
@@ -251,6 +293,7 @@ def main():
           f"load average before the run {load_before:.2f}, after {os.getloadavg()[0]:.2f} "
           f"on {os.cpu_count()} cores.\n")
     print_table(rows, idle["rss"])
+    print_story_table(rows)
     print_details(rows, idle, work)
 
 

@@ -152,11 +152,18 @@ def spaces_for_html(document):
     replace_until_done(document, "(\\p{P}\u00a0*) (?= )", "$1\u00a0")
 
 
-# The text of the body as one string, list labels left out: what a round
-# trip through another format may write differently.
+# The text of the body and then of each footnote and endnote, as one string,
+# list labels left out: what a round trip through another format may write
+# differently. Headers, footers, comments and text boxes are left out: a
+# round trip may give them other page styles, anchors or order.
 def write_text(document, path):
+    texts = [document.getText().getString()]
+    for notes in ("getFootnotes", "getEndnotes"):
+        if hasattr(document, notes):
+            collection = getattr(document, notes)()
+            texts += [collection.getByIndex(k).getString() for k in range(collection.getCount())]
     with open(path, "w", encoding="utf-8", errors="replace") as out:
-        out.write(document.getText().getString())
+        out.write("\n".join(texts))
 
 
 # With "readback", the text of what was stored and of the stored file read

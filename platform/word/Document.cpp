@@ -176,7 +176,7 @@ std::string WordRange::Text() const {
 
 void WordRange::SetText(const std::string& text) {
     m_engine->ensureAlive();
-    inDocument(*m_document, [&] { m_document->words(m_story).setText(m_index, text); });
+    inDocument(*m_document, [&] { m_document->setText(m_story, m_index, text); });
 }
 
 FrameCollection::FrameCollection(std::shared_ptr<EngineState> engine,

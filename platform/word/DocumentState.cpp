@@ -126,8 +126,9 @@ std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
 
 DocumentState::~DocumentState() {
     if (m_untouchedSinceSave && m_savedAs && m_package && m_main && !m_legacy)
-        keepSavedDocument(*m_savedAs, ParsedPackage{std::move(m_package), std::move(m_main),
-                                                    std::move(m_settings)});
+        keepSavedDocument(*m_savedAs,
+                          ParsedPackage{std::move(m_package), std::move(m_main),
+                                        std::move(m_settings), std::move(m_storyParts)});
 }
 
 std::string DocumentState::name() const {
@@ -238,9 +239,12 @@ void DocumentState::adopt(ParsedPackage parts) {
     m_package = std::move(parts.package);
     m_main = std::move(parts.main);
     m_settings = std::move(parts.settings);
+    m_storyParts = std::move(parts.storyParts);
     m_budget.emplace(m_main->size(), m_path);
     m_budget->take(m_package->bytes().size() + m_main->memoryCost() +
                    (m_settings ? m_settings->memoryCost() : 0));
+    for (const auto& part : m_storyParts)
+        m_budget->take(part->memoryCost());
     attachParts(m_main->name());
     m_protection = Protection(m_settings.get());
 }
@@ -290,25 +294,53 @@ Protection& DocumentState::protection() {
     return m_protection;
 }
 
-// Only the main story is walked so far.
+// The stories after the main one are found, and their parts parsed, when
+// they are first asked for.
+StoryList* DocumentState::walkedStories() {
+    ensureNotHandedOver();
+    if (!m_stories && m_options.allStories && m_package)
+        m_stories = std::make_unique<StoryList>(StoryList::Sources{
+            *m_package, *m_main, *m_names, m_body, m_storyParts, *m_budget, m_segmenter, m_path});
+    return m_stories.get();
+}
+
+StoryList& DocumentState::otherStories(int32_t story) {
+    StoryList* stories = walkedStories();
+    if (!stories || story < 1 || story > stories->count())
+        throw Error(ErrorNumber::MemberMissing,
+                    "The requested member of the collection does not exist: story " +
+                        std::to_string(story + 1) + " of " + std::to_string(storyCount()) + ".");
+    return *stories;
+}
+
 int32_t DocumentState::storyCount() {
-    return 1;
+    StoryList* stories = walkedStories();
+    return 1 + (stories ? stories->count() : 0);
 }
 
-StoryKind DocumentState::storyKind(int32_t) {
-    return StoryKind::Main;
+StoryKind DocumentState::storyKind(int32_t story) {
+    return story == 0 ? StoryKind::Main : otherStories(story).kind(story - 1);
 }
 
-int32_t DocumentState::storyNumber(int32_t) {
-    return 1;
+int32_t DocumentState::storyNumber(int32_t story) {
+    return story == 0 ? 1 : otherStories(story).number(story - 1);
 }
 
-WordModel& DocumentState::words(int32_t) {
+WordModel& DocumentState::words(int32_t story) {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
+    if (story != 0)
+        return otherStories(story).words(story - 1);
     if (!m_words)
         m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget);
     return *m_words;
+}
+
+void DocumentState::setText(int32_t story, int32_t index, const std::string& text) {
+    if (story == 0)
+        return words(0).setText(index, text);
+    m_untouchedSinceSave = false;
+    otherStories(story).setText(story - 1, index, text);
 }
 
 FrameList& DocumentState::frames() {
@@ -341,12 +373,15 @@ void DocumentState::saveAs(const std::string& path) {
         m_words->flush();
         m_main->markChanged();
     }
+    if (m_stories)
+        m_stories->flush();
     if (m_frames && m_frames->changed())
         m_main->markChanged();
     m_savedAs.reset();
     if (m_legacy && holdingLegacySaves())
         return handOver(path);
-    const std::map<std::string, zip::Deflated> replaced = changedParts(*m_main, m_settings.get());
+    const std::map<std::string, zip::Deflated> replaced =
+        changedParts(*m_main, m_settings.get(), m_storyParts);
 
     if (m_legacy && replaced.empty())
         writeFileAtomically(path, m_legacyBytes, m_sourceMode);
@@ -367,14 +402,16 @@ void DocumentState::handOver(const std::string& path) {
     m_path = path;
     m_untouchedSinceSave = false;
     m_words.reset();
+    m_stories.reset();
     m_frames.reset();
     m_protection = Protection(nullptr);
     m_body = {};
     m_names.reset();
-    keepPendingSave(path, LegacyDocument{*m_legacy, std::move(m_legacyBytes),
-                                         ParsedPackage{std::move(m_package), std::move(m_main),
-                                                       std::move(m_settings)},
-                                         m_sourceMode, m_legacyPath});
+    keepPendingSave(path,
+                    LegacyDocument{*m_legacy, std::move(m_legacyBytes),
+                                   ParsedPackage{std::move(m_package), std::move(m_main),
+                                                 std::move(m_settings), std::move(m_storyParts)},
+                                   m_sourceMode, m_legacyPath});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.
@@ -390,6 +427,8 @@ void DocumentState::savePackage(const std::string& path,
     m_main->markSaved();
     if (m_settings)
         m_settings->markSaved();
+    for (const auto& part : m_storyParts)
+        part->markSaved();
     m_savedAs = saved;
 }
 

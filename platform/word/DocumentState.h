@@ -9,6 +9,7 @@
 #include "PlainText.h"
 #include "Protection.h"
 #include "SavedDocument.h"
+#include "StoryList.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
@@ -50,6 +51,8 @@ public:
     StoryKind storyKind(int32_t story);
     int32_t storyNumber(int32_t story);
     WordModel& words(int32_t story = 0);
+    // Sets a word's text in the story, and wherever the story is shown twice.
+    void setText(int32_t story, int32_t index, const std::string& text);
     FrameList& frames();
     Protection& protection();
 
@@ -72,6 +75,8 @@ private:
     void loadPlainText(std::string bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
+    StoryList* walkedStories(); // nullptr when only the main story is walked
+    StoryList& otherStories(int32_t story);
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
@@ -89,6 +94,8 @@ private:
     std::unique_ptr<WordNames> m_names;
     pugi::xml_node m_body;
     std::unique_ptr<WordModel> m_words;
+    std::vector<std::unique_ptr<XmlPart>> m_storyParts; // parsed once other stories are walked
+    std::unique_ptr<StoryList> m_stories;
     std::unique_ptr<FrameList> m_frames;
     Protection m_protection{nullptr};
     std::optional<mode_t> m_sourceMode;    // a new file made of it is no more open than this

@@ -39,7 +39,7 @@ void write(PendingSave pending) {
                         "back. The file was left as it was.");
     LegacyDocument& document = *pending.document;
     const ParsedPackage& parts = document.parts;
-    const auto replaced = changedParts(*parts.main, parts.settings.get());
+    const auto replaced = changedParts(*parts.main, parts.settings.get(), parts.storyParts);
     if (replaced.empty()) {
         writeFileAtomically(pending.target, document.originalBytes, document.sourceMode);
         return;
@@ -89,12 +89,17 @@ void dropPendingSave() noexcept {
     t_pending.reset();
 }
 
-std::map<std::string, zip::Deflated> changedParts(const XmlPart& main, const XmlPart* settings) {
+std::map<std::string, zip::Deflated>
+changedParts(const XmlPart& main, const XmlPart* settings,
+             const std::vector<std::unique_ptr<XmlPart>>& storyParts) {
     std::map<std::string, zip::Deflated> replaced;
     if (main.changed())
         replaced.emplace(main.name(), deflatedPart(main));
     if (settings && settings->changed())
         replaced.emplace(settings->name(), deflatedPart(*settings));
+    for (const auto& part : storyParts)
+        if (part->changed())
+            replaced.emplace(part->name(), deflatedPart(*part));
     return replaced;
 }
 

@@ -48,6 +48,8 @@ void writePendingSave();
 void dropPendingSave() noexcept;
 
 // The changed parts of a package, compressed for its rewrite.
-std::map<std::string, zip::Deflated> changedParts(const XmlPart& main, const XmlPart* settings);
+std::map<std::string, zip::Deflated>
+changedParts(const XmlPart& main, const XmlPart* settings,
+             const std::vector<std::unique_ptr<XmlPart>>& storyParts);
 
 } // namespace pellucor::word

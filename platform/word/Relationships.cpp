@@ -75,6 +75,7 @@ std::vector<Relationship> parseRelationships(const std::string& xml, const std::
             std::strcmp(localName(node.name()), "Relationship"))
             continue;
         Relationship rel;
+        rel.id = node.attribute("Id").value();
         rel.type = node.attribute("Type").value();
         rel.external = std::strcmp(node.attribute("TargetMode").value(), "External") == 0;
         rel.target = rel.external ? node.attribute("Target").value()

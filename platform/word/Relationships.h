@@ -6,6 +6,7 @@
 namespace pellucor::word {
 
 struct Relationship {
+    std::string id;     // what the source part calls it by
     std::string type;   // the full type URI
     std::string target; // resolved to a part name without a leading slash
     bool external = false;

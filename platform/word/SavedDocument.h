@@ -7,15 +7,18 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pellucor::word {
 
 // What opening a package costs most to get: the package and its parsed main
-// and settings parts.
+// and settings parts, and the parts of the other stories once they were
+// walked (their changes live in these DOMs until the package is rewritten).
 struct ParsedPackage {
     std::unique_ptr<zip::Package> package;
     std::unique_ptr<XmlPart> main;
     std::unique_ptr<XmlPart> settings;
+    std::vector<std::unique_ptr<XmlPart>> storyParts;
 };
 
 // A batch saves a document and at once opens the result again for its next

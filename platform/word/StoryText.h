@@ -31,8 +31,9 @@ void appendParagraphText(const WordNames& names, pugi::xml_node paragraph, std::
 // and its parts, a content control, a custom XML element, inserted or moved text.
 bool holdsStoryParagraphs(const char* local);
 
-// Calls visit(paragraph) for every paragraph of the main story in document
-// order: body paragraphs, table cells at any depth, content controls.
+// Calls visit(paragraph) for every paragraph of a story in document order:
+// those of its container, table cells at any depth, content controls; not
+// those of the text boxes it holds, which are stories of their own.
 template <typename Visit>
 void forEachStoryParagraph(const WordNames& names, pugi::xml_node container, Visit&& visit) {
     walkBelow(container, [&](pugi::xml_node node) {

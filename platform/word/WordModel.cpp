@@ -144,6 +144,21 @@ void WordModel::throwMissing(int32_t index) {
                     std::to_string(index) + " of " + std::to_string(count()) + ".");
 }
 
+bool WordModel::sameWordsAs(WordModel& other) {
+    ensureCurrent();
+    other.ensureCurrent();
+    if (m_words.size() != other.m_words.size())
+        return false;
+    for (size_t k = 0; k < m_words.size(); ++k) {
+        const Entry& mine = m_words[k];
+        const Entry& theirs = other.m_words[k];
+        if (mine.isMark != theirs.isMark || mine.settable != theirs.settable ||
+            currentText(k) != other.currentText(k))
+            return false;
+    }
+    return true;
+}
+
 std::string WordModel::text(int32_t index) {
     return std::string(currentText(checkedIndex(index)));
 }

@@ -14,10 +14,10 @@
 
 namespace pellucor::word {
 
-// The words of the main story, numbered from 1, over the DOM of the main
-// part. Reading and writing a word cost constant time: writes are kept beside
-// the DOM and put into the w:t elements by flush(), in one pass. The list
-// never outgrows what the budget leaves: it throws Error as it would.
+// The words of one story, numbered from 1, over the DOM of its container (the
+// main part's body, a header's root, a note, a comment, a text box). Reading and writing a word
+// cost constant time: writes are kept beside the DOM and put into the w:t elements by flush(), in
+// one pass. The list never outgrows what the budget leaves: it throws Error as it would.
 class WordModel {
 public:
     WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
@@ -33,6 +33,9 @@ public:
                text.ends_with(tail);
     }
     bool hasChanges() const { return !m_changedTexts.empty(); }
+    // Whether other lists the same words and marks, settable alike, so that
+    // the same writes can be made to both.
+    bool sameWordsAs(WordModel& other);
 
     // Puts every pending write into the XML. The model stays usable: it is
     // read anew from the XML when next asked.

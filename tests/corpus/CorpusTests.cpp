@@ -8,6 +8,7 @@
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
+#include "StoryOracle.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
@@ -237,6 +238,58 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1).changed, adding)
         << file.name << ": a file rewritten after the save was not read afresh";
     word::Application::DiscardDocument();
+}
+
+// Full stops followed by two spaces or more, by kind of story, nonzero only.
+using StoryCounts = std::map<std::string, int>;
+
+StoryCounts named(const std::map<word::StoryKind, int>& counts) {
+    StoryCounts result;
+    for (const auto& [kind, count] : counts)
+        if (count)
+            result[word::storyKindName(kind)] = count;
+    return result;
+}
+
+// Every story walked: each kind of story holds the places its parts' own text
+// shows, and takes one space for two where a word is a full stop and spaces,
+// in the part it came from; the main story reads as when it is walked alone.
+TEST_P(CorpusSpacing, EveryStoryHoldsThePlacesItsPartsShow) {
+    const CorpusFile& file = GetParam();
+    TempDir folder;
+    word::EditOptions every;
+    every.allStories = true;
+    std::map<word::StoryKind, int> found, changed;
+    auto app = Application::Create();
+    Document document = app.Documents().Open(file.path(), every);
+    word::StoryCollection stories = document.Stories();
+    for (int32_t i = 1; i <= stories.Count(); ++i) {
+        word::WordCollection words = stories(i).Words();
+        std::vector<std::string> texts;
+        for (int32_t k = 1; k <= words.Count(); ++k)
+            texts.push_back(words(k).Text());
+        found[stories(i).Kind()] += doubleSpacesIn(joined(texts));
+        if (i == 1) {
+            EXPECT_EQ(texts, wordsOf(file.path()))
+                << file.name << ": the main story reads otherwise";
+        }
+        for (int32_t k = 1; k <= words.Count(); ++k) {
+            const std::string& text = texts[static_cast<size_t>(k - 1)];
+            if (text.starts_with(".  ")) {
+                words(k).SetText(
+                    ". " + text.substr(std::min(text.find_first_not_of(' ', 1), text.size())));
+                ++changed[stories(i).Kind()];
+            }
+        }
+    }
+    document.SaveAs(folder.file(file.name));
+    app.Quit();
+    EXPECT_EQ(named(found), named(doubleSpacesByKind(file.path()))) << file.name;
+    // A full stop and a space before a wide space are two words the change
+    // leaves alone; every other place is gone from its own part.
+    for (auto& [kind, count] : found)
+        count -= changed[kind];
+    EXPECT_EQ(named(doubleSpacesByKind(folder.file(file.name))), named(found)) << file.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSpacing, ::testing::ValuesIn(corpusFilesThatOpen()),

@@ -6,6 +6,7 @@
 #include "SpacingWalk.h"
 #include "support/DocxBuilder.h"
 #include "support/TempDir.h"
+#include "word/WordTestSupport.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -45,6 +46,36 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
+}
+
+// The notes, headers and comments of a .doc take the change as its body
+// does, through a batch's marks on the one converted document (the second
+// mark must find the first one's changes), and the saved file reads back.
+TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
+    everyStoryFixture().write(dir.file("stories.docx"));
+    convertWithLibreOffice(dir.file("stories.docx"), "doc:MS Word 97", dir.file("made"),
+                           dir.file("profile"));
+    const std::string fewer = dir.file("fewer.doc");
+    word::Application::BeginDocument();
+    const int removed =
+        tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory()).changed;
+    tools::walkDocument(fewer, fewer, "?", 1, everyStory());
+    word::Application::FinishDocument();
+    auto app = word::Application::Create();
+    std::map<std::string, std::string> texts;
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("fewer.doc"), everyStory()).Stories();
+    for (int32_t i = 1; i <= stories.Count(); ++i)
+        texts[std::string(word::storyKindName(stories(i).Kind())) + " " +
+              std::to_string(stories(i).Number())] = storyText(stories(i));
+    app.Quit();
+    EXPECT_EQ(texts["footnote 1"], "Note one. F\r");
+    EXPECT_EQ(texts["footnote 2"], "Note two. G\r");
+    EXPECT_EQ(texts["endnote 1"], "The end. H\r");
+    EXPECT_EQ(texts["comment 1"], "A remark. I\r");
+    EXPECT_EQ(texts["footer 1"], "At the foot. E\r");
+    EXPECT_TRUE(texts["header 1"].starts_with("Head one. A")) << texts["header 1"];
+    EXPECT_GE(removed, 8);
 }
 
 TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {

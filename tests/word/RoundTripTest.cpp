@@ -119,6 +119,38 @@ TEST_F(RoundTrip, OnlyTheMainPartChangesAndOnlyWhereTheWordsWere) {
               fixtureWithParts(kBodyAfter).documentXml());
 }
 
+// Every story's marks are changed, the text box's fallback alike; the parts
+// of the separators and of the header no section names stay as they were.
+TEST_F(RoundTrip, EveryStoryIsSavedWithItsNewWords) {
+    everyStoryFixture().write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), everyStory());
+    word::StoryCollection stories = document.Stories();
+    for (int32_t i = 1; i <= stories.Count(); ++i) {
+        word::WordCollection words = stories(i).Words();
+        for (int32_t k = 1; k <= words.Count(); ++k)
+            if (words(k).Text() == ".  ")
+                words(k).SetText(". ");
+    }
+    document.SaveAs(dir.file("out.docx"));
+
+    word::StoryCollection saved =
+        app.Documents().Open(dir.file("out.docx"), everyStory()).Stories();
+    ASSERT_EQ(saved.Count(), 10);
+    std::string all;
+    for (int32_t i = 1; i <= saved.Count(); ++i)
+        all += storyText(saved(i));
+    EXPECT_EQ(
+        all,
+        "Body one. Two\x01\rBody two.\x02\x02\x02\rHead one. A\x01\rAt the foot. E\rHead two. C\r"
+        "Note one. F\rNote two. G\rThe end. H\rA remark. I\rBox one. Two\rHead box. B\r");
+    const std::string main = entryOf(dir.file("out.docx"), "word/document.xml");
+    EXPECT_EQ(main.find("Box one.  Two"), std::string::npos) << "the fallback kept its spaces";
+    for (const char* same : {"word/header3.xml", "word/styles.xml"})
+        EXPECT_EQ(entryOf(dir.file("out.docx"), same), entryOf(dir.file("doc.docx"), same)) << same;
+    EXPECT_NE(entryOf(dir.file("out.docx"), "word/footnotes.xml").find("Sep.  x"),
+              std::string::npos);
+}
+
 TEST_F(RoundTrip, RewrittenPackageHasSizesInEveryLocalHeader) {
     word::Document document = open(fixtureWithParts(kBodyBefore));
     setEveryMarkWithTwoSpacesToOne(document);

@@ -117,6 +117,76 @@ TEST_F(EngineTest, InPlaceComparisonAgreesWithText) {
                   errorFrom([&] { words(outside).Text(); }));
 }
 
+// Each story's text and its place among the stories, as the fixture with a
+// story of every kind lists them; a separator note and a header no section
+// names are no stories.
+struct StoryCase {
+    word::StoryKind kind;
+    int32_t number;
+    std::string text;
+};
+
+const std::vector<StoryCase> kEveryStory = {
+    {word::StoryKind::Main, 1, "Body one.  Two\x01\rBody two.\x02\x02\x02\r"},
+    {word::StoryKind::Header, 1, "Head one.  A\x01\r"},
+    {word::StoryKind::Footer, 1, "At the foot.  E\r"},
+    {word::StoryKind::Header, 2, "Head two.  C\r"},
+    {word::StoryKind::Footnote, 1, "Note one.  F\r"},
+    {word::StoryKind::Footnote, 2, "Note two.  G\r"},
+    {word::StoryKind::Endnote, 1, "The end.  H\r"},
+    {word::StoryKind::Comment, 1, "A remark.  I\r"},
+    {word::StoryKind::TextBox, 1, "Box one.  Two\r"},
+    {word::StoryKind::TextBox, 2, "Head box.  B\r"},
+};
+
+TEST_F(EngineTest, EveryStoryIsListedInOrderWithItsOwnWords) {
+    everyStoryFixture().write(dir.file("doc.docx"));
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories();
+    ASSERT_EQ(stories.Count(), static_cast<int32_t>(kEveryStory.size()));
+    for (int32_t i = 1; i <= stories.Count(); ++i) {
+        const StoryCase& expected = kEveryStory[static_cast<size_t>(i - 1)];
+        EXPECT_EQ(stories(i).Kind(), expected.kind) << "story " << i;
+        EXPECT_EQ(stories(i).Number(), expected.number) << "story " << i;
+        EXPECT_EQ(storyText(stories(i)), expected.text) << "story " << i;
+    }
+    for (int32_t outside : {0, stories.Count() + 1})
+        EXPECT_THROW(stories(outside), Error) << "story " << outside;
+
+    word::Document mainOnly = reopen(dir.file("doc.docx"));
+    ASSERT_EQ(mainOnly.Stories().Count(), 1);
+    EXPECT_EQ(joined(wordsOf(mainOnly)), kEveryStory[0].text);
+}
+
+// A damaged notes part, or one declaring a document type, is refused by name
+// when every story is walked; the main story alone never reads it.
+TEST_F(EngineTest, DamagedStoryPartIsRefusedOnlyWhenStoriesAreWalked) {
+    for (const std::string notes : {"<w:footnotes><w:footnote>", "<!DOCTYPE x [<!ENTITY e \"a\">]>"
+                                                                 "<w:footnotes/>"}) {
+        everyStoryFixture().part("word/footnotes.xml", notes).write(dir.file("doc.docx"));
+        EXPECT_EQ(reopen(dir.file("doc.docx")).Stories().Count(), 1);
+        const std::string error = errorFrom(
+            [&] { app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories().Count(); });
+        EXPECT_NE(error.find("doc.docx"), std::string::npos) << error;
+        EXPECT_NE(error.find("word/footnotes.xml"), std::string::npos) << error;
+    }
+}
+
+// Text boxes within text boxes as deep as a hostile document nests them: each
+// is a story of its own, found and read without following the nesting.
+TEST_F(EngineTest, TextBoxesNestedDeeplyAreStoriesOneByOne) {
+    const std::string open = "<w:p><w:r><w:drawing><wps:txbx><w:txbxContent>";
+    const std::string close = "</w:txbxContent></wps:txbx></w:drawing></w:r></w:p>";
+    DocxBuilder(nested(open, close, kDeepNesting, textP("Deep.  x"))).write(dir.file("doc.docx"));
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories();
+    ASSERT_EQ(stories.Count(), kDeepNesting + 1);
+    EXPECT_EQ(stories(2).Number(), 1);
+    EXPECT_EQ(storyText(stories(2)), "\x01\r");
+    EXPECT_EQ(stories(kDeepNesting + 1).Number(), kDeepNesting);
+    EXPECT_EQ(storyText(stories(kDeepNesting + 1)), "Deep.  x\r");
+}
+
 TEST_F(EngineTest, DocumentWithoutParagraphsHasNoWords) {
     word::Document document = open(DocxBuilder(""));
     EXPECT_EQ(document.Words().Count(), 0);
