@@ -5,6 +5,7 @@
 #include "CliProcess.h"
 #include "corpus/CorpusManifest.h"
 #include "corpus/SpacingOracle.h"
+#include "support/StoryFixture.h"
 
 #include <filesystem>
 #include <map>
@@ -239,6 +240,21 @@ TEST_F(CliTest, TheReportFollowsItsSchema) {
     ASSERT_EQ(all.size(), 5);
     EXPECT_EQ(all[0].toObject()["stories"].toObject(), (QJsonObject{{"main", 2}}));
     EXPECT_EQ(all[1].toObject()["stories"].toObject(), QJsonObject{});
+}
+
+// Every story is walked on its own and named in its places; the report
+// counts the changes of each kind, and a plain run still sees the body alone.
+TEST_F(CliTest, EveryStoryIsWalkedNamedAndCountedWhenAskedFor) {
+    everyStoryFixture().write(dir.file("stories.docx"));
+    CliResult all = runCli(
+        {"-n", "--remove", "--stories", "all", "--report", "all.json", "stories.docx"}, dir.path());
+    CliResult main = runCli({"-n", "--remove", "stories.docx"}, dir.path());
+
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(linesOf(all.out), std::vector<std::string>{});
+    EXPECT_EQ(linesOf(main.out), std::vector<std::string>{});
+    QJsonObject document = reportOf(dir.file("all.json"))["documents"].toArray()[0].toObject();
+    EXPECT_EQ(document["stories"].toObject(), QJsonObject{});
 }
 
 // Every corpus document that opens, run for real and dry: the dry run counts

@@ -5,8 +5,8 @@
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
 #include "support/DocxBuilder.h"
+#include "support/StoryFixture.h"
 #include "support/TempDir.h"
-#include "word/WordTestSupport.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
