@@ -9,6 +9,7 @@
 #include "Relationships.h"
 #include "zip/Compression.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -305,8 +306,29 @@ WordModel& DocumentState::words(int32_t) {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
     if (!m_words)
-        m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget);
+        m_words =
+            std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget, revisions());
     return *m_words;
+}
+
+// Changes are tracked in documents of the .docx family (and those converted
+// to it); a plain text has no way to hold a revision and is changed outright.
+Revisions* DocumentState::revisions() {
+    if (!m_options.trackedBy || m_plainText)
+        return nullptr;
+    if (!m_revisions)
+        m_revisions = std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId());
+    return m_revisions.get();
+}
+
+// Above every number any part uses, so that no revision of ours shares one
+// with a revision, comment or bookmark already there.
+int64_t DocumentState::firstFreeRevisionId() const {
+    int64_t highest = highestIdIn(m_main->root());
+    for (const std::string& part : m_package->partNames())
+        if (part.ends_with(".xml") && part != m_main->name())
+            highest = std::max(highest, highestIdIn(m_package->read(part)));
+    return highest + 1;
 }
 
 FrameList& DocumentState::frames() {
@@ -363,6 +385,7 @@ void DocumentState::handOver(const std::string& path) {
     m_path = path;
     m_untouchedSinceSave = false;
     m_words.reset();
+    m_revisions.reset();
     m_frames.reset();
     m_protection = Protection(nullptr);
     m_body = {};

@@ -9,6 +9,7 @@
 #include "PlainText.h"
 #include "Protection.h"
 #include "SavedDocument.h"
+#include "TrackedEdits.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
@@ -72,6 +73,8 @@ private:
     void loadPlainText(std::string bytes);
     std::string convertedFromLegacy(std::string bytes, LegacyFormat format);
     void loadSettings(const std::string& mainPartName);
+    Revisions* revisions();
+    int64_t firstFreeRevisionId() const;
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<XmlPart> m_settings;
     std::unique_ptr<WordNames> m_names;
     pugi::xml_node m_body;
+    std::unique_ptr<Revisions> m_revisions; // shared by every story's words
     std::unique_ptr<WordModel> m_words;
     std::unique_ptr<FrameList> m_frames;
     Protection m_protection{nullptr};

@@ -1,0 +1,182 @@
+#include "TrackedEdits.h"
+
+#include "TreeWalk.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace pellucor::word {
+namespace {
+
+bool isIdName(const char* name) {
+    const char* colon = std::strrchr(name, ':');
+    return std::strcmp(colon ? colon + 1 : name, "id") == 0;
+}
+
+// The value when it is a decimal number of up to 18 digits, else -1.
+int64_t decimal(std::string_view value) {
+    if (value.empty() || value.size() > 18)
+        return -1;
+    int64_t number = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+} // namespace
+
+void setElementText(pugi::xml_node element, std::string_view text) {
+    while (pugi::xml_node child = element.first_child())
+        removeNode(child);
+    element.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
+    if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
+        pugi::xml_attribute space = element.attribute("xml:space");
+        if (!space)
+            space = element.append_attribute("xml:space");
+        space.set_value("preserve");
+    }
+}
+
+void TrackedEditWriter::write(pugi::xml_node text, std::string_view oldText,
+                              const std::vector<TextEdit>& edits) {
+    m_splitOff.clear();
+    pugi::xml_node run = text.parent();
+    pugi::xml_node formatting = run.child(m_names.qualified("rPr").c_str());
+    Cursor cursor{run.parent(), run};
+    setElementText(text, oldText.substr(0, edits.front().at));
+    for (size_t k = 0; k < edits.size(); ++k) {
+        const TextEdit& edit = edits[k];
+        if (edit.removed) {
+            pugi::xml_node removed = revision(cursor, "del");
+            Cursor inside{removed, {}};
+            setElementText(
+                runAt(inside, formatting).append_child(m_names.qualified("delText").c_str()),
+                oldText.substr(edit.at, edit.removed));
+            cursor.after = removed;
+        }
+        if (!edit.inserted.empty()) {
+            const std::optional<Cursor> resume = leaveInsertion(cursor);
+            pugi::xml_node inserted = revision(cursor, "ins");
+            Cursor inside{inserted, {}};
+            setElementText(runAt(inside, formatting).append_child(m_names.qualified("t").c_str()),
+                           edit.inserted);
+            cursor = resume ? *resume : Cursor{cursor.parent, inserted};
+        }
+        const size_t from = edit.at + edit.removed;
+        const size_t to = k + 1 < edits.size() ? edits[k + 1].at : oldText.size();
+        const bool last = k + 1 == edits.size();
+        if (from == to && !(last && text.next_sibling()))
+            continue;
+        pugi::xml_node rest = runAt(cursor, formatting);
+        cursor.after = rest;
+        if (from < to)
+            setElementText(rest.append_child(m_names.qualified("t").c_str()),
+                           oldText.substr(from, to - from));
+        while (last && text.next_sibling())
+            rest.append_move(text.next_sibling());
+    }
+    if (edits.front().at == 0) {
+        removeNode(text);
+        bool onlyFormatting = true;
+        for (pugi::xml_node child : run.children())
+            onlyFormatting = onlyFormatting && child == formatting;
+        if (onlyFormatting)
+            removeNode(run);
+    }
+    for (pugi::xml_node half : m_splitOff)
+        if (!half.first_child())
+            removeNode(half);
+}
+
+pugi::xml_node TrackedEditWriter::insertAt(const Cursor& cursor, const char* local) {
+    const std::string name = m_names.qualified(local);
+    pugi::xml_node parent = cursor.parent;
+    return cursor.after ? parent.insert_child_after(name.c_str(), cursor.after)
+                        : parent.prepend_child(name.c_str());
+}
+
+// A w:ins or w:del of this run's revisor, numbered, at the cursor.
+pugi::xml_node TrackedEditWriter::revision(const Cursor& cursor, const char* local) {
+    pugi::xml_node mark = insertAt(cursor, local);
+    mark.append_attribute(m_names.qualified("id").c_str()) = m_revisions.nextId().c_str();
+    mark.append_attribute(m_names.qualified("author").c_str()) = m_revisions.by().author.c_str();
+    mark.append_attribute(m_names.qualified("date").c_str()) = m_revisions.by().date.c_str();
+    return mark;
+}
+
+pugi::xml_node TrackedEditWriter::runAt(const Cursor& cursor, pugi::xml_node formatting) {
+    pugi::xml_node run = insertAt(cursor, "r");
+    copyFormatting(formatting, run);
+    return run;
+}
+
+// An insertion cannot stand inside another: when the cursor is inside one
+// (or a moved text), that one is split in two around the cursor, the second
+// half numbered anew, and the cursor moves between the halves. Returns where
+// their text goes on, after the new insertion.
+std::optional<TrackedEditWriter::Cursor> TrackedEditWriter::leaveInsertion(Cursor& cursor) {
+    if (!m_names.is(cursor.parent, "ins") && !m_names.is(cursor.parent, "moveTo"))
+        return std::nullopt;
+    pugi::xml_node theirs = cursor.parent;
+    pugi::xml_node splitAfter = cursor.after;
+    if (!splitAfter) {
+        cursor = {theirs.parent(), theirs.previous_sibling()};
+        return Cursor{theirs, {}};
+    }
+    pugi::xml_node half = theirs.parent().insert_child_after(theirs.name(), theirs);
+    for (pugi::xml_attribute attribute : theirs.attributes())
+        half.append_attribute(attribute.name()) =
+            isIdName(attribute.name()) ? m_revisions.nextId().c_str() : attribute.value();
+    while (splitAfter.next_sibling())
+        half.append_move(splitAfter.next_sibling());
+    m_splitOff.push_back(half);
+    cursor = {theirs.parent(), theirs};
+    return Cursor{half, {}};
+}
+
+// The new run looks like the old one: its properties are copied, a change of
+// formatting recorded in them numbered anew.
+void TrackedEditWriter::copyFormatting(pugi::xml_node formatting, pugi::xml_node run) {
+    if (!formatting)
+        return;
+    pugi::xml_node copy = run.append_copy(formatting);
+    const std::string id = m_names.qualified("id");
+    walkBelow(copy, [&](pugi::xml_node node) {
+        if (pugi::xml_attribute attribute = node.attribute(id.c_str()))
+            attribute.set_value(m_revisions.nextId().c_str());
+        return node;
+    });
+}
+
+int64_t highestIdIn(pugi::xml_node root) {
+    int64_t highest = -1;
+    walkBelow(root, [&](pugi::xml_node node) {
+        for (pugi::xml_attribute attribute : node.attributes())
+            if (isIdName(attribute.name()))
+                highest = std::max(highest, decimal(attribute.value()));
+        return node;
+    });
+    return highest;
+}
+
+int64_t highestIdIn(std::string_view xml) {
+    int64_t highest = -1;
+    for (size_t at = xml.find("id="); at != std::string_view::npos; at = xml.find("id=", at + 3)) {
+        if (at == 0 || at + 4 >= xml.size() || (xml[at + 3] != '"' && xml[at + 3] != '\''))
+            continue;
+        const char before = xml[at - 1];
+        if (before != ':' && before != ' ' && before != '\t' && before != '\n' && before != '\r')
+            continue;
+        const size_t end = xml.find(xml[at + 3], at + 4);
+        if (end == std::string_view::npos)
+            break;
+        highest = std::max(highest, decimal(xml.substr(at + 4, end - at - 4)));
+    }
+    return highest;
+}
+
+} // namespace pellucor::word
