@@ -6,10 +6,10 @@
 namespace pellucor::tools {
 
 WalkResult walkDocument(const std::string& input, const std::string& output,
-                        const std::string& mark, int mode) {
+                        const std::string& mark, int mode, const word::EditOptions& options) {
     auto app = word::Application::Create();
     try {
-        word::Document document = app.Documents().Open(input);
+        word::Document document = app.Documents().Open(input, options);
         word::WordCollection words = document.Words();
         WalkResult result;
         result.words = words.Count();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "word/EditOptions.h"
+
 #include <string>
 
 namespace pellucor::tools {
@@ -12,8 +14,8 @@ struct WalkResult {
 // Opens a document, applies the spacing engine's step to every word for one
 // mark (mode 1 adds, 2 removes) and saves it to output, without a window or
 // error boxes: errors are thrown. An engine exercise for the benchmarks and
-// the corpus tests.
+// the corpus tests; options say how the document is walked and changed.
 WalkResult walkDocument(const std::string& input, const std::string& output,
-                        const std::string& mark, int mode);
+                        const std::string& mark, int mode, const word::EditOptions& options = {});
 
 } // namespace pellucor::tools
