@@ -152,11 +152,46 @@ def spaces_for_html(document):
     replace_until_done(document, "(\\p{P}\u00a0*) (?= )", "$1\u00a0")
 
 
+def elements(access):
+    items = access.createEnumeration()
+    while items.hasMoreElements():
+        yield items.nextElement()
+
+
+def has_changes(document):
+    return document.getRedlines().createEnumeration().hasMoreElements()
+
+
+# The text a reviewer gets by accepting every recorded change: the body's
+# paragraphs, those of table cells in their order, without deleted text.
+def accepted_text(document):
+    pieces, deleting, first = [], False, True
+    levels = [elements(document.getText())]
+    while levels:
+        element = next(levels[-1], None)
+        if element is None:
+            levels.pop()
+        elif element.supportsService("com.sun.star.text.TextTable"):
+            levels.append(paragraph for name in element.getCellNames()
+                          for paragraph in elements(element.getCellByName(name).getText()))
+        else:
+            pieces.append("" if first else "\n")
+            first = False
+            for portion in elements(element):
+                if portion.TextPortionType == "Redline":
+                    if portion.RedlineType == "Delete":
+                        deleting = portion.IsStart
+                elif not deleting:
+                    pieces.append(portion.getString())
+    return "".join(pieces)
+
+
 # The text of the body as one string, list labels left out: what a round
-# trip through another format may write differently.
-def write_text(document, path):
+# trip through another format may write differently. A document with
+# recorded changes is compared as they read once accepted.
+def write_text(document, path, accepted):
     with open(path, "w", encoding="utf-8", errors="replace") as out:
-        out.write(document.getText().getString())
+        out.write(accepted_text(document) if accepted else document.getText().getString())
 
 
 # With "readback", the text of what was stored and of the stored file read
@@ -166,8 +201,10 @@ def convert(source, target, filter_name, load_filter="", checks=""):
     read_back = "readback" in checks.split(",")
 
     web_page = HTML in (load_filter, filter_name)
+    tracked = False
 
     def work():
+        nonlocal tracked
         document = load(source, load_filter,
                         lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
         try:
@@ -177,13 +214,14 @@ def convert(source, target, filter_name, load_filter="", checks=""):
                 spaces_for_html(document)
             store(document, target, filter_name)
             if read_back:
-                write_text(document, target + ".intended.txt")
+                tracked = has_changes(document)
+                write_text(document, target + ".intended.txt", tracked)
         finally:
             close(document)
         if read_back:
             result = load(target, filter_name, lambda model: False)
             try:
-                write_text(result, target + ".readback.txt")
+                write_text(result, target + ".readback.txt", tracked)
             finally:
                 close(result)
 

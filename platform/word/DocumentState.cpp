@@ -311,10 +311,14 @@ WordModel& DocumentState::words(int32_t) {
     return *m_words;
 }
 
-// Changes are tracked in documents of the .docx family (and those converted
-// to it); a plain text has no way to hold a revision and is changed outright.
+// Changes are tracked in documents of the .docx family and in .doc, .rtf and
+// OpenDocument texts, which keep them as recorded changes. A plain text, a web
+// page or a Word 2003 XML file has no way to keep a revision (LibreOffice
+// writes the latter two as if every change were accepted): it is changed outright.
 Revisions* DocumentState::revisions() {
-    if (!m_options.trackedBy || m_plainText)
+    const bool keepsRevisions =
+        !m_plainText && m_legacy != LegacyFormat::Html && m_legacy != LegacyFormat::Word2003Xml;
+    if (!m_options.trackedBy || !keepsRevisions)
         return nullptr;
     if (!m_revisions)
         m_revisions = std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId());
