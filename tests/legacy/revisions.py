@@ -3,11 +3,11 @@
 
     revisions.py FILE...
 
-For each file prints one JSON line: the recorded changes (author and type, in
-order), the text after accepting all of them and the text after rejecting all
-of them, both through LibreOffice's own commands.
+For each file prints one line: its path, the number of recorded changes and
+their distinct authors and types ("Ann/Insert,Ann/Delete"), tab-separated; and
+writes beside it FILE.accepted.txt and FILE.rejected.txt, the text after
+accepting and after rejecting all of them with LibreOffice's own commands.
 """
-import json
 import os
 import shutil
 import subprocess
@@ -83,8 +83,11 @@ def main():
             changes, accepted = text_after(desktop, dispatcher, path,
                                            ".uno:AcceptAllTrackedChanges")
             _, rejected = text_after(desktop, dispatcher, path, ".uno:RejectAllTrackedChanges")
-            print(json.dumps({"file": path, "changes": changes, "accepted": accepted,
-                              "rejected": rejected}), flush=True)
+            for suffix, text in ((".accepted.txt", accepted), (".rejected.txt", rejected)):
+                with open(path + suffix, "w", encoding="utf-8") as out:
+                    out.write(text)
+            kinds = ",".join(sorted(set("%s/%s" % change for change in changes)))
+            print("%s\t%d\t%s" % (path, len(changes), kinds), flush=True)
         try:
             desktop.terminate()
         except Exception:
