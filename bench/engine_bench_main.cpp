@@ -1,13 +1,13 @@
 // pellucor-bench-engine: one engine pass over one document, for the benchmarks.
 //
-//   pellucor-bench-engine IN OUT [--mark .] [--repeat N]
+//   pellucor-bench-engine IN OUT [--mark .] [--repeat N] [--track-changes]
 //   pellucor-bench-engine --idle
 //
 // A pass opens IN, reads every word, adds a space after every match of the
-// mark and saves to OUT. By default it runs once, so that timing the whole
-// process compares with the floor process. With --repeat N it runs N passes
-// in one process and prints each one's time (warm figures). --idle starts
-// and quits the engine without a document: the process's own baseline.
+// mark and saves to OUT; with --track-changes, as revisions. By default it runs once, so that
+// timing the whole process compares with the floor process. With --repeat N it runs N passes in one
+// process and prints each one's time (warm figures). --idle starts and quits the engine without a
+// document: the process's own baseline.
 #include "base/Error.h"
 #include "SpacingWalk.h"
 #include "word/Application.h"
@@ -29,9 +29,11 @@ struct Options {
     std::string mark = ".";
     int repeat = 1;
     bool idle = false;
+    pellucor::word::EditOptions edit;
 };
 
-constexpr const char* kUsage = "usage: pellucor-bench-engine IN OUT [--mark M] [--repeat N]\n"
+constexpr const char* kUsage = "usage: pellucor-bench-engine IN OUT [--mark M] [--repeat N] "
+                               "[--track-changes]\n"
                                "       pellucor-bench-engine --idle\n";
 
 bool parseCount(const char* text, int& count) {
@@ -56,6 +58,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
                              argv[arg]);
                 return false;
             }
+        } else if (!std::strcmp(argv[arg], "--track-changes")) {
+            options.edit.trackedBy = pellucor::word::Revisor{"Bench", "2026-01-01T00:00:00Z"};
         } else if (!std::strcmp(argv[arg], "--idle")) {
             options.idle = true;
         } else if (argv[arg][0] == '-' && argv[arg][1] != '\0') {
@@ -83,7 +87,8 @@ int runPasses(const Options& options) {
     std::vector<double> times;
     for (int pass = 1; pass <= options.repeat; ++pass) {
         auto start = std::chrono::steady_clock::now();
-        auto result = pellucor::tools::walkDocument(options.input, options.output, options.mark, 1);
+        auto result = pellucor::tools::walkDocument(options.input, options.output, options.mark, 1,
+                                                    options.edit);
         times.push_back(millisecondsSince(start));
         if (pass == 1)
             std::printf("%s: %d words, %d changed, saved to %s\n", options.input.c_str(),
