@@ -9,6 +9,9 @@
 namespace pellucor::word {
 namespace {
 
+// A DOM node with a share of its name, value and attributes.
+constexpr uint64_t kNodeCost = 96;
+
 bool isIdName(const char* name) {
     const char* colon = std::strrchr(name, ':');
     return std::strcmp(colon ? colon + 1 : name, "id") == 0;
@@ -99,8 +102,14 @@ pugi::xml_node TrackedEditWriter::insertAt(const Cursor& cursor, const char* loc
                         : parent.prepend_child(name.c_str());
 }
 
+void TrackedEditWriter::grow(uint64_t bytes) {
+    m_inUse += bytes;
+    m_budget.check(m_inUse);
+}
+
 // A w:ins or w:del of this run's revisor, numbered, at the cursor.
 pugi::xml_node TrackedEditWriter::revision(const Cursor& cursor, const char* local) {
+    grow(kRevisionCost);
     pugi::xml_node mark = insertAt(cursor, local);
     mark.append_attribute(m_names.qualified("id").c_str()) = m_revisions.nextId().c_str();
     mark.append_attribute(m_names.qualified("author").c_str()) = m_revisions.by().author.c_str();
@@ -145,11 +154,14 @@ void TrackedEditWriter::copyFormatting(pugi::xml_node formatting, pugi::xml_node
         return;
     pugi::xml_node copy = run.append_copy(formatting);
     const std::string id = m_names.qualified("id");
+    uint64_t nodes = 1;
     walkBelow(copy, [&](pugi::xml_node node) {
+        ++nodes;
         if (pugi::xml_attribute attribute = node.attribute(id.c_str()))
             attribute.set_value(m_revisions.nextId().c_str());
         return node;
     });
+    grow(nodes * kNodeCost);
 }
 
 int64_t highestIdIn(pugi::xml_node root) {

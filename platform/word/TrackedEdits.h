@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditOptions.h"
+#include "MemoryBudget.h"
 #include "WordNames.h"
 
 #include <cstdint>
@@ -37,13 +38,21 @@ struct TextEdit {
 // split at each edit, a deleted piece goes into a w:del run of w:delText and
 // an inserted one into a w:ins run, each run with a copy of the run's
 // formatting. An insertion inside someone else's insertion splits theirs
-// around it; a deletion stays inside it. Edits are in order and apart.
+// around it; a deletion stays inside it. Edits are in order and apart. What
+// the DOM grows by is counted: beyond what the budget leaves above inUse, the
+// writer throws the budget's Error.
 class TrackedEditWriter {
 public:
-    TrackedEditWriter(const WordNames& names, Revisions& revisions)
-        : m_names(names), m_revisions(revisions) {}
+    // What a revision adds to the DOM, its run's formatting aside: the w:ins
+    // or w:del with its attributes, its run and text, and the run split around it.
+    static constexpr uint64_t kRevisionCost = 1024;
+
+    TrackedEditWriter(const WordNames& names, Revisions& revisions, const MemoryBudget& budget,
+                      uint64_t inUse)
+        : m_names(names), m_revisions(revisions), m_budget(budget), m_inUse(inUse) {}
 
     void write(pugi::xml_node text, std::string_view oldText, const std::vector<TextEdit>& edits);
+    uint64_t inUse() const { return m_inUse; }
 
 private:
     // Where the next node goes: after `after` in `parent`, or first in it.
@@ -57,9 +66,12 @@ private:
     pugi::xml_node runAt(const Cursor& cursor, pugi::xml_node formatting);
     std::optional<Cursor> leaveInsertion(Cursor& cursor);
     void copyFormatting(pugi::xml_node formatting, pugi::xml_node run);
+    void grow(uint64_t bytes);
 
     const WordNames& m_names;
     Revisions& m_revisions;
+    const MemoryBudget& m_budget;
+    uint64_t m_inUse;
     std::vector<pugi::xml_node> m_splitOff; // second halves of insertions split
 };
 

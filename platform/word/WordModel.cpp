@@ -308,6 +308,8 @@ void WordModel::flush() {
     // writing the document out.
     m_stale = true;
     std::string().swap(m_arena);
+    if (m_revisions)
+        checkRevisionsFit();
     size_t begin = 0;
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
         const size_t end = m_paragraphs[p].mark + 1;

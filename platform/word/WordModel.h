@@ -87,6 +87,7 @@ private:
     void flushParagraph(uint32_t paragraph, size_t begin, size_t end);
     void rewriteText(pugi::xml_node element, const std::string& text);
     void flushTracked(uint32_t index, size_t begin, size_t end);
+    void checkRevisionsFit();
     void listEdits(uint32_t index, size_t begin, size_t end);
     void editsItem(const TextSpan& item, size_t edit);
     size_t checkedIndex(int32_t index) {
@@ -101,7 +102,8 @@ private:
     pugi::xml_node m_body;
     WordSegmenter& m_segmenter;
     const MemoryBudget& m_budget;
-    Revisions* m_revisions; // null when writes are made outright
+    Revisions* m_revisions;         // null when writes are made outright
+    uint64_t m_revisionsGrowth = 0; // what the revisions written so far added to the DOM
     std::vector<Paragraph> m_paragraphs;
     std::string m_arena;
     EntryList m_words;

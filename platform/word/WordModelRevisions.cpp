@@ -66,7 +66,7 @@ void WordModel::editsItem(const TextSpan& item, size_t edit) {
 // paragraph's text and items are read already.
 void WordModel::flushTracked(uint32_t index, size_t begin, size_t end) {
     listEdits(index, begin, end);
-    TrackedEditWriter writer(m_names, *m_revisions);
+    TrackedEditWriter writer(m_names, *m_revisions, m_budget, memoryInUse() + m_revisionsGrowth);
     size_t next = 0; // the first edit that does not end before the item
     for (const TextSpan& item : m_spans) {
         if (!item.fromText || item.length == 0)
@@ -84,6 +84,16 @@ void WordModel::flushTracked(uint32_t index, size_t begin, size_t end) {
     }
     for (size_t k = begin; k < end; ++k)
         m_words[k].changedSlot = 0;
+    m_revisionsGrowth = writer.inUse() - memoryInUse();
+}
+
+// Before the first revision goes in: the places must fit in what the budget
+// leaves, their runs' formatting aside (counted as it is copied).
+void WordModel::checkRevisionsFit() {
+    uint64_t places = 0;
+    for (const Entry& entry : m_words)
+        places += entry.changedSlot != 0;
+    m_budget.check(memoryInUse() + m_revisionsGrowth + places * TrackedEditWriter::kRevisionCost);
 }
 
 } // namespace pellucor::word

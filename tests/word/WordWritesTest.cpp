@@ -3,6 +3,8 @@
 
 #include "WordTestSupport.h"
 
+#include <filesystem>
+
 namespace pellucor::test {
 namespace {
 
@@ -343,6 +345,19 @@ TEST_F(EngineTest, EditsInADocumentThatRecordsRevisionsMakeNoRevisionMarks) {
     EXPECT_EQ(saved, DocxBuilder(textP("It ends. Next")).documentXml());
     EXPECT_EQ(entryOf(dir.file("out.docx"), "word/settings.xml"),
               entryOf(dir.file("doc.docx"), "word/settings.xml"));
+}
+
+// Every revision copies its run's formatting: thousands of places in a run of
+// huge formatting would take far beyond the budget, and are refused unwritten.
+TEST_F(EngineTest, TrackedWritesBeyondTheBudgetAreRefused) {
+    DocxBuilder(p({r(repeated("a.  ", 2000), repeated("<w:x/>", 2000))}))
+        .write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    for (int32_t i = 2; i <= 4000; i += 2)
+        document.Words()(i).SetText(". ");
+    EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("out.docx")); }).find("too large"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx")));
 }
 
 } // namespace
