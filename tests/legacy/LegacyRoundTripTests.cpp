@@ -79,7 +79,7 @@ const DocxBuilder kSpaced(p({r("It ends.  Next", "<w:b/>"), r(" one. ", "<w:i/>"
 
 struct ReviewedFile {
     int changes = 0;
-    std::string kinds; // "author/type" of each, distinct, comma-separated
+    std::string kinds; // "author/type:count", comma-separated
 };
 
 // What LibreOffice lists in each file, its accepted and rejected text beside it.
@@ -137,7 +137,7 @@ TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
         SCOPED_TRACE(walk.revised);
         ASSERT_EQ(listed.count(walk.revised), 1u);
         EXPECT_EQ(listed.at(walk.revised).changes, walk.changed);
-        EXPECT_EQ(listed.at(walk.revised).kinds, walk.kind);
+        EXPECT_EQ(listed.at(walk.revised).kinds, walk.kind + (":" + std::to_string(walk.changed)));
         EXPECT_EQ(readFile(walk.revised + ".accepted.txt"), readFile(walk.plain + ".accepted.txt"));
         EXPECT_EQ(readFile(walk.revised + ".rejected.txt"),
                   readFile(walk.source + ".accepted.txt"));

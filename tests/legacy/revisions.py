@@ -4,10 +4,11 @@
     revisions.py FILE...
 
 For each file prints one line: its path, the number of recorded changes and
-their distinct authors and types ("Ann/Insert,Ann/Delete"), tab-separated; and
+how many of each author and type ("Ann/Delete:2,Ann/Insert:3"), tab-separated; and
 writes beside it FILE.accepted.txt and FILE.rejected.txt, the text after
 accepting and after rejecting all of them with LibreOffice's own commands.
 """
+import collections
 import os
 import shutil
 import subprocess
@@ -54,6 +55,8 @@ def start(folder):
 def text_after(desktop, dispatcher, path, command):
     document = desktop.loadComponentFromURL(uno.systemPathToFileUrl(path), "_blank", 0,
                                             props(Hidden=True))
+    if document is None:
+        sys.exit("revisions.py: LibreOffice could not load %s" % path)
     try:
         changes = [(change.RedlineAuthor, change.RedlineType)
                    for change in iterate(document.getRedlines())]
@@ -86,7 +89,8 @@ def main():
             for suffix, text in ((".accepted.txt", accepted), (".rejected.txt", rejected)):
                 with open(path + suffix, "w", encoding="utf-8") as out:
                     out.write(text)
-            kinds = ",".join(sorted(set("%s/%s" % change for change in changes)))
+            kinds = collections.Counter("%s/%s" % change for change in changes)
+            kinds = ",".join("%s:%d" % kind for kind in sorted(kinds.items()))
             print("%s\t%d\t%s" % (path, len(changes), kinds), flush=True)
         try:
             desktop.terminate()
