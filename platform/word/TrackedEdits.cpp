@@ -46,7 +46,7 @@ void setElementText(pugi::xml_node element, std::string_view text) {
 
 void TrackedEditWriter::write(pugi::xml_node text, std::string_view oldText,
                               const std::vector<TextEdit>& edits) {
-    m_splitOff.clear();
+    m_splits.clear();
     pugi::xml_node run = text.parent();
     pugi::xml_node formatting = run.child(m_names.qualified("rPr").c_str());
     Cursor cursor{run.parent(), run};
@@ -90,9 +90,7 @@ void TrackedEditWriter::write(pugi::xml_node text, std::string_view oldText,
         if (onlyFormatting)
             removeNode(run);
     }
-    for (pugi::xml_node half : m_splitOff)
-        if (!half.first_child())
-            removeNode(half);
+    mendSplits();
 }
 
 pugi::xml_node TrackedEditWriter::insertAt(const Cursor& cursor, const char* local) {
@@ -123,28 +121,43 @@ pugi::xml_node TrackedEditWriter::runAt(const Cursor& cursor, pugi::xml_node for
     return run;
 }
 
-// An insertion cannot stand inside another: when the cursor is inside one
-// (or a moved text), that one is split in two around the cursor, the second
-// half numbered anew, and the cursor moves between the halves. Returns where
-// their text goes on, after the new insertion.
+// An insertion cannot stand inside another: when the cursor is inside one (or
+// a moved text), what stands before the cursor in it goes into a copy of it,
+// numbered anew, just before it, and the cursor moves between the two; their
+// text goes on at the start of theirs. Only what precedes the cursor moves,
+// once: the edits come in document order.
 std::optional<TrackedEditWriter::Cursor> TrackedEditWriter::leaveInsertion(Cursor& cursor) {
     if (!m_names.is(cursor.parent, "ins") && !m_names.is(cursor.parent, "moveTo"))
         return std::nullopt;
     pugi::xml_node theirs = cursor.parent;
-    pugi::xml_node splitAfter = cursor.after;
-    if (!splitAfter) {
-        cursor = {theirs.parent(), theirs.previous_sibling()};
-        return Cursor{theirs, {}};
+    if (pugi::xml_node splitAfter = cursor.after) {
+        pugi::xml_node before = theirs.parent().insert_child_before(theirs.name(), theirs);
+        for (pugi::xml_attribute attribute : theirs.attributes())
+            before.append_attribute(attribute.name()) =
+                isIdName(attribute.name()) ? m_revisions.nextId().c_str() : attribute.value();
+        while (theirs.first_child() != splitAfter)
+            before.append_move(theirs.first_child());
+        before.append_move(splitAfter);
+        m_splits.push_back({before, theirs});
     }
-    pugi::xml_node half = theirs.parent().insert_child_after(theirs.name(), theirs);
-    for (pugi::xml_attribute attribute : theirs.attributes())
-        half.append_attribute(attribute.name()) =
-            isIdName(attribute.name()) ? m_revisions.nextId().c_str() : attribute.value();
-    while (splitAfter.next_sibling())
-        half.append_move(splitAfter.next_sibling());
-    m_splitOff.push_back(half);
-    cursor = {theirs.parent(), theirs};
-    return Cursor{half, {}};
+    cursor = {theirs.parent(), theirs.previous_sibling()};
+    return Cursor{theirs, {}};
+}
+
+// An insertion split at its very end is left empty: it goes, and the part
+// before it takes its number back.
+void TrackedEditWriter::mendSplits() {
+    pugi::xml_node removed;
+    for (auto split = m_splits.rbegin(); split != m_splits.rend(); ++split) {
+        auto [before, theirs] = *split;
+        if (theirs == removed || theirs.first_child())
+            continue;
+        for (pugi::xml_attribute attribute : theirs.attributes())
+            if (isIdName(attribute.name()))
+                before.attribute(attribute.name()).set_value(attribute.value());
+        removeNode(theirs);
+        removed = theirs;
+    }
 }
 
 // The new run looks like the old one: its properties are copied, a change of

@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pellucor::word {
@@ -38,9 +39,9 @@ struct TextEdit {
 // split at each edit, a deleted piece goes into a w:del run of w:delText and
 // an inserted one into a w:ins run, each run with a copy of the run's
 // formatting. An insertion inside someone else's insertion splits theirs
-// around it; a deletion stays inside it. Edits are in order and apart. What
-// the DOM grows by is counted: beyond what the budget leaves above inUse, the
-// writer throws the budget's Error.
+// around it (the part before numbered anew); a deletion stays inside it. Edits are in order and
+// apart. What the DOM grows by is counted: beyond what the budget leaves above inUse, the writer
+// throws the budget's Error.
 class TrackedEditWriter {
 public:
     // What a revision adds to the DOM, its run's formatting aside: the w:ins
@@ -65,6 +66,7 @@ private:
     pugi::xml_node revision(const Cursor& cursor, const char* local);
     pugi::xml_node runAt(const Cursor& cursor, pugi::xml_node formatting);
     std::optional<Cursor> leaveInsertion(Cursor& cursor);
+    void mendSplits();
     void copyFormatting(pugi::xml_node formatting, pugi::xml_node run);
     void grow(uint64_t bytes);
 
@@ -72,7 +74,8 @@ private:
     Revisions& m_revisions;
     const MemoryBudget& m_budget;
     uint64_t m_inUse;
-    std::vector<pugi::xml_node> m_splitOff; // second halves of insertions split
+    // Insertions split: the part before the cursor, and theirs after it.
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_splits;
 };
 
 // Gives a w:t (or w:delText) its text, keeping spaces at either end.

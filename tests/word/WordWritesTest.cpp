@@ -178,7 +178,7 @@ std::vector<WriteCase> trackedCases() {
          p({r("end."), r(" ", "<w:b/>"), revision("del", 0, deleted(" ", "<w:b/>")), r("Next")})},
         {"InsertionInsideTheirsSplitsIt", p({theirIns(7, r("end. Next"))}), 2, ".  ",
          Words{"end", ".  ", "Next", "\r"},
-         p({theirIns(7, r("end. ")), revision("ins", 9, r(" ")), theirIns(8, r("Next"))})},
+         p({theirIns(8, r("end. ")), revision("ins", 9, r(" ")), theirIns(7, r("Next"))})},
         {"DeletionInsideTheirInsertionStaysInIt", p({theirIns(7, r("end.  Next"))}), 2, ". ",
          Words{"end", ". ", "Next", "\r"},
          p({theirIns(7, r("end. ") + revision("del", 8, deleted(" ")) + r("Next"))})},
@@ -215,6 +215,20 @@ TEST_P(TrackedWrites, AreSavedAsRevisionsOfTheRunsFormatting) {
 
 INSTANTIATE_TEST_SUITE_P(Words, TrackedWrites, ::testing::ValuesIn(trackedCases()),
                          [](const auto& test) { return test.param.name; });
+
+// Each place splits off what comes before it; the rest keeps their number.
+TEST_F(EngineTest, PlacesInsideOneInsertionSplitItInOrder) {
+    DocxBuilder(p({theirIns(7, r("a. b. c"))})).write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    document.Words()(2).SetText(".  ");
+    document.Words()(4).SetText(".  ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(
+        entryOf(dir.file("out.docx"), "word/document.xml"),
+        DocxBuilder(p({theirIns(8, r("a. ")), revision("ins", 9, r(" ")), theirIns(10, r("b. ")),
+                       revision("ins", 11, r(" ")), theirIns(7, r("c"))}))
+            .documentXml());
+}
 
 // Deleted and moved-away text gives no words: a deleted ". " is no place.
 TEST_F(EngineTest, DeletedMarkIsNoWord) {
