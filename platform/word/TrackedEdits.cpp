@@ -144,12 +144,17 @@ std::optional<TrackedEditWriter::Cursor> TrackedEditWriter::leaveInsertion(Curso
     return Cursor{theirs, {}};
 }
 
-// An insertion split at its very end is left empty: it goes, and the part
-// before it takes its number back.
+// A part left empty goes: the part before a split at the very start of the
+// run, or theirs after a split at its very end, whose number the part before
+// it takes back.
 void TrackedEditWriter::mendSplits() {
     pugi::xml_node removed;
     for (auto split = m_splits.rbegin(); split != m_splits.rend(); ++split) {
         auto [before, theirs] = *split;
+        if (!before.first_child()) {
+            removeNode(before);
+            continue;
+        }
         if (theirs == removed || theirs.first_child())
             continue;
         for (pugi::xml_attribute attribute : theirs.attributes())

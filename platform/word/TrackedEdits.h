@@ -39,13 +39,14 @@ struct TextEdit {
 // split at each edit, a deleted piece goes into a w:del run of w:delText and
 // an inserted one into a w:ins run, each run with a copy of the run's
 // formatting. An insertion inside someone else's insertion splits theirs
-// around it (the part before numbered anew); a deletion stays inside it. Edits are in order and
-// apart. What the DOM grows by is counted: beyond what the budget leaves above inUse, the writer
-// throws the budget's Error.
+// around it (the part before numbered anew); a deletion stays inside it.
+// Edits are in order and apart. What the DOM grows by is counted: beyond what
+// the budget leaves above inUse, the writer throws the budget's Error.
 class TrackedEditWriter {
 public:
     // What a revision adds to the DOM, its run's formatting aside: the w:ins
-    // or w:del with its attributes, its run and text, and the run split around it.
+    // or w:del with its attributes, its run and text, and the run split
+    // around it.
     static constexpr uint64_t kRevisionCost = 1024;
 
     TrackedEditWriter(const WordNames& names, Revisions& revisions, const MemoryBudget& budget,
