@@ -72,37 +72,49 @@ TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     EXPECT_TRUE(facts.isTemplate);
 }
 
-// A place over two runs, and one in a table.
+// A place over two runs, one in a table and two in an earlier reviewer's
+// insertion (not in the last paragraph after a table, where LibreOffice's .doc
+// export drops a recorded insertion).
 const DocxBuilder kSpaced(p({r("It ends.  Next", "<w:b/>"), r(" one. ", "<w:i/>"),
                              r(" Two.  three. And one. more.")}) +
+                          p({R"(<w:ins w:id="1" w:author="Bo" w:date="2020-01-01T00:00:00Z">)" +
+                             r("Theirs.  here. too") + "</w:ins>"}) +
                           tbl({{textP("In a cell.  Here.")}}));
 
-struct ReviewedFile {
-    int changes = 0;
-    std::string kinds; // "author/type:count", comma-separated
-};
+// The kinds of one author's changes.
+std::string kindsBy(const std::string& author, const std::string& kinds) {
+    std::string theirs;
+    for (size_t at = 0; at < kinds.size(); at = kinds.find(',', at) + 1) {
+        const std::string kind = kinds.substr(at, kinds.find(',', at) - at);
+        if (kind.starts_with(author + "/"))
+            theirs += (theirs.empty() ? "" : ",") + kind;
+        if (kinds.find(',', at) == std::string::npos)
+            break;
+    }
+    return theirs;
+}
 
-// What LibreOffice lists in each file, its accepted and rejected text beside it.
-std::map<std::string, ReviewedFile> reviewed(const std::vector<std::string>& paths) {
+// The changes LibreOffice lists in each file ("author/type:count", comma-
+// separated), its accepted and rejected text beside it.
+std::map<std::string, std::string> reviewed(const std::vector<std::string>& paths) {
     std::string command = "/usr/bin/python3 " PELLUCOR_REVISIONS_SCRIPT;
     for (const std::string& path : paths)
         command += " '" + path + "'";
-    std::map<std::string, ReviewedFile> files;
+    std::map<std::string, std::string> files;
     FILE* out = ::popen(command.c_str(), "r");
     char line[4096];
     while (out && std::fgets(line, sizeof line, out)) {
         std::string text(line);
         const size_t tab = text.find('\t'), second = text.find('\t', tab + 1);
-        files[text.substr(0, tab)] = {std::stoi(text.substr(tab + 1, second - tab - 1)),
-                                      text.substr(second + 1, text.find('\n') - second - 1)};
+        files[text.substr(0, tab)] = text.substr(second + 1, text.find('\n') - second - 1);
     }
     EXPECT_EQ(out ? ::pclose(out) : -1, 0) << command;
     return files;
 }
 
 // Changes saved as revisions are LibreOffice's recorded changes in every
-// format: one a place, by the reviewer; accepting all gives the plain run's
-// text and rejecting all the original's.
+// format: one a place, by the reviewer, beside the earlier reviewer's;
+// accepting all gives the plain run's text and rejecting all the original's.
 TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
     const word::EditOptions options{false, word::Revisor{"Reviewer", "2026-12-08T09:30:00Z"}};
     kSpaced.write(dir.file("spaced.docx"));
@@ -134,13 +146,14 @@ TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
         }
     const auto listed = reviewed(files);
     for (const Walk& walk : walks) {
-        SCOPED_TRACE(walk.revised);
+        SCOPED_TRACE(walk.revised + ": " + listed.at(walk.revised));
         ASSERT_EQ(listed.count(walk.revised), 1u);
-        EXPECT_EQ(listed.at(walk.revised).changes, walk.changed);
-        EXPECT_EQ(listed.at(walk.revised).kinds, walk.kind + (":" + std::to_string(walk.changed)));
+        EXPECT_EQ(kindsBy("Reviewer", listed.at(walk.revised)),
+                  walk.kind + (":" + std::to_string(walk.changed)));
+        EXPECT_EQ(kindsBy("Bo", listed.at(walk.revised)).substr(0, 10), "Bo/Insert:");
         EXPECT_EQ(readFile(walk.revised + ".accepted.txt"), readFile(walk.plain + ".accepted.txt"));
         EXPECT_EQ(readFile(walk.revised + ".rejected.txt"),
-                  readFile(walk.source + ".accepted.txt"));
+                  readFile(walk.source + ".rejected.txt"));
     }
 }
 
