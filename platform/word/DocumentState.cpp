@@ -325,12 +325,15 @@ Revisions* DocumentState::revisions() {
     return m_revisions.get();
 }
 
-// Above every number any part uses, so that no revision of ours shares one
-// with a revision, comment or bookmark already there.
+// Above every number the document's parts use (the main part's folder holds
+// its notes, comments, headers and footers), so that no revision of ours
+// shares one with a revision, comment or bookmark already there.
 int64_t DocumentState::firstFreeRevisionId() const {
+    const std::string& main = m_main->name();
+    const std::string folder = main.substr(0, main.rfind('/') + 1);
     int64_t highest = highestIdIn(m_main->root());
     for (const std::string& part : m_package->partNames())
-        if (part.ends_with(".xml") && part != m_main->name())
+        if (part.starts_with(folder) && part.ends_with(".xml") && part != main)
             highest = std::max(highest, highestIdIn(m_package->read(part)));
     return highest + 1;
 }
