@@ -1,14 +1,16 @@
 // pellucor-bench-engine: one engine pass over one document, for the benchmarks.
 //
-//   pellucor-bench-engine IN OUT [--mark .] [--stories main|all] [--repeat N]
+//   pellucor-bench-engine IN OUT [--mark .] [--stories main|all] [--track-changes] [--repeat N]
 //   pellucor-bench-engine --idle
 //
 // A pass opens IN, reads every word, adds a space after every match of the
 // mark and saves to OUT; with --stories all it does so in every story
-// (headers, footers, notes, comments, text boxes), not only the main one. By default it runs once,
-// so that timing the whole process compares with the floor process. With --repeat N it runs N
-// passes in one process and prints each one's time (warm figures). --idle starts and quits the
-// engine without a document: the process's own baseline.
+// (headers, footers, notes, comments, text boxes), not only the main one;
+// with --track-changes it saves the changes as revisions. By default it runs
+// once, so that timing the whole process compares with the floor process.
+// With --repeat N it runs N passes in one process and prints each one's time
+// (warm figures). --idle starts and quits the engine without a document: the
+// process's own baseline.
 #include "base/Error.h"
 #include "SpacingWalk.h"
 #include "word/Application.h"
@@ -34,7 +36,7 @@ struct Options {
 };
 
 constexpr const char* kUsage = "usage: pellucor-bench-engine IN OUT [--mark M] "
-                               "[--stories main|all] [--repeat N]\n"
+                               "[--stories main|all] [--track-changes] [--repeat N]\n"
                                "       pellucor-bench-engine --idle\n";
 
 bool parseCount(const char* text, int& count) {
@@ -69,6 +71,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
                              argv[arg]);
                 return false;
             }
+        } else if (!std::strcmp(argv[arg], "--track-changes")) {
+            options.edit.trackedBy = pellucor::word::Revisor{"Bench", "2026-01-01T00:00:00Z"};
         } else if (!std::strcmp(argv[arg], "--idle")) {
             options.idle = true;
         } else if (argv[arg][0] == '-' && argv[arg][1] != '\0') {

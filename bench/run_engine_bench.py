@@ -2,7 +2,7 @@
 """Times the engine against the floor on generated documents.
 
     run_engine_bench.py --engine PATH [--floor-src FILE] [--gen FILE] [--cache DIR]
-                        [--repeat R] [--gnu-time] [SIZES...]
+                        [--repeat R] [--gnu-time] [--track-changes] [SIZES...]
 
 For each size (1k, 10k, 100k, 1m or a plain number of words) it generates the
 document once into the cache folder, runs one untimed pass of each program,
@@ -11,6 +11,8 @@ process, and prints a Markdown table of medians against the goals. In the same
 run it times the driver walking every story (--stories all) against the main
 story alone, on the generated document and on one with notes, a header, a
 footer, comments and text boxes added (add_stories.py).
+With --track-changes the same pass saving its changes as revisions runs
+alternately with them too, and a further table sets it against the plain pass.
 """
 import argparse
 import hashlib
@@ -36,6 +38,7 @@ MEMORY_GOAL_1M = 6.0  # peak RSS over the inflated main part at a million words
 SIZE_GOAL = 1.05  # the changed main part's compressed size over zlib level 6's
 LINEAR_SLACK = 1.25  # allowed rise of the cost per main-part byte from one size to the next
 STORIES_GOAL = 1.2  # every story walked against the main story alone, whole process
+TRACKED_GOAL = 1.2  # the pass with --track-changes over the plain pass
 
 
 def word_count(size):
@@ -130,8 +133,8 @@ def engine_summary(engine, document, output):
     return summary
 
 
-def warm_median(engine, document, output, passes):
-    report = run_checked([engine, document, output, "--repeat", str(passes)])
+def warm_median(engine, document, output, passes, *options):
+    report = run_checked([engine, document, output, "--repeat", str(passes), *options])
     times = [float(line.split()[2]) for line in report.splitlines()
              if line.startswith("pass ")]
     return statistics.median(times)
@@ -154,16 +157,26 @@ def measure_size(args, runner, floor, size, work):
     story_commands["added all"] = story_commands["added main"] + ["--stories", "all"]
     story_summaries = {name: run_checked(command).strip()
                        for name, command in story_commands.items()}
-    engine_runs, floor_runs = [], []
+    tracked_command = engine_command + ["--track-changes"] if args.track_changes else None
+    engine_runs, floor_runs, tracked_runs = [], [], []
     story_runs = {name: [] for name in story_commands}
     for _ in range(args.repeat or default_repeat(words)):
         engine_runs.append(runner.run(engine_command))
         floor_runs.append(runner.run(floor_command))
         for name, command in story_commands.items():
             story_runs[name].append(runner.run(command)[0])
+        if tracked_command:
+            tracked_runs.append(runner.run(tracked_command))
+    tracked = None
+    if tracked_command:
+        tracked = {"command": tracked_command,
+                   "ms": statistics.median(t for t, _ in tracked_runs),
+                   "warm_ms": warm_median(args.engine, document, engine_out,
+                                          default_repeat(words), "--track-changes")}
     return {
         "stories": {name: statistics.median(runs) for name, runs in story_runs.items()},
         "story_summaries": story_summaries, "story_commands": story_commands,
+        "tracked": tracked,
         "size": size, "words": words, "main": main_part_size(document), "summary": summary,
         "commands": (engine_command, floor_command),
         "engine_ms": statistics.median(t for t, _ in engine_runs),
@@ -229,6 +242,20 @@ def print_story_table(rows):
                   f"{'yes' if ratio <= STORIES_GOAL else 'no'} (≤{STORIES_GOAL}x) |")
 
 
+def print_tracked(rows):
+    print("\n| size | plain ms | --track-changes ms | ratio | plain warm ms | "
+          "--track-changes warm ms | warm ratio | goal |")
+    print("|---|---:|---:|---:|---:|---:|---:|---|")
+    for row in rows:
+        tracked = row["tracked"]
+        ratio, warm = tracked["ms"] / row["engine_ms"], tracked["warm_ms"] / row["warm_ms"]
+        print(f"| {row['size']} | {row['engine_ms']:.1f} | {tracked['ms']:.1f} | {ratio:.3f} | "
+              f"{row['warm_ms']:.1f} | {tracked['warm_ms']:.1f} | {warm:.3f} | "
+              f"{'yes' if ratio <= TRACKED_GOAL else 'no'} (≤{TRACKED_GOAL}x) |")
+    for row in rows:
+        print(f"- {row['size']}: `{shlex.join(row['tracked']['command'])}`")
+
+
 def print_details(rows, idle, work):
     print(f"\nIdle engine process (start and quit, no document): median {idle['ms']:.1f} ms, "
           f"peak RSS {idle['rss'] / MB:.1f} MB. Runs per size, with the spread of whole-process "
@@ -262,6 +289,8 @@ def parse_arguments():
     parser.add_argument("--repeat", type=int, help="runs per size (default 11, 5 above 100k)")
     parser.add_argument("--gnu-time", action="store_true",
                         help="measure through /usr/bin/time -f '%%e %%M' instead of measure_process")
+    parser.add_argument("--track-changes", action="store_true",
+                        help="also time the pass that saves its changes as revisions")
     parser.add_argument("--invocation", help="the command line to print as the one used")
     return parser.parse_args()
 
@@ -295,6 +324,8 @@ def main():
     print_table(rows, idle["rss"])
     print_story_table(rows)
     print_details(rows, idle, work)
+    if args.track_changes:
+        print_tracked(rows)
 
 
 if __name__ == "__main__":

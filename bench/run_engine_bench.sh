@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the engine benchmark driver (Release) and times it against the floor.
 #
-#   bench/run_engine_bench.sh [--gnu-time] [--repeat R] [SIZES...]   (default 1k 10k 100k 1m)
+#   bench/run_engine_bench.sh [--gnu-time] [--repeat R] [--track-changes] [SIZES...]
+#                                                         (default sizes 1k 10k 100k 1m)
 #
 # BUILD_DIR (default <source>/build-bench) and BENCH_CACHE (default
 # /tmp/pellucor-bench, where generated documents are kept) can be overridden.

@@ -152,16 +152,99 @@ def spaces_for_html(document):
     replace_until_done(document, "(\\p{P}\u00a0*) (?= )", "$1\u00a0")
 
 
+def has_changes(document):
+    return document.getRedlines().createEnumeration().hasMoreElements()
+
+
+# The text a reviewer gets by accepting every recorded change: a story's
+# paragraphs, those of table cells in their order, without deleted text. It
+# runs inside LibreOffice, in Basic: read over the pipe, portion by portion,
+# a long document would take a call for each and minutes.
+ACCEPTED_TEXT = """
+Function Accepted(story As Object) As String
+    Dim pieces(1023) As String, total As Long, deleting As Boolean, atStart As Boolean
+    Dim levels(15) As Variant, depth As Long, k As Long
+    Dim p As Object, portions As Object, portion As Object, names As Variant
+    total = 0
+    deleting = False
+    atStart = True
+    depth = 0
+    levels(0) = story.createEnumeration()
+    Do While depth >= 0
+        If Not levels(depth).hasMoreElements() Then
+            depth = depth - 1
+        Else
+            p = levels(depth).nextElement()
+            If p.supportsService("com.sun.star.text.TextTable") Then
+                names = p.getCellNames()
+                If depth + UBound(names) + 2 > UBound(levels) Then
+                    ReDim Preserve levels(2 * (depth + UBound(names) + 2))
+                End If
+                For k = UBound(names) To 0 Step -1
+                    depth = depth + 1
+                    levels(depth) = p.getCellByName(names(k)).getText().createEnumeration()
+                Next k
+            Else
+                If total + 2 > UBound(pieces) Then
+                    ReDim Preserve pieces(2 * UBound(pieces))
+                End If
+                If Not atStart Then
+                    pieces(total) = Chr(10)
+                    total = total + 1
+                End If
+                atStart = False
+                portions = p.createEnumeration()
+                Do While portions.hasMoreElements()
+                    portion = portions.nextElement()
+                    If portion.TextPortionType = "Redline" Then
+                        If portion.RedlineType = "Delete" Then deleting = portion.IsStart
+                    ElseIf Not deleting Then
+                        If total + 2 > UBound(pieces) Then
+                            ReDim Preserve pieces(2 * UBound(pieces))
+                        End If
+                        pieces(total) = portion.getString()
+                        total = total + 1
+                    End If
+                Loop
+            End If
+        End If
+    Loop
+    ReDim Preserve pieces(total)
+    Accepted = Join(pieces, "")
+End Function
+"""
+ACCEPTED_TEXT_SCRIPT = None
+
+
+def accepted_text(story):
+    global ACCEPTED_TEXT_SCRIPT
+    if ACCEPTED_TEXT_SCRIPT is None:
+        libraries = SERVICES.createInstanceWithContext(
+            "com.sun.star.script.ApplicationScriptLibraryContainer", CONTEXT)
+        if libraries.hasByName("PellucorText"):
+            libraries.removeLibrary("PellucorText")
+        libraries.createLibrary("PellucorText").insertByName("Text", ACCEPTED_TEXT)
+        provider = SERVICES.createInstanceWithContext(
+            "com.sun.star.script.provider.MasterScriptProviderFactory", CONTEXT) \
+            .createScriptProvider("")
+        ACCEPTED_TEXT_SCRIPT = provider.getScript(
+            "vnd.sun.star.script:PellucorText.Text.Accepted?language=Basic&location=application")
+    return ACCEPTED_TEXT_SCRIPT.invoke((story,), (), ())[0]
+
+
 # The text of the body and then of each footnote and endnote, as one string,
 # list labels left out: what a round trip through another format may write
 # differently. Headers, footers, comments and text boxes are left out: a
-# round trip may give them other page styles, anchors or order.
-def write_text(document, path):
-    texts = [document.getText().getString()]
+# round trip may give them other page styles, anchors or order. A document
+# with recorded changes is compared as it reads once they are accepted.
+def write_text(document, path, accepted):
+    def read(story):
+        return accepted_text(story) if accepted else story.getString()
+    texts = [read(document.getText())]
     for notes in ("getFootnotes", "getEndnotes"):
         if hasattr(document, notes):
             collection = getattr(document, notes)()
-            texts += [collection.getByIndex(k).getString() for k in range(collection.getCount())]
+            texts += [read(collection.getByIndex(k)) for k in range(collection.getCount())]
     with open(path, "w", encoding="utf-8", errors="replace") as out:
         out.write("\n".join(texts))
 
@@ -173,8 +256,10 @@ def convert(source, target, filter_name, load_filter="", checks=""):
     read_back = "readback" in checks.split(",")
 
     web_page = HTML in (load_filter, filter_name)
+    tracked = False
 
     def work():
+        nonlocal tracked
         document = load(source, load_filter,
                         lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
         try:
@@ -184,13 +269,14 @@ def convert(source, target, filter_name, load_filter="", checks=""):
                 spaces_for_html(document)
             store(document, target, filter_name)
             if read_back:
-                write_text(document, target + ".intended.txt")
+                tracked = has_changes(document)
+                write_text(document, target + ".intended.txt", tracked)
         finally:
             close(document)
         if read_back:
             result = load(target, filter_name, lambda model: False)
             try:
-                write_text(result, target + ".readback.txt")
+                write_text(result, target + ".readback.txt", tracked)
             finally:
                 close(result)
 

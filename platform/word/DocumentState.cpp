@@ -9,6 +9,7 @@
 #include "Relationships.h"
 #include "zip/Compression.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -299,8 +300,9 @@ Protection& DocumentState::protection() {
 StoryList* DocumentState::walkedStories() {
     ensureNotHandedOver();
     if (!m_stories && m_options.allStories && m_package)
-        m_stories = std::make_unique<StoryList>(StoryList::Sources{
-            *m_package, *m_main, *m_names, m_body, m_storyParts, *m_budget, m_segmenter, m_path});
+        m_stories = std::make_unique<StoryList>(
+            StoryList::Sources{*m_package, *m_main, *m_names, m_body, m_storyParts, *m_budget,
+                               m_segmenter, m_path, revisions()});
     return m_stories.get();
 }
 
@@ -332,7 +334,8 @@ WordModel& DocumentState::words(int32_t story) {
     if (story != 0)
         return otherStories(story).words(story - 1);
     if (!m_words)
-        m_words = std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget);
+        m_words =
+            std::make_unique<WordModel>(*m_names, m_body, m_segmenter, *m_budget, revisions());
     return *m_words;
 }
 
@@ -341,6 +344,33 @@ void DocumentState::setText(int32_t story, int32_t index, const std::string& tex
         return words(0).setText(index, text);
     m_untouchedSinceSave = false;
     otherStories(story).setText(story - 1, index, text);
+}
+
+// Changes are tracked in documents of the .docx family and in .doc, .rtf and
+// OpenDocument texts, which keep them as recorded changes. A plain text, a web
+// page or a Word 2003 XML file has no way to keep a revision (LibreOffice
+// writes the latter two as if every change were accepted): it is changed outright.
+Revisions* DocumentState::revisions() {
+    const bool keepsRevisions =
+        !m_plainText && m_legacy != LegacyFormat::Html && m_legacy != LegacyFormat::Word2003Xml;
+    if (!m_options.trackedBy || !keepsRevisions)
+        return nullptr;
+    if (!m_revisions)
+        m_revisions = std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId());
+    return m_revisions.get();
+}
+
+// Above every number the document's parts use (the main part's folder holds
+// its notes, comments, headers and footers), so that no revision of ours
+// shares one with a revision, comment or bookmark already there.
+int64_t DocumentState::firstFreeRevisionId() const {
+    const std::string& main = m_main->name();
+    const std::string folder = main.substr(0, main.rfind('/') + 1);
+    int64_t highest = highestIdIn(m_main->root());
+    for (const std::string& part : m_package->partNames())
+        if (part.starts_with(folder) && part.ends_with(".xml") && part != main)
+            highest = std::max(highest, highestIdIn(m_package->read(part)));
+    return highest + 1;
 }
 
 FrameList& DocumentState::frames() {
@@ -403,6 +433,7 @@ void DocumentState::handOver(const std::string& path) {
     m_untouchedSinceSave = false;
     m_words.reset();
     m_stories.reset();
+    m_revisions.reset();
     m_frames.reset();
     m_protection = Protection(nullptr);
     m_body = {};

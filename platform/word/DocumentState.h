@@ -10,6 +10,7 @@
 #include "Protection.h"
 #include "SavedDocument.h"
 #include "StoryList.h"
+#include "TrackedEdits.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "XmlPart.h"
@@ -77,6 +78,8 @@ private:
     void loadSettings(const std::string& mainPartName);
     StoryList* walkedStories(); // nullptr when only the main story is walked
     StoryList& otherStories(int32_t story);
+    Revisions* revisions();
+    int64_t firstFreeRevisionId() const;
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;
@@ -93,6 +96,7 @@ private:
     std::unique_ptr<XmlPart> m_settings;
     std::unique_ptr<WordNames> m_names;
     pugi::xml_node m_body;
+    std::unique_ptr<Revisions> m_revisions; // shared by every story's words
     std::unique_ptr<WordModel> m_words;
     std::vector<std::unique_ptr<XmlPart>> m_storyParts; // parsed once other stories are walked
     std::unique_ptr<StoryList> m_stories;

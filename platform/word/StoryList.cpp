@@ -230,10 +230,10 @@ WordModel& StoryList::words(int32_t at) {
     if (story.words)
         return *story.words;
     story.words = std::make_unique<WordModel>(*story.names, story.container, m_sources.segmenter,
-                                              m_sources.budget);
+                                              m_sources.budget, m_sources.revisions);
     if (story.twin) {
         story.twinWords = std::make_unique<WordModel>(*story.names, story.twin, m_sources.segmenter,
-                                                      m_sources.budget);
+                                                      m_sources.budget, m_sources.revisions);
         if (!story.words->sameWordsAs(*story.twinWords))
             story.twinWords.reset();
     }

@@ -3,6 +3,7 @@
 #include "EditOptions.h"
 #include "MemoryBudget.h"
 #include "Relationships.h"
+#include "TrackedEdits.h"
 #include "WordModel.h"
 #include "WordNames.h"
 #include "WordSegmenter.h"
@@ -41,6 +42,7 @@ public:
         MemoryBudget& budget;
         WordSegmenter& segmenter;
         const std::string& path;
+        Revisions* revisions; // whom the changes are by, when they are tracked
     };
     explicit StoryList(const Sources& sources);
 

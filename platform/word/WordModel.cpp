@@ -24,23 +24,12 @@ bool isPlainText(const std::string& text) {
     return true;
 }
 
-void setElementText(pugi::xml_node element, const std::string& text) {
-    while (pugi::xml_node child = element.first_child())
-        removeNode(child);
-    element.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
-    if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
-        pugi::xml_attribute space = element.attribute("xml:space");
-        if (!space)
-            space = element.append_attribute("xml:space");
-        space.set_value("preserve");
-    }
-}
-
 } // namespace
 
 WordModel::WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
-                     const MemoryBudget& budget)
-    : m_names(names), m_body(body), m_segmenter(segmenter), m_budget(budget) {
+                     const MemoryBudget& budget, Revisions* revisions)
+    : m_names(names), m_body(body), m_segmenter(segmenter), m_budget(budget),
+      m_revisions(revisions) {
     build();
 }
 
@@ -266,6 +255,8 @@ void WordModel::flushParagraph(uint32_t index, size_t begin, size_t end) {
         throw Error(ErrorNumber::CommandFailed,
                     "Internal error: a paragraph changed behind the word list.");
 
+    if (m_revisions)
+        return flushTracked(index, begin, end);
     // Word k spans [inParagraph(k), inParagraph(k + 1)) of the paragraph's text.
     auto inParagraph = [&](size_t k) { return m_words[k].start - paragraph.textStart; };
     const size_t lastWord = end - 1; // the paragraph mark
@@ -332,6 +323,8 @@ void WordModel::flush() {
     // writing the document out.
     m_stale = true;
     std::string().swap(m_arena);
+    if (m_revisions)
+        checkRevisionsFit();
     size_t begin = 0;
     for (uint32_t p = 0; p < m_paragraphs.size(); ++p) {
         const size_t end = m_paragraphs[p].mark + 1;

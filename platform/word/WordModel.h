@@ -2,6 +2,7 @@
 
 #include "MemoryBudget.h"
 #include "StoryText.h"
+#include "TrackedEdits.h"
 #include "WordNames.h"
 #include "WordSegmenter.h"
 
@@ -15,13 +16,15 @@
 namespace pellucor::word {
 
 // The words of one story, numbered from 1, over the DOM of its container (the
-// main part's body, a header's root, a note, a comment, a text box). Reading and writing a word
-// cost constant time: writes are kept beside the DOM and put into the w:t elements by flush(), in
-// one pass. The list never outgrows what the budget leaves: it throws Error as it would.
+// main part's body, a header's root, a note, a comment, a text box). Reading
+// and writing a word cost constant time: writes are kept beside the DOM and
+// put into the w:t elements by flush(), in one pass: outright, or as
+// revisions when the model is given whom they are by. The list never outgrows
+// what the budget leaves: it throws Error as it would.
 class WordModel {
 public:
     WordModel(const WordNames& names, pugi::xml_node body, WordSegmenter& segmenter,
-              const MemoryBudget& budget);
+              const MemoryBudget& budget, Revisions* revisions = nullptr);
 
     int32_t count();
     std::string text(int32_t index);                      // 1-based
@@ -87,6 +90,10 @@ private:
     void resegmentParagraph(size_t at);
     void flushParagraph(uint32_t paragraph, size_t begin, size_t end);
     void rewriteText(pugi::xml_node element, const std::string& text);
+    void flushTracked(uint32_t index, size_t begin, size_t end);
+    void checkRevisionsFit();
+    void listEdits(uint32_t index, size_t begin, size_t end);
+    void editsItem(const TextSpan& item, size_t edit);
     size_t checkedIndex(int32_t index) {
         ensureCurrent();
         if (index < 1 || static_cast<size_t>(index) > m_words.size())
@@ -99,6 +106,8 @@ private:
     pugi::xml_node m_body;
     WordSegmenter& m_segmenter;
     const MemoryBudget& m_budget;
+    Revisions* m_revisions;         // null when writes are made outright
+    uint64_t m_revisionsGrowth = 0; // what the revisions written so far added to the DOM
     std::vector<Paragraph> m_paragraphs;
     std::string m_arena;
     EntryList m_words;
@@ -111,6 +120,14 @@ private:
     std::string m_buffer;                   // a w:t's new text
     std::string m_context;                  // the words a write is checked in
     std::vector<uint32_t> m_expectedStarts; // where their starts must stay
+    // A changed word's edit, in bytes of its paragraph's text; an insertion
+    // takes the look of the character before it, or at a word's start of its first.
+    struct ParagraphEdit {
+        TextEdit edit;
+        bool afterText = false;
+    };
+    std::vector<ParagraphEdit> m_edits;
+    std::vector<TextEdit> m_itemEdits;
 };
 
 } // namespace pellucor::word

@@ -43,6 +43,14 @@ bool Package::contains(const std::string& partName) const {
     return find(partName) != nullptr;
 }
 
+std::vector<std::string> Package::partNames() const {
+    std::vector<std::string> names;
+    names.reserve(m_directory.entries.size());
+    for (const ZipEntry& entry : m_directory.entries)
+        names.push_back(entry.name);
+    return names;
+}
+
 std::string Package::read(const std::string& partName) const {
     const ZipEntry* entry = find(partName);
     if (!entry)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace pellucor::zip {
 
@@ -26,6 +27,8 @@ public:
     static std::unique_ptr<Package> fromBytes(std::string bytes, const std::string& displayName);
 
     bool contains(const std::string& partName) const;
+    // The names of the parts, in the directory's order.
+    std::vector<std::string> partNames() const;
     // The part's bytes, inflated and checked against its CRC and the limits.
     std::string read(const std::string& partName) const;
     const std::string& bytes() const { return m_bytes; }

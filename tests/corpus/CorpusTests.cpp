@@ -292,6 +292,22 @@ TEST_P(CorpusSpacing, EveryStoryHoldsThePlacesItsPartsShow) {
     EXPECT_EQ(named(doubleSpacesByKind(folder.file(file.name))), named(found)) << file.name;
 }
 
+// Saved as revisions, both passes read (their changes accepted) as the plain
+// passes do, with as many places.
+TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
+    const CorpusFile& file = GetParam();
+    TempDir folder;
+    const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
+    for (int mode : {1, 2}) {
+        const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
+        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked).changed,
+                  tools::walkDocument(file.path(), plain, ".", mode).changed)
+            << file.name << ", mode " << mode;
+        EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
+            << file.name << ", mode " << mode;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusSpacing, ::testing::ValuesIn(corpusFilesThatOpen()),
                          [](const auto& test) { return testNameOf(test.param.name); });
 

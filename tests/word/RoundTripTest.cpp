@@ -197,5 +197,29 @@ TEST_F(RoundTrip, AddingSpacesThenRemovingThemGivesTheWordsBack) {
     EXPECT_NE(readFile(dir.file("added.docx")), readFile(dir.file("in.docx")));
 }
 
+// Saved as revisions, the changes read as the plain pass's; nothing else of
+// the package changes (tracking is not switched on for later edits), and a
+// second pass finds nothing left to change.
+TEST_F(RoundTrip, TrackedPassReadsAsThePlainPassAndChangesOnlyTheMainPart) {
+    const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
+    fixtureWithParts(kBodyBefore).write(dir.file("in.docx"));
+    const int plain =
+        tools::walkDocument(dir.file("in.docx"), dir.file("plain.docx"), ".", 2).changed;
+    EXPECT_EQ(
+        tools::walkDocument(dir.file("in.docx"), dir.file("once.docx"), ".", 2, tracked).changed,
+        plain);
+    EXPECT_EQ(wordsOf(reopen(dir.file("once.docx"))), wordsOf(reopen(dir.file("plain.docx"))));
+    const auto before = storedEntries(dir.file("in.docx"));
+    const auto after = storedEntries(dir.file("once.docx"));
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_TRUE(before[i].name == "word/document.xml" ||
+                    after[i].compressed == before[i].compressed)
+            << before[i].name;
+    EXPECT_EQ(
+        tools::walkDocument(dir.file("once.docx"), dir.file("twice.docx"), ".", 2, tracked).changed,
+        0);
+}
+
 } // namespace
 } // namespace pellucor::test

@@ -3,6 +3,8 @@
 
 #include "WordTestSupport.h"
 
+#include <filesystem>
+
 namespace pellucor::test {
 namespace {
 
@@ -138,6 +140,125 @@ TEST_F(EngineTest, NumberingMatchesTheSavedDocumentAfterEveryWrite) {
     }
 }
 
+// With a revisor, writes are saved as revisions: numbered from above the
+// highest id of the document (the 7 of an earlier reviewer's insertion).
+const word::EditOptions kTracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
+const std::string kTheirs = R"(w:author="Bo" w:date="2020-01-01T00:00:00Z")";
+
+std::string revision(const char* kind, int id, const std::string& run) {
+    return std::string("<w:") + kind + " w:id=\"" + std::to_string(id) +
+           R"(" w:author="Ann" w:date="2026-12-08T09:30:00Z">)" + run + "</w:" + kind + ">";
+}
+
+std::string deleted(const std::string& text, const std::string& rPr = "") {
+    return "<w:r>" + (rPr.empty() ? "" : "<w:rPr>" + rPr + "</w:rPr>") + "<w:delText" +
+           (text.find(' ') != std::string::npos ? " xml:space=\"preserve\"" : "") + ">" + text +
+           "</w:delText></w:r>";
+}
+
+std::string theirIns(int id, const std::string& runs) {
+    return "<w:ins w:id=\"" + std::to_string(id) + "\" " + kTheirs + ">" + runs + "</w:ins>";
+}
+
+std::vector<WriteCase> trackedCases() {
+    return {
+        {"AddedSpaceKeepsTheFormatting", p({r("It ends. Next", "<w:b/>")}), 3, ".  ",
+         Words{"It ", "ends", ".  ", "Next", "\r"},
+         p({r("It ends. ", "<w:b/>"), revision("ins", 0, r(" ", "<w:b/>")), r("Next", "<w:b/>")})},
+        {"RemovedSpaceKeepsTheFormatting", p({r("It ends.  Next", "<w:i/>")}), 3, ". ",
+         Words{"It ", "ends", ". ", "Next", "\r"},
+         p({r("It ends. ", "<w:i/>"), revision("del", 0, deleted(" ", "<w:i/>")),
+            r("Next", "<w:i/>")})},
+        {"AddedAfterASpaceInTheNextRun", p({r("end.", "<w:i/>"), r(" Next", "<w:b/>")}), 2, ".  ",
+         Words{"end", ".  ", "Next", "\r"},
+         p({r("end.", "<w:i/>"), r(" ", "<w:b/>"), revision("ins", 0, r(" ", "<w:b/>")),
+            r("Next", "<w:b/>")})},
+        {"RemovedFromTheRunOfTheSpaces", p({r("end."), r("  ", "<w:b/>"), r("Next")}), 2, ". ",
+         Words{"end", ". ", "Next", "\r"},
+         p({r("end."), r(" ", "<w:b/>"), revision("del", 0, deleted(" ", "<w:b/>")), r("Next")})},
+        {"InsertionInsideTheirsSplitsIt", p({theirIns(7, r("end. Next"))}), 2, ".  ",
+         Words{"end", ".  ", "Next", "\r"},
+         p({theirIns(8, r("end. ")), revision("ins", 9, r(" ")), theirIns(7, r("Next"))})},
+        {"DeletionInsideTheirInsertionStaysInIt", p({theirIns(7, r("end.  Next"))}), 2, ". ",
+         Words{"end", ". ", "Next", "\r"},
+         p({theirIns(7, r("end. ") + revision("del", 8, deleted(" ")) + r("Next"))})},
+        {"InsertionAtTheStartOfTheirs", p({r("a "), theirIns(7, r("xy. b"))}), 2, "zxy",
+         Words{"a ", "zxy", ". ", "b", "\r"},
+         p({r("a "), revision("ins", 9, r("z")), theirIns(7, r("xy. b"))})},
+        {"InsertionAtTheEndOfTheirs", p({theirIns(7, r("end. ")), r("Next")}), 2, ".  ",
+         Words{"end", ".  ", "Next", "\r"},
+         p({theirIns(7, r("end. ")), revision("ins", 9, r(" ")), r("Next")})},
+        {"ChangedFormattingIsNumberedAnew",
+         p({r("a.  b", R"(<w:b/><w:rPrChange w:id="3" )" + kTheirs + "><w:rPr/></w:rPrChange>")}),
+         2, ". ", Words{"a", ". ", "b", "\r"},
+         p({r("a. ", R"(<w:b/><w:rPrChange w:id="3" )" + kTheirs + "><w:rPr/></w:rPrChange>"),
+            revision("del", 4,
+                     deleted(" ", R"(<w:b/><w:rPrChange w:id="5" )" + kTheirs +
+                                      "><w:rPr/></w:rPrChange>")),
+            r("b", R"(<w:b/><w:rPrChange w:id="6" )" + kTheirs + "><w:rPr/></w:rPrChange>")})},
+        {"WordReplacedWholeAtTheStartOfARun", p({r("a "), r("xy. b")}), 2, "z",
+         Words{"a ", "z", ". ", "b", "\r"},
+         p({r("a "), revision("del", 0, deleted("xy")), revision("ins", 1, r("z")), r(". b")})},
+    };
+}
+
+class TrackedWrites : public EngineTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(TrackedWrites, AreSavedAsRevisionsOfTheRunsFormatting) {
+    const WriteCase& c = GetParam();
+    DocxBuilder(c.body).write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    document.Words()(c.index).SetText(c.text);
+    EXPECT_EQ(wordsOf(document), c.after) << "numbering right after the write";
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(entryOf(dir.file("out.docx"), "word/document.xml"),
+              DocxBuilder(c.savedBody).documentXml());
+    EXPECT_EQ(wordsOf(reopen(dir.file("out.docx"))), c.after) << "the accepted text";
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, TrackedWrites, ::testing::ValuesIn(trackedCases()),
+                         [](const auto& test) { return test.param.name; });
+
+// Each place splits off what comes before it; the rest keeps their number.
+TEST_F(EngineTest, PlacesInsideOneInsertionSplitItInOrder) {
+    DocxBuilder(p({theirIns(7, r("a. b. c"))})).write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    document.Words()(2).SetText(".  ");
+    document.Words()(4).SetText(".  ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(
+        entryOf(dir.file("out.docx"), "word/document.xml"),
+        DocxBuilder(p({theirIns(8, r("a. ")), revision("ins", 9, r(" ")), theirIns(10, r("b. ")),
+                       revision("ins", 11, r(" ")), theirIns(7, r("c"))}))
+            .documentXml());
+}
+
+// Deleted and moved-away text gives no words: a deleted ". " is no place.
+TEST_F(EngineTest, DeletedMarkIsNoWord) {
+    const std::string gone = "<w:r><w:delText>.  </w:delText></w:r>";
+    word::Document document = open(DocxBuilder(
+        p({r("end"), "<w:del w:id=\"1\" " + kTheirs + ">" + gone + "</w:del>",
+           "<w:moveFrom w:id=\"2\" " + kTheirs + ">" + gone + "</w:moveFrom>", r("Next")})));
+    EXPECT_EQ(wordsOf(document), (Words{"endNext", "\r"}));
+}
+
+// Revisions of several saves and of other parts never share a number.
+TEST_F(EngineTest, TrackedWritesTakeNumbersAboveEveryPart) {
+    DocxBuilder(textP("a.  b.  c.  d"))
+        .part("word/comments.xml", R"(<w:comments><w:comment w:id="41"/></w:comments>)")
+        .write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    document.Words()(2).SetText(". ");
+    document.SaveAs(dir.file("one.docx"));
+    document.Words()(4).SetText(". ");
+    document.Words()(6).SetText(".   ");
+    document.SaveAs(dir.file("two.docx"));
+    const std::string saved = entryOf(dir.file("two.docx"), "word/document.xml");
+    for (const char* id : {"w:id=\"42\"", "w:id=\"43\"", "w:id=\"44\""})
+        EXPECT_EQ(saved.find(id), saved.rfind(id)) << id << " in " << saved;
+    EXPECT_NE(saved.find("w:id=\"44\""), std::string::npos) << saved;
+}
+
 struct UnsettableCase {
     std::string name;
     std::string body;
@@ -241,6 +362,19 @@ TEST_F(EngineTest, EditsInADocumentThatRecordsRevisionsMakeNoRevisionMarks) {
     EXPECT_EQ(saved, DocxBuilder(textP("It ends. Next")).documentXml());
     EXPECT_EQ(entryOf(dir.file("out.docx"), "word/settings.xml"),
               entryOf(dir.file("doc.docx"), "word/settings.xml"));
+}
+
+// Every revision copies its run's formatting: thousands of places in a run of
+// huge formatting would take far beyond the budget, and are refused unwritten.
+TEST_F(EngineTest, TrackedWritesBeyondTheBudgetAreRefused) {
+    DocxBuilder(p({r(repeated("a.  ", 2000), repeated("<w:x/>", 2000))}))
+        .write(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
+    for (int32_t i = 2; i <= 4000; i += 2)
+        document.Words()(i).SetText(". ");
+    EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("out.docx")); }).find("too large"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx")));
 }
 
 } // namespace
