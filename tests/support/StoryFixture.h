@@ -1,10 +1,26 @@
 #pragma once
 
 #include "DocxBuilder.h"
+#include "word/Document.h"
 
 #include <string>
 
 namespace pellucor::test {
+
+// The text of one story, its words joined.
+inline std::string storyText(const word::Story& story) {
+    std::string all;
+    word::WordCollection words = story.Words();
+    for (int32_t i = 1, count = words.Count(); i <= count; ++i)
+        all += words(i).Text();
+    return all;
+}
+
+inline word::EditOptions everyStory() {
+    word::EditOptions options;
+    options.allStories = true;
+    return options;
+}
 
 // A text box as a drawing holds it: its content paragraphs in a w:txbxContent.
 inline std::string textBox(const std::string& paragraphs) {

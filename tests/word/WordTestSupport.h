@@ -51,21 +51,6 @@ inline std::string joined(const std::vector<std::string>& words) {
     return all;
 }
 
-// The text of one story, its words joined.
-inline std::string storyText(const word::Story& story) {
-    std::string all;
-    word::WordCollection words = story.Words();
-    for (int32_t i = 1, count = words.Count(); i <= count; ++i)
-        all += words(i).Text();
-    return all;
-}
-
-inline word::EditOptions everyStory() {
-    word::EditOptions options;
-    options.allStories = true;
-    return options;
-}
-
 // The inflated bytes of one entry of a package; empty when it is missing.
 inline std::string entryOf(const std::string& packagePath, const std::string& name) {
     for (const auto& entry : readPackage(packagePath))
