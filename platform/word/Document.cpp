@@ -77,9 +77,14 @@ FrameCollection Document::Frames() const {
     return FrameCollection(m_engine, m_document);
 }
 
-WordCollection Document::Words() const {
+WordCollection Document::Words() const& {
     state();
     return WordCollection(m_engine, m_document);
+}
+
+WordCollection Document::Words() && {
+    state();
+    return WordCollection(std::move(m_engine), std::move(m_document));
 }
 
 void Document::SaveAs(const std::string& path) {

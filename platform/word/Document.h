@@ -158,7 +158,9 @@ public:
     std::string name() const;     // the file name
     std::string FullName() const; // the full path
     FrameCollection Frames() const;
-    WordCollection Words() const; // the main story's
+    WordCollection Words() const&; // the main story's
+    // A handle about to go, as ActiveDocument()'s, hands its references over.
+    WordCollection Words() &&;
     StoryCollection Stories() const;
     // Saves in the document's own format, overwriting without asking.
     void SaveAs(const std::string& path);

@@ -312,8 +312,12 @@ WordModel& DocumentState::words(int32_t) {
 FrameList& DocumentState::frames() {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
+    // Most documents have no frame: when the main part never names one, its
+    // body need not be walked.
     if (!m_frames)
-        m_frames = std::make_unique<FrameList>(*m_names, m_body);
+        m_frames = std::make_unique<FrameList>(
+            *m_names,
+            !m_main || m_main->mayHoldNames({"framePr", "tblpPr"}) ? m_body : pugi::xml_node());
     return *m_frames;
 }
 

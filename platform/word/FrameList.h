@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <pugixml.hpp>
+#include <string>
 #include <vector>
 
 namespace pellucor::word {
@@ -42,6 +43,7 @@ private:
     void unlist(const std::shared_ptr<FrameData>& frame);
 
     const WordNames& m_names;
+    const std::string m_paragraphProperties, m_frameProperties, m_tableProperties, m_tablePosition;
     std::vector<std::shared_ptr<FrameData>> m_frames;
     size_t m_head = 0;
     bool m_changed = false;

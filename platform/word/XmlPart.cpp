@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/ShownName.h"
+#include "ByteSearch.h"
 #include "MemoryBudget.h"
 
 #include <cstring>
@@ -215,6 +216,10 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
         m_prolog.clear();
         m_epilog.clear();
     }
+}
+
+bool XmlPart::mayHoldNames(std::initializer_list<std::string_view> names) const {
+    return m_encoding != pugi::encoding_utf8 || holdsAny(m_buffer, names);
 }
 
 std::string XmlPart::serialise() const {

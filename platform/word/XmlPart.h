@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ public:
     // What the part and its DOM take, as counted when it was parsed.
     uint64_t memoryCost() const { return m_cost; }
     pugi::xml_node root() const { return m_doc.document_element(); }
+    // False only when no element of the part can bear any of these names: a
+    // part parsed in place from UTF-8 keeps every name among its bytes.
+    bool mayHoldNames(std::initializer_list<std::string_view> names) const;
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
     void markSaved() { m_changed = false; }
