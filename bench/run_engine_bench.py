@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Times the engine against the floor on generated documents.
 
-    run_engine_bench.py --engine PATH [--floor-src FILE] [--gen FILE] [--cache DIR]
-                        [--repeat R] [--gnu-time] [SIZES...]
+    run_engine_bench.py --engine PATH [--cli PATH] [--floor-src FILE] [--gen FILE]
+                        [--cache DIR] [--repeat R] [--gnu-time] [SIZES...]
 
 For each size (1k, 10k, 100k, 1m or a plain number of words) it generates the
 document once into the cache folder, runs one untimed pass of each program,
 then runs the engine driver and the floor alternately R times, each as a whole
-process, and prints a Markdown table of medians against the goals.
+process, and prints a Markdown table of medians against the goals. With --cli
+the command line runs the same pass in turn with them, and a second table sets
+it against the engine driver.
 """
+import filecmp
 import argparse
 import hashlib
 import os
@@ -32,6 +35,8 @@ MEMORY_GOAL = 10.0
 MEMORY_GOAL_1M = 6.0  # peak RSS over the inflated main part at a million words
 SIZE_GOAL = 1.05  # the changed main part's compressed size over zlib level 6's
 LINEAR_SLACK = 1.25  # allowed rise of the cost per main-part byte from one size to the next
+CLI_GOAL = 1.05  # the command line over the engine driver, from 100k words up
+CLI_SUMMARY = "1 changed, 0 unchanged, 0 protected, 0 failed"
 
 
 def word_count(size):
@@ -122,6 +127,20 @@ def warm_median(engine, document, output, passes):
     return statistics.median(times)
 
 
+def cli_command(args, document, work, size):
+    """The command line's pass over the document, checked once to save what the engine
+    driver saved, byte for byte: the same work, the same atomic and flushed save over
+    the previous result."""
+    out_dir = os.path.join(work, f"cli-{size}")
+    os.makedirs(out_dir, exist_ok=True)
+    command = [args.cli, "--yes", "--marks", ".", "--out", out_dir, document]
+    summary = run_checked(command).strip()
+    if summary != CLI_SUMMARY:
+        sys.exit(f"run_engine_bench: {shlex.join(command)} reported \"{summary}\", "
+                 f"not \"{CLI_SUMMARY}\"")
+    return command, os.path.join(out_dir, os.path.basename(document))
+
+
 def measure_size(args, runner, floor, size, work):
     words = word_count(size)
     document = generated_document(args.gen, args.cache, size)
@@ -130,12 +149,23 @@ def measure_size(args, runner, floor, size, work):
     engine_command = [args.engine, document, engine_out]
     floor_command = [floor, "rezip", document, floor_out]
     summary = engine_summary(args.engine, document, engine_out)
+    commands = [engine_command]
+    if args.cli:
+        command, cli_out = cli_command(args, document, work, size)
+        if not filecmp.cmp(engine_out, cli_out, shallow=False):
+            sys.exit(f"run_engine_bench: pellucor-cli saved {document} differently from the "
+                     "engine driver")
+        commands.append(command)
+    commands.append(floor_command)
     runner.run(floor_command)
-    engine_runs, floor_runs = [], []
+    runs = [[] for _ in commands]
     for _ in range(args.repeat or default_repeat(words)):
-        engine_runs.append(runner.run(engine_command))
-        floor_runs.append(runner.run(floor_command))
+        for command, times in zip(commands, runs):
+            times.append(runner.run(command))
+    engine_runs, floor_runs = runs[0], runs[-1]
     return {
+        "cli_ms": statistics.median(t for t, _ in runs[1]) if args.cli else None,
+        "cli_command": commands[1] if args.cli else None,
         "size": size, "words": words, "main": main_part_size(document), "summary": summary,
         "commands": (engine_command, floor_command),
         "engine_ms": statistics.median(t for t, _ in engine_runs),
@@ -189,6 +219,20 @@ def print_table(rows, idle_rss):
         previous = row
 
 
+def print_cli_table(rows):
+    print("\n| size | engine ms | pellucor-cli ms | cli / engine | goal (from 100k) | floor ms "
+          "| cli / floor |")
+    print("|---|---:|---:|---:|---|---:|---:|")
+    for row in rows:
+        ratio = row["cli_ms"] / row["engine_ms"]
+        goal = (f"{'yes' if ratio <= CLI_GOAL else 'no'} (≤{CLI_GOAL}x)"
+                if row["words"] >= LARGE_WORDS else "–")
+        print(f"| {row['size']} | {row['engine_ms']:.1f} | {row['cli_ms']:.1f} | {ratio:.3f} | "
+              f"{goal} | {row['floor_ms']:.1f} | {row['cli_ms'] / row['floor_ms']:.3f} |")
+    print(f"\nThe command line, run in turn with the engine driver and the floor: "
+          f"`{shlex.join(rows[0]['cli_command'])}` (saving what the driver saves).")
+
+
 def print_details(rows, idle, work):
     print(f"\nIdle engine process (start and quit, no document): median {idle['ms']:.1f} ms, "
           f"peak RSS {idle['rss'] / MB:.1f} MB. Runs per size, with the spread of whole-process "
@@ -214,6 +258,7 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description="Times the engine against the floor.")
     parser.add_argument("sizes", nargs="*", default=DEFAULT_SIZES)
     parser.add_argument("--engine", required=True, help="the pellucor-bench-engine binary")
+    parser.add_argument("--cli", help="the pellucor-cli binary, to time in turn with the engine")
     parser.add_argument("--floor-src", default=os.path.join(shared, "floor.c"))
     parser.add_argument("--gen", default=os.path.join(shared, "gen_docx.py"))
     parser.add_argument("--cache", default=os.path.join(tempfile.gettempdir(), "pellucor-bench"))
@@ -251,6 +296,8 @@ def main():
           f"load average before the run {load_before:.2f}, after {os.getloadavg()[0]:.2f} "
           f"on {os.cpu_count()} cores.\n")
     print_table(rows, idle["rss"])
+    if args.cli:
+        print_cli_table(rows)
     print_details(rows, idle, work)
 
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -9,22 +10,54 @@
 namespace pellucor::word {
 namespace {
 
+bool holdsAt(std::string_view text, size_t at, std::string_view needle) {
+    return text.substr(at, needle.size()) == needle;
+}
+
 #if defined(__SSE2__)
-// Sixteen starting places at a time: a place is compared in full only when
-// the needle's first and last two bytes all stand where they would.
-bool holdsInBlocks(std::string_view text, std::string_view needle, size_t at) {
-    auto load = [&](size_t offset) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + offset));
-    };
-    const size_t last = needle.size() - 1, beforeLast = needle.size() > 1 ? last - 1 : 0;
-    const __m128i hits = _mm_and_si128(
-        _mm_cmpeq_epi8(load(0), _mm_set1_epi8(needle.front())),
-        _mm_and_si128(_mm_cmpeq_epi8(load(beforeLast), _mm_set1_epi8(needle[beforeLast])),
-                      _mm_cmpeq_epi8(load(last), _mm_set1_epi8(needle[last]))));
-    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask; mask &= mask - 1)
-        if (!std::memcmp(text.data() + at + __builtin_ctz(mask), needle.data(), needle.size()))
-            return true;
-    return false;
+// A needle is compared in full only where its first and last two bytes all
+// stand: sixteen starting places a step.
+struct Filter {
+    std::string_view needle;
+    size_t beforeLast, last;
+    __m128i firstByte, beforeLastByte, lastByte;
+
+    explicit Filter(std::string_view n)
+        : needle(n), beforeLast(n.size() > 1 ? n.size() - 2 : 0), last(n.size() - 1),
+          firstByte(_mm_set1_epi8(n.front())), beforeLastByte(_mm_set1_epi8(n[beforeLast])),
+          lastByte(_mm_set1_epi8(n.back())) {}
+
+    bool holdsInBlock(const char* block) const {
+        auto load = [block](size_t offset) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
+        };
+        const __m128i hits = _mm_and_si128(
+            _mm_cmpeq_epi8(load(0), firstByte),
+            _mm_and_si128(_mm_cmpeq_epi8(load(beforeLast), beforeLastByte),
+                          _mm_cmpeq_epi8(load(last), lastByte)));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask; mask &= mask - 1)
+            if (!std::memcmp(block + __builtin_ctz(mask), needle.data(), needle.size()))
+                return true;
+        return false;
+    }
+};
+
+// Where the blocks end: every load of a block ends before the text does.
+size_t searchBlocks(std::string_view text, std::initializer_list<std::string_view> needles,
+                    size_t longest, bool& found) {
+    const std::vector<Filter> filters(needles.begin(), needles.end());
+    size_t at = 0;
+    for (; at + 15 + longest <= text.size(); at += 16)
+        for (const Filter& filter : filters)
+            if (filter.holdsInBlock(text.data() + at)) {
+                found = true;
+                return at;
+            }
+    return at;
+}
+#else
+size_t searchBlocks(std::string_view, std::initializer_list<std::string_view>, size_t, bool&) {
+    return 0;
 }
 #endif
 
@@ -37,19 +70,11 @@ bool holdsAny(std::string_view text, std::initializer_list<std::string_view> nee
             return true;
         longest = std::max(longest, needle.size());
     }
-    size_t at = 0;
-#if defined(__SSE2__)
-    // Every load of a block ends before the text does.
-    for (; at + 15 + longest <= text.size(); at += 16)
+    bool found = false;
+    for (size_t at = searchBlocks(text, needles, longest, found); !found && at < text.size(); ++at)
         for (std::string_view needle : needles)
-            if (holdsInBlocks(text, needle, at))
-                return true;
-#endif
-    for (; at < text.size(); ++at)
-        for (std::string_view needle : needles)
-            if (text.substr(at, needle.size()) == needle)
-                return true;
-    return false;
+            found = found || holdsAt(text, at, needle);
+    return found;
 }
 
 } // namespace pellucor::word
