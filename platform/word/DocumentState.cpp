@@ -314,10 +314,11 @@ FrameList& DocumentState::frames() {
     m_untouchedSinceSave = false;
     // Most documents have no frame: when the main part never names one, its
     // body need not be walked.
-    if (!m_frames)
-        m_frames = std::make_unique<FrameList>(
-            *m_names,
-            !m_main || m_main->mayHoldNames({"framePr", "tblpPr"}) ? m_body : pugi::xml_node());
+    if (!m_frames) {
+        const auto names = m_main ? m_main->namesAmong() : std::nullopt;
+        const bool walk = !names || FrameList::mayBeNamedIn(*names);
+        m_frames = std::make_unique<FrameList>(*m_names, walk ? m_body : pugi::xml_node());
+    }
     return *m_frames;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellucor::word {
@@ -24,6 +25,9 @@ struct FrameData {
 class FrameList {
 public:
     FrameList(const WordNames& names, pugi::xml_node body);
+    // False only when bytes hold no name of frame properties or table
+    // position, so that a part parsed from them has no frame.
+    static bool mayBeNamedIn(std::string_view bytes);
 
     bool changed() const { return m_changed; }
     int32_t count() const { return static_cast<int32_t>(m_frames.size() - m_head); }

@@ -2,7 +2,6 @@
 
 #include "base/Error.h"
 #include "base/ShownName.h"
-#include "ByteSearch.h"
 #include "MemoryBudget.h"
 
 #include <cstring>
@@ -218,8 +217,10 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
     }
 }
 
-bool XmlPart::mayHoldNames(std::initializer_list<std::string_view> names) const {
-    return m_encoding != pugi::encoding_utf8 || holdsAny(m_buffer, names);
+std::optional<std::string_view> XmlPart::namesAmong() const {
+    if (m_encoding != pugi::encoding_utf8)
+        return std::nullopt;
+    return std::string_view(m_buffer);
 }
 
 std::string XmlPart::serialise() const {
