@@ -48,9 +48,6 @@ const char* storyKindName(StoryKind kind) {
     return "story";
 }
 
-Document::Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document)
-    : m_engine(std::move(engine)), m_document(std::move(document)) {}
-
 DocumentState& Document::state() const {
     m_engine->ensureAlive();
     return *m_document;
@@ -141,10 +138,6 @@ WordCollection Story::Words() const {
     m_engine->ensureAlive();
     return WordCollection(m_engine, m_document, m_story);
 }
-
-WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
-                               std::shared_ptr<DocumentState> document, int32_t story)
-    : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story) {}
 
 int32_t WordCollection::Count() const {
     m_engine->ensureAlive();
