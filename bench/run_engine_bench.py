@@ -88,7 +88,12 @@ class Runner:
         self.gnu_time = gnu_time
 
     def run(self, command):
-        parent = ["/usr/bin/time", "-f", "%e %M"] if self.gnu_time else [self.measure]
+        wall, rss, _ = self.run_with_cpu(command)
+        return wall, rss
+
+    def run_with_cpu(self, command):
+        """Wall time (ms), peak RSS (KiB) and the CPU time of all its threads (ms)."""
+        parent = ["/usr/bin/time", "-f", "%e %M %U %S"] if self.gnu_time else [self.measure]
         start = time.perf_counter()
         done = subprocess.run(parent + command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         outside = (time.perf_counter() - start) * 1000
@@ -96,8 +101,10 @@ class Runner:
         if done.returncode != 0 or not lines:
             sys.exit(f"run_engine_bench: {shlex.join(command)} failed with exit code "
                      f"{done.returncode}:\n" + "\n".join(lines[:-1]))
-        wall, rss = lines[-1].split()
-        return (outside if self.gnu_time else float(wall)), int(rss)
+        fields = lines[-1].split()
+        if self.gnu_time:
+            return outside, int(fields[1]), (float(fields[2]) + float(fields[3])) * 1000
+        return float(fields[0]), int(fields[1]), float(fields[2])
 
 
 def run_checked(command):
@@ -161,10 +168,13 @@ def measure_size(args, runner, floor, size, work):
     runs = [[] for _ in commands]
     for _ in range(args.repeat or default_repeat(words)):
         for command, times in zip(commands, runs):
-            times.append(runner.run(command))
+            times.append(runner.run_with_cpu(command))
+    cpu = [statistics.median(c for _, _, c in times) for times in runs]
+    runs = [[(t, r) for t, r, _ in times] for times in runs]
     engine_runs, floor_runs = runs[0], runs[-1]
     return {
         "cli_ms": statistics.median(t for t, _ in runs[1]) if args.cli else None,
+        "cpu_ms": cpu,  # engine, then the command line when timed, then the floor
         "size": size, "words": words, "main": main_part_size(document), "summary": summary,
         "commands": (engine_command, floor_command),
         "engine_ms": statistics.median(t for t, _ in engine_runs),
@@ -220,16 +230,22 @@ def print_table(rows, idle_rss):
 
 def print_cli_table(rows):
     print("\n| size | engine ms | pellucor-cli ms | cli / engine | goal (from 100k) | floor ms "
-          "| cli / floor |")
-    print("|---|---:|---:|---:|---|---:|---:|")
+          "| cli / floor | engine CPU ms | cli CPU ms | cli / engine, CPU |")
+    print("|---|---:|---:|---:|---|---:|---:|---:|---:|---:|")
     for row in rows:
         ratio = row["cli_ms"] / row["engine_ms"]
+        # GNU time counts CPU time in hundredths of a second.
+        engine_cpu, cli_cpu = row["cpu_ms"][:2]
+        cpu_ratio = f"{cli_cpu / engine_cpu:.3f}" if engine_cpu > 0 else "–"
         goal = (f"{'yes' if ratio <= CLI_GOAL else 'no'} (≤{CLI_GOAL}x)"
                 if row["words"] >= LARGE_WORDS else "–")
         print(f"| {row['size']} | {row['engine_ms']:.1f} | {row['cli_ms']:.1f} | {ratio:.3f} | "
-              f"{goal} | {row['floor_ms']:.1f} | {row['cli_ms'] / row['floor_ms']:.3f} |")
+              f"{goal} | {row['floor_ms']:.1f} | {row['cli_ms'] / row['floor_ms']:.3f} | "
+              f"{row['cpu_ms'][0]:.1f} | {row['cpu_ms'][1]:.1f} | {cpu_ratio} |")
     print("\nThe command line, run in turn with the engine driver and the floor: "
-          "`pellucor-cli --yes --marks . --out DIR DOC`, saving what the driver saves.")
+          "`pellucor-cli --yes --marks . --out DIR DOC`, saving what the driver saves. The CPU "
+          "times (user and system, all threads, medians) hardly move with the machine's load; "
+          "the wall times do.")
 
 
 def print_details(rows, idle, work):
