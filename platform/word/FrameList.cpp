@@ -7,9 +7,6 @@
 #include <cstring>
 #include <string>
 #include <utility>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace pellucor::word {
 namespace {
@@ -33,49 +30,7 @@ bool isContainer(const char* local) {
            std::strcmp(local, "customXml") == 0;
 }
 
-// Both names end in "Pr" after an 'e' or a 'p'; at is where that byte stands.
-bool frameNameAt(std::string_view bytes, size_t at) {
-    return (at >= 4 && bytes.substr(at - 4, 7) == "framePr") ||
-           (at >= 3 && bytes.substr(at - 3, 6) == "tblpPr");
-}
-
-#if defined(__SSE2__)
-// Sixteen places a step; where the three bytes stand, the name is compared in
-// full. Returns where the steps ended; every load ends before the bytes do.
-size_t frameNameInBlocks(std::string_view bytes, bool& found) {
-    const __m128i e = _mm_set1_epi8('e'), p = _mm_set1_epi8('p'), upperP = _mm_set1_epi8('P'),
-                  r = _mm_set1_epi8('r');
-    auto load = [&](size_t at) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-    };
-    size_t at = 0;
-    for (; at + 18 <= bytes.size(); at += 16) {
-        const __m128i c = load(at);
-        const __m128i hits = _mm_and_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(c, e), _mm_cmpeq_epi8(c, p)),
-            _mm_and_si128(_mm_cmpeq_epi8(load(at + 1), upperP), _mm_cmpeq_epi8(load(at + 2), r)));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask; mask &= mask - 1)
-            if (frameNameAt(bytes, at + static_cast<size_t>(__builtin_ctz(mask)))) {
-                found = true;
-                return at;
-            }
-    }
-    return at;
-}
-#else
-size_t frameNameInBlocks(std::string_view, bool&) {
-    return 0;
-}
-#endif
-
 } // namespace
-
-bool FrameList::mayBeNamedIn(std::string_view bytes) {
-    bool found = false;
-    for (size_t at = frameNameInBlocks(bytes, found); !found && at < bytes.size(); ++at)
-        found = frameNameAt(bytes, at);
-    return found;
-}
 
 FrameList::FrameList(const WordNames& names, pugi::xml_node body)
     : m_names(names), m_paragraphProperties(names.qualified("pPr")),
