@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Times the engine against the floor on generated documents.
 
-    run_engine_bench.py --engine PATH [--floor-src FILE] [--gen FILE] [--cache DIR]
-                        [--repeat R] [--gnu-time] [--track-changes] [SIZES...]
+    run_engine_bench.py --engine PATH [--cli PATH] [--floor-src FILE] [--gen FILE]
+                        [--cache DIR] [--repeat R] [--gnu-time] [--track-changes] [SIZES...]
 
 For each size (1k, 10k, 100k, 1m or a plain number of words) it generates the
 document once into the cache folder, runs one untimed pass of each program,
@@ -13,7 +13,10 @@ story alone, on the generated document and on one with notes, a header, a
 footer, comments and text boxes added (add_stories.py).
 With --track-changes the same pass saving its changes as revisions runs
 alternately with them too, and a further table sets it against the plain pass.
+With --cli the command line runs the same pass in turn with them, and a
+further table sets it against the engine driver.
 """
+import filecmp
 import argparse
 import hashlib
 import os
@@ -39,6 +42,8 @@ SIZE_GOAL = 1.05  # the changed main part's compressed size over zlib level 6's
 LINEAR_SLACK = 1.25  # allowed rise of the cost per main-part byte from one size to the next
 STORIES_GOAL = 1.2  # every story walked against the main story alone, whole process
 TRACKED_GOAL = 1.2  # the pass with --track-changes over the plain pass
+CLI_GOAL = 1.05  # the command line over the engine driver, from 100k words up
+CLI_SUMMARY = "1 changed, 0 unchanged, 0 protected, 0 failed"
 
 
 def word_count(size):
@@ -101,7 +106,12 @@ class Runner:
         self.gnu_time = gnu_time
 
     def run(self, command):
-        parent = ["/usr/bin/time", "-f", "%e %M"] if self.gnu_time else [self.measure]
+        wall, rss, _ = self.run_with_cpu(command)
+        return wall, rss
+
+    def run_with_cpu(self, command):
+        """Wall time (ms), peak RSS (KiB) and the CPU time of all its threads (ms)."""
+        parent = ["/usr/bin/time", "-f", "%e %M %U %S"] if self.gnu_time else [self.measure]
         start = time.perf_counter()
         done = subprocess.run(parent + command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         outside = (time.perf_counter() - start) * 1000
@@ -109,8 +119,10 @@ class Runner:
         if done.returncode != 0 or not lines:
             sys.exit(f"run_engine_bench: {shlex.join(command)} failed with exit code "
                      f"{done.returncode}:\n" + "\n".join(lines[:-1]))
-        wall, rss = lines[-1].split()
-        return (outside if self.gnu_time else float(wall)), int(rss)
+        fields = lines[-1].split()
+        if self.gnu_time:
+            return outside, int(fields[1]), (float(fields[2]) + float(fields[3])) * 1000
+        return float(fields[0]), int(fields[1]), float(fields[2])
 
 
 def run_checked(command):
@@ -140,6 +152,20 @@ def warm_median(engine, document, output, passes, *options):
     return statistics.median(times)
 
 
+def cli_command(args, document, work, size):
+    """The command line's pass over the document, checked once to save what the engine
+    driver saved, byte for byte: the same work, the same atomic and flushed save over
+    the previous result."""
+    out_dir = os.path.join(work, f"cli-{size}")
+    os.makedirs(out_dir, exist_ok=True)
+    command = [args.cli, "--yes", "--marks", ".", "--out", out_dir, document]
+    summary = run_checked(command).strip()
+    if summary != CLI_SUMMARY:
+        sys.exit(f"run_engine_bench: {shlex.join(command)} reported \"{summary}\", "
+                 f"not \"{CLI_SUMMARY}\"")
+    return command, os.path.join(out_dir, os.path.basename(document))
+
+
 def measure_size(args, runner, floor, size, work):
     words = word_count(size)
     document = generated_document(args.gen, args.cache, size)
@@ -148,6 +174,14 @@ def measure_size(args, runner, floor, size, work):
     engine_command = [args.engine, document, engine_out]
     floor_command = [floor, "rezip", document, floor_out]
     summary = engine_summary(args.engine, document, engine_out)
+    commands = [engine_command]
+    if args.cli:
+        command, cli_out = cli_command(args, document, work, size)
+        if not filecmp.cmp(engine_out, cli_out, shallow=False):
+            sys.exit(f"run_engine_bench: pellucor-cli saved {document} differently from the "
+                     "engine driver")
+        commands.append(command)
+    commands.append(floor_command)
     runner.run(floor_command)
     stories_doc = with_stories(document)
     story_commands = {
@@ -158,15 +192,19 @@ def measure_size(args, runner, floor, size, work):
     story_summaries = {name: run_checked(command).strip()
                        for name, command in story_commands.items()}
     tracked_command = engine_command + ["--track-changes"] if args.track_changes else None
-    engine_runs, floor_runs, tracked_runs = [], [], []
+    runs = [[] for _ in commands]
+    tracked_runs = []
     story_runs = {name: [] for name in story_commands}
     for _ in range(args.repeat or default_repeat(words)):
-        engine_runs.append(runner.run(engine_command))
-        floor_runs.append(runner.run(floor_command))
+        for command, times in zip(commands, runs):
+            times.append(runner.run_with_cpu(command))
         for name, command in story_commands.items():
             story_runs[name].append(runner.run(command)[0])
         if tracked_command:
             tracked_runs.append(runner.run(tracked_command))
+    cpu = [statistics.median(c for _, _, c in times) for times in runs]
+    runs = [[(t, r) for t, r, _ in times] for times in runs]
+    engine_runs, floor_runs = runs[0], runs[-1]
     tracked = None
     if tracked_command:
         tracked = {"command": tracked_command,
@@ -177,6 +215,8 @@ def measure_size(args, runner, floor, size, work):
         "stories": {name: statistics.median(runs) for name, runs in story_runs.items()},
         "story_summaries": story_summaries, "story_commands": story_commands,
         "tracked": tracked,
+        "cli_ms": statistics.median(t for t, _ in runs[1]) if args.cli else None,
+        "cpu_ms": cpu,  # engine, then the command line when timed, then the floor
         "size": size, "words": words, "main": main_part_size(document), "summary": summary,
         "commands": (engine_command, floor_command),
         "engine_ms": statistics.median(t for t, _ in engine_runs),
@@ -256,6 +296,26 @@ def print_tracked(rows):
         print(f"- {row['size']}: `{shlex.join(row['tracked']['command'])}`")
 
 
+def print_cli_table(rows):
+    print("\n| size | engine ms | pellucor-cli ms | cli / engine | goal (from 100k) | floor ms "
+          "| cli / floor | engine CPU ms | cli CPU ms | cli / engine, CPU |")
+    print("|---|---:|---:|---:|---|---:|---:|---:|---:|---:|")
+    for row in rows:
+        ratio = row["cli_ms"] / row["engine_ms"]
+        # GNU time counts CPU time in hundredths of a second.
+        engine_cpu, cli_cpu = row["cpu_ms"][:2]
+        cpu_ratio = f"{cli_cpu / engine_cpu:.3f}" if engine_cpu > 0 else "–"
+        goal = (f"{'yes' if ratio <= CLI_GOAL else 'no'} (≤{CLI_GOAL}x)"
+                if row["words"] >= LARGE_WORDS else "–")
+        print(f"| {row['size']} | {row['engine_ms']:.1f} | {row['cli_ms']:.1f} | {ratio:.3f} | "
+              f"{goal} | {row['floor_ms']:.1f} | {row['cli_ms'] / row['floor_ms']:.3f} | "
+              f"{row['cpu_ms'][0]:.1f} | {row['cpu_ms'][1]:.1f} | {cpu_ratio} |")
+    print("\nThe command line, run in turn with the engine driver and the floor: "
+          "`pellucor-cli --yes --marks . --out DIR DOC`, saving what the driver saves. The CPU "
+          "times (user and system, all threads, medians) hardly move with the machine's load; "
+          "the wall times do.")
+
+
 def print_details(rows, idle, work):
     print(f"\nIdle engine process (start and quit, no document): median {idle['ms']:.1f} ms, "
           f"peak RSS {idle['rss'] / MB:.1f} MB. Runs per size, with the spread of whole-process "
@@ -283,6 +343,7 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description="Times the engine against the floor.")
     parser.add_argument("sizes", nargs="*", default=DEFAULT_SIZES)
     parser.add_argument("--engine", required=True, help="the pellucor-bench-engine binary")
+    parser.add_argument("--cli", help="the pellucor-cli binary, to time in turn with the engine")
     parser.add_argument("--floor-src", default=os.path.join(shared, "floor.c"))
     parser.add_argument("--gen", default=os.path.join(shared, "gen_docx.py"))
     parser.add_argument("--cache", default=os.path.join(tempfile.gettempdir(), "pellucor-bench"))
@@ -323,6 +384,8 @@ def main():
           f"on {os.cpu_count()} cores.\n")
     print_table(rows, idle["rss"])
     print_story_table(rows)
+    if args.cli:
+        print_cli_table(rows)
     print_details(rows, idle, work)
     if args.track_changes:
         print_tracked(rows)

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the engine benchmark driver (Release) and times it against the floor.
+# Builds the engine benchmark driver and the command line (Release) and times
+# them against the floor and each other.
 #
 #   bench/run_engine_bench.sh [--gnu-time] [--repeat R] [--track-changes] [SIZES...]
 #                                                         (default sizes 1k 10k 100k 1m)
@@ -21,7 +22,8 @@ if ! grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$build_dir/CMakeCache.txt"; th
     echo "run_engine_bench: $build_dir is not a Release build; timings would mislead" >&2
     exit 1
 fi
-ninja -C "$build_dir" -j2 pellucor-bench-engine >/dev/null
+ninja -C "$build_dir" -j2 pellucor-bench-engine pellucor-cli >/dev/null
 
 exec python3 "$bench_dir/run_engine_bench.py" --engine "$build_dir/bench/pellucor-bench-engine" \
+    --cli "$build_dir/tools/cli/pellucor-cli" \
     --cache "$cache_dir" --invocation "$0 $*" "$@"

@@ -7,10 +7,9 @@
 
 namespace pellucor::word {
 
-void EngineState::ensureAlive() const {
-    if (quit)
-        throw Error(ErrorNumber::ObjectReleased,
-                    "The document engine has been quit; its objects can no longer be used.");
+void EngineState::failQuit() {
+    throw Error(ErrorNumber::ObjectReleased,
+                "The document engine has been quit; its objects can no longer be used.");
 }
 
 Application Application::Create() {

@@ -48,9 +48,6 @@ const char* storyKindName(StoryKind kind) {
     return "story";
 }
 
-Document::Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document)
-    : m_engine(std::move(engine)), m_document(std::move(document)) {}
-
 DocumentState& Document::state() const {
     m_engine->ensureAlive();
     return *m_document;
@@ -77,9 +74,14 @@ FrameCollection Document::Frames() const {
     return FrameCollection(m_engine, m_document);
 }
 
-WordCollection Document::Words() const {
+WordCollection Document::Words() const& {
     state();
     return WordCollection(m_engine, m_document);
+}
+
+WordCollection Document::Words() && {
+    state();
+    return WordCollection(std::move(m_engine), std::move(m_document));
 }
 
 void Document::SaveAs(const std::string& path) {
@@ -136,10 +138,6 @@ WordCollection Story::Words() const {
     m_engine->ensureAlive();
     return WordCollection(m_engine, m_document, m_story);
 }
-
-WordCollection::WordCollection(std::shared_ptr<EngineState> engine,
-                               std::shared_ptr<DocumentState> document, int32_t story)
-    : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story) {}
 
 int32_t WordCollection::Count() const {
     m_engine->ensureAlive();

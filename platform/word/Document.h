@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace pellucor::word {
 
@@ -43,8 +44,10 @@ public:
 private:
     friend class Document;
     friend class Story;
+    // Made for every word the engine's walk looks at: inline, as Document's.
     WordCollection(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document,
-                   int32_t story = 0);
+                   int32_t story = 0)
+        : m_engine(std::move(engine)), m_document(std::move(document)), m_story(story) {}
     std::shared_ptr<EngineState> m_engine;
     std::shared_ptr<DocumentState> m_document;
     int32_t m_story;
@@ -158,7 +161,9 @@ public:
     std::string name() const;     // the file name
     std::string FullName() const; // the full path
     FrameCollection Frames() const;
-    WordCollection Words() const; // the main story's
+    WordCollection Words() const&; // the main story's
+    // A handle about to go, as ActiveDocument()'s, hands its references over.
+    WordCollection Words() &&;
     StoryCollection Stories() const;
     // Saves in the document's own format, overwriting without asking.
     void SaveAs(const std::string& path);
@@ -166,7 +171,8 @@ public:
 private:
     friend class DocumentCollection;
     friend class Application;
-    Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document);
+    Document(std::shared_ptr<EngineState> engine, std::shared_ptr<DocumentState> document)
+        : m_engine(std::move(engine)), m_document(std::move(document)) {}
     DocumentState& state() const;
     std::shared_ptr<EngineState> m_engine;
     std::shared_ptr<DocumentState> m_document;

@@ -376,8 +376,13 @@ int64_t DocumentState::firstFreeRevisionId() const {
 FrameList& DocumentState::frames() {
     ensureNotHandedOver();
     m_untouchedSinceSave = false;
-    if (!m_frames)
-        m_frames = std::make_unique<FrameList>(*m_names, m_body);
+    // Most documents have no frame: when the main part never names one, its
+    // body need not be walked.
+    if (!m_frames) {
+        const auto names = m_main ? m_main->namesAmong() : std::nullopt;
+        const bool walk = !names || FrameList::mayBeNamedIn(*names);
+        m_frames = std::make_unique<FrameList>(*m_names, walk ? m_body : pugi::xml_node());
+    }
     return *m_frames;
 }
 

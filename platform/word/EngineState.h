@@ -18,7 +18,12 @@ struct EngineState {
     LegacyConverter converter; // its private folder goes at Quit or with the engine
     std::vector<std::shared_ptr<DocumentState>> documents;
 
-    void ensureAlive() const;
+    // Asked at every step of every handle, so only the failure is out of line.
+    void ensureAlive() const {
+        if (quit) [[unlikely]]
+            failQuit();
+    }
+    [[noreturn]] static void failQuit();
 };
 
 } // namespace pellucor::word

@@ -32,7 +32,10 @@ bool isContainer(const char* local) {
 
 } // namespace
 
-FrameList::FrameList(const WordNames& names, pugi::xml_node body) : m_names(names) {
+FrameList::FrameList(const WordNames& names, pugi::xml_node body)
+    : m_names(names), m_paragraphProperties(names.qualified("pPr")),
+      m_frameProperties(names.qualified("framePr")), m_tableProperties(names.qualified("tblPr")),
+      m_tablePosition(names.qualified("tblpPr")) {
     walkBelow(body, [&](pugi::xml_node node) {
         const char* local = elementName(node);
         if (!local)
@@ -56,8 +59,8 @@ const char* FrameList::elementName(pugi::xml_node node) const {
 }
 
 void FrameList::addParagraph(pugi::xml_node paragraph) {
-    pugi::xml_node properties = paragraph.child(m_names.qualified("pPr").c_str())
-                                    .child(m_names.qualified("framePr").c_str());
+    pugi::xml_node properties =
+        paragraph.child(m_paragraphProperties.c_str()).child(m_frameProperties.c_str());
     if (!properties) {
         m_open.reset();
     } else if (m_open && sameProperties(properties, m_openProperties)) {
@@ -87,8 +90,7 @@ void FrameList::addTables(pugi::xml_node table) {
 }
 
 void FrameList::addTable(pugi::xml_node table) {
-    pugi::xml_node position =
-        table.child(m_names.qualified("tblPr").c_str()).child(m_names.qualified("tblpPr").c_str());
+    pugi::xml_node position = table.child(m_tableProperties.c_str()).child(m_tablePosition.c_str());
     if (!position)
         return;
     auto frame = std::make_shared<FrameData>();
@@ -124,10 +126,9 @@ void FrameList::remove(const std::shared_ptr<FrameData>& frame) {
         stopWrapping(frame);
         return;
     }
-    const std::string framePr = m_names.qualified("framePr");
     for (pugi::xml_node paragraph : frame->paragraphs) {
-        pugi::xml_node properties = paragraph.child(m_names.qualified("pPr").c_str());
-        while (pugi::xml_node node = properties.child(framePr.c_str()))
+        pugi::xml_node properties = paragraph.child(m_paragraphProperties.c_str());
+        while (pugi::xml_node node = properties.child(m_frameProperties.c_str()))
             removeNode(node);
     }
     unlist(frame);
@@ -136,7 +137,7 @@ void FrameList::remove(const std::shared_ptr<FrameData>& frame) {
 void FrameList::stopWrapping(const std::shared_ptr<FrameData>& frame) {
     if (frame->removed)
         throw Error(ErrorNumber::ObjectReleased, "The frame has already been removed.");
-    pugi::xml_node properties = frame->table.child(m_names.qualified("tblPr").c_str());
+    pugi::xml_node properties = frame->table.child(m_tableProperties.c_str());
     for (const char* local : {"tblpPr", "tblOverlap"})
         while (pugi::xml_node node = properties.child(m_names.qualified(local).c_str()))
             removeNode(node);

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <pugixml.hpp>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellucor::word {
@@ -23,6 +25,9 @@ struct FrameData {
 class FrameList {
 public:
     FrameList(const WordNames& names, pugi::xml_node body);
+    // False only when bytes hold no name of frame properties or table
+    // position, so that a part parsed from them has no frame.
+    static bool mayBeNamedIn(std::string_view bytes);
 
     bool changed() const { return m_changed; }
     int32_t count() const { return static_cast<int32_t>(m_frames.size() - m_head); }
@@ -42,6 +47,7 @@ private:
     void unlist(const std::shared_ptr<FrameData>& frame);
 
     const WordNames& m_names;
+    const std::string m_paragraphProperties, m_frameProperties, m_tableProperties, m_tablePosition;
     std::vector<std::shared_ptr<FrameData>> m_frames;
     size_t m_head = 0;
     bool m_changed = false;

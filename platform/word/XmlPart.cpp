@@ -217,6 +217,12 @@ XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& dis
     }
 }
 
+std::optional<std::string_view> XmlPart::namesAmong() const {
+    if (m_encoding != pugi::encoding_utf8)
+        return std::nullopt;
+    return std::string_view(m_buffer);
+}
+
 std::string XmlPart::serialise() const {
     StringWriter writer;
     serialise(writer);

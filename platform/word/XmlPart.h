@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -27,6 +29,9 @@ public:
     // What the part and its DOM take, as counted when it was parsed.
     uint64_t memoryCost() const { return m_cost; }
     pugi::xml_node root() const { return m_doc.document_element(); }
+    // The bytes every element name stands among, when the part was parsed in
+    // place from UTF-8; nullopt when it was read from another encoding.
+    std::optional<std::string_view> namesAmong() const;
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
     void markSaved() { m_changed = false; }

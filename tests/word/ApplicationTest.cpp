@@ -14,6 +14,11 @@ TEST_F(EngineTest, ActiveDocumentIsTheLastOpenedAndKnowsItsName) {
     EXPECT_EQ(app.Documents().Count(), 2);
     EXPECT_EQ(app.ActiveDocument().name(), "second.docx");
     EXPECT_EQ(app.ActiveDocument().FullName(), dir.file("second.docx"));
+    // Words taken from a handle that goes at once keep the document's own.
+    word::WordCollection words = app.ActiveDocument().Words();
+    EXPECT_EQ(words.Count(), app.ActiveDocument().Words().Count());
+    EXPECT_EQ(words(1).Text(), "Two");
+    EXPECT_EQ(app.ActiveDocument().name(), "second.docx");
     EXPECT_EQ(app.Name(), word::Application::kName);
 }
 
@@ -40,6 +45,7 @@ TEST_F(EngineTest, EveryObjectRaisesAfterQuit) {
         {"Document.name", [&] { document.name(); }},
         {"Document.FullName", [&] { document.FullName(); }},
         {"Document.Words", [&] { document.Words(); }},
+        {"Document.Words of a handle about to go", [&] { word::Document(document).Words(); }},
         {"Document.Frames", [&] { document.Frames(); }},
         {"Document.SaveAs", [&] { document.SaveAs(dir.file("after-quit.docx")); }},
         {"Words.Count", [&] { words.Count(); }},

@@ -1,6 +1,7 @@
 // Frames: which paragraphs and tables make one, and how the spacing engine's
 // removal loop takes them away without losing text.
 
+#include "word/FrameList.h"
 #include "WordTestSupport.h"
 
 namespace pellucor::test {
@@ -56,6 +57,39 @@ TEST_P(FrameCount, FollowsGroupingRules) {
 
 INSTANTIATE_TEST_SUITE_P(Frames, FrameCount, ::testing::ValuesIn(countCases()),
                          [](const auto& test) { return test.param.name; });
+
+// Documents whose bytes never name a frame are not walked for frames; the
+// names must be found wherever they stand, block edges and the end included.
+TEST(FrameNames, AreFoundAtEveryPlace) {
+    for (size_t before = 0; before < 40; ++before)
+        for (size_t after : {0, 1, 9, 17})
+            for (std::string name : {"framePr", "tblpPr"}) {
+                const std::string filler = "epPr";
+                std::string text;
+                while (text.size() < before)
+                    text += filler[text.size() % filler.size()];
+                text += name + std::string(after, 'r');
+                EXPECT_TRUE(word::FrameList::mayBeNamedIn(text)) << text;
+                EXPECT_FALSE(
+                    word::FrameList::mayBeNamedIn(text.substr(0, before + name.size() - 1)))
+                    << text;
+                text[before + 1] = 'x';
+                EXPECT_FALSE(word::FrameList::mayBeNamedIn(text)) << text;
+            }
+    EXPECT_FALSE(word::FrameList::mayBeNamedIn(""));
+}
+
+// A main part in UTF-16 keeps no name among the bytes it was read from.
+TEST_F(EngineTest, FramesOfAPartInAnotherEncodingAreFound) {
+    const DocxBuilder utf8(framedP("a") + floatingTbl("t"));
+    std::string xml = utf8.documentXml();
+    xml.replace(xml.find("UTF-8"), 5, "UTF-16");
+    std::string utf16 = "\xff\xfe";
+    for (char c : xml)
+        utf16 += std::string{c, '\0'};
+    word::Document document = open(DocxBuilder(utf8).part("word/document.xml", utf16));
+    EXPECT_EQ(document.Frames().Count(), 2);
+}
 
 TEST_F(EngineTest, OnlyFloatingTablesAreWithinATable) {
     word::Document document =
