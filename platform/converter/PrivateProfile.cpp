@@ -8,6 +8,8 @@
 namespace pellucor::converter {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct Setting {
     const char* path;
     const char* name;
@@ -73,18 +75,40 @@ std::string registryModifications() {
     return xml + providersItem() + "</oor:items>\n";
 }
 
+// The build of the LibreOffice that soffice starts, from the versionrc beside
+// it; "" when there is none. A fresh profile without it makes LibreOffice
+// clear the profile's extension cache and start itself a second time.
+std::string buildIdOf(const std::string& soffice) {
+    std::error_code failed;
+    const fs::path program = fs::canonical(soffice, failed).parent_path();
+    if (failed || soffice.empty())
+        return {};
+    std::ifstream versions(program / "versionrc");
+    const std::string key = "buildid=";
+    for (std::string line; std::getline(versions, line);)
+        if (line.compare(0, key.size(), key) == 0)
+            return line.substr(key.size(), line.find_last_not_of(" \t\r") + 1 - key.size());
+    return {};
+}
+
+bool writeText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::trunc);
+    return static_cast<bool>(out << text << std::flush);
+}
+
 } // namespace
 
-bool writePrivateProfile(const std::string& profileFolder) {
-    const std::filesystem::path user = std::filesystem::path(profileFolder) / "user";
+bool writePrivateProfile(const std::string& profileFolder, const std::string& soffice) {
+    const fs::path user = fs::path(profileFolder) / "user";
+    const std::string buildId = buildIdOf(soffice);
     std::error_code failed;
-    std::filesystem::create_directories(user, failed);
+    fs::create_directories(user / "extensions", failed);
     if (failed) {
         errno = failed.value();
         return false;
     }
-    std::ofstream out(user / "registrymodifications.xcu", std::ios::trunc);
-    return static_cast<bool>(out << registryModifications() << std::flush);
+    return writeText(user / "registrymodifications.xcu", registryModifications()) &&
+           (buildId.empty() || writeText(user / "extensions" / "buildid", buildId));
 }
 
 } // namespace pellucor::converter

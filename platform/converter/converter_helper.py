@@ -44,7 +44,7 @@ def connect():
             DESKTOP = SERVICES.createInstanceWithContext("com.sun.star.frame.Desktop", CONTEXT)
             return
         except Exception:
-            time.sleep(0.05)
+            time.sleep(0.01)
     sys.exit(1)
 
 
@@ -101,23 +101,26 @@ ARGUMENTS = dict(Hidden=True, ReadOnly=True, MacroExecutionMode=0, UpdateDocMode
 # has no layout, and the export filters drop embedded objects (equations,
 # charts, OLE objects) that have none, and it finds no text to replace. A
 # document that holds such objects, or that needs replacements, is loaded
-# again into a hidden frame, as --convert-to loads it.
-def load(path, filter_name, needs_view):
+# again into a hidden frame, as --convert-to loads it; one known to need a
+# view is loaded into the frame at once. Returns the document and whether it
+# has a view.
+def load(path, filter_name, needs_view, known_to_need_view=False):
     url = uno.systemPathToFileUrl(path)
-    document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
-    try:
-        document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
-        if not needs_view(document):
-            return document
-    except Exception:
+    if not known_to_need_view:
+        document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
+        try:
+            document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
+            if not needs_view(document):
+                return document, False
+        except Exception:
+            close(document)
+            raise
         close(document)
-        raise
-    close(document)
     document = DESKTOP.loadComponentFromURL(url, "_blank", 0,
                                             props(FilterName=filter_name, **ARGUMENTS))
     if document is None:
         raise RuntimeError("LibreOffice could not load it")
-    return document
+    return document, True
 
 
 def store(document, path, filter_name):
@@ -160,16 +163,19 @@ def write_text(document, path):
 
 
 # With "readback", the text of what was stored and of the stored file read
-# again go beside the target, for the caller to compare.
+# again go beside the target, for the caller to compare; with "view", the
+# source is known to need a view. Returns whether it was loaded with one.
 def convert(source, target, filter_name, load_filter="", checks=""):
     load_filter = load_filter or import_filter(uno.systemPathToFileUrl(source))
     read_back = "readback" in checks.split(",")
-
     web_page = HTML in (load_filter, filter_name)
+    with_view = [False]
 
     def work():
-        document = load(source, load_filter,
-                        lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
+        document, with_view[0] = load(
+            source, load_filter,
+            lambda model: web_page or model.getEmbeddedObjects().getCount() > 0,
+            "view" in checks.split(","))
         try:
             if load_filter == HTML:
                 spaces_from_html(document)
@@ -181,13 +187,14 @@ def convert(source, target, filter_name, load_filter="", checks=""):
         finally:
             close(document)
         if read_back:
-            result = load(target, filter_name, lambda model: False)
+            result, _ = load(target, filter_name, lambda model: False)
             try:
                 write_text(result, target + ".readback.txt")
             finally:
                 close(result)
 
     on_main_thread(work)
+    return with_view[0]
 
 
 def answers():
@@ -210,16 +217,11 @@ def main():
     reply("ready")
     for line in sys.stdin:
         fields = line.rstrip("\n").split("\t")
-        if fields[0] == "quit":
-            terminate()
-            reply("ok")
-            return
         if fields[0] != "convert" or not 4 <= len(fields) <= 6:
             reply("error\tunknown request")
             continue
         try:
-            convert(*fields[1:])
-            reply("ok")
+            reply("ok\tview" if convert(*fields[1:]) else "ok")
         except Exception as error:
             reply(("error\t" if answers() else "lost\t") + message(error))
     # The program went away without saying quit: take LibreOffice and the
