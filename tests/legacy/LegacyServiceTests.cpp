@@ -7,6 +7,7 @@
 // of its own and still works.
 #include "base/Error.h"
 #include "converter/ConverterService.h"
+#include "converter/PrivateProfile.h"
 #include "LegacySupport.h"
 #include "support/ProcessTable.h"
 #include "support/TempDir.h"
@@ -107,10 +108,42 @@ TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
     ASSERT_GT(group, 0);
     const std::vector<GroupMember> members = membersOf(group);
     EXPECT_EQ(countNamed(members, "soffice.bin"), 1);
+    // LibreOffice took its profile for its own: it started once, without its
+    // graphics self-tests, which leave their log in the profile.
+    bool buildNoted = false, selfTested = false;
+    for (const auto& entry : fs::recursive_directory_iterator(tmp)) {
+        const std::string name = entry.path().filename().string();
+        buildNoted = buildNoted || (name == "buildid" && fs::file_size(entry.path()) > 0);
+        selfTested = selfTested || name == "GraphicsRenderTests.log";
+    }
+    EXPECT_TRUE(buildNoted) << "the profile does not name LibreOffice's build";
+    EXPECT_FALSE(selfTested) << "LibreOffice took itself for upgraded and tested its graphics";
 
     service.stop();
     EXPECT_TRUE(membersOf(group).empty()) << "LibreOffice outlived the service";
     EXPECT_TRUE(fs::is_empty(tmp)) << "the service left its private folder behind";
+}
+
+// A new profile notes the build and version of the LibreOffice beside the
+// real soffice a link names, without the lines' ends; nothing it cannot find.
+TEST(LegacyProfile, NotesTheBuildAndVersionOfTheLibreOfficeItIsFor) {
+    TempDir dir;
+    fs::create_directories(dir.file("program"));
+    writeFile(dir.file("program/versionrc"), "[Version]\r\nbuildid=7(Build:3) \r\nx=1\r\n");
+    writeFile(dir.file("program/bootstraprc"), "[Bootstrap]\nProductKey=Some Office 9.1\n");
+    writeFile(dir.file("program/soffice"), "");
+    fs::create_symlink(dir.file("program/soffice"), dir.file("soffice"));
+    const std::string lastVersion = "\"ooSetupLastVersion\" oor:op=\"fuse\"><value>9.1</value>";
+    ASSERT_TRUE(converter::writePrivateProfile(dir.file("a"), dir.file("soffice")));
+    EXPECT_EQ(readFile(dir.file("a/user/extensions/buildid")), "7(Build:3)");
+    EXPECT_NE(readFile(dir.file("a/user/registrymodifications.xcu")).find(lastVersion),
+              std::string::npos);
+    fs::remove(dir.file("program/versionrc"));
+    fs::remove(dir.file("program/bootstraprc"));
+    ASSERT_TRUE(converter::writePrivateProfile(dir.file("b"), dir.file("soffice")));
+    EXPECT_FALSE(fs::exists(dir.file("b/user/extensions/buildid")));
+    EXPECT_EQ(readFile(dir.file("b/user/registrymodifications.xcu")).find("ooSetupLastVersion"),
+              std::string::npos);
 }
 
 TEST_F(LegacyService, AKilledLibreOfficeIsStartedAgain) {
