@@ -139,7 +139,7 @@ SharedLibreOffice::Start SharedLibreOffice::start(const std::string& soffice, mi
     if (started == Start::Ready)
         started = awaitReady(limit);
     if (started != Start::Ready)
-        stopLocked(); // a helper still connecting does not read its input
+        stopLocked();
     if (started == Start::Unavailable)
         m_unavailable = true;
     return started;

@@ -224,7 +224,7 @@ def main():
             reply("ok\tview" if convert(*fields[1:]) else "ok")
         except Exception as error:
             reply(("error\t" if answers() else "lost\t") + message(error))
-    # The program went away without saying quit: take LibreOffice and the
+    # The program went away (it closed our input): take LibreOffice and the
     # private folder with us.
     terminate()
     group = os.getpgrp()
