@@ -28,11 +28,13 @@ def props(**values):
     return tuple(result)
 
 
-SERVICES = CONTEXT = DESKTOP = None
+SERVICES = CONTEXT = DESKTOP = DETECTION = CALLBACKS = None
 
 
+# Every call to LibreOffice is a round trip through its pipe: the services
+# each conversion uses are made once.
 def connect():
-    global SERVICES, CONTEXT, DESKTOP
+    global SERVICES, CONTEXT, DESKTOP, DETECTION, CALLBACKS
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext(
         "com.sun.star.bridge.UnoUrlResolver", local)
@@ -42,6 +44,10 @@ def connect():
             CONTEXT = resolver.resolve(url)
             SERVICES = CONTEXT.ServiceManager
             DESKTOP = SERVICES.createInstanceWithContext("com.sun.star.frame.Desktop", CONTEXT)
+            DETECTION = SERVICES.createInstanceWithContext(
+                "com.sun.star.document.TypeDetection", CONTEXT)
+            CALLBACKS = SERVICES.createInstanceWithContext(
+                "com.sun.star.awt.AsyncCallback", CONTEXT)
             return
         except Exception:
             time.sleep(0.01)
@@ -54,12 +60,10 @@ def message(error):
 
 
 def import_filter(url):
-    detection = SERVICES.createInstanceWithContext(
-        "com.sun.star.document.TypeDetection", CONTEXT)
-    kind, descriptor = detection.queryTypeByDescriptor(props(URL=url), True)
+    kind, descriptor = DETECTION.queryTypeByDescriptor(props(URL=url), True)
     found = dict((p.Name, p.Value) for p in descriptor)
     if not found.get("FilterName") and kind:
-        found = dict((p.Name, p.Value) for p in detection.getByName(kind))
+        found = dict((p.Name, p.Value) for p in DETECTION.getByName(kind))
         found["FilterName"] = found.get("PreferredFilter")
     if not found.get("FilterName"):
         raise RuntimeError("LibreOffice does not recognise the format of the document")
@@ -85,8 +89,7 @@ class MainThreadJob(unohelper.Base, XCallback):
 # which kills LibreOffice without the user-interface files of a full install.
 def on_main_thread(work):
     job = MainThreadJob(work)
-    SERVICES.createInstanceWithContext("com.sun.star.awt.AsyncCallback", CONTEXT) \
-        .addCallback(job, None)
+    CALLBACKS.addCallback(job, None)
     while not job.done.wait(0.5):
         CONTEXT.getServiceManager()  # raises once LibreOffice is gone
     if job.error is not None:
