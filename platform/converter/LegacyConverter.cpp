@@ -33,9 +33,10 @@ constexpr double kDefaultTimeoutSeconds = 60;
 
 std::atomic<unsigned long> g_conversions{0};
 
-// The documents whose conversion to .docx needed a view, by absolute path:
-// they hold embedded objects, so their conversion back loads the .docx into
-// a view at once instead of trying a bare model first.
+// The documents whose conversion to .docx needed a view, by absolute path,
+// until they are converted back: they hold embedded objects, so that
+// conversion loads the .docx into a view at once instead of trying a bare
+// model first.
 std::mutex g_viewMutex;
 std::set<std::string> g_needingView;
 
@@ -47,9 +48,9 @@ void noteView(const std::string& documentPath, bool needed) {
         g_needingView.erase(documentPath);
 }
 
-bool neededView(const std::string& documentPath) {
+bool takeNeededView(const std::string& documentPath) {
     std::lock_guard lock(g_viewMutex);
-    return g_needingView.count(documentPath) > 0;
+    return g_needingView.erase(documentPath) > 0;
 }
 
 struct FormatInfo {
@@ -299,9 +300,9 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                                     std::string& said) {
     const double limit = timeoutSeconds();
     const bool saving = conversion.readBackFilter.has_value();
-    const std::string extra = !saving                           ? ""
-                              : neededView(conversion.basePath) ? "\treadback,view"
-                                                                : "\treadback";
+    const std::string extra = !saving                               ? ""
+                              : takeNeededView(conversion.basePath) ? "\treadback,view"
+                                                                    : "\treadback";
     ServiceOutcome outcome =
         ConverterService::instance().convert(soffice, input, output, conversion.filter,
                                              conversion.importFilter, timeLimit(limit), extra);

@@ -7,6 +7,7 @@
 // of its own and still works.
 #include "base/Error.h"
 #include "converter/ConverterService.h"
+#include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
 #include "LegacySupport.h"
 #include "support/ProcessTable.h"
@@ -316,6 +317,48 @@ TEST_F(LegacyService, ConversionsSideBySideGetALibreOfficeEach) {
     EXPECT_TRUE(sideBySide) << "the second conversion waited for the first";
     EXPECT_EQ(running, 2u);
     EXPECT_EQ(service.starts() - startsBefore, 2u);
+}
+
+// A document that needed a view on its way in is loaded into one at once on
+// its way back, without a bare model tried first; another is not.
+TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
+    const std::string bin = scratch.file("bin"), requests = scratch.file("requests");
+    fs::create_directories(bin);
+    writeScript(bin + "/soffice", "exec /bin/sleep 60");
+    // A stand-in for the helper that notes each request and answers as the
+    // real one does, with a view for the documents in the "objects" folder.
+    writeScript(
+        scratch.file("python"),
+        "tab=$(printf '\\t')\necho ready\nwhile IFS= read -r line; do\n"
+        "  printf '%s\\n' \"$line\" >> " +
+            requests +
+            "\n"
+            "  rest=${line#*\"$tab\"}; rest=${rest#*\"$tab\"}; out=${rest%%\"$tab\"*}\n"
+            "  for f in \"$out\" \"$out.intended.txt\" \"$out.readback.txt\"; do "
+            "echo text > \"$f\"; done\n"
+            "  case $line in *objects/document.doc*) printf 'ok\\tview\\n' ;; *) echo ok ;; "
+            "esac\ndone");
+    ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
+    ScopedEnv path("PATH", bin);
+    ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "10");
+    converter::LegacyConverter converter;
+    for (const char* folder : {"objects", "plain"}) {
+        const std::string document = work.file(folder + std::string("/a.doc"));
+        fs::create_directories(work.file(folder));
+        writeFile(document, "as read");
+        const std::string docx =
+            converter.toDocx(document, "as read", converter::LegacyFormat::Doc);
+        converter.saveAs(docx, converter::LegacyFormat::Doc, document);
+    }
+    std::istringstream sent(readFile(requests));
+    std::vector<std::string> backWithView, back;
+    for (std::string line; std::getline(sent, line);)
+        if (line.find("\tMS Word 97\t") != std::string::npos)
+            (line.ends_with("\treadback,view") ? backWithView : back).push_back(line);
+    ASSERT_EQ(backWithView.size(), 1u) << readFile(requests);
+    EXPECT_NE(backWithView[0].find("/objects/"), std::string::npos);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_TRUE(back[0].ends_with("\treadback")) << back[0];
 }
 
 TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
