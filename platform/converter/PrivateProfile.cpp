@@ -88,9 +88,10 @@ Installation installationOf(const std::string& soffice) {
     if (failed || soffice.empty())
         return {};
     const std::string product = valueIn(program / "bootstraprc", "ProductKey"); // "Name 7.4"
-    const size_t space = product.rfind(' ');
-    return {valueIn(program / "versionrc", "buildid"),
-            space == std::string::npos ? "" : product.substr(space + 1)};
+    std::string version = product.substr(product.rfind(' ') + 1);
+    if (version.empty() || version.find_first_not_of("0123456789.") != std::string::npos)
+        version.clear(); // goes into the profile's XML as it is
+    return {valueIn(program / "versionrc", "buildid"), version};
 }
 
 std::string item(const char* path, const char* name, const std::string& value) {

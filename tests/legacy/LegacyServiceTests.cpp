@@ -126,7 +126,8 @@ TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
 }
 
 // A new profile notes the build and version of the LibreOffice beside the
-// real soffice a link names, without the lines' ends; nothing it cannot find.
+// real soffice a link names, without the lines' ends; nothing it cannot find
+// or that is not a version.
 TEST(LegacyProfile, NotesTheBuildAndVersionOfTheLibreOfficeItIsFor) {
     TempDir dir;
     fs::create_directories(dir.file("program"));
@@ -140,7 +141,7 @@ TEST(LegacyProfile, NotesTheBuildAndVersionOfTheLibreOfficeItIsFor) {
     EXPECT_NE(readFile(dir.file("a/user/registrymodifications.xcu")).find(lastVersion),
               std::string::npos);
     fs::remove(dir.file("program/versionrc"));
-    fs::remove(dir.file("program/bootstraprc"));
+    writeFile(dir.file("program/bootstraprc"), "ProductKey=Office 9</value>\n"); // not a version
     ASSERT_TRUE(converter::writePrivateProfile(dir.file("b"), dir.file("soffice")));
     EXPECT_FALSE(fs::exists(dir.file("b/user/extensions/buildid")));
     EXPECT_EQ(readFile(dir.file("b/user/registrymodifications.xcu")).find("ooSetupLastVersion"),
