@@ -1,6 +1,7 @@
 #include "ConverterService.h"
 
 #include <cstdlib>
+#include <thread>
 
 namespace pellucor::converter {
 
@@ -60,8 +61,15 @@ void ConverterService::stop() {
         for (const auto& service : m_services)
             services.push_back(service.get());
     }
-    for (SharedLibreOffice* service : services)
-        service->stop();
+    // Side by side: each waits for its LibreOffice to end and removes its
+    // folders, which would add up one after the other.
+    std::vector<std::thread> stopping;
+    for (size_t k = 1; k < services.size(); ++k)
+        stopping.emplace_back([service = services[k]] { service->stop(); });
+    if (!services.empty())
+        services.front()->stop();
+    for (std::thread& thread : stopping)
+        thread.join();
 }
 
 unsigned ConverterService::starts() const {

@@ -14,7 +14,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -30,6 +32,26 @@ constexpr const char* kHtmlFilter = "HTML (StarWriter)";
 constexpr double kDefaultTimeoutSeconds = 60;
 
 std::atomic<unsigned long> g_conversions{0};
+
+// The documents whose conversion to .docx needed a view, by absolute path,
+// until they are converted back: they hold embedded objects, so that
+// conversion loads the .docx into a view at once instead of trying a bare
+// model first.
+std::mutex g_viewMutex;
+std::set<std::string> g_needingView;
+
+void noteView(const std::string& documentPath, bool needed) {
+    std::lock_guard lock(g_viewMutex);
+    if (needed)
+        g_needingView.insert(documentPath);
+    else
+        g_needingView.erase(documentPath);
+}
+
+bool takeNeededView(const std::string& documentPath) {
+    std::lock_guard lock(g_viewMutex);
+    return g_needingView.erase(documentPath) > 0;
+}
 
 struct FormatInfo {
     const char* extension;
@@ -173,12 +195,13 @@ void LegacyConverter::release() {
     m_folder.clear();
 }
 
-const std::string& LegacyConverter::privateFolder(const Conversion& conversion) {
+const std::string& LegacyConverter::privateFolder(const Conversion& conversion,
+                                                  const std::string& soffice) {
     if (!m_folder.empty() && fs::is_directory(m_folder))
         return m_folder;
     release();
     m_folder = makePrivateTempFolder("lo");
-    if (m_folder.empty() || !writePrivateProfile(m_folder + "/profile")) {
+    if (m_folder.empty() || !writePrivateProfile(m_folder + "/profile", soffice)) {
         const int error = errno;
         release();
         conversion.fail(conversion.failureNumber,
@@ -204,7 +227,7 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
     // Both directions happen in a copy of the document's own folder path in
     // the private folder: a relative link is read against that copy and
     // written back against it as it was, and it leads to nothing there.
-    RemovedAtEnd work{privateFolder(conversion) + "/m"};
+    RemovedAtEnd work{privateFolder(conversion, soffice) + "/m"};
     const std::string folder = work.path + fs::path(conversion.basePath).parent_path().string();
     const std::string name = "/document.";
     std::error_code ignored;
@@ -276,14 +299,19 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                                     const std::string& output, const Conversion& conversion,
                                     std::string& said) {
     const double limit = timeoutSeconds();
-    const std::string extra = conversion.readBackFilter ? "\treadback" : "";
+    const bool saving = conversion.readBackFilter.has_value();
+    const std::string extra = !saving                               ? ""
+                              : takeNeededView(conversion.basePath) ? "\treadback,view"
+                                                                    : "\treadback";
     ServiceOutcome outcome =
         ConverterService::instance().convert(soffice, input, output, conversion.filter,
                                              conversion.importFilter, timeLimit(limit), extra);
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
-        if (!conversion.readBackFilter)
+        if (!saving) {
+            noteView(conversion.basePath, outcome.withView);
             return true;
+        }
         said = readBackDifference(readWhole(output + ".intended.txt"),
                                   readWhole(output + ".readback.txt"));
         return said.empty() && fs::exists(output + ".readback.txt");

@@ -72,7 +72,7 @@ private:
                   const std::string& serviceSaid);
     void checkReadBackAlone(const std::string& soffice, const std::string& input,
                             const std::string& output, const Conversion& conversion);
-    const std::string& privateFolder(const Conversion& conversion);
+    const std::string& privateFolder(const Conversion& conversion, const std::string& soffice);
 
     std::string m_folder;
 };

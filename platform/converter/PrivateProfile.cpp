@@ -8,6 +8,8 @@
 namespace pellucor::converter {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct Setting {
     const char* path;
     const char* name;
@@ -61,30 +63,73 @@ std::string providersItem() {
     return item + "</node></node></item>\n";
 }
 
-std::string registryModifications() {
+// What a profile made for the LibreOffice in one program folder notes, as
+// LibreOffice notes it at its first start: without the build, LibreOffice
+// clears the profile's extension cache and starts itself a second time;
+// without the version last run, it takes itself for upgraded and runs its
+// graphics self-tests (most of its start-up time) at every start.
+struct Installation {
+    std::string buildId; // "" when unknown
+    std::string version; // "7.4"; "" when unknown
+};
+
+// The value of the first line "key=value" in file, without blanks at its end.
+std::string valueIn(const fs::path& file, const std::string& key) {
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, key.size() + 1, key + "=") == 0)
+            return line.substr(key.size() + 1, line.find_last_not_of(" \t\r") - key.size());
+    return {};
+}
+
+Installation installationOf(const std::string& soffice) {
+    std::error_code failed;
+    const fs::path program = fs::canonical(soffice, failed).parent_path();
+    if (failed || soffice.empty())
+        return {};
+    const std::string product = valueIn(program / "bootstraprc", "ProductKey"); // "Name 7.4"
+    std::string version = product.substr(product.rfind(' ') + 1);
+    if (version.empty() || version.find_first_not_of("0123456789.") != std::string::npos)
+        version.clear(); // goes into the profile's XML as it is
+    return {valueIn(program / "versionrc", "buildid"), version};
+}
+
+std::string item(const char* path, const char* name, const std::string& value) {
+    return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+           "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>\n";
+}
+
+std::string registryModifications(const Installation& installation) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
                       "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
                       "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
     for (const Setting& setting : kSettings)
-        xml += std::string("<item oor:path=\"") + setting.path + "\"><prop oor:name=\"" +
-               setting.name + "\" oor:op=\"fuse\"><value>" + setting.value +
-               "</value></prop></item>\n";
+        xml += item(setting.path, setting.name, setting.value);
+    if (!installation.version.empty())
+        xml += item("/org.openoffice.Setup/Product", "ooSetupLastVersion", installation.version);
     return xml + providersItem() + "</oor:items>\n";
+}
+
+bool writeText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::trunc);
+    return static_cast<bool>(out << text << std::flush);
 }
 
 } // namespace
 
-bool writePrivateProfile(const std::string& profileFolder) {
-    const std::filesystem::path user = std::filesystem::path(profileFolder) / "user";
+bool writePrivateProfile(const std::string& profileFolder, const std::string& soffice) {
+    const fs::path user = fs::path(profileFolder) / "user";
+    const Installation installation = installationOf(soffice);
     std::error_code failed;
-    std::filesystem::create_directories(user, failed);
+    fs::create_directories(user / "extensions", failed);
     if (failed) {
         errno = failed.value();
         return false;
     }
-    std::ofstream out(user / "registrymodifications.xcu", std::ios::trunc);
-    return static_cast<bool>(out << registryModifications() << std::flush);
+    return writeText(user / "registrymodifications.xcu", registryModifications(installation)) &&
+           (installation.buildId.empty() ||
+            writeText(user / "extensions" / "buildid", installation.buildId));
 }
 
 } // namespace pellucor::converter

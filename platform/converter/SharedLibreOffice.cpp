@@ -20,7 +20,6 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -85,7 +84,7 @@ ServiceOutcome SharedLibreOffice::convert(const std::string& soffice, const std:
                            extraFields + "\n",
                        limit);
     } catch (...) { // from the wait hook: the reply would come to the next request
-        stopLocked(false);
+        stopLocked();
         throw;
     }
 }
@@ -109,23 +108,23 @@ ServiceOutcome SharedLibreOffice::request(const std::string& soffice, const std:
                 return {Kind::Unavailable, {}};
         }
         if (!send(line)) {
-            stopLocked(false);
+            stopLocked();
             continue;
         }
         std::string answer;
         Reply reply = readLine(Clock::now() + limit, answer);
         if (reply == Reply::TimedOut || reply == Reply::Interrupted) {
-            stopLocked(false);
+            stopLocked();
             return {reply == Reply::TimedOut ? Kind::TimedOut : Kind::Interrupted, {}};
         }
-        if (reply == Reply::Line && answer == "ok")
-            return {Kind::Converted, {}};
+        if (reply == Reply::Line && (answer == "ok" || answer == "ok\tview"))
+            return {Kind::Converted, {}, answer != "ok"};
         if (reply == Reply::Line && answer.rfind("error\t", 0) == 0)
             return {Kind::Failed, answer.substr(6)};
         std::string said = reply == Reply::Line && answer.rfind("lost\t", 0) == 0
                                ? answer.substr(5)
                                : "the helper connected to it ended";
-        stopLocked(false);
+        stopLocked();
         return {Kind::Stopped, said};
     }
     return {Kind::Stopped, "it could not be reached, also after it was started again"};
@@ -140,7 +139,7 @@ SharedLibreOffice::Start SharedLibreOffice::start(const std::string& soffice, mi
     if (started == Start::Ready)
         started = awaitReady(limit);
     if (started != Start::Ready)
-        stopLocked(false); // a helper still connecting does not read its input
+        stopLocked();
     if (started == Start::Unavailable)
         m_unavailable = true;
     return started;
@@ -168,7 +167,7 @@ SharedLibreOffice::Start SharedLibreOffice::launch(const std::string& soffice) {
     const std::string pipe = makeFolders();
     const std::string helper = m_folder + "/helper.py";
     if (pipe.empty() || !writeText(helper, converterHelperScript()) ||
-        !writePrivateProfile(m_folder + "/profile"))
+        !writePrivateProfile(m_folder + "/profile", soffice))
         return Start::Failed;
     int channel[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)
@@ -258,18 +257,11 @@ bool SharedLibreOffice::libreOfficeExited() {
     return ::waitpid(m_group, &status, WNOHANG) != 0; // ended now, or reaped before
 }
 
-// Waits for LibreOffice to end by itself, so that it can tidy up after itself.
-void SharedLibreOffice::awaitExit(Clock::time_point deadline) {
-    while (!libreOfficeExited() && Clock::now() < deadline)
-        std::this_thread::sleep_for(milliseconds(10));
-}
-
-void SharedLibreOffice::stopLocked(bool askToQuit) {
+// Nothing LibreOffice would tidy up on its way out is kept: its profile and
+// temporary files go with the private folder, and its own pipe is removed
+// here. So it is killed at once rather than asked to quit and waited for.
+void SharedLibreOffice::stopLocked() {
     if (m_channel >= 0) {
-        std::string line;
-        if (askToQuit && m_group > 0 && m_helper > 0 && send("quit\n") &&
-            readLine(Clock::now() + std::chrono::seconds(3), line) == Reply::Line)
-            awaitExit(Clock::now() + std::chrono::seconds(3));
         ::close(m_channel);
         m_channel = -1;
     }

@@ -19,6 +19,7 @@ struct ServiceOutcome {
     };
     Kind kind = Kind::Unavailable;
     std::string said;
+    bool withView = false; // Converted: the document was loaded into a view
 };
 
 // One headless LibreOffice that converts on request, started on first need
@@ -28,10 +29,9 @@ struct ServiceOutcome {
 // module, PELLUCOR_CONVERTER_PYTHON to override) connects to it and converts
 // on request. A LibreOffice that died between conversions is started again;
 // one that died during a conversion, ran out of time or was asked to stop is
-// killed and started again at the next conversion. Stopping ends LibreOffice
-// (asked to quit, then its process group killed) and removes the private
-// folders and the pipes it leaves behind; the watcher of leftovers does the
-// same when the program is killed.
+// killed and started again at the next conversion. Stopping kills its process
+// group and removes the private folders and the pipes it leaves behind; the
+// watcher of leftovers does the same when the program is killed.
 class SharedLibreOffice {
 public:
     SharedLibreOffice() = default;
@@ -74,8 +74,7 @@ private:
     bool send(const std::string& line);
     Reply readLine(std::chrono::steady_clock::time_point deadline, std::string& line);
     bool libreOfficeExited();
-    void awaitExit(std::chrono::steady_clock::time_point deadline);
-    void stopLocked(bool askToQuit = true); // not when the helper may hang
+    void stopLocked();
     void removeFolders();
 
     mutable std::mutex m_mutex;

@@ -28,11 +28,13 @@ def props(**values):
     return tuple(result)
 
 
-SERVICES = CONTEXT = DESKTOP = None
+SERVICES = CONTEXT = DESKTOP = DETECTION = CALLBACKS = None
 
 
+# Every call to LibreOffice is a round trip through its pipe: the services
+# each conversion uses are made once.
 def connect():
-    global SERVICES, CONTEXT, DESKTOP
+    global SERVICES, CONTEXT, DESKTOP, DETECTION, CALLBACKS
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext(
         "com.sun.star.bridge.UnoUrlResolver", local)
@@ -42,9 +44,13 @@ def connect():
             CONTEXT = resolver.resolve(url)
             SERVICES = CONTEXT.ServiceManager
             DESKTOP = SERVICES.createInstanceWithContext("com.sun.star.frame.Desktop", CONTEXT)
+            DETECTION = SERVICES.createInstanceWithContext(
+                "com.sun.star.document.TypeDetection", CONTEXT)
+            CALLBACKS = SERVICES.createInstanceWithContext(
+                "com.sun.star.awt.AsyncCallback", CONTEXT)
             return
         except Exception:
-            time.sleep(0.05)
+            time.sleep(0.01)
     sys.exit(1)
 
 
@@ -54,12 +60,10 @@ def message(error):
 
 
 def import_filter(url):
-    detection = SERVICES.createInstanceWithContext(
-        "com.sun.star.document.TypeDetection", CONTEXT)
-    kind, descriptor = detection.queryTypeByDescriptor(props(URL=url), True)
+    kind, descriptor = DETECTION.queryTypeByDescriptor(props(URL=url), True)
     found = dict((p.Name, p.Value) for p in descriptor)
     if not found.get("FilterName") and kind:
-        found = dict((p.Name, p.Value) for p in detection.getByName(kind))
+        found = dict((p.Name, p.Value) for p in DETECTION.getByName(kind))
         found["FilterName"] = found.get("PreferredFilter")
     if not found.get("FilterName"):
         raise RuntimeError("LibreOffice does not recognise the format of the document")
@@ -85,8 +89,7 @@ class MainThreadJob(unohelper.Base, XCallback):
 # which kills LibreOffice without the user-interface files of a full install.
 def on_main_thread(work):
     job = MainThreadJob(work)
-    SERVICES.createInstanceWithContext("com.sun.star.awt.AsyncCallback", CONTEXT) \
-        .addCallback(job, None)
+    CALLBACKS.addCallback(job, None)
     while not job.done.wait(0.5):
         CONTEXT.getServiceManager()  # raises once LibreOffice is gone
     if job.error is not None:
@@ -101,23 +104,26 @@ ARGUMENTS = dict(Hidden=True, ReadOnly=True, MacroExecutionMode=0, UpdateDocMode
 # has no layout, and the export filters drop embedded objects (equations,
 # charts, OLE objects) that have none, and it finds no text to replace. A
 # document that holds such objects, or that needs replacements, is loaded
-# again into a hidden frame, as --convert-to loads it.
-def load(path, filter_name, needs_view):
+# again into a hidden frame, as --convert-to loads it; one known to need a
+# view is loaded into the frame at once. Returns the document and whether it
+# has a view.
+def load(path, filter_name, needs_view, known_to_need_view=False):
     url = uno.systemPathToFileUrl(path)
-    document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
-    try:
-        document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
-        if not needs_view(document):
-            return document
-    except Exception:
+    if not known_to_need_view:
+        document = SERVICES.createInstanceWithContext("com.sun.star.text.TextDocument", CONTEXT)
+        try:
+            document.load(props(URL=url, FilterName=filter_name, **ARGUMENTS))
+            if not needs_view(document):
+                return document, False
+        except Exception:
+            close(document)
+            raise
         close(document)
-        raise
-    close(document)
     document = DESKTOP.loadComponentFromURL(url, "_blank", 0,
                                             props(FilterName=filter_name, **ARGUMENTS))
     if document is None:
         raise RuntimeError("LibreOffice could not load it")
-    return document
+    return document, True
 
 
 def store(document, path, filter_name):
@@ -250,18 +256,21 @@ def write_text(document, path, accepted):
 
 
 # With "readback", the text of what was stored and of the stored file read
-# again go beside the target, for the caller to compare.
+# again go beside the target, for the caller to compare; with "view", the
+# source is known to need a view. Returns whether it was loaded with one.
 def convert(source, target, filter_name, load_filter="", checks=""):
     load_filter = load_filter or import_filter(uno.systemPathToFileUrl(source))
     read_back = "readback" in checks.split(",")
-
     web_page = HTML in (load_filter, filter_name)
     tracked = False
+    with_view = [False]
 
     def work():
         nonlocal tracked
-        document = load(source, load_filter,
-                        lambda model: web_page or model.getEmbeddedObjects().getCount() > 0)
+        document, with_view[0] = load(
+            source, load_filter,
+            lambda model: web_page or model.getEmbeddedObjects().getCount() > 0,
+            "view" in checks.split(","))
         try:
             if load_filter == HTML:
                 spaces_from_html(document)
@@ -274,13 +283,14 @@ def convert(source, target, filter_name, load_filter="", checks=""):
         finally:
             close(document)
         if read_back:
-            result = load(target, filter_name, lambda model: False)
+            result, _ = load(target, filter_name, lambda model: False)
             try:
                 write_text(result, target + ".readback.txt", tracked)
             finally:
                 close(result)
 
     on_main_thread(work)
+    return with_view[0]
 
 
 def answers():
@@ -303,19 +313,14 @@ def main():
     reply("ready")
     for line in sys.stdin:
         fields = line.rstrip("\n").split("\t")
-        if fields[0] == "quit":
-            terminate()
-            reply("ok")
-            return
         if fields[0] != "convert" or not 4 <= len(fields) <= 6:
             reply("error\tunknown request")
             continue
         try:
-            convert(*fields[1:])
-            reply("ok")
+            reply("ok\tview" if convert(*fields[1:]) else "ok")
         except Exception as error:
             reply(("error\t" if answers() else "lost\t") + message(error))
-    # The program went away without saying quit: take LibreOffice and the
+    # The program went away (it closed our input): take LibreOffice and the
     # private folder with us.
     terminate()
     group = os.getpgrp()

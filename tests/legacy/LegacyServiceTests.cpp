@@ -7,6 +7,8 @@
 // of its own and still works.
 #include "base/Error.h"
 #include "converter/ConverterService.h"
+#include "converter/LegacyConverter.h"
+#include "converter/PrivateProfile.h"
 #include "LegacySupport.h"
 #include "support/ProcessTable.h"
 #include "support/TempDir.h"
@@ -107,10 +109,43 @@ TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
     ASSERT_GT(group, 0);
     const std::vector<GroupMember> members = membersOf(group);
     EXPECT_EQ(countNamed(members, "soffice.bin"), 1);
+    // LibreOffice took its profile for its own: it started once, without its
+    // graphics self-tests, which leave their log in the profile.
+    bool buildNoted = false, selfTested = false;
+    for (const auto& entry : fs::recursive_directory_iterator(tmp)) {
+        const std::string name = entry.path().filename().string();
+        buildNoted = buildNoted || (name == "buildid" && fs::file_size(entry.path()) > 0);
+        selfTested = selfTested || name == "GraphicsRenderTests.log";
+    }
+    EXPECT_TRUE(buildNoted) << "the profile does not name LibreOffice's build";
+    EXPECT_FALSE(selfTested) << "LibreOffice took itself for upgraded and tested its graphics";
 
     service.stop();
     EXPECT_TRUE(membersOf(group).empty()) << "LibreOffice outlived the service";
     EXPECT_TRUE(fs::is_empty(tmp)) << "the service left its private folder behind";
+}
+
+// A new profile notes the build and version of the LibreOffice beside the
+// real soffice a link names, without the lines' ends; nothing it cannot find
+// or that is not a version.
+TEST(LegacyProfile, NotesTheBuildAndVersionOfTheLibreOfficeItIsFor) {
+    TempDir dir;
+    fs::create_directories(dir.file("program"));
+    writeFile(dir.file("program/versionrc"), "[Version]\r\nbuildid=7(Build:3) \r\nx=1\r\n");
+    writeFile(dir.file("program/bootstraprc"), "[Bootstrap]\nProductKey=Some Office 9.1\n");
+    writeFile(dir.file("program/soffice"), "");
+    fs::create_symlink(dir.file("program/soffice"), dir.file("soffice"));
+    const std::string lastVersion = "\"ooSetupLastVersion\" oor:op=\"fuse\"><value>9.1</value>";
+    ASSERT_TRUE(converter::writePrivateProfile(dir.file("a"), dir.file("soffice")));
+    EXPECT_EQ(readFile(dir.file("a/user/extensions/buildid")), "7(Build:3)");
+    EXPECT_NE(readFile(dir.file("a/user/registrymodifications.xcu")).find(lastVersion),
+              std::string::npos);
+    fs::remove(dir.file("program/versionrc"));
+    writeFile(dir.file("program/bootstraprc"), "ProductKey=Office 9</value>\n"); // not a version
+    ASSERT_TRUE(converter::writePrivateProfile(dir.file("b"), dir.file("soffice")));
+    EXPECT_FALSE(fs::exists(dir.file("b/user/extensions/buildid")));
+    EXPECT_EQ(readFile(dir.file("b/user/registrymodifications.xcu")).find("ooSetupLastVersion"),
+              std::string::npos);
 }
 
 TEST_F(LegacyService, AKilledLibreOfficeIsStartedAgain) {
@@ -283,6 +318,48 @@ TEST_F(LegacyService, ConversionsSideBySideGetALibreOfficeEach) {
     EXPECT_TRUE(sideBySide) << "the second conversion waited for the first";
     EXPECT_EQ(running, 2u);
     EXPECT_EQ(service.starts() - startsBefore, 2u);
+}
+
+// A document that needed a view on its way in is loaded into one at once on
+// its way back, without a bare model tried first; another is not.
+TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
+    const std::string bin = scratch.file("bin"), requests = scratch.file("requests");
+    fs::create_directories(bin);
+    writeScript(bin + "/soffice", "exec /bin/sleep 60");
+    // A stand-in for the helper that notes each request and answers as the
+    // real one does, with a view for the documents in the "objects" folder.
+    writeScript(
+        scratch.file("python"),
+        "tab=$(printf '\\t')\necho ready\nwhile IFS= read -r line; do\n"
+        "  printf '%s\\n' \"$line\" >> " +
+            requests +
+            "\n"
+            "  rest=${line#*\"$tab\"}; rest=${rest#*\"$tab\"}; out=${rest%%\"$tab\"*}\n"
+            "  for f in \"$out\" \"$out.intended.txt\" \"$out.readback.txt\"; do "
+            "echo text > \"$f\"; done\n"
+            "  case $line in *objects/document.doc*) printf 'ok\\tview\\n' ;; *) echo ok ;; "
+            "esac\ndone");
+    ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
+    ScopedEnv path("PATH", bin);
+    ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "10");
+    converter::LegacyConverter converter;
+    for (const char* folder : {"objects", "plain"}) {
+        const std::string document = work.file(folder + std::string("/a.doc"));
+        fs::create_directories(work.file(folder));
+        writeFile(document, "as read");
+        const std::string docx =
+            converter.toDocx(document, "as read", converter::LegacyFormat::Doc);
+        converter.saveAs(docx, converter::LegacyFormat::Doc, document);
+    }
+    std::istringstream sent(readFile(requests));
+    std::vector<std::string> backWithView, back;
+    for (std::string line; std::getline(sent, line);)
+        if (line.find("\tMS Word 97\t") != std::string::npos)
+            (line.ends_with("\treadback,view") ? backWithView : back).push_back(line);
+    ASSERT_EQ(backWithView.size(), 1u) << readFile(requests);
+    EXPECT_NE(backWithView[0].find("/objects/"), std::string::npos);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_TRUE(back[0].ends_with("\treadback")) << back[0];
 }
 
 TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
