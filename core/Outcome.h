@@ -47,6 +47,7 @@ struct MarkOutcome {
     std::map<word::StoryKind, int> storyChanges; // the words rewritten, by kind of story
     Removals removed;
     bool skippedAsProtected = false;
+    bool changedOutright = false;  // revisions were asked for but the format holds none
     std::string savedTo;           // empty when nothing was saved
     std::vector<Failure> failures; // in the order they were reported
 

@@ -131,6 +131,8 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassCo
     if (!skipped) {
         trap(DoItSteps::removeFrames, [&] { outcome.removed += RemoveFrames(require(document)); });
         walkStories(require(app), trap, pass.observer, mark, mode, outcome);
+        outcome.changedOutright = pass.edit.trackedBy && outcome.wordsRewritten > 0 &&
+                                  !require(document).KeepsRevisions();
         // What a failure left of the document is no result: it is not saved,
         // and the next mark opens the same file again. Without its place in
         // the output folder the result is not saved at all, rather than over

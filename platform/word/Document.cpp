@@ -94,6 +94,10 @@ void Document::SaveAs(const std::string& path) {
     }
 }
 
+bool Document::KeepsRevisions() const {
+    return state().keepsRevisions();
+}
+
 StoryCollection Document::Stories() const {
     state();
     return StoryCollection(m_engine, m_document);

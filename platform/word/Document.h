@@ -165,6 +165,9 @@ public:
     // A handle about to go, as ActiveDocument()'s, hands its references over.
     WordCollection Words() &&;
     StoryCollection Stories() const;
+    // Whether changes can be saved as revisions in the document's format; a
+    // document that cannot hold them takes them outright.
+    bool KeepsRevisions() const;
     // Saves in the document's own format, overwriting without asking.
     void SaveAs(const std::string& path);
 

@@ -350,10 +350,12 @@ void DocumentState::setText(int32_t story, int32_t index, const std::string& tex
 // OpenDocument texts, which keep them as recorded changes. A plain text, a web
 // page or a Word 2003 XML file has no way to keep a revision (LibreOffice
 // writes the latter two as if every change were accepted): it is changed outright.
+bool DocumentState::keepsRevisions() const {
+    return !m_plainText && m_legacy != LegacyFormat::Html && m_legacy != LegacyFormat::Word2003Xml;
+}
+
 Revisions* DocumentState::revisions() {
-    const bool keepsRevisions =
-        !m_plainText && m_legacy != LegacyFormat::Html && m_legacy != LegacyFormat::Word2003Xml;
-    if (!m_options.trackedBy || !keepsRevisions)
+    if (!m_options.trackedBy || !keepsRevisions())
         return nullptr;
     if (!m_revisions)
         m_revisions = std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId());

@@ -52,6 +52,8 @@ public:
     StoryKind storyKind(int32_t story);
     int32_t storyNumber(int32_t story);
     WordModel& words(int32_t story = 0);
+    // Whether the document's format can hold tracked changes.
+    bool keepsRevisions() const;
     // Sets a word's text in the story, and wherever the story is shown twice.
     void setText(int32_t story, int32_t index, const std::string& text);
     FrameList& frames();

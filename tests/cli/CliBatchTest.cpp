@@ -53,6 +53,33 @@ TEST_F(CliTest, RemoveTakesOneOfTwoSpacesAway) {
     EXPECT_EQ(documentText(dir.file("out/a.docx")), kSingle + " and.   three\r");
 }
 
+// Each change is a revision by the name given; a plain text cannot hold one,
+// takes the change outright and is named on stderr.
+TEST_F(CliTest, TrackedChangesAreRevisionsWhereTheFormatHoldsThem) {
+    write("a.docx", textP(kSingle));
+    writeFile(dir.file("b.txt"), kSingle + "\n");
+    makeFolder("out");
+
+    CliResult result = run({"--yes", "--track-changes=Ann", "--out", "out", "a.docx", "b.txt"});
+    CliResult quiet = run({"--yes", "-q", "--track-changes", "--out", "out", "b.txt"});
+
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "pellucor-cli: b.txt: its format cannot hold tracked changes; the "
+                          "spaces were changed outright\n");
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(documentText(dir.file("out/a.docx")), kDoubled + "\r");
+    std::string main;
+    for (const auto& entry : readPackage(dir.file("out/a.docx")))
+        if (entry.name == "word/document.xml")
+            main = entry.data;
+    size_t revisions = 0;
+    for (size_t at = main.find("<w:ins "); at != std::string::npos;
+         at = main.find("<w:ins ", at + 1))
+        revisions += main.compare(main.find("w:author=", at), 14, "w:author=\"Ann\"") == 0;
+    EXPECT_EQ(revisions, 4u);
+    EXPECT_EQ(readFile(dir.file("out/b.txt")), kDoubled + "\n");
+}
+
 TEST_F(CliTest, InPlaceOverwritesTheSourcesWithoutLookingForAFolder) {
     std::string a = write("a.docx", textP(kSingle));
     std::string b = write("b.docx", textP(kDoubled));

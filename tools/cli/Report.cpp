@@ -143,6 +143,20 @@ std::vector<std::string> problemLines(const JobsOutcome& outcome,
     return lines;
 }
 
+std::vector<std::string> outrightLines(const JobsOutcome& outcome,
+                                       const std::vector<ListedFile>& files) {
+    std::vector<std::string> lines;
+    for (const ListedFile& file : files) {
+        const std::optional<DocumentOutcome>& document = outcome.documents.at(file.index);
+        if (document && std::any_of(document->marks.begin(), document->marks.end(),
+                                    [](const MarkOutcome& mark) { return mark.changedOutright; }))
+            lines.push_back(kProgram + shownName(file.path) +
+                            ": its format cannot hold tracked changes; the spaces were changed "
+                            "outright");
+    }
+    return lines;
+}
+
 std::string visible(const std::string& text) {
     std::string shown;
     for (char c : text) {

@@ -18,6 +18,11 @@ std::vector<std::string> documentProblems(const std::optional<DocumentOutcome>& 
 std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
 
+// "pellucor-cli: FILE: ..." for each document whose changes were made
+// outright although tracked changes were asked for: its format holds none.
+std::vector<std::string> outrightLines(const JobsOutcome& outcome,
+                                       const std::vector<ListedFile>& files);
+
 // A dry run's place in the document at path: "FILE: word N: before ->
 // after", the words around the place with their spaces shown as dots
 // ("FILE: footnote 3: word N: ..." for a place outside the main story), or

@@ -163,9 +163,12 @@ int runBatch(CliOptions options, Console& console) {
     } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
         return *stopped;
     }
-    if (!options.quiet)
+    if (!options.quiet) {
         for (const std::string& note : inputs.notes)
             console.error("pellucor-cli: " + note);
+        for (const std::string& line : outrightLines(outcome, inputs.files))
+            console.error(line);
+    }
     for (const std::string& problem : inputs.problems)
         console.error("pellucor-cli: " + problem);
     for (const std::string& line : problemLines(outcome, inputs.files))
