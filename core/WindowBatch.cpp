@@ -155,19 +155,4 @@ BatchOutcome RunBatch(Services& services) {
     return outcome;
 }
 
-namespace Word1 {
-
-MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
-    platform::MainWindow& window = services.window;
-    WindowObserver observer(window, services.prompts);
-    PassContext context{services.prompts,
-                        services.automation,
-                        observer,
-                        [&window] { return !window.Option3(); },
-                        [&window] { return window.Text2(); },
-                        {}};
-    return DoIt(path, std::move(mark), mode, context);
-}
-
-} // namespace Word1
 } // namespace pellucor

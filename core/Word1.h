@@ -43,10 +43,6 @@ struct PassContext {
 // boxes.
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass);
 
-// The same for the main window: its progress bar and events, its output
-// choice read at the open and at the save.
-MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services);
-
 // The statements of DoIt: the line numbers its error report boxes show, and
 // what each does.
 struct DoItSteps {

@@ -9,8 +9,10 @@
 #include "services/MainWindow.h"
 #include "services/Program.h"
 #include "services/WordAutomation.h"
+#include "WindowBatch.h"
 #include "word/Application.h"
 #include "word/RunningInstance.h"
+#include "Word1.h"
 
 #include <deque>
 #include <functional>
@@ -181,3 +183,21 @@ struct ScriptedServices {
 };
 
 } // namespace pellucor::test
+
+namespace pellucor::Word1 {
+
+// One pass as the main window would make it: its progress bar and events,
+// its output choice read at the open and at the save.
+inline MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
+    platform::MainWindow& window = services.window;
+    WindowObserver observer(window, services.prompts);
+    PassContext context{services.prompts,
+                        services.automation,
+                        observer,
+                        [&window] { return !window.Option3(); },
+                        [&window] { return window.Text2(); },
+                        {}};
+    return DoIt(path, std::move(mark), mode, context);
+}
+
+} // namespace pellucor::Word1
