@@ -263,11 +263,11 @@ def convert(source, target, filter_name, load_filter="", checks=""):
     read_back = "readback" in checks.split(",")
     web_page = HTML in (load_filter, filter_name)
     tracked = False
-    with_view = [False]
+    with_view = False
 
     def work():
-        nonlocal tracked
-        document, with_view[0] = load(
+        nonlocal tracked, with_view
+        document, with_view = load(
             source, load_filter,
             lambda model: web_page or model.getEmbeddedObjects().getCount() > 0,
             "view" in checks.split(","))
@@ -290,7 +290,7 @@ def convert(source, target, filter_name, load_filter="", checks=""):
                 close(result)
 
     on_main_thread(work)
-    return with_view[0]
+    return with_view
 
 
 def answers():
