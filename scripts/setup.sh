@@ -2,6 +2,8 @@
 # Installs everything Pellucor needs to build and test on Debian 12. LibreOffice
 # converts .doc, .dot, .rtf and .odt documents; the .docx family needs none.
 # The locales package lets a test make a locale with an 8-bit character set.
+# nettle gives the converter its MD5; libxml2 reads HTML as browsers do;
+# shellcheck and pyflakes3 lint the shell and Python the program carries.
 # The last line serves scripts/package.sh: it makes the .deb and checks it.
 set -euo pipefail
 
@@ -9,6 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   qt6-base-dev libzip-dev libpugixml-dev libicu-dev zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  nettle-dev libxml2-dev shellcheck pyflakes3
   clang libclang-rt-14-dev clang-format
   fonts-liberation xvfb time help2man locales
   libreoffice-writer-nogui python3-uno
