@@ -11,9 +11,11 @@
 # takes the first 40 .doc, .rtf and .odt files of the shared corpus and runs
 # pellucor-cli over them (marks ".?!", --jobs 1 and 2) against LibreOffice's
 # own one-way conversion of the same files to .docx in one process, and the
-# window over them, with the longest time it went without handling events.
+# window over them, with the longest time it went without handling events;
+# the same for six generated .doc reports of 300 to 600 kB with floating
+# pictures and embedded formulas (bench/make_heavy_legacy.py).
 #
-#   bench/run_legacy_bench.sh [--repeat R] [--sizes "1k 10k"] [--corpus-only]
+#   bench/run_legacy_bench.sh [--repeat R] [--sizes "1k 10k"] [--corpus-only | --heavy-only]
 #
 # R runs each (default 3), the median is shown. BUILD_DIR (default
 # <source>/build-legacy-bench, a Release tree) can be overridden.
@@ -26,6 +28,7 @@ build_dir=${BUILD_DIR:-$source_dir/build-legacy-bench}
 repeat=3
 sizes="1k 10k"
 corpus_only=0
+heavy_only=0
 # extension:LibreOffice export filter; the input of each is the generated .docx.
 formats=("doc:MS Word 97" "rtf:Rich Text Format" "odt:writer8" "fodt:OpenDocument Text Flat XML"
     "xml:MS Word 2003 XML" "html:HTML (StarWriter)")
@@ -40,7 +43,8 @@ while [ $# -gt 0 ]; do
     --repeat) repeat=${2:?--repeat needs a number}; shift 2 ;;
     --sizes) sizes=${2:?--sizes needs a list}; shift 2 ;;
     --corpus-only) corpus_only=1; shift ;;
-    *) fail "unknown argument $1 (usage: $0 [--repeat R] [--sizes \"1k 10k\"] [--corpus-only])" ;;
+    --heavy-only) heavy_only=1; shift ;;
+    *) fail "unknown argument $1 (usage: $0 [--repeat R] [--sizes \"1k 10k\"] [--corpus-only | --heavy-only])" ;;
     esac
 done
 command -v soffice >/dev/null || fail "LibreOffice is not installed (package libreoffice-writer-nogui)"
@@ -73,11 +77,27 @@ time_ms() {
     echo $(((end - start) / 1000000))
 }
 
-corpus_table() {
-    local corpus=$source_dir/../shared/corpus files=() ms gap
-    mapfile -t files < <(awk -F'\t' 'NR > 1 {print $1}' "$corpus/MANIFEST.tsv" |
-        grep -iE '\.(doc|rtf|odt)$' | head -40)
-    files=("${files[@]/#/$corpus/}")
+# Large .doc reports with floating pictures and embedded formulas, where
+# LibreOffice's loads cost most: made from generated flat ODT.
+heavy_documents() {
+    local k
+    for k in 1 2 3 4 5 6; do
+        python3 "$bench_dir/make_heavy_legacy.py" "$work/heavy-$k.fodt" --seed "$k" \
+            --paragraphs $((250 + 60 * k)) --pictures $((6 + 2 * k)) --formulas $((2 + k))
+        convert "$work/heavy-$k.fodt" "doc:MS Word 97"
+        [ -s "$work/heavy-$k.doc" ] || fail "LibreOffice could not make heavy-$k.doc"
+        echo "$work/heavy-$k.doc"
+    done
+}
+
+corpus_files() {
+    local corpus=$source_dir/../shared/corpus
+    awk -F'\t' 'NR > 1 {print $1}' "$corpus/MANIFEST.tsv" | grep -iE '\.(doc|rtf|odt)$' |
+        head -40 | sed "s#^#$corpus/#"
+}
+
+compare_table() { # title files...
+    local title=$1 files=("${@:2}") ms gap
     local one=() two=() office=() shown=() gaps=()
     for _ in $(seq 1 "$repeat"); do
         rm -rf "$work/c" && mkdir -p "$work/c/1" "$work/c/2" "$work/c/lo" "$work/c/w"
@@ -95,7 +115,7 @@ corpus_table() {
     mo=$(printf '%s\n' "${office[@]}" | median)
     mw=$(printf '%s\n' "${shown[@]}" | median)
     mg=$(printf '%s\n' "${gaps[@]}" | sort -n | tail -1)
-    echo "| ${#files[@]} corpus documents (.doc, .rtf, .odt), marks \".?!\" | ms | ratio to LibreOffice's one-way batch |"
+    echo "| ${#files[@]} $title, marks \".?!\" | ms | ratio to LibreOffice's one-way batch |"
     echo "|---|---:|---:|"
     awk -v a="$m1" -v b="$m2" -v o="$mo" -v w="$mw" 'BEGIN {
         printf "| pellucor-cli --jobs 1 | %d | %.2f |\n", a, a / o
@@ -105,6 +125,13 @@ corpus_table() {
     }'
     echo
     echo "Longest time the window went without handling its events: $mg ms (worst of $repeat runs)."
+    echo
+}
+
+corpus_table() {
+    local files ms gap
+    mapfile -t files < <(corpus_files)
+    compare_table "corpus documents (.doc, .rtf, .odt)" "${files[@]}"
     python3 "$shared_dir/gen_docx.py" --words 300k --seed 1 -o "$work/big.docx" >/dev/null 2>&1
     convert "$work/big.docx" "rtf:Rich Text Format"
     read -r ms gap < <("$window" --gaps "$work/c/w" "$work/big.rtf" 2>/dev/null)
@@ -112,6 +139,19 @@ corpus_table() {
         "longest time without handling its events $gap ms."
     echo
 }
+
+heavy_table() {
+    local files
+    mapfile -t files < <(heavy_documents)
+    echo "Heavy documents: $(du -ch "${files[@]}" | tail -1 | cut -f1) in all."
+    compare_table "generated .doc reports with floating pictures and formulas" "${files[@]}"
+}
+
+if [ "$heavy_only" = 1 ]; then
+    heavy_table
+    echo "Command: $0 --repeat $repeat --heavy-only ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"
+    exit 0
+fi
 
 if [ "$corpus_only" = 1 ]; then
     corpus_table
@@ -182,5 +222,6 @@ table "pellucor-wordwalk, one program per document and mark" walk_ms "$sizes"
 # larger ones only add conversion time.
 table "pellucor-cli --jobs 1, 4 copies x 3 marks, per document and mark" batch_ms "${sizes%% *}"
 corpus_table
+heavy_table
 echo "Per document and mark: open (convert to .docx), walk every word, save (convert back)."
 echo "Command: $0 --repeat $repeat --sizes \"$sizes\" ($(nproc) cores, $(soffice --version 2>/dev/null | head -1))"
