@@ -215,8 +215,8 @@ void DocumentState::loadPackage(std::string bytes) {
         refuse("its main document part " + mainPartName + " is missing");
 
     m_budget->growFor(m_package->sizeOf(mainPartName));
-    m_main = std::make_unique<XmlPart>(mainPartName, readWithin(*m_package, mainPartName, *m_budget),
-                                       m_path, &*m_budget);
+    m_main = std::make_unique<XmlPart>(
+        mainPartName, readWithin(*m_package, mainPartName, *m_budget), m_path, &*m_budget);
     attachParts(mainPartName);
     loadSettings(mainPartName);
 }

@@ -51,8 +51,8 @@ Item itemOf(const char* local) {
                                                           : Item::Other;
     case 'f':
         return is("footnoteReference") || is("footnoteRef") ? Item::NoteReference
-               : is("fldSimple")                          ? Item::InlineContainer
-                                                          : Item::Other;
+               : is("fldSimple")                            ? Item::InlineContainer
+                                                            : Item::Other;
     case 'h':
         return is("hyperlink") ? Item::InlineContainer : Item::Other;
     case 'i':

@@ -118,10 +118,11 @@ Maker relationshipsOfTenMegabytes() {
         std::string padding;
         char item[32];
         for (unsigned k = 0; padding.size() < (10u << 20); ++k)
-            padding.append(item, static_cast<size_t>(std::snprintf(item, sizeof item,
-                                                                    "<x>%016u</x>", k)));
+            padding.append(
+                item, static_cast<size_t>(std::snprintf(item, sizeof item, "<x>%016u</x>", k)));
         DocxBuilder(good)
-            .part("_rels/.rels", replacedOnce(rels, "</Relationships>", padding + "</Relationships>"))
+            .part("_rels/.rels",
+                  replacedOnce(rels, "</Relationships>", padding + "</Relationships>"))
             .write(path);
     };
 }
@@ -263,9 +264,9 @@ TEST_F(EngineTest, RevisionNumbersReadOnlyReachedPartsWithinTheBudget) {
                                  .part("word/damaged.xml", "<x w:id=\"9\"/>");
     good.write(dir.file("doc.docx"));
     writeFile(dir.file("doc.docx"),
-              withDeclaredSize(withDeclaredSize(readFile(dir.file("doc.docx")), "word/unused.xml",
-                                                600u << 20),
-                               "word/damaged.xml", 4));
+              withDeclaredSize(
+                  withDeclaredSize(readFile(dir.file("doc.docx")), "word/unused.xml", 600u << 20),
+                  "word/damaged.xml", 4));
     word::Document document = app.Documents().Open(dir.file("doc.docx"), tracked);
     document.Words()(2).SetText(". ");
     document.SaveAs(dir.file("out.docx"));
@@ -281,10 +282,11 @@ TEST_F(EngineTest, RevisionNumbersReadOnlyReachedPartsWithinTheBudget) {
                            "comments\"/></Relationships>"))
         .part("word/comments.xml", "<w:comments/>")
         .write(dir.file("big.docx"));
-    writeFile(dir.file("big.docx"), withDeclaredSize(readFile(dir.file("big.docx")),
-                                                     "word/comments.xml", 100u << 20));
-    EXPECT_NE(errorFrom([&] { app.Documents().Open(dir.file("big.docx"), tracked).Words().Count(); })
-                  .find("too large to work on"),
+    writeFile(dir.file("big.docx"),
+              withDeclaredSize(readFile(dir.file("big.docx")), "word/comments.xml", 100u << 20));
+    EXPECT_NE(errorFrom([&] {
+                  app.Documents().Open(dir.file("big.docx"), tracked).Words().Count();
+              }).find("too large to work on"),
               std::string::npos);
 }
 
@@ -303,8 +305,9 @@ TEST_F(EngineTest, SavedTextOpensAsTheSameText) {
     EXPECT_EQ(joined(wordsOf(reopen(dir.file("line-out.txt")))), joined(wordsOf(text)));
 
     writeFile(dir.file("below.txt"), controls + "Abcdefghij.  Klmnopqrst.  Uvwxyz");
-    EXPECT_NE(errorFrom([&] { app.Documents().Open(dir.file("below.txt")); })
-                  .find("not a word-processing document"),
+    EXPECT_NE(errorFrom([&] {
+                  app.Documents().Open(dir.file("below.txt"));
+              }).find("not a word-processing document"),
               std::string::npos);
 
     std::string flips("\xD0\xCF\x11\xE0\xA1\xB1\x1A"

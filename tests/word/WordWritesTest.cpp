@@ -199,8 +199,8 @@ std::vector<WriteCase> trackedCases() {
                      deleted(" ", R"(<w:b/><w:rPrChange w:id="5" )" + kTheirs +
                                       "><w:rPr/></w:rPrChange>")),
             r("b", R"(<w:b/><w:rPrChange w:id="6" )" + kTheirs + "><w:rPr/></w:rPrChange>")})},
-        {"HiddenSpacesOfATextStayHidden", p({"<w:r><w:t> Lead 2012.  This </w:t></w:r>"}), 3,
-         ". ", Words{"Lead ", "2012", ". ", "This", "\r"},
+        {"HiddenSpacesOfATextStayHidden", p({"<w:r><w:t> Lead 2012.  This </w:t></w:r>"}), 3, ". ",
+         Words{"Lead ", "2012", ". ", "This", "\r"},
          p({r("Lead 2012. "), revision("del", 0, deleted(" ")), r("This")})},
         {"WordReplacedWholeAtTheStartOfARun", p({r("a "), r("xy. b")}), 2, "z",
          Words{"a ", "z", ". ", "b", "\r"},
@@ -266,8 +266,9 @@ std::string withIds(const std::string& root, const std::vector<std::string>& ids
     std::string items;
     for (const std::string& id : ids)
         items += "<w:bookmarkStart w:id=\"" + id + "\" w:name=\"b\"/>";
-    return "<w:" + root + " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" +
-           items + "</w:" + root + ">";
+    return "<w:" + root +
+           " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" + items +
+           "</w:" + root + ">";
 }
 
 std::string relatedAs(const std::string& type, const std::string& target) {
@@ -279,17 +280,29 @@ std::string relatedAs(const std::string& type, const std::string& target) {
 std::vector<NumberingCase> numberingCases() {
     const std::string comments = relatedAs("comments", "comments.xml");
     return {
-        {"AboveTheirComments", comments, {{"word/comments.xml", withIds("comments", {"41"})}},
+        {"AboveTheirComments",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"41"})}},
          {"42", "43"}},
-        {"NumberOfEighteenDigitsIsPassedOver", comments,
-         {{"word/comments.xml", withIds("comments", {"999999999999999999"})}}, {"0", "1"}},
-        {"LeadingZeros", comments,
-         {{"word/comments.xml", withIds("comments", {"000000000000000000042"})}}, {"43", "44"}},
-        {"HeaderOutsideTheMainFolder", relatedAs("header", "../other/header1.xml"),
-         {{"other/header1.xml", withIds("hdr", {"0", "1"})}}, {"2", "3"}},
-        {"PartNoRelationshipReaches", "", {{"word/comments.xml", withIds("comments", {"41"})}},
+        {"NumberOfEighteenDigitsIsPassedOver",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"999999999999999999"})}},
          {"0", "1"}},
-        {"NoNumberLeft", comments, {{"word/comments.xml", withIds("comments", {"2147483647"})}},
+        {"LeadingZeros",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"000000000000000000042"})}},
+         {"43", "44"}},
+        {"HeaderOutsideTheMainFolder",
+         relatedAs("header", "../other/header1.xml"),
+         {{"other/header1.xml", withIds("hdr", {"0", "1"})}},
+         {"2", "3"}},
+        {"PartNoRelationshipReaches",
+         "",
+         {{"word/comments.xml", withIds("comments", {"41"})}},
+         {"0", "1"}},
+        {"NoNumberLeft",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"2147483647"})}},
          {}},
     };
 }
