@@ -7,6 +7,7 @@
 #include "Format.h"
 #include "PendingLegacySave.h"
 #include "Relationships.h"
+#include "RevisionNumbers.h"
 #include "zip/Compression.h"
 
 #include <algorithm>
@@ -192,23 +193,18 @@ void DocumentState::loadPlainText(std::string bytes) {
 
 void DocumentState::loadPackage(std::string bytes) {
     m_package = Package::fromBytes(std::move(bytes), m_path);
-    if (!m_legacy && m_package->contains("mimetype") &&
-        m_package->read("mimetype") == kOdtMimeType) {
-        if (m_package->contains("META-INF/manifest.xml") &&
-            m_package->read("META-INF/manifest.xml").find("encryption-data") != std::string::npos)
-            throw Error(ErrorNumber::PasswordIncorrect,
-                        "The document " + inQuotes(m_path) +
-                            " cannot be opened: it is an OpenDocument text encrypted with a "
-                            "password.");
-        m_package =
-            Package::fromBytes(convertedFromLegacy(m_package->bytes(), LegacyFormat::Odt), m_path);
-    }
+    // Until its main part is found, the document has the budget of the
+    // smallest: every part read before counts against it.
+    m_budget.emplace(0, m_path);
+    m_budget->take(m_package->bytes().size() + m_legacyBytes.size());
+    if (!m_legacy && isOpenDocumentText())
+        return loadPackage(convertedFromLegacy(m_package->bytes(), LegacyFormat::Odt));
     if (!m_package->contains("_rels/.rels"))
         refuse("it is a zip file but not a word-processing document (it has no package "
                "relationships)");
 
     std::string mainPartName;
-    for (const auto& rel : parseRelationships(m_package->read("_rels/.rels"), "", m_path))
+    for (const auto& rel : readRelationships(*m_package, "", m_path, *m_budget))
         if (!rel.external && hasRelationshipType(rel, "officeDocument")) {
             mainPartName = rel.target;
             break;
@@ -218,12 +214,25 @@ void DocumentState::loadPackage(std::string bytes) {
     if (!m_package->contains(mainPartName))
         refuse("its main document part " + mainPartName + " is missing");
 
-    std::string mainPart = m_package->read(mainPartName);
-    m_budget.emplace(mainPart.size(), m_path);
-    m_budget->take(m_package->bytes().size() + m_legacyBytes.size());
-    m_main = std::make_unique<XmlPart>(mainPartName, std::move(mainPart), m_path, &*m_budget);
+    m_budget->growFor(m_package->sizeOf(mainPartName));
+    m_main = std::make_unique<XmlPart>(
+        mainPartName, readWithin(*m_package, mainPartName, *m_budget), m_path, &*m_budget);
     attachParts(mainPartName);
     loadSettings(mainPartName);
+}
+
+bool DocumentState::isOpenDocumentText() const {
+    if (!m_package->contains("mimetype") ||
+        readWithin(*m_package, "mimetype", *m_budget) != kOdtMimeType)
+        return false;
+    if (m_package->contains("META-INF/manifest.xml") &&
+        readWithin(*m_package, "META-INF/manifest.xml", *m_budget).find("encryption-data") !=
+            std::string::npos)
+        throw Error(ErrorNumber::PasswordIncorrect,
+                    "The document " + inQuotes(m_path) +
+                        " cannot be opened: it is an OpenDocument text encrypted with a "
+                        "password.");
+    return true;
 }
 
 void DocumentState::attachParts(const std::string& mainPartName) {
@@ -267,15 +276,12 @@ std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat f
 }
 
 void DocumentState::loadSettings(const std::string& mainPartName) {
-    std::string relsName = relationshipsPartOf(mainPartName);
-    if (!m_package->contains(relsName))
-        return;
-    for (const auto& rel : parseRelationships(m_package->read(relsName), mainPartName, m_path)) {
+    for (const auto& rel : readRelationships(*m_package, mainPartName, m_path, *m_budget)) {
         if (rel.external || !hasRelationshipType(rel, "settings") ||
             !m_package->contains(rel.target))
             continue;
-        m_settings =
-            std::make_unique<XmlPart>(rel.target, m_package->read(rel.target), m_path, &*m_budget);
+        m_settings = std::make_unique<XmlPart>(
+            rel.target, readWithin(*m_package, rel.target, *m_budget), m_path, &*m_budget);
         m_protection = Protection(m_settings.get());
         return;
     }
@@ -358,21 +364,20 @@ Revisions* DocumentState::revisions() {
     if (!m_options.trackedBy || !keepsRevisions())
         return nullptr;
     if (!m_revisions)
-        m_revisions = std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId());
+        m_revisions =
+            std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId(), m_path);
     return m_revisions.get();
 }
 
-// Above every number the document's parts use (the main part's folder holds
-// its notes, comments, headers and footers), so that no revision of ours
+// Above every number the document's parts use, so that no revision of ours
 // shares one with a revision, comment or bookmark already there.
-int64_t DocumentState::firstFreeRevisionId() const {
-    const std::string& main = m_main->name();
-    const std::string folder = main.substr(0, main.rfind('/') + 1);
-    int64_t highest = highestIdIn(m_main->root());
-    for (const std::string& part : m_package->partNames())
-        if (part.starts_with(folder) && part.ends_with(".xml") && part != main)
-            highest = std::max(highest, highestIdIn(m_package->read(part)));
-    return highest + 1;
+int64_t DocumentState::firstFreeRevisionId() {
+    std::vector<const XmlPart*> parsed{m_main.get()};
+    if (m_settings)
+        parsed.push_back(m_settings.get());
+    for (const auto& part : m_storyParts)
+        parsed.push_back(part.get());
+    return word::firstFreeRevisionId(*m_package, parsed, *m_budget, m_path);
 }
 
 FrameList& DocumentState::frames() {

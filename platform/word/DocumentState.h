@@ -69,6 +69,7 @@ private:
     DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter);
     void load(std::string bytes);
     void loadPackage(std::string bytes);
+    bool isOpenDocumentText() const;
     void adopt(ParsedPackage parts);
     void adoptLegacy(LegacyDocument document);
     void handOver(const std::string& path);
@@ -81,7 +82,7 @@ private:
     StoryList* walkedStories(); // nullptr when only the main story is walked
     StoryList& otherStories(int32_t story);
     Revisions* revisions();
-    int64_t firstFreeRevisionId() const;
+    int64_t firstFreeRevisionId();
     [[noreturn]] void refuse(const std::string& why) const;
 
     std::string m_path;

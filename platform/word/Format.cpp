@@ -14,7 +14,8 @@ using namespace std::string_view_literals;
 constexpr size_t kHeadSize = 4096;
 
 // Text may hold a stray control character (an escape, a bell) but not one
-// byte in this many.
+// in this many of its bytes other than spaces: spaces added or taken away
+// cannot make a text binary data, or binary data a text.
 constexpr size_t kMostControlsInText = 16;
 
 bool startsWith(std::string_view bytes, std::string_view prefix) {
@@ -49,9 +50,12 @@ bool looksLikeText(std::string_view bytes) {
     }();
     if (bytes.find('\0') != std::string_view::npos)
         return false;
-    const auto controls = static_cast<size_t>(std::count_if(
-        bytes.begin(), bytes.end(), [](char c) { return control[static_cast<unsigned char>(c)]; }));
-    return controls * kMostControlsInText <= bytes.size();
+    size_t controls = 0, spaces = 0;
+    for (char c : bytes) {
+        controls += control[static_cast<unsigned char>(c)];
+        spaces += c == ' ';
+    }
+    return controls * kMostControlsInText <= bytes.size() - spaces;
 }
 
 FileFormat markupFormat(std::string_view head) {

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "DocumentState.h"
+#include "zip/Package.h"
 #include "zip/ZipDirectory.h"
 
 #include <algorithm>
@@ -46,6 +47,16 @@ uint64_t memoryLimitFor(uint64_t mainPartSize) {
 
 MemoryBudget::MemoryBudget(uint64_t mainPartSize, std::string path)
     : m_limit(memoryLimitFor(mainPartSize)), m_path(std::move(path)) {}
+
+void MemoryBudget::growFor(uint64_t mainPartSize) {
+    m_limit = std::max(m_limit, memoryLimitFor(mainPartSize));
+}
+
+std::string readWithin(const zip::Package& package, const std::string& partName,
+                       const MemoryBudget& budget) {
+    budget.check(package.sizeOf(partName));
+    return package.read(partName);
+}
 
 void MemoryBudget::take(uint64_t bytes) {
     check(bytes);

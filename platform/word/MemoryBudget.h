@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+namespace pellucor::zip {
+class Package;
+}
+
 namespace pellucor::word {
 
 // What one open document may take in memory: its package and parts, their
@@ -20,6 +24,10 @@ public:
     static constexpr uint64_t kDefaultCeiling = 4096ull << 20;
 
     MemoryBudget(uint64_t mainPartSize, std::string path);
+
+    // Once the main part's size is known, the limit of a document whose size
+    // was not yet known grows to what that main part allows.
+    void growFor(uint64_t mainPartSize);
 
     uint64_t limit() const { return m_limit; }
     uint64_t left() const { return m_limit - m_taken; }
@@ -40,6 +48,12 @@ private:
     uint64_t m_taken = 0;
     std::string m_path;
 };
+
+// The bytes of one part of a document's package, inflated only once the
+// budget has room for them; the caller takes what it keeps. Throws the
+// budget's Error, or the package's when the part is missing or damaged.
+std::string readWithin(const zip::Package& package, const std::string& partName,
+                       const MemoryBudget& budget);
 
 // The limit of a document whose main part has mainPartSize bytes.
 uint64_t memoryLimitFor(uint64_t mainPartSize);

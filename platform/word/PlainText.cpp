@@ -1,5 +1,7 @@
 #include "PlainText.h"
 
+#include "base/Error.h"
+#include "Format.h"
 #include "XmlPart.h"
 
 #include <algorithm>
@@ -13,9 +15,10 @@ constexpr const char* kRun = "w:r";
 constexpr const char* kText = "w:t";
 
 // What a line's paragraph takes in the DOM: an element with its name, and
-// for a line with text a run, a text element and the text beside it.
+// for a line with text a run, a text element that keeps its spaces, and the
+// text beside it.
 constexpr uint64_t kEmptyLineSize = 72;
-constexpr uint64_t kLineSize = 4 * kEmptyLineSize;
+constexpr uint64_t kLineSize = 5 * kEmptyLineSize;
 
 constexpr std::string_view kLineEnds[] = {"", "\n", "\r", "\r\n"};
 
@@ -54,8 +57,11 @@ PlainText::PlainText(std::string bytes, const std::string& path, MemoryBudget& b
 void PlainText::addLine(std::string_view text, std::string_view end, MemoryBudget& budget) {
     budget.take(text.empty() ? kEmptyLineSize + 1 : kLineSize + text.size() + 1);
     pugi::xml_node paragraph = m_body.append_child(kParagraph);
-    if (!text.empty())
-        paragraph.append_child(kRun).append_child(kText).text().set(text.data(), text.size());
+    if (!text.empty()) {
+        pugi::xml_node element = paragraph.append_child(kRun).append_child(kText);
+        element.append_attribute("xml:space").set_value("preserve");
+        element.text().set(text.data(), text.size());
+    }
     m_lineEnds += codeOf(end);
 }
 
@@ -69,7 +75,15 @@ std::string PlainText::bytes(const std::string& target) const {
                 text += piece.text().get();
         text += kLineEnds[static_cast<size_t>(m_lineEnds[line])];
     }
-    return encodeText(std::move(text), m_encoding, target);
+    std::string saved = encodeText(std::move(text), m_encoding, target);
+    // What the file is read as is told from its bytes at every opening: a
+    // text that would open as something else is not saved.
+    if (!saved.empty() && sniffFormat(saved) != FileFormat::PlainText)
+        throw Error(ErrorNumber::CannotSave,
+                    "Could not save " + inQuotes(target) +
+                        ": the changed text would no longer open as plain text (its bytes would "
+                        "read as another kind of file). The file was left as it was.");
+    return saved;
 }
 
 } // namespace pellucor::word

@@ -1,6 +1,8 @@
 #include "Relationships.h"
 
+#include "MemoryBudget.h"
 #include "XmlPart.h"
+#include "zip/Package.h"
 
 #include <cctype>
 #include <cstring>
@@ -65,9 +67,18 @@ std::string relationshipsPartOf(const std::string& sourcePart) {
     return folder + "_rels/" + file + ".rels";
 }
 
-std::vector<Relationship> parseRelationships(const std::string& xml, const std::string& sourcePart,
-                                             const std::string& displayName) {
-    XmlPart part(relationshipsPartOf(sourcePart), xml, displayName);
+std::vector<Relationship> readRelationships(const zip::Package& package,
+                                            const std::string& sourcePart,
+                                            const std::string& displayName, MemoryBudget& budget) {
+    const std::string name = relationshipsPartOf(sourcePart);
+    if (!package.contains(name))
+        return {};
+    const XmlPart part(name, readWithin(package, name, budget), displayName, &budget);
+    struct GivenBack {
+        MemoryBudget& budget;
+        uint64_t bytes;
+        ~GivenBack() { budget.release(bytes); }
+    } givenBack{budget, part.memoryCost()};
     std::vector<Relationship> result;
     std::string base = folderOf(sourcePart);
     for (pugi::xml_node node : part.root().children()) {

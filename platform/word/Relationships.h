@@ -3,7 +3,13 @@
 #include <string>
 #include <vector>
 
+namespace pellucor::zip {
+class Package;
+}
+
 namespace pellucor::word {
+
+class MemoryBudget;
 
 struct Relationship {
     std::string id;     // what the source part calls it by
@@ -12,10 +18,13 @@ struct Relationship {
     bool external = false;
 };
 
-// The relationships part of sourcePart ("" for the package itself), read from
-// its XML text. Targets are resolved against the source part's folder.
-std::vector<Relationship> parseRelationships(const std::string& xml, const std::string& sourcePart,
-                                             const std::string& displayName);
+// The relationships of sourcePart ("" for the package itself), none when the
+// package has no relationships part for it. Targets are resolved against the
+// source part's folder. The part and its DOM are taken from the budget while
+// it is read and given back after: the list left is a fraction of them.
+std::vector<Relationship> readRelationships(const zip::Package& package,
+                                            const std::string& sourcePart,
+                                            const std::string& displayName, MemoryBudget& budget);
 
 // "word/document.xml" -> "word/_rels/document.xml.rels"; "" -> "_rels/.rels".
 std::string relationshipsPartOf(const std::string& sourcePart);

@@ -78,10 +78,8 @@ std::vector<pugi::xml_node> boxesBelow(pugi::xml_node root, const WordNames& nam
 StoryList::StoryList(const Sources& sources) : m_sources(sources) {
     for (const auto& parsed : sources.parts)
         m_parts.emplace(partKey(parsed->name()), parsed.get());
-    const std::string rels = relationshipsPartOf(sources.main.name());
-    if (sources.package.contains(rels))
-        m_relationships =
-            parseRelationships(sources.package.read(rels), sources.main.name(), sources.path);
+    m_relationships =
+        readRelationships(sources.package, sources.main.name(), sources.path, sources.budget);
     std::vector<Reference> references;
     const std::vector<Box> mainBoxes = boxesIn(sources.body, sources.mainNames, &references);
     addHeadersAndFooters(references);
@@ -211,8 +209,9 @@ XmlPart* StoryList::part(const std::string& name) {
         return found->second;
     if (key == partKey(m_sources.main.name()) || !m_sources.package.contains(name))
         return nullptr;
-    m_sources.parts.push_back(std::make_unique<XmlPart>(name, m_sources.package.read(name),
-                                                        m_sources.path, &m_sources.budget));
+    m_sources.parts.push_back(
+        std::make_unique<XmlPart>(name, readWithin(m_sources.package, name, m_sources.budget),
+                                  m_sources.path, &m_sources.budget));
     return m_parts[key] = m_sources.parts.back().get();
 }
 

@@ -29,6 +29,8 @@ enum class Item : uint8_t {
 Item itemOf(const char* local) {
     auto is = [local](const char* name) { return std::strcmp(local, name) == 0; };
     switch (local[0]) {
+    case 'a':
+        return is("annotationRef") ? Item::NoteReference : Item::Other;
     case 'r':
         return local[1] == '\0' ? Item::Run : is("ruby") ? Item::Placeholder : Item::Other;
     case 't':
@@ -44,13 +46,13 @@ Item itemOf(const char* local) {
     case 'd':
         return is("drawing") ? Item::Placeholder : is("dir") ? Item::InlineContainer : Item::Other;
     case 'e':
-        return is("endnoteReference") ? Item::NoteReference
-               : is("embedObject")    ? Item::Placeholder
-                                      : Item::Other;
+        return is("endnoteReference") || is("endnoteRef") ? Item::NoteReference
+               : is("embedObject")                        ? Item::Placeholder
+                                                          : Item::Other;
     case 'f':
-        return is("footnoteReference") ? Item::NoteReference
-               : is("fldSimple")       ? Item::InlineContainer
-                                       : Item::Other;
+        return is("footnoteReference") || is("footnoteRef") ? Item::NoteReference
+               : is("fldSimple")                            ? Item::InlineContainer
+                                                            : Item::Other;
     case 'h':
         return is("hyperlink") ? Item::InlineContainer : Item::Other;
     case 'i':
@@ -158,21 +160,32 @@ private:
     }
 
     // A w:t normally holds one text node; comments or CDATA may split it.
+    // White space at either end of an element that does not ask for it to be
+    // kept is not shown, so it is no part of the text.
     void addText(pugi::xml_node item) {
         pugi::xml_node first = item.first_child();
+        const bool keepsSpaces = std::strcmp(item.attribute("xml:space").value(), "preserve") == 0;
         if (!first || !first.next_sibling()) {
-            add(item, item.child_value(), true);
+            add(item, item.child_value(), true, keepsSpaces);
             return;
         }
         std::string joined;
         for (pugi::xml_node part = first; part; part = part.next_sibling())
             if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata)
                 joined += part.value();
-        add(item, joined.c_str(), true);
+        add(item, joined.c_str(), true, keepsSpaces);
     }
 
-    void add(pugi::xml_node node, const char* text, bool fromText) {
+    static bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+    void add(pugi::xml_node node, const char* text, bool fromText, bool keepsSpaces = true) {
         size_t length = std::strlen(text);
+        if (!keepsSpaces) {
+            while (length > 0 && isXmlSpace(*text))
+                ++text, --length;
+            while (length > 0 && isXmlSpace(text[length - 1]))
+                --length;
+        }
         if (length == 0 && !fromText)
             return;
         TextSpan span;

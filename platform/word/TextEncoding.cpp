@@ -141,6 +141,15 @@ std::string encodeText(std::string utf8, const TextEncoding& encoding, const std
                             ": a character of the changed text has no place in its character "
                             "set, " +
                             encoding.charset + ". The file was left as it was.");
+        // Bytes that are valid UTF-8 are read as UTF-8 when the file is
+        // opened again: unless they say the same there, they would read as
+        // other text.
+        if (out != utf8 && text::isValidUtf8(out))
+            throw Error(ErrorNumber::CannotSave,
+                        "Could not save " + inQuotes(target) + ": in its character set, " +
+                            encoding.charset +
+                            ", the changed text would read as other text when opened again (its "
+                            "bytes would be taken for UTF-8). The file was left as it was.");
         return out;
     }
     case Kind::Utf8:

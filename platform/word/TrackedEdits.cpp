@@ -1,5 +1,6 @@
 #include "TrackedEdits.h"
 
+#include "base/Error.h"
 #include "TreeWalk.h"
 
 #include <algorithm>
@@ -17,20 +18,32 @@ bool isIdName(const char* name) {
     return std::strcmp(colon ? colon + 1 : name, "id") == 0;
 }
 
-// The value when it is a decimal number of up to 18 digits, else -1.
+// The value of a decimal number of any length, or -1 when it is none or
+// above the highest number a revision can have.
 int64_t decimal(std::string_view value) {
-    if (value.empty() || value.size() > 18)
+    if (value.empty())
         return -1;
     int64_t number = 0;
     for (char c : value) {
         if (c < '0' || c > '9')
             return -1;
-        number = number * 10 + (c - '0');
+        if (number <= kHighestRevisionId)
+            number = number * 10 + (c - '0');
     }
-    return number;
+    return number <= kHighestRevisionId ? number : -1;
 }
 
 } // namespace
+
+std::string Revisions::nextId() {
+    if (m_next > kHighestRevisionId)
+        throw Error(ErrorNumber::CommandFailed,
+                    "The document " + inQuotes(m_path) +
+                        " cannot take tracked changes: its revisions, comments and bookmarks "
+                        "already use the highest number one can have (" +
+                        std::to_string(kHighestRevisionId) + ").");
+    return std::to_string(m_next++);
+}
 
 void setElementText(pugi::xml_node element, std::string_view text) {
     while (pugi::xml_node child = element.first_child())

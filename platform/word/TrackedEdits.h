@@ -14,17 +14,24 @@
 
 namespace pellucor::word {
 
+// The largest revision number written or read: readers keep these numbers
+// in 32 bits. A larger one in a document is passed over, as ours never reach it.
+inline constexpr int64_t kHighestRevisionId = 2147483647;
+
 // Who the revisions of one document are by, and the numbers they take: every
 // story's revisions draw on the same count, so that no two share a number.
 class Revisions {
 public:
-    Revisions(Revisor by, int64_t firstFreeId) : m_by(std::move(by)), m_next(firstFreeId) {}
+    Revisions(Revisor by, int64_t firstFreeId, std::string path)
+        : m_by(std::move(by)), m_next(firstFreeId), m_path(std::move(path)) {}
     const Revisor& by() const { return m_by; }
-    std::string nextId() { return std::to_string(m_next++); }
+    // Throws Error naming the document when no number is left.
+    std::string nextId();
 
 private:
     Revisor m_by;
     int64_t m_next;
+    std::string m_path;
 };
 
 // One change to the text of a w:t, in bytes of its old text: `removed` bytes
@@ -83,7 +90,8 @@ private:
 void setElementText(pugi::xml_node element, std::string_view text);
 
 // The highest revision or bookmark number a part uses (any attribute named
-// id with a decimal value), or -1: from a parsed part, or from its bytes.
+// id with a decimal value, leading zeros and all, up to kHighestRevisionId),
+// or -1: from a parsed part, or from its bytes.
 int64_t highestIdIn(pugi::xml_node root);
 int64_t highestIdIn(std::string_view xml);
 

@@ -51,6 +51,11 @@ std::vector<std::string> Package::partNames() const {
     return names;
 }
 
+uint64_t Package::sizeOf(const std::string& partName) const {
+    const ZipEntry* entry = find(partName);
+    return entry ? entry->size : 0;
+}
+
 std::string Package::read(const std::string& partName) const {
     const ZipEntry* entry = find(partName);
     if (!entry)

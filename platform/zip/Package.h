@@ -29,6 +29,9 @@ public:
     bool contains(const std::string& partName) const;
     // The names of the parts, in the directory's order.
     std::vector<std::string> partNames() const;
+    // How many bytes the part inflates to, as its directory entry records
+    // (inflating more is refused); 0 for a missing part.
+    uint64_t sizeOf(const std::string& partName) const;
     // The part's bytes, inflated and checked against its CRC and the limits.
     std::string read(const std::string& partName) const;
     const std::string& bytes() const { return m_bytes; }

@@ -1,5 +1,7 @@
-// libFuzzer target over the document engine: open, read every word, write
-// some words, remove every frame, unprotect, save and open the saved copy.
+// libFuzzer target over the document engine: open (the main story or every
+// story, changes made outright or tracked, as a byte of the input chooses),
+// read every word of every story, write some words, remove every frame,
+// unprotect, save and open the saved copy.
 // pellucor::Error is the expected way to refuse an input; a crash, any
 // other exception, a leak, a hang or a broken invariant is a finding.
 #include "base/Error.h"
@@ -45,12 +47,33 @@ const std::string& workFolder() {
     return folder.path;
 }
 
-std::string joinedWords(const Document& document) {
+// How the input is opened, from a byte folded from all of it, so that any
+// mutation may change it: every story or the main one, tracked or not.
+EditOptions optionsOf(const uint8_t* data, size_t size) {
+    uint8_t choice = 0;
+    for (size_t at = 0; at < size; ++at)
+        choice ^= data[at];
+    EditOptions options;
+    options.allStories = (choice & 1) != 0;
+    if (choice & 2)
+        options.trackedBy = Revisor{"Fuzz", "2026-12-08T00:00:00Z"};
+    return options;
+}
+
+std::string joinedWords(const WordCollection& words) {
     std::string joined;
-    WordCollection words = document.Words();
     for (int32_t i = 1, count = words.Count(); i <= count; ++i)
         joined += words(i).Text();
     return joined;
+}
+
+// Every story's text, each ended by a NUL.
+std::string storiesText(const Document& document) {
+    std::string all;
+    StoryCollection stories = document.Stories();
+    for (int32_t i = 1, count = stories.Count(); i <= count; ++i)
+        all += joinedWords(stories(i).Words()) + '\0';
+    return all;
 }
 
 bool trySetText(WordCollection& words, int32_t index, const std::string& text) {
@@ -62,11 +85,12 @@ bool trySetText(WordCollection& words, int32_t index, const std::string& text) {
     }
 }
 
-// Widens every ". " to ".  " and sets the first settable word to "x y". The
-// joined text of all words must then be the old one with exactly these
+// Widens every ". " to ".  " and changes the first settable word: to "x y" in
+// a package, and in a plain text by a space after it, since a text's bytes
+// decide what it opens as and spaces alone must not change that. The joined
+// text of all words must then be the old one with exactly these
 // replacements, however the words were cut again.
-void writeWords(Document& document) {
-    WordCollection words = document.Words();
+void writeWords(WordCollection words, bool plainText) {
     std::vector<std::string> texts;
     for (int32_t i = 1, count = words.Count(); i <= count; ++i)
         texts.push_back(words(i).Text());
@@ -74,16 +98,18 @@ void writeWords(Document& document) {
     for (size_t i = texts.size(); i-- > 0;)
         if (texts[i] == ". " && trySetText(words, static_cast<int32_t>(i + 1), ".  "))
             texts[i] = ".  ";
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (trySetText(words, static_cast<int32_t>(i + 1), "x y")) {
-            texts[i] = "x y";
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const std::string text = plainText ? texts[i] + " " : "x y";
+        if (trySetText(words, static_cast<int32_t>(i + 1), text)) {
+            texts[i] = text;
             break;
         }
+    }
     std::string expected;
     for (const std::string& text : texts)
         expected += text;
-    if (joinedWords(document) != expected)
-        finding("after writing words, the text of the document is not what was written");
+    if (joinedWords(words) != expected)
+        finding("after writing words, the text of a story is not what was written");
 }
 
 // The program's frame loop: every step must shorten the list by one, or the
@@ -121,15 +147,16 @@ struct SavedState {
     int protection = -1;
 };
 
-void reopen(Application& app, const std::string& path, const SavedState& saved) {
+void reopen(Application& app, const std::string& path, const EditOptions& options,
+            const SavedState& saved) {
     Document copy = [&] {
         try {
-            return app.Documents().Open(path);
+            return app.Documents().Open(path, options);
         } catch (const Error& error) {
             finding("the saved document does not open again: " + error.description());
         }
     }();
-    if (joinedWords(copy) != saved.text)
+    if (storiesText(copy) != saved.text)
         finding("the saved document does not hold the text that was saved");
     if (saved.noFrames && copy.Frames().Count() != 0)
         finding("frames removed before saving are back after opening the saved document");
@@ -137,15 +164,18 @@ void reopen(Application& app, const std::string& path, const SavedState& saved) 
         finding("the saved document's protection differs from the one that was saved");
 }
 
-void exercise(Application& app, const std::string& input, const std::string& output) {
-    Document document = app.Documents().Open(input);
-    writeWords(document); // reads every word first
+void exercise(Application& app, const std::string& input, const std::string& output,
+              const EditOptions& options, bool plainText) {
+    Document document = app.Documents().Open(input, options);
+    StoryCollection stories = document.Stories();
+    for (int32_t i = 1, count = stories.Count(); i <= count; ++i)
+        writeWords(stories(i).Words(), plainText); // reads every word first
     removeFrames(document);
     unprotect(document);
-    const SavedState saved{joinedWords(document), document.Frames().Count() == 0,
+    const SavedState saved{storiesText(document), document.Frames().Count() == 0,
                            document.ProtectionType()};
     document.SaveAs(output);
-    reopen(app, output, saved);
+    reopen(app, output, options, saved);
 }
 
 } // namespace
@@ -169,7 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::filesystem::remove(output);
     Application app = Application::Create();
     try {
-        exercise(app, input, output);
+        const bool plainText = size < 2 || data[0] != 'P' || data[1] != 'K';
+        exercise(app, input, output, optionsOf(data, size), plainText);
     } catch (const Error&) {
         // the expected refusal of a damaged or foreign input
     }

@@ -5,6 +5,8 @@
 #   tests/fuzz/run_fuzz.sh [SECONDS]      (default 60; BUILD_DIR overrides the build folder)
 # Exits non-zero when a fuzzer found a crash, a leak, a hang or an input that
 # takes more memory than the limit; the inputs are kept and their paths printed.
+# A run of up to a minute (CI's) stops at its first finding; a longer one goes
+# on after each, in a forked child, and keeps every finding.
 set -euo pipefail
 
 seconds="${1:-60}"
@@ -38,6 +40,14 @@ engine_seconds=$((seconds / 2 > 0 ? seconds / 2 : 1))
 zip_seconds=$(((seconds - engine_seconds) / 2 > 0 ? (seconds - engine_seconds) / 2 : 1))
 deflate_seconds=$((seconds - engine_seconds - zip_seconds > 0 ? seconds - engine_seconds - zip_seconds : 1))
 
+# Findings do not end a long run: its share of time goes on fuzzing.
+go_on=()
+if [ "$seconds" -gt 60 ]; then
+    go_on=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
+fi
+
+findings_kept() { find "$findings" -maxdepth 1 -type f | wc -l; }
+
 failed=0
 # run_target NAME SECONDS [OPTIONS...]
 run_target() {
@@ -45,15 +55,18 @@ run_target() {
     shift 2
     echo "$name: $(ls "$work/$name-seeds" | wc -l) seeds, $time seconds"
     local before status=0
-    before="$(ls "$findings" | wc -l)"
+    before="$(findings_kept)"
     UBSAN_OPTIONS=print_stacktrace=1 "$build_dir/tests/fuzz/fuzz_$name" \
         -max_total_time="$time" -rss_limit_mb="$memory_mb" -malloc_limit_mb="$memory_mb" \
-        -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/$name-" "$@" \
+        -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/$name-" "${go_on[@]}" "$@" \
         "$work/$name-found" "$work/$name-seeds" >"$work/$name.log" 2>&1 || status=$?
-    if [ "$status" -ne 0 ] || [ "$(ls "$findings" | wc -l)" -ne "$before" ]; then
+    if [ "$status" -ne 0 ] || [ "$(findings_kept)" -ne "$before" ]; then
         tail -n 40 "$work/$name.log" >&2
-        echo "fuzz_$name found a problem (exit status $status). Inputs kept:" >&2
-        ls -t "$findings" | head -n 5 | sed "s|^|  $findings/|" >&2
+        local found
+        found="$(($(findings_kept) - before))"
+        echo "fuzz_$name found $found problem(s) (exit status $status). Inputs kept:" >&2
+        find "$findings" -maxdepth 1 -type f -printf '%T@ %p\n' | sort -rn |
+            head -n "$((found > 0 ? found : 5))" | cut -d' ' -f2- | sed 's|^|  |' >&2
         echo "Reproduce: $build_dir/tests/fuzz/fuzz_$name FILE" >&2
         failed=1
         return

@@ -108,6 +108,25 @@ Maker emptyParagraphs(const std::string& part) {
     };
 }
 
+// Package relationships of ten megabytes, padded with elements of counters:
+// within what a main part of their size may take, beyond a small document's
+// budget.
+Maker relationshipsOfTenMegabytes() {
+    return [](const std::string& path) {
+        const DocxBuilder good(textP("Hello."));
+        std::string rels = good.entries()[1].second;
+        std::string padding;
+        char item[32];
+        for (unsigned k = 0; padding.size() < (10u << 20); ++k)
+            padding.append(
+                item, static_cast<size_t>(std::snprintf(item, sizeof item, "<x>%016u</x>", k)));
+        DocxBuilder(good)
+            .part("_rels/.rels",
+                  replacedOnce(rels, "</Relationships>", padding + "</Relationships>"))
+            .write(path);
+    };
+}
+
 Maker copyOfCorpus(const std::string& name) {
     return [name](const std::string& path) {
         copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, path);
@@ -176,6 +195,8 @@ std::vector<OpenErrorCase> openErrorCases() {
          "too large to work on"},
         {"RelationshipsBeyondTheirMemoryBudget", emptyParagraphs("_rels/.rels"),
          "too large to work on"},
+        {"RelationshipsBeyondTheDocumentsBudget", relationshipsOfTenMegabytes(),
+         "too large to work on"},
         {"PartClaimingMoreThanTheInflateLimit", damaged([](std::string bytes) {
              return withDeclaredSize(std::move(bytes), "word/document.xml", 600u << 20);
          })},
@@ -232,6 +253,71 @@ TEST(MarkupCount, CountsEveryPairOfBytes) {
                       nodes * 8 * sizeof(void*) + attributes * 5 * sizeof(void*))
                 << xml.size() << " bytes of " << (fill.empty() ? "markup" : fill);
         }
+}
+
+// Revision numbers are read from the parts the relationships reach, within
+// the budget: a part none reaches is never read, however large or damaged.
+TEST_F(EngineTest, RevisionNumbersReadOnlyReachedPartsWithinTheBudget) {
+    const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
+    const DocxBuilder good = DocxBuilder(textP("a.  b"))
+                                 .part("word/unused.xml", "<x w:id=\"9\"/>")
+                                 .part("word/damaged.xml", "<x w:id=\"9\"/>");
+    good.write(dir.file("doc.docx"));
+    writeFile(dir.file("doc.docx"),
+              withDeclaredSize(
+                  withDeclaredSize(readFile(dir.file("doc.docx")), "word/unused.xml", 600u << 20),
+                  "word/damaged.xml", 4));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), tracked);
+    document.Words()(2).SetText(". ");
+    document.SaveAs(dir.file("out.docx"));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("out.docx")))), "a. b\r");
+
+    // A comments part, reached, claims more than the whole budget.
+    const std::string rels = good.entries()[3].second;
+    DocxBuilder(good)
+        .part("word/_rels/document.xml.rels",
+              replacedOnce(rels, "</Relationships>",
+                           "<Relationship Id=\"rId9\" Target=\"comments.xml\" Type=\"http://"
+                           "schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                           "comments\"/></Relationships>"))
+        .part("word/comments.xml", "<w:comments/>")
+        .write(dir.file("big.docx"));
+    writeFile(dir.file("big.docx"),
+              withDeclaredSize(readFile(dir.file("big.docx")), "word/comments.xml", 100u << 20));
+    EXPECT_NE(errorFrom([&] {
+                  app.Documents().Open(dir.file("big.docx"), tracked).Words().Count();
+              }).find("too large to work on"),
+              std::string::npos);
+}
+
+// What a text is read as is told from its bytes, and what was saved opens as
+// the same text: spaces taken out cannot make it binary data, and a change
+// that would make its 8-bit text read as UTF-8 is not saved.
+TEST_F(EngineTest, SavedTextOpensAsTheSameText) {
+    const std::string controls = "\x01\x02";
+    // Two control bytes in 32 others: the most a text may hold.
+    writeFile(dir.file("line.txt"), controls + "Abcdefghij.  Klmnopqrst.  Uvwxyz12");
+    word::Document text = app.Documents().Open(dir.file("line.txt"));
+    for (int32_t k = text.Words().Count(); k >= 1; --k)
+        if (text.Words()(k).Text() == ".  ")
+            text.Words()(k).SetText(".");
+    text.SaveAs(dir.file("line-out.txt"));
+    EXPECT_EQ(joined(wordsOf(reopen(dir.file("line-out.txt")))), joined(wordsOf(text)));
+
+    writeFile(dir.file("below.txt"), controls + "Abcdefghij.  Klmnopqrst.  Uvwxyz");
+    EXPECT_NE(errorFrom([&] {
+                  app.Documents().Open(dir.file("below.txt"));
+              }).find("not a word-processing document"),
+              std::string::npos);
+
+    std::string flips("\xD0\xCF\x11\xE0\xA1\xB1\x1A"
+                      "http://schemas.openxmlformats.org/markup-compatibility/2006\x03");
+    writeFile(dir.file("flips.txt"), flips);
+    word::Document eightBit = app.Documents().Open(dir.file("flips.txt"));
+    eightBit.Words()(1).SetText("x y");
+    EXPECT_NE(errorFrom([&] { eightBit.SaveAs(dir.file("flips-out.txt")); }).find("other text"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("flips-out.txt")));
 }
 
 TEST_F(EngineTest, CharacterReferencesInTextAreDecoded) {

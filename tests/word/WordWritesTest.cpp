@@ -73,6 +73,9 @@ std::vector<WriteCase> writeCases() {
          Words{"end", ". ", "Next", "\r"},
          p({R"(<w:hyperlink r:id="rId9">)" + preserved("end. ") + "</w:hyperlink>",
             preserved("Next")})},
+        {"HiddenSpacesOfATextStayHiddenWhenItIsRewritten",
+         p({"<w:r><w:t> Lead 2012.  This </w:t></w:r>"}), 3, ". ",
+         Words{"Lead ", "2012", ". ", "This", "\r"}, textP("Lead 2012. This")},
         {"AccentedText", textP("a b"), 1, "été ", Words{"été ", "b", "\r"}, textP("été b")},
         {"TextIsEscapedOnSave", textP("a b"), 1, "<&> ", Words{"<", "&", "> ", "b", "\r"},
          textP("<&> b")},
@@ -196,6 +199,9 @@ std::vector<WriteCase> trackedCases() {
                      deleted(" ", R"(<w:b/><w:rPrChange w:id="5" )" + kTheirs +
                                       "><w:rPr/></w:rPrChange>")),
             r("b", R"(<w:b/><w:rPrChange w:id="6" )" + kTheirs + "><w:rPr/></w:rPrChange>")})},
+        {"HiddenSpacesOfATextStayHidden", p({"<w:r><w:t> Lead 2012.  This </w:t></w:r>"}), 3, ". ",
+         Words{"Lead ", "2012", ". ", "This", "\r"},
+         p({r("Lead 2012. "), revision("del", 0, deleted(" ")), r("This")})},
         {"WordReplacedWholeAtTheStartOfARun", p({r("a "), r("xy. b")}), 2, "z",
          Words{"a ", "z", ". ", "b", "\r"},
          p({r("a "), revision("del", 0, deleted("xy")), revision("ins", 1, r("z")), r(". b")})},
@@ -242,22 +248,100 @@ TEST_F(EngineTest, DeletedMarkIsNoWord) {
     EXPECT_EQ(wordsOf(document), (Words{"endNext", "\r"}));
 }
 
-// Revisions of several saves and of other parts never share a number.
-TEST_F(EngineTest, TrackedWritesTakeNumbersAboveEveryPart) {
-    DocxBuilder(textP("a.  b.  c.  d"))
-        .part("word/comments.xml", R"(<w:comments><w:comment w:id="41"/></w:comments>)")
-        .write(dir.file("doc.docx"));
+// Revisions of two marks and of other parts never share a number: every part
+// the relationships reach is read, in any folder, a number whatever its
+// length; a part none reaches is not.
+struct NumberingCase {
+    std::string name;
+    std::string parts; // relationships of the main part, beside its settings
+    std::vector<ZipEntry> extra;
+    std::vector<std::string> ours; // the numbers of the two marks' revisions; none: refused
+};
+
+std::ostream& operator<<(std::ostream& out, const NumberingCase& c) {
+    return out << c.name;
+}
+
+std::string withIds(const std::string& root, const std::vector<std::string>& ids) {
+    std::string items;
+    for (const std::string& id : ids)
+        items += "<w:bookmarkStart w:id=\"" + id + "\" w:name=\"b\"/>";
+    return "<w:" + root +
+           " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" + items +
+           "</w:" + root + ">";
+}
+
+std::string relatedAs(const std::string& type, const std::string& target) {
+    return "<Relationship Id=\"rId" + std::to_string(target.size()) +
+           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + type +
+           "\" Target=\"" + target + "\"/>";
+}
+
+std::vector<NumberingCase> numberingCases() {
+    const std::string comments = relatedAs("comments", "comments.xml");
+    return {
+        {"AboveTheirComments",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"41"})}},
+         {"42", "43"}},
+        {"NumberOfEighteenDigitsIsPassedOver",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"999999999999999999"})}},
+         {"0", "1"}},
+        {"LeadingZeros",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"000000000000000000042"})}},
+         {"43", "44"}},
+        {"HeaderOutsideTheMainFolder",
+         relatedAs("header", "../other/header1.xml"),
+         {{"other/header1.xml", withIds("hdr", {"0", "1"})}},
+         {"2", "3"}},
+        {"PartNoRelationshipReaches",
+         "",
+         {{"word/comments.xml", withIds("comments", {"41"})}},
+         {"0", "1"}},
+        {"NoNumberLeft",
+         comments,
+         {{"word/comments.xml", withIds("comments", {"2147483647"})}},
+         {}},
+    };
+}
+
+class RevisionNumbers : public EngineTest, public ::testing::WithParamInterface<NumberingCase> {};
+
+TEST_P(RevisionNumbers, AreNeverUsedTwice) {
+    const NumberingCase& c = GetParam();
+    DocxBuilder fixture(textP("a.  b.  c"));
+    fixture.part("word/_rels/document.xml.rels",
+                 R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/)"
+                 R"(relationships">)" +
+                     relatedAs("settings", "settings.xml") + c.parts + "</Relationships>");
+    for (const auto& [name, xml] : c.extra)
+        fixture.part(name, xml);
+    fixture.write(dir.file("doc.docx"));
     word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
     document.Words()(2).SetText(". ");
+    if (c.ours.empty()) {
+        EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("one.docx")); }).find("doc.docx"),
+                  std::string::npos);
+        return;
+    }
     document.SaveAs(dir.file("one.docx"));
-    document.Words()(4).SetText(". ");
-    document.Words()(6).SetText(".   ");
-    document.SaveAs(dir.file("two.docx"));
-    const std::string saved = entryOf(dir.file("two.docx"), "word/document.xml");
-    for (const char* id : {"w:id=\"42\"", "w:id=\"43\"", "w:id=\"44\""})
-        EXPECT_EQ(saved.find(id), saved.rfind(id)) << id << " in " << saved;
-    EXPECT_NE(saved.find("w:id=\"44\""), std::string::npos) << saved;
+    word::Document next = app.Documents().Open(dir.file("one.docx"), kTracked);
+    next.Words()(4).SetText(". ");
+    next.SaveAs(dir.file("two.docx"));
+    for (const std::string& id : c.ours) {
+        size_t uses = 0;
+        for (const auto& entry : readPackage(dir.file("two.docx")))
+            for (size_t at = entry.data.find("w:id=\"" + id + "\""); at != std::string::npos;
+                 at = entry.data.find("w:id=\"" + id + "\"", at + 1))
+                ++uses;
+        EXPECT_EQ(uses, 1u) << "number " << id;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Tracked, RevisionNumbers, ::testing::ValuesIn(numberingCases()),
+                         [](const auto& test) { return test.param.name; });
 
 struct UnsettableCase {
     std::string name;
