@@ -17,6 +17,7 @@ struct JobSettings {
     std::vector<std::string> marks;
     bool inPlace = false;
     std::string outFolder; // results go below it when not in place
+    std::string backupSuffix; // in place: each document is first copied to its name + this
     word::EditOptions edit;
 };
 
