@@ -1,8 +1,8 @@
 #include "BatchRun.h"
 
+#include "base/AtomicFile.h"
 #include "base/Waiting.h"
 #include "Messages.h"
-#include "base/AtomicFile.h"
 #include "word/BatchDocument.h"
 #include "Word1.h"
 

@@ -283,9 +283,7 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                                     std::string& said) {
     const double limit = timeoutSeconds();
     const bool saving = conversion.readBackFilter.has_value();
-    const std::string extra = !saving               ? ""
-                              : conversion.withView ? "\treadback,view"
-                                                    : "\treadback";
+    const std::string extra = !saving ? "" : conversion.withView ? "\treadback,view" : "\treadback";
     ServiceOutcome outcome =
         ConverterService::instance().convert(soffice, input, output, conversion.filter,
                                              conversion.importFilter, timeLimit(limit), extra);

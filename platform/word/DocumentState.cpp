@@ -105,11 +105,9 @@ DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyC
     : m_path(std::move(path)), m_segmenter(segmenter),
       m_converter(batch ? batch->converter() : converter), m_batch(batch) {}
 
-std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
-                                                   WordSegmenter& segmenter,
-                                                   LegacyConverter& converter,
-                                                   const EditOptions& options,
-                                                   BatchDocument* batch) {
+std::unique_ptr<DocumentState>
+DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter,
+                    const EditOptions& options, BatchDocument* batch) {
     std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter, batch));
     document->m_options = options;
     document->m_sourceMode = permissionsOf(path);
@@ -136,7 +134,7 @@ DocumentState::~DocumentState() {
     if (m_batch && m_untouchedSinceSave && m_savedAs && m_package && m_main && !m_legacy)
         m_batch->keepSaved(*m_savedAs,
                            ParsedPackage{std::move(m_package), std::move(m_main),
-                                        std::move(m_settings), std::move(m_storyParts)});
+                                         std::move(m_settings), std::move(m_storyParts)});
 }
 
 std::string DocumentState::name() const {

@@ -233,8 +233,8 @@ protected:
         Word1::DoIt(path, ".", Word1::ModeAdd, services);
 
         // The engine's own words for saving there.
-        const std::string description =
-            engineErrorOf([&](word::Application& app) { app.Documents().Open(from).SaveAs(target); });
+        const std::string description = engineErrorOf(
+            [&](word::Application& app) { app.Documents().Open(from).SaveAs(target); });
         EXPECT_EQ(prompts.texts(),
                   std::vector<std::string>{reportText(description, kDoItLocation, 9)});
         EXPECT_TRUE(samePlace(path, from)) << "a save that failed changed the path: " << path;
@@ -338,11 +338,11 @@ struct FailingRename {
 struct MarksEndCase {
     const char* name;
     bool inPlace;
-    int failedRename;   // 0: none fails
-    bool stopAtSecond;  // SIGINT while the second mark walks
-    const char* text;   // of the result, or of the source when nothing is left
+    int failedRename;  // 0: none fails
+    bool stopAtSecond; // SIGINT while the second mark walks
+    const char* text;  // of the result, or of the source when nothing is left
     MarkOutcome::Result result;
-    bool output;        // the outcome names the file as holding the result
+    bool output; // the outcome names the file as holding the result
 };
 
 class MarksEnd : public CoreTest, public ::testing::WithParamInterface<MarksEndCase> {

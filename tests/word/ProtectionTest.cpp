@@ -148,7 +148,9 @@ TEST_F(EngineTest, PasswordToModifyAllowsSavingElsewhere) {
 // The next mark of a run opens the copy it saved and saves over it; a copy
 // read afresh is the author's file again.
 TEST_F(EngineTest, PasswordToModifyAllowsSavingOverTheCopyJustSaved) {
-    DocxBuilder(textP("It ends.  Next. Then")).settings(kPasswordToModify).write(dir.file("a.docx"));
+    DocxBuilder(textP("It ends.  Next. Then"))
+        .settings(kPasswordToModify)
+        .write(dir.file("a.docx"));
     {
         word::BatchDocument batch(dir.file("a.docx"));
         app.Documents().Open(dir.file("a.docx"), {}, &batch).SaveAs(dir.file("copy.docx"));

@@ -42,7 +42,8 @@ void RunBackups::keep(const std::string& path) {
         throw Error(ErrorNumber::PermissionDenied,
                     "The document " + inQuotes(path) +
                         " is in use by another run, which kept its copy " +
-                        shownName(path + m_suffix) + " after this run began; it was left as it "
+                        shownName(path + m_suffix) +
+                        " after this run began; it was left as it "
                         "was.");
     keepBackup(path, m_suffix);
 }

@@ -1,8 +1,8 @@
 #include "Jobs.h"
 
+#include "Backup.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
-#include "Backup.h"
 #include "base/Waiting.h"
 #include "CliPrompts.h"
 #include "EngineAutomation.h"
@@ -82,8 +82,7 @@ std::unique_ptr<Engine> newEngine() {
     return std::make_unique<Engine>();
 }
 
-BatchRequest requestFor(const JobSettings& settings, const ListedFile& file,
-                        RunBackups* backups) {
+BatchRequest requestFor(const JobSettings& settings, const ListedFile& file, RunBackups* backups) {
     BatchRequest request;
     request.documents = {file.path};
     request.marks = settings.marks;
@@ -172,8 +171,8 @@ JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& 
         std::vector<std::string> errors;
         try {
             JobObserver observer(progress);
-            batch =
-                RunBatch(requestFor(settings, file, backups ? &*backups : nullptr), observer, engine.prompts, engine.automation);
+            batch = RunBatch(requestFor(settings, file, backups ? &*backups : nullptr), observer,
+                             engine.prompts, engine.automation);
         } catch (const std::exception& error) {
             errors.push_back(std::string("the batch run stopped: ") + error.what());
         }

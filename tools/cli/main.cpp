@@ -102,8 +102,8 @@ std::optional<int> runDocuments(const CliOptions& options, const JobSettings& se
         console.error(kWordOpenLine);
         return WordProcessorOpen;
     }
-    outcome = runJobs(settings, inputs.files, inputs.files.size(),
-                      jobCount(options, inputs.files), progress);
+    outcome = runJobs(settings, inputs.files, inputs.files.size(), jobCount(options, inputs.files),
+                      progress);
     console.endProgress();
     return std::nullopt;
 }
