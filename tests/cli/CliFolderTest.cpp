@@ -162,8 +162,9 @@ TEST_F(CliFolderTest, TwoRunsAtOnceNeverShareADocumentOrItsCopy) {
         EXPECT_EQ((firstSaid[k] == "changed") + (secondSaid[k] == "changed"), 1);
         // A run that came to it only after the other had finished found it
         // changed, and its copy is of that: the runs did not meet on it.
-        if (firstSaid[k] != "unchanged" && secondSaid[k] != "unchanged")
+        if (firstSaid[k] != "unchanged" && secondSaid[k] != "unchanged") {
             EXPECT_TRUE(readFile(dir.file(paths[k] + ".bak")) == original);
+        }
     }
 }
 

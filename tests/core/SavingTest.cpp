@@ -356,8 +356,8 @@ protected:
 
 TEST_P(MarksEnd, LeaveTheFileAndTheOutcomeAgreeing) {
     const MarksEndCase& c = GetParam();
-    const std::string a = source("a.docx", "It ends. Is it? Yes! No");
-    const std::string b = source("b.docx", "It ends. Is it? Yes! No");
+    const std::string a = source("a.docx", "It ends. is it? yes! no");
+    const std::string b = source("b.docx", "It ends. is it? yes! no");
     const std::string before = readFile(b);
     // What an earlier run left where this one saves.
     DocxBuilder(textP("Stale.  From before?  Yes")).write(out() + "/a.docx");
@@ -391,15 +391,15 @@ INSTANTIATE_TEST_SUITE_P(
     Batch, MarksEnd,
     ::testing::Values(
         MarksEndCase{"AStaleOutputIsNeverTakenUpAfterAFailedFirstMark", false, 1, false,
-                     "It ends. Is it?  Yes!  No\r", MarkOutcome::Result::Failed, true},
+                     "It ends. is it?  yes!  no\r", MarkOutcome::Result::Failed, true},
         MarksEndCase{"AFailedFirstMarkInPlaceLeavesTheOthers", true, 1, false,
-                     "It ends. Is it?  Yes!  No\r", MarkOutcome::Result::Failed, true},
+                     "It ends. is it?  yes!  no\r", MarkOutcome::Result::Failed, true},
         MarksEndCase{"AStopLetsTheDocumentInHandTakeEveryMark", true, 0, true,
-                     "It ends.  Is it?  Yes!  No\r", MarkOutcome::Result::Changed, true},
+                     "It ends.  is it?  yes!  no\r", MarkOutcome::Result::Changed, true},
         MarksEndCase{"AStopLetsTheDocumentInHandTakeEveryMarkInTheFolder", false, 0, true,
-                     "It ends.  Is it?  Yes!  No\r", MarkOutcome::Result::Changed, true},
+                     "It ends.  is it?  yes!  no\r", MarkOutcome::Result::Changed, true},
         MarksEndCase{"AMarkFailingAfterAStopPutsTheDocumentBack", true, 3, true,
-                     "It ends. Is it? Yes! No\r", MarkOutcome::Result::Failed, false}),
+                     "It ends. is it? yes! no\r", MarkOutcome::Result::Failed, false}),
     [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
