@@ -76,7 +76,7 @@ void addToLastPass(DocumentOutcome& outcome, const ErrorTrap& trap) {
 }
 
 // Nothing of what the passes reported saved stays when the document's end
-// failed or put it back.
+// failed or put it back: no file holds its result.
 void forgetSaves(DocumentOutcome& outcome) {
     for (MarkOutcome& mark : outcome.marks)
         mark.savedTo.clear();
@@ -90,18 +90,16 @@ void forgetSaves(DocumentOutcome& outcome) {
 void finishDocument(platform::Prompts& prompts, word::BatchDocument& document,
                     DocumentOutcome& outcome) {
     ErrorTrap trap(prompts, "Word1", "DoIt");
-    if (!trap(Word1::DoItSteps::save, [&] { document.finish(); })) {
-        forgetSaves(outcome);
+    if (!trap(Word1::DoItSteps::save, [&] { document.finish(); }))
         addToLastPass(outcome, trap);
-    }
     if (stopRequested() && anyFailed(outcome)) {
         ErrorTrap restoring(prompts, "Word1", "DoIt");
-        if (restoring(Word1::DoItSteps::save, [&] { document.restore(); }))
-            forgetSaves(outcome);
-        else
+        if (!restoring(Word1::DoItSteps::save, [&] { document.restore(); }))
             addToLastPass(outcome, restoring);
     }
     outcome.output = document.output();
+    if (outcome.output.empty())
+        forgetSaves(outcome);
 }
 
 // The marks of one document, in order, while it is locked against other

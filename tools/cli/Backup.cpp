@@ -29,6 +29,15 @@ void keepBackup(const std::string& path, const std::string& suffix) {
 
 RunBackups::RunBackups(std::string suffix) : m_suffix(std::move(suffix)) {
     ::clock_gettime(CLOCK_REALTIME, &m_started);
+    // File times come from a coarser clock that may lag this one a little: a
+    // copy made by another run just after this one began must still count.
+    constexpr long kLag = 20'000'000; // ns
+    if (m_started.tv_nsec >= kLag) {
+        m_started.tv_nsec -= kLag;
+    } else {
+        m_started.tv_sec -= 1;
+        m_started.tv_nsec += 1'000'000'000 - kLag;
+    }
 }
 
 void RunBackups::keep(const std::string& path) {
