@@ -52,7 +52,7 @@ converter::LegacyConverter& BatchDocument::converter() {
 }
 
 void BatchDocument::lock(const std::string& path) {
-    RunLock& lock = m_sourceLock.held() && !sameFile(path, m_source) ? m_outputLock : m_sourceLock;
+    RunLock& lock = sameFile(path, m_source) ? m_sourceLock : m_outputLock;
     if (lock.held() && lock.follow(path))
         return;
     if (lock.take(path) == RunLock::Taken::InUse)
