@@ -27,6 +27,10 @@ struct BatchRequest {
     // place; asked just before each save.
     std::function<std::string(size_t document)> outputFolder;
     word::EditOptions edit;
+    // When given, run once document k is locked against other runs and
+    // before its first mark (a backup copy is kept here). What it throws
+    // fails the document, and none of its marks runs.
+    std::function<void(size_t document)> beforeChanging;
 };
 
 // Told what a run does as it goes. Each event runs in the run's own error

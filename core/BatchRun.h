@@ -32,9 +32,12 @@ struct RunSteps {
 
 // The run of a request: every document, once for each mark, through the
 // spacing engine, telling the observer as it goes and "Done." at the end.
-// It checks nothing before it starts: the caller has. A stop requested meanwhile
-// ends it after the pass in hand. Errors of its own steps go to its error
-// report box. Returns what the run did, document by document.
+// It checks nothing before it starts: the caller has. Each document is locked
+// against other runs for the whole of its marks. A stop requested meanwhile
+// ends it after the document in hand, whose marks all run (or which is put
+// back as it was when one of them fails); the documents after it are not
+// processed. Errors of its own steps go to its error report box. Returns what
+// the run did, document by document.
 BatchOutcome RunBatch(const BatchRequest& request, BatchObserver& observer,
                       platform::Prompts& prompts, platform::WordAutomation& automation);
 

@@ -21,6 +21,8 @@ MarkOutcome::Result MarkOutcome::result() const {
 
 MarkOutcome::Result DocumentOutcome::result() const {
     using Result = MarkOutcome::Result;
+    if (!begun)
+        return Result::NotProcessed;
     auto any = [&](Result wanted) {
         return std::any_of(marks.begin(), marks.end(),
                            [&](const MarkOutcome& mark) { return mark.result() == wanted; });
@@ -77,6 +79,8 @@ const char* resultName(MarkOutcome::Result result) {
         return "unchanged";
     case MarkOutcome::Result::Protected:
         return "protected";
+    case MarkOutcome::Result::NotProcessed:
+        return "not processed";
     case MarkOutcome::Result::Failed:
         break;
     }

@@ -40,7 +40,7 @@ struct Removals {
 
 // What one pass of the spacing engine did with one document and one mark.
 struct MarkOutcome {
-    enum class Result { Changed, Unchanged, Protected, Failed };
+    enum class Result { Changed, Unchanged, Protected, Failed, NotProcessed };
 
     std::string mark;
     int wordsRewritten = 0;
@@ -59,9 +59,14 @@ struct DocumentOutcome {
     int row = 0;      // 1-based row of the file list
     std::string path; // as listed
     std::vector<MarkOutcome> marks;
+    // The file that holds this run's result for it, whatever its marks
+    // reported; empty when the run left nothing of it on disk.
+    std::string output;
+    bool begun = true; // false for a document the run stopped before
 
-    // Failed when any pass failed; else protected when any was skipped; else
-    // changed when any rewrote a word or removed anything; else unchanged.
+    // Not processed when the run stopped before it; failed when any pass
+    // failed; else protected when any was skipped; else changed when any
+    // rewrote a word or removed anything; else unchanged.
     MarkOutcome::Result result() const;
     int wordsRewritten() const;
     std::map<word::StoryKind, int> storyChanges() const;

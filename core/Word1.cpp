@@ -119,11 +119,13 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassCo
     trap(DoItSteps::createObject, [&] { app = pass.automation.CreateObject(); });
     trap(DoItSteps::hideAlerts, [&] { require(app).SetDisplayAlerts(false); });
     trap(DoItSteps::open, [&] {
+        if (pass.document)
+            path = pass.document->current();
         // Saved in place, a document named through a link replaces the file
         // the link names, and every later mark works on that file.
         if (inPlace())
             path = fileBehindLink(path);
-        document = require(app).Documents().Open(path, pass.edit);
+        document = require(app).Documents().Open(path, pass.edit, pass.document);
     });
     const bool skipped =
         CheckProtection(document ? &*document : nullptr, pass.prompts, outcome.removed);
@@ -136,15 +138,23 @@ MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassCo
         // What a failure left of the document is no result: it is not saved,
         // and the next mark opens the same file again. Without its place in
         // the output folder the result is not saved at all, rather than over
-        // the source.
+        // the source; path changes only once the result is saved there.
         if (!documentFailed(trap)) {
+            std::string target = path;
             const bool placed = trap(DoItSteps::placeResult, [&] {
                 if (!inPlace())
-                    path = Main::NormalizePath(pass.outputFolder() + kSeparator + FileNameOf(path));
+                    target =
+                        Main::NormalizePath(pass.outputFolder() + kSeparator + FileNameOf(path));
+                if (pass.document)
+                    pass.document->lock(target);
             });
             if (placed &&
-                trap(DoItSteps::save, [&] { require(app).ActiveDocument().SaveAs(path); }))
-                outcome.savedTo = path;
+                trap(DoItSteps::save, [&] { require(app).ActiveDocument().SaveAs(target); })) {
+                path = target;
+                outcome.savedTo = target;
+                if (pass.document)
+                    pass.document->saved(target);
+            }
         }
     }
     trap(DoItSteps::quit, [&] { require(app).Quit(); });

@@ -4,6 +4,7 @@
 #include "BatchRequest.h"
 #include "Outcome.h"
 #include "Services.h"
+#include "word/BatchDocument.h"
 #include "word/Document.h"
 
 #include <cstdint>
@@ -19,8 +20,8 @@ enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 
 // What one pass reaches outside the document: the boxes, the engine, who
 // is told of its progress, where its result goes (asked at the open and at
-// the save; in place when inPlace is not given) and how the document is
-// walked and changed.
+// the save; in place when inPlace is not given), how the document is
+// walked and changed, and, in a batch, the document the pass is a mark of.
 struct PassContext {
     platform::Prompts& prompts;
     platform::WordAutomation& automation;
@@ -28,6 +29,7 @@ struct PassContext {
     std::function<bool()> inPlace;
     std::function<std::string()> outputFolder;
     word::EditOptions edit;
+    word::BatchDocument* document = nullptr;
 };
 
 // Processes one document for one mark: opens it in a new engine instance,
@@ -36,10 +38,12 @@ struct PassContext {
 // spaces and does not follow a word of its story beginning with A to Z, in
 // every story it was opened to walk, saves it into the output folder or over
 // itself, and quits the instance. When results go to the output folder, path
-// becomes the saved file's path. Every failure is reported in the error
-// report box and the routine goes on, but a document that could not be
-// opened, cleared of frames or walked is not saved, and path stays as it
-// was. Returns what the pass did, for callers that report it other than in
+// becomes the saved file's path once it is saved there. Every failure is
+// reported in the error report box and the routine goes on, but a document
+// that could not be opened, cleared of frames, walked or saved leaves path as
+// it was. In a batch the pass opens what the batch document names (its
+// source, or what an earlier mark of this run saved), never another file.
+// Returns what the pass did, for callers that report it other than in
 // boxes.
 MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass);
 

@@ -14,9 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -32,26 +30,6 @@ constexpr const char* kHtmlFilter = "HTML (StarWriter)";
 constexpr double kDefaultTimeoutSeconds = 60;
 
 std::atomic<unsigned long> g_conversions{0};
-
-// The documents whose conversion to .docx needed a view, by absolute path,
-// until they are converted back: they hold embedded objects, so that
-// conversion loads the .docx into a view at once instead of trying a bare
-// model first.
-std::mutex g_viewMutex;
-std::set<std::string> g_needingView;
-
-void noteView(const std::string& documentPath, bool needed) {
-    std::lock_guard lock(g_viewMutex);
-    if (needed)
-        g_needingView.insert(documentPath);
-    else
-        g_needingView.erase(documentPath);
-}
-
-bool takeNeededView(const std::string& documentPath) {
-    std::lock_guard lock(g_viewMutex);
-    return g_needingView.erase(documentPath) > 0;
-}
 
 struct FormatInfo {
     const char* extension;
@@ -171,6 +149,11 @@ struct LegacyConverter::Conversion {
     // Saving only: the import filter the saved file is read back with
     // ("" to detect), after its text is compared with the text meant.
     std::optional<std::string> readBackFilter = std::nullopt;
+    // Saving: the document held embedded objects, so the .docx is loaded
+    // into a view at once instead of trying a bare model first.
+    bool withView = false;
+    // Opening: told whether the conversion needed a view.
+    bool* neededView = nullptr;
 
     [[noreturn]] void fail(ErrorNumber number, const std::string& why) const {
         throw Error(number, failurePrefix + ": " + why + "." + failureSuffix);
@@ -300,16 +283,15 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                                     std::string& said) {
     const double limit = timeoutSeconds();
     const bool saving = conversion.readBackFilter.has_value();
-    const std::string extra = !saving                               ? ""
-                              : takeNeededView(conversion.basePath) ? "\treadback,view"
-                                                                    : "\treadback";
+    const std::string extra = !saving ? "" : conversion.withView ? "\treadback,view" : "\treadback";
     ServiceOutcome outcome =
         ConverterService::instance().convert(soffice, input, output, conversion.filter,
                                              conversion.importFilter, timeLimit(limit), extra);
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
         if (!saving) {
-            noteView(conversion.basePath, outcome.withView);
+            if (conversion.neededView)
+                *conversion.neededView = outcome.withView;
             return true;
         }
         said = readBackDifference(readWhole(output + ".intended.txt"),
@@ -381,7 +363,7 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
 }
 
 std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,
-                                    LegacyFormat format) {
+                                    LegacyFormat format, bool* neededView) {
     FormatInfo info = infoOf(format);
     Conversion conversion{documentPath,
                           absolutePath(documentPath),
@@ -394,13 +376,14 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
                           std::string("it is ") + info.kind + " (." + info.extension +
                               "), and opening ." + info.extension + " documents",
                           ErrorNumber::FileCorrupted};
+    conversion.neededView = neededView;
     return convert(format == LegacyFormat::Html ? withoutStylesheetLinks(bytes) : bytes,
                    conversion);
 }
 
 void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                              const std::string& target, const std::string& documentPath,
-                             std::optional<mode_t> sourceMode) {
+                             std::optional<mode_t> sourceMode, bool withView) {
     FormatInfo info = infoOf(format);
     Conversion conversion{target,
                           absolutePath(documentPath.empty() ? target : documentPath),
@@ -413,6 +396,7 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           std::string("saving .") + info.extension + " documents",
                           ErrorNumber::CannotSave,
                           info.importFilter};
+    conversion.withView = withView;
     writeFileAtomically(target, convert(docxBytes, conversion), sourceMode);
 }
 

@@ -35,18 +35,21 @@ public:
     LegacyConverter(const LegacyConverter&) = delete;
     LegacyConverter& operator=(const LegacyConverter&) = delete;
 
-    // The .docx package of the document at documentPath, whose bytes are given.
+    // The .docx package of the document at documentPath, whose bytes are
+    // given; neededView, when given, tells whether LibreOffice needed a view
+    // to convert it (it holds embedded objects).
     std::string toDocx(const std::string& documentPath, const std::string& bytes,
-                       LegacyFormat format);
+                       LegacyFormat format, bool* neededView = nullptr);
 
     // Converts a .docx package into format and writes it atomically to target,
     // once the saved file, read back, says what the package says. Relative
     // links keep their text when documentPath names the document as it was
     // opened (target stands for it when empty). A new file's permissions are
-    // drawn from sourceMode.
+    // drawn from sourceMode. withView: its conversion to .docx needed a view,
+    // so this one takes a view at once.
     void saveAs(const std::string& docxBytes, LegacyFormat format, const std::string& target,
                 const std::string& documentPath = {},
-                std::optional<mode_t> sourceMode = std::nullopt);
+                std::optional<mode_t> sourceMode = std::nullopt, bool withView = false);
 
     // How many conversions, either way, every converter of the program has
     // begun so far.

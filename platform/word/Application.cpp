@@ -2,8 +2,6 @@
 
 #include "base/Error.h"
 #include "EngineState.h"
-#include "PendingLegacySave.h"
-#include "SavedDocument.h"
 
 namespace pellucor::word {
 
@@ -48,30 +46,16 @@ void Application::Quit() {
     m_engine->quit = true;
 }
 
-void Application::BeginDocument() {
-    forgetSavedDocument();
-    holdLegacySaves();
-}
-
-void Application::FinishDocument() {
-    forgetSavedDocument();
-    writePendingSave();
-}
-
-void Application::DiscardDocument() noexcept {
-    forgetSavedDocument();
-    dropPendingSave();
-}
-
 std::string Application::Name() const {
     m_engine->ensureAlive();
     return kName;
 }
 
-Document DocumentCollection::Open(const std::string& path, const EditOptions& options) {
+Document DocumentCollection::Open(const std::string& path, const EditOptions& options,
+                                  BatchDocument* batch) {
     m_engine->ensureAlive();
     std::shared_ptr<DocumentState> state =
-        DocumentState::open(path, *m_engine->segmenter, m_engine->converter, options);
+        DocumentState::open(path, *m_engine->segmenter, m_engine->converter, options, batch);
     m_engine->documents.push_back(state);
     return Document(m_engine, state);
 }

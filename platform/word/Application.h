@@ -7,11 +7,15 @@
 
 namespace pellucor::word {
 
+class BatchDocument;
+
 class DocumentCollection {
 public:
     // Opens a document of the .docx family; raises Error when the file is
-    // missing, damaged, encrypted or of another format.
-    Document Open(const std::string& path, const EditOptions& options = {});
+    // missing, damaged, encrypted or of another format. A mark of a batch
+    // names its batch document, which carries what the marks before it left.
+    Document Open(const std::string& path, const EditOptions& options = {},
+                  BatchDocument* batch = nullptr);
     int32_t Count() const;
 
 private:
@@ -36,18 +40,6 @@ public:
     std::string Name() const; // the default property
 
     static constexpr const char* kName = "Pellucor Document Engine";
-
-    // A batch brackets each document's marks with these. From BeginDocument
-    // on, a document that goes through LibreOffice is converted only once each
-    // way: a mark's save keeps the changed document in this thread for the
-    // next mark, which opens the path it was saved to, and FinishDocument
-    // converts it back and writes it. FinishDocument raises Error when that
-    // fails, with nothing written; DiscardDocument drops the held document
-    // unwritten (so does the thread's end). Both also release what this thread
-    // keeps of the .docx it saved last.
-    static void BeginDocument();
-    static void FinishDocument();
-    static void DiscardDocument() noexcept;
 
 private:
     explicit Application(std::shared_ptr<EngineState> engine) : m_engine(std::move(engine)) {}

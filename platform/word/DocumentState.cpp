@@ -4,6 +4,7 @@
 #include "base/Error.h"
 #include "base/FolderHandle.h"
 #include "base/PathHelpers.h"
+#include "BatchDocument.h"
 #include "Format.h"
 #include "PendingLegacySave.h"
 #include "Relationships.h"
@@ -100,25 +101,29 @@ std::string readDocumentFile(const std::string& path) {
     return bytes;
 }
 
-DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter)
-    : m_path(std::move(path)), m_segmenter(segmenter), m_converter(converter) {}
+DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter,
+                             BatchDocument* batch)
+    : m_path(std::move(path)), m_segmenter(segmenter),
+      m_converter(batch ? batch->converter() : converter), m_batch(batch) {}
 
-std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
-                                                   WordSegmenter& segmenter,
-                                                   LegacyConverter& converter,
-                                                   const EditOptions& options) {
-    std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter));
+std::unique_ptr<DocumentState>
+DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter,
+                    const EditOptions& options, BatchDocument* batch) {
+    std::unique_ptr<DocumentState> document(new DocumentState(path, segmenter, converter, batch));
     document->m_options = options;
     document->m_sourceMode = permissionsOf(path);
     try {
-        if (std::optional<LegacyDocument> pending = takePendingSave(path)) {
-            document->adoptLegacy(std::move(*pending));
-            document->m_savedByThisThread = true;
-        } else if (std::optional<ParsedPackage> saved = takeSavedDocument(path)) {
-            document->adopt(std::move(*saved));
-            document->m_savedByThisThread = true;
-        } else
+        if (!batch) {
             document->load(readDocumentFile(path));
+        } else if (std::optional<LegacyDocument> pending = batch->takeLegacySave(path)) {
+            document->adoptLegacy(std::move(*pending));
+            document->m_savedByThisRun = true;
+        } else if (std::optional<ParsedPackage> saved = batch->takeSaved(path)) {
+            document->adopt(std::move(*saved));
+            document->m_savedByThisRun = true;
+        } else {
+            document->load(batch->read(path));
+        }
     } catch (const std::bad_alloc&) {
         throw Error(ErrorNumber::OutOfMemory,
                     "The document " + inQuotes(path) + " cannot be opened: the memory ran out.");
@@ -127,10 +132,10 @@ std::unique_ptr<DocumentState> DocumentState::open(const std::string& path,
 }
 
 DocumentState::~DocumentState() {
-    if (m_untouchedSinceSave && m_savedAs && m_package && m_main && !m_legacy)
-        keepSavedDocument(*m_savedAs,
-                          ParsedPackage{std::move(m_package), std::move(m_main),
-                                        std::move(m_settings), std::move(m_storyParts)});
+    if (m_batch && m_untouchedSinceSave && m_savedAs && m_package && m_main && !m_legacy)
+        m_batch->keepSaved(*m_savedAs,
+                           ParsedPackage{std::move(m_package), std::move(m_main),
+                                         std::move(m_settings), std::move(m_storyParts)});
 }
 
 std::string DocumentState::name() const {
@@ -264,11 +269,12 @@ void DocumentState::adoptLegacy(LegacyDocument document) {
     m_legacyBytes = std::move(document.originalBytes);
     m_sourceMode = document.sourceMode;
     m_legacyPath = std::move(document.documentPath);
+    m_neededView = document.neededView;
     adopt(std::move(document.parts));
 }
 
 std::string DocumentState::convertedFromLegacy(std::string bytes, LegacyFormat format) {
-    std::string docx = m_converter.toDocx(m_path, bytes, format);
+    std::string docx = m_converter.toDocx(m_path, bytes, format, &m_neededView);
     m_legacy = format;
     m_legacyBytes = std::move(bytes);
     m_legacyPath = m_path;
@@ -395,9 +401,9 @@ FrameList& DocumentState::frames() {
 
 void DocumentState::saveAs(const std::string& path) {
     ensureNotHandedOver();
-    // The password guards the file its author made; a copy this thread saved
+    // The password guards the file its author made; a copy this run saved
     // elsewhere a moment ago is ours to save over, mark after mark.
-    if (m_protection.hasPasswordToModify() && !m_savedByThisThread && sameFile(path, m_path))
+    if (m_protection.hasPasswordToModify() && !m_savedByThisRun && sameFile(path, m_path))
         throw Error(ErrorNumber::PermissionDenied,
                     "Could not save " + inQuotes(path) +
                         ": the document has a password to modify, so it is read-only and cannot be "
@@ -420,7 +426,7 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_frames && m_frames->changed())
         m_main->markChanged();
     m_savedAs.reset();
-    if (m_legacy && holdingLegacySaves())
+    if (m_legacy && m_batch)
         return handOver(path);
     const std::map<std::string, zip::Deflated> replaced =
         changedParts(*m_main, m_settings.get(), m_storyParts);
@@ -429,7 +435,7 @@ void DocumentState::saveAs(const std::string& path) {
         writeFileAtomically(path, m_legacyBytes, m_sourceMode);
     else if (m_legacy)
         m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path, m_legacyPath,
-                           m_sourceMode);
+                           m_sourceMode, m_neededView);
     else if (replaced.empty())
         m_savedAs = writeFileAtomically(path, m_package->bytes(), m_sourceMode);
     else
@@ -450,11 +456,11 @@ void DocumentState::handOver(const std::string& path) {
     m_protection = Protection(nullptr);
     m_body = {};
     m_names.reset();
-    keepPendingSave(path,
-                    LegacyDocument{*m_legacy, std::move(m_legacyBytes),
-                                   ParsedPackage{std::move(m_package), std::move(m_main),
-                                                 std::move(m_settings), std::move(m_storyParts)},
-                                   m_sourceMode, m_legacyPath});
+    m_batch->holdLegacySave(
+        path, LegacyDocument{*m_legacy, std::move(m_legacyBytes),
+                             ParsedPackage{std::move(m_package), std::move(m_main),
+                                           std::move(m_settings), std::move(m_storyParts)},
+                             m_sourceMode, m_legacyPath, m_neededView});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.

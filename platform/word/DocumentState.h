@@ -8,7 +8,6 @@
 #include "PendingLegacySave.h"
 #include "PlainText.h"
 #include "Protection.h"
-#include "SavedDocument.h"
 #include "StoryList.h"
 #include "TrackedEdits.h"
 #include "WordModel.h"
@@ -29,6 +28,7 @@ using converter::LegacyFormat;
 using zip::Package;
 
 class WordSegmenter;
+class BatchDocument;
 
 // One open document of the .docx family: its package, the parsed main and
 // settings parts, and the word, frame and protection models over them. A
@@ -36,12 +36,15 @@ class WordSegmenter;
 // it and saved back in its own format.
 class DocumentState {
 public:
-    // Reads and checks the file; throws Error with a plain description.
+    // Reads and checks the file; throws Error with a plain description. A
+    // document of a batch is taken up from what its earlier marks left, and
+    // converted with the batch document's converter.
     static std::unique_ptr<DocumentState> open(const std::string& path, WordSegmenter& segmenter,
                                                LegacyConverter& converter,
-                                               const EditOptions& options = {});
-    // A document released untouched after a save leaves its parts to the
-    // next opening of the file it was saved to.
+                                               const EditOptions& options = {},
+                                               BatchDocument* batch = nullptr);
+    // A batch's document released untouched after a save leaves its parts
+    // to the next opening of the file it was saved to.
     ~DocumentState();
 
     const std::string& path() const { return m_path; }
@@ -59,14 +62,14 @@ public:
     FrameList& frames();
     Protection& protection();
 
-    // Writes the document, in its own format, atomically to path. While the
-    // thread holds legacy saves, a document reached through LibreOffice is
-    // handed over as the pending save to path instead, and cannot be used
-    // after.
+    // Writes the document, in its own format, atomically to path. In a
+    // batch, a document reached through LibreOffice is handed to the batch
+    // document as its save to path instead, and cannot be used after.
     void saveAs(const std::string& path);
 
 private:
-    DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter);
+    DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter,
+                  BatchDocument* batch);
     void load(std::string bytes);
     void loadPackage(std::string bytes);
     bool isOpenDocumentText() const;
@@ -90,9 +93,11 @@ private:
     std::optional<MemoryBudget> m_budget; // set once the main part's size is known
     WordSegmenter& m_segmenter;
     LegacyConverter& m_converter;
+    BatchDocument* m_batch; // the batch's document this one is a mark of, if any
     std::optional<LegacyFormat> m_legacy;
     std::string m_legacyBytes; // the file as it was opened, saved as is when nothing changed
     std::string m_legacyPath;  // where it was opened from: its links are relative to it
+    bool m_neededView = false; // its conversion needed a view
     std::unique_ptr<PlainText> m_plainText; // instead of a package and its parts
     std::unique_ptr<Package> m_package;
     std::unique_ptr<XmlPart> m_main;
@@ -108,7 +113,7 @@ private:
     std::optional<mode_t> m_sourceMode;    // a new file made of it is no more open than this
     std::optional<FileIdentity> m_savedAs; // the package file last written
     bool m_untouchedSinceSave = false;
-    bool m_savedByThisThread = false; // opened from what this thread saved, unchanged since
+    bool m_savedByThisRun = false; // opened from what its batch saved, unchanged since
 };
 
 // Reads a whole file; throws Error naming it when it is missing, a folder,

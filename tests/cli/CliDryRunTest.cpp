@@ -205,8 +205,9 @@ TEST_F(CliTest, TheReportFollowsItsSchema) {
     for (const char* name : {"run.json", "dry.json"}) {
         const bool dryRun = std::string(name) == "dry.json";
         QJsonObject report = reportOf(dir.file(name));
-        EXPECT_EQ(report.keys(),
-                  (QStringList{"changed", "documents", "failed", "protected", "unchanged"}));
+        EXPECT_EQ(report.keys(), (QStringList{"changed", "documents", "failed", "not processed",
+                                              "protected", "unchanged"}));
+        EXPECT_EQ(report["not processed"].toInt(-1), 0) << name;
         for (const char* count : {"changed", "unchanged", "protected", "failed"})
             EXPECT_EQ(report[count].toInt(), std::string(count) == "failed" ? 2 : 1)
                 << name << " " << count;

@@ -4,7 +4,10 @@
 
 #include "CliProcess.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace pellucor::test {
 namespace {
@@ -122,6 +125,47 @@ TEST_F(CliFolderTest, InPlaceWithASuffixKeepsEachSourceFirst) {
 
     CliResult bad = run({"--in-place=", "letters"});
     EXPECT_EQ(bad.status, 2);
+}
+
+// A document is worked on by one run at a time. One that another run holds
+// is left to it, named, and no copy of it is kept; two runs at once over one
+// folder keep the original as the copy of every document they met on.
+TEST_F(CliFolderTest, TwoRunsAtOnceNeverShareADocumentOrItsCopy) {
+    const std::string held = dir.file("letters/a.docx");
+    const std::string before = readFile(held);
+    const int fd = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    CliResult locked = run({"--yes", "--in-place=.bak", "letters/a.docx", "letters/B.DOCX"});
+    ::close(fd);
+    EXPECT_EQ(locked.out, "1 changed, 0 unchanged, 0 protected, 1 failed\n");
+    EXPECT_NE(locked.err.find("letters/a.docx\" is in use by another run"), std::string::npos)
+        << locked.err;
+    EXPECT_TRUE(readFile(held) == before);
+    EXPECT_FALSE(std::filesystem::exists(held + ".bak"));
+
+    makeFolder("many");
+    for (int k = 0; k < 60; ++k)
+        write("many/d" + std::to_string(k) + ".docx", textP(kSingle));
+    const std::string original = readFile(dir.file("many/d0.docx"));
+    CliRun first({"--yes", "--in-place=.bak", "--report", "1.json", "many"}, dir.path());
+    CliRun second({"--yes", "--in-place=.bak", "--report", "2.json", "many"}, dir.path());
+    first.finish();
+    second.finish();
+    const auto paths = reportedNames(dir.file("1.json"), "path");
+    const auto firstSaid = reportedNames(dir.file("1.json"), "status");
+    const auto secondSaid = reportedNames(dir.file("2.json"), "status");
+    ASSERT_EQ(firstSaid.size(), 60u);
+    ASSERT_EQ(reportedNames(dir.file("2.json"), "path"), paths);
+    for (size_t k = 0; k < paths.size(); ++k) {
+        SCOPED_TRACE(paths[k] + ": " + firstSaid[k] + ", " + secondSaid[k]);
+        EXPECT_EQ(documentText(dir.file(paths[k])), kDoubled + "\r");
+        EXPECT_EQ((firstSaid[k] == "changed") + (secondSaid[k] == "changed"), 1);
+        // A run that came to it only after the other had finished found it
+        // changed, and its copy is of that: the runs did not meet on it.
+        if (firstSaid[k] != "unchanged" && secondSaid[k] != "unchanged") {
+            EXPECT_TRUE(readFile(dir.file(paths[k] + ".bak")) == original);
+        }
+    }
 }
 
 // Links inside a folder are not followed: a linked file is left out with a

@@ -1,12 +1,16 @@
 // Where the spacing engine saves, and what it does with documents it cannot
 // open, change or save: boxes shown, files left alone, instances quit.
 
+#include "base/AtomicFile.h"
+#include "base/Waiting.h"
 #include "BatchRun.h"
 #include "CoreTest.h"
 #include "support/ProcessEnv.h"
 #include "support/TempDir.h"
 #include "Word1.h"
 
+#include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
 
 namespace pellucor::test {
@@ -229,11 +233,11 @@ protected:
         Word1::DoIt(path, ".", Word1::ModeAdd, services);
 
         // The engine's own words for saving there.
-        const std::string description =
-            engineErrorOf([&](word::Application& app) { app.Documents().Open(from).SaveAs(path); });
+        const std::string description = engineErrorOf(
+            [&](word::Application& app) { app.Documents().Open(from).SaveAs(target); });
         EXPECT_EQ(prompts.texts(),
                   std::vector<std::string>{reportText(description, kDoItLocation, 9)});
-        EXPECT_TRUE(samePlace(path, target)) << "the path is changed before the save: " << path;
+        EXPECT_TRUE(samePlace(path, from)) << "a save that failed changed the path: " << path;
         EXPECT_EQ(automation.creationAttempts(), 1);
         EXPECT_EQ(automation.instancesLeftRunning(), 0) << "the instance must be quit";
     }
@@ -314,6 +318,89 @@ TEST_P(FailingConversionBack, FailsTheDocumentOnceAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Batch, FailingConversionBack, ::testing::Values(true, false),
                          [](const auto& test) { return test.param ? "InPlace" : "ToFolder"; });
+
+// The renames of atomic saves, the n-th of which fails as a lost device would.
+struct FailingRename {
+    static inline int at = 0;
+    static inline int count = 0;
+    static int rename(int folder, const char* from, const char* to) {
+        if (++count == at) {
+            errno = EIO;
+            return -1;
+        }
+        return systemFileOps().rename(folder, from, to);
+    }
+};
+
+// What a document's marks leave when one of them fails or the run is asked
+// to stop: a mark opens only the source or what this run saved, and a stop
+// lets the document in hand end whole, all its marks made or none.
+struct MarksEndCase {
+    const char* name;
+    bool inPlace;
+    int failedRename;  // 0: none fails
+    bool stopAtSecond; // SIGINT while the second mark walks
+    const char* text;  // of the result, or of the source when nothing is left
+    MarkOutcome::Result result;
+    bool output; // the outcome names the file as holding the result
+};
+
+class MarksEnd : public CoreTest, public ::testing::WithParamInterface<MarksEndCase> {
+protected:
+    ~MarksEnd() override {
+        setFileOpsForTesting(nullptr);
+        requestStop(0);
+    }
+    FileOps m_ops{systemFileOps().write, systemFileOps().fsync, FailingRename::rename};
+};
+
+TEST_P(MarksEnd, LeaveTheFileAndTheOutcomeAgreeing) {
+    const MarksEndCase& c = GetParam();
+    const std::string a = source("a.docx", "It ends. is it? yes! no");
+    const std::string b = source("b.docx", "It ends. is it? yes! no");
+    const std::string before = readFile(b);
+    // What an earlier run left where this one saves.
+    DocxBuilder(textP("Stale.  From before?  Yes")).write(out() + "/a.docx");
+    c.inPlace ? saveOverOriginal() : saveToFolder(out());
+    window.files = {a, b};
+    window.marks = {{".", true}, {"?", true}, {"!", true}};
+    window.option1 = true;
+    window.onDoEvents = [&] {
+        if (c.stopAtSecond && automation.created().size() == 2)
+            requestStop(SIGINT);
+    };
+    FailingRename::at = c.failedRename;
+    FailingRename::count = 0;
+    setFileOpsForTesting(&m_ops);
+
+    const BatchOutcome outcome = RunBatch(services);
+
+    setFileOpsForTesting(nullptr);
+    const std::string result = c.inPlace ? a : out() + "/a.docx";
+    ASSERT_EQ(outcome.documents.size(), 2u);
+    EXPECT_EQ(textOf(result), c.text);
+    EXPECT_EQ(outcome.documents[0].result(), c.result);
+    EXPECT_EQ(outcome.documents[0].output, c.output ? result : "");
+    if (c.stopAtSecond) {
+        EXPECT_EQ(outcome.documents[1].result(), MarkOutcome::Result::NotProcessed);
+        EXPECT_TRUE(readFile(b) == before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, MarksEnd,
+    ::testing::Values(
+        MarksEndCase{"AStaleOutputIsNeverTakenUpAfterAFailedFirstMark", false, 1, false,
+                     "It ends. is it?  yes!  no\r", MarkOutcome::Result::Failed, true},
+        MarksEndCase{"AFailedFirstMarkInPlaceLeavesTheOthers", true, 1, false,
+                     "It ends. is it?  yes!  no\r", MarkOutcome::Result::Failed, true},
+        MarksEndCase{"AStopLetsTheDocumentInHandTakeEveryMark", true, 0, true,
+                     "It ends.  is it?  yes!  no\r", MarkOutcome::Result::Changed, true},
+        MarksEndCase{"AStopLetsTheDocumentInHandTakeEveryMarkInTheFolder", false, 0, true,
+                     "It ends.  is it?  yes!  no\r", MarkOutcome::Result::Changed, true},
+        MarksEndCase{"AMarkFailingAfterAStopPutsTheDocumentBack", true, 3, true,
+                     "It ends. is it? yes! no\r", MarkOutcome::Result::Failed, false}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
 } // namespace pellucor::test

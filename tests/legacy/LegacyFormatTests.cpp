@@ -12,6 +12,7 @@
 #include "converter/ConverterService.h"
 #include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
+#include "EngineAutomation.h"
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace pellucor::test {
 namespace {
@@ -244,30 +246,49 @@ protected:
     LocalListener listener;
 };
 
-// Opening and saving, with the shared LibreOffice and with one of its own,
-// reach nothing a document links to, pull no local file into it, and write
-// its links back as they were: a relative link as its text, an absolute one
-// as the place it names.
+// A batch's marks, saved in place and into an output folder, with the shared
+// LibreOffice and with one of its own, reach nothing a document links to,
+// pull no local file into it, and write its links back as they were: a
+// relative link as its text, an absolute one as the place it names.
 TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
     const LinkCase& c = GetParam();
-    const std::string input = make(c);
-    for (const char* mode : {"shared", "process"}) {
-        ScopedEnv converter("PELLUCOR_CONVERTER", mode);
-        const std::string output = dir.file(mode + std::string("-") + c.name);
-        EXPECT_GT(tools::walkDocument(input, output, ".", 1).changed, 0);
-        EXPECT_EQ(listener.connections(), 0) << mode << ": LibreOffice reached for the network";
-        std::string saved;
-        if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
-            for (const PackageEntry& entry : readPackage(output))
-                saved += entry.data;
-        else
-            saved = readFile(output);
-        for (const std::string& link : c.links)
-            EXPECT_NE(saved.find(filled(link, dir.path(), listener.port())), std::string::npos)
-                << mode << ": " << link;
-        EXPECT_EQ(saved.find("pellucor local picture"), std::string::npos) << mode << ": picture";
-        EXPECT_EQ(saved.find("123456"), std::string::npos) << mode << ": stylesheet pulled in";
-    }
+    const std::string made = make(c);
+    for (const bool inPlace : {true, false})
+        for (const char* mode : {"shared", "process"}) {
+            ScopedEnv converter("PELLUCOR_CONVERTER", mode);
+            const std::string run = mode + std::string(inPlace ? "-in-place-" : "-out-");
+            const std::string input = dir.file(run + c.name);
+            copyFile(made, input);
+            BatchRequest request;
+            request.documents = {input};
+            request.marks = {".", "?"};
+            request.mode = Word1::ModeAdd;
+            request.inPlace = [inPlace](size_t) { return inPlace; };
+            request.outputFolder = [this](size_t) { return dir.file("out"); };
+            std::filesystem::create_directories(dir.file("out"));
+            BatchObserver observer;
+            ScriptedPrompts prompts;
+            platform::EngineAutomation automation;
+            const BatchOutcome outcome = RunBatch(request, observer, prompts, automation);
+            ASSERT_EQ(outcome.documents.size(), 1u);
+            EXPECT_EQ(outcome.documents[0].result(), MarkOutcome::Result::Changed) << run;
+            const std::string output = inPlace ? input : dir.file("out/" + run + c.name);
+            EXPECT_EQ(outcome.documents[0].output, output) << run;
+            EXPECT_EQ(listener.connections(), 0) << run << ": LibreOffice reached for the network";
+            std::string saved;
+            if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
+                for (const PackageEntry& entry : readPackage(output))
+                    saved += entry.data;
+            else
+                saved = readFile(output);
+            for (const std::string& link : c.links)
+                EXPECT_NE(saved.find(filled(link, dir.path(), listener.port())), std::string::npos)
+                    << run << ": " << link;
+            EXPECT_EQ(saved.find("pellucor-" + std::to_string(::getpid())), std::string::npos)
+                << run << ": a link leads into the private folder";
+            EXPECT_EQ(saved.find("pellucor local picture"), std::string::npos) << run;
+            EXPECT_EQ(saved.find("123456"), std::string::npos) << run << ": stylesheet pulled in";
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -51,18 +51,16 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
 }
 
 // The notes, headers and comments of a .doc take the change as its body
-// does, through a batch's marks on the one converted document (the second
-// mark must find the first one's changes), and the saved file reads back.
+// does, mark after mark (the second mark must find the first one's
+// changes), and the saved file reads back.
 TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
     everyStoryFixture().write(dir.file("stories.docx"));
     convertWithLibreOffice(dir.file("stories.docx"), "doc:MS Word 97", dir.file("made"),
                            dir.file("profile"));
     const std::string fewer = dir.file("fewer.doc");
-    word::Application::BeginDocument();
     const int removed =
         tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory()).changed;
     tools::walkDocument(fewer, fewer, "?", 1, everyStory());
-    word::Application::FinishDocument();
     auto app = word::Application::Create();
     std::map<std::string, std::string> texts;
     word::StoryCollection stories =

@@ -321,7 +321,8 @@ TEST_F(LegacyService, ConversionsSideBySideGetALibreOfficeEach) {
 }
 
 // A document that needed a view on its way in is loaded into one at once on
-// its way back, without a bare model tried first; another is not.
+// its way back, told so by whoever holds it, without a bare model tried
+// first; another is not.
 TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
     const std::string bin = scratch.file("bin"), requests = scratch.file("requests");
     fs::create_directories(bin);
@@ -347,9 +348,11 @@ TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
         const std::string document = work.file(folder + std::string("/a.doc"));
         fs::create_directories(work.file(folder));
         writeFile(document, "as read");
+        bool neededView = false;
         const std::string docx =
-            converter.toDocx(document, "as read", converter::LegacyFormat::Doc);
-        converter.saveAs(docx, converter::LegacyFormat::Doc, document);
+            converter.toDocx(document, "as read", converter::LegacyFormat::Doc, &neededView);
+        converter.saveAs(docx, converter::LegacyFormat::Doc, document, {}, std::nullopt,
+                         neededView);
     }
     std::istringstream sent(readFile(requests));
     std::vector<std::string> backWithView, back;

@@ -1,5 +1,6 @@
 // Editing restrictions and the password to modify.
 
+#include "word/BatchDocument.h"
 #include "WordTestSupport.h"
 
 namespace pellucor::test {
@@ -147,15 +148,19 @@ TEST_F(EngineTest, PasswordToModifyAllowsSavingElsewhere) {
 // The next mark of a run opens the copy it saved and saves over it; a copy
 // read afresh is the author's file again.
 TEST_F(EngineTest, PasswordToModifyAllowsSavingOverTheCopyJustSaved) {
-    open(DocxBuilder(textP("It ends.  Next. Then")).settings(kPasswordToModify))
-        .SaveAs(dir.file("copy.docx"));
-    app.Quit();
-    app = word::Application::Create();
-    word::Document copy = reopen(dir.file("copy.docx"));
-    copy.Words()(3).SetText(". ");
-    copy.SaveAs(dir.file("copy.docx"));
-    app.Quit();
-    word::Application::DiscardDocument();
+    DocxBuilder(textP("It ends.  Next. Then"))
+        .settings(kPasswordToModify)
+        .write(dir.file("a.docx"));
+    {
+        word::BatchDocument batch(dir.file("a.docx"));
+        app.Documents().Open(dir.file("a.docx"), {}, &batch).SaveAs(dir.file("copy.docx"));
+        app.Quit();
+        app = word::Application::Create();
+        word::Document copy = app.Documents().Open(dir.file("copy.docx"), {}, &batch);
+        copy.Words()(3).SetText(". ");
+        copy.SaveAs(dir.file("copy.docx"));
+        app.Quit();
+    }
     app = word::Application::Create();
     EXPECT_FALSE(
         errorFrom([&] { reopen(dir.file("copy.docx")).SaveAs(dir.file("copy.docx")); }).empty());

@@ -3,6 +3,7 @@
 // no temporary file behind.
 
 #include "base/AtomicFile.h"
+#include "word/BatchDocument.h"
 #include "WordTestSupport.h"
 
 #include <algorithm>
@@ -284,8 +285,12 @@ TEST_F(Saving, NewFileIsNoMoreOpenThanItsSource) {
 // to tell; the next opening must read the file, not reuse what was saved.
 TEST_F(Saving, AFileRewrittenWithItsTimeRestoredIsReadAfresh) {
     const std::string target = dir.file("out.docx");
-    openChanged().SaveAs(target);
-    app.Quit(); // the saved document is kept for the next opening
+    DocxBuilder(textP("It ends.  Next")).write(dir.file("doc.docx"));
+    word::BatchDocument batch(dir.file("doc.docx"));
+    word::Document document = app.Documents().Open(dir.file("doc.docx"), {}, &batch);
+    document.Words()(3).SetText(". ");
+    document.SaveAs(target);
+    app.Quit(); // the batch keeps the saved document for its next mark
     struct stat saved {};
     ASSERT_EQ(::stat(target.c_str(), &saved), 0);
     const std::string other = readFile(target).replace(0, 2, "XY");
@@ -296,8 +301,8 @@ TEST_F(Saving, AFileRewrittenWithItsTimeRestoredIsReadAfresh) {
     ::close(fd);
 
     app = word::Application::Create();
-    EXPECT_THROW(reopen(target), Error) << "the kept document was taken for the rewritten file";
-    word::Application::DiscardDocument();
+    EXPECT_THROW(app.Documents().Open(target, {}, &batch), Error)
+        << "the kept document was taken for the rewritten file";
 }
 
 TEST_F(Saving, NamesOfAnyLengthAreSavedInFoldersOfAnyDepth) {

@@ -6,8 +6,17 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace pellucor::cli {
+namespace {
+
+bool notBefore(const timespec& time, const timespec& start) {
+    return time.tv_sec > start.tv_sec ||
+           (time.tv_sec == start.tv_sec && time.tv_nsec >= start.tv_nsec);
+}
+
+} // namespace
 
 void keepBackup(const std::string& path, const std::string& suffix) {
     std::ifstream source(path, std::ios::binary);
@@ -16,6 +25,36 @@ void keepBackup(const std::string& path, const std::string& suffix) {
         throw Error(ErrorNumber::CannotSave, "cannot be read, so no copy could be kept as " +
                                                  shownName(path + suffix) + "; left as it was");
     writeFileAtomically(path + suffix, bytes.str(), permissionsOf(path));
+}
+
+RunBackups::RunBackups(std::string suffix) : m_suffix(std::move(suffix)) {
+    ::clock_gettime(CLOCK_REALTIME, &m_started);
+    // File times come from a coarser clock that may lag this one a little: a
+    // copy made by another run just after this one began must still count.
+    constexpr long kLag = 20'000'000; // ns
+    if (m_started.tv_nsec >= kLag) {
+        m_started.tv_nsec -= kLag;
+    } else {
+        m_started.tv_sec -= 1;
+        m_started.tv_nsec += 1'000'000'000 - kLag;
+    }
+}
+
+void RunBackups::keep(const std::string& path) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_made.insert(path).second)
+            return;
+    }
+    struct stat copy {};
+    if (::stat((path + m_suffix).c_str(), &copy) == 0 && notBefore(copy.st_mtim, m_started))
+        throw Error(ErrorNumber::PermissionDenied,
+                    "The document " + inQuotes(path) +
+                        " is in use by another run, which kept its copy " +
+                        shownName(path + m_suffix) +
+                        " after this run began; it was left as it "
+                        "was.");
+    keepBackup(path, m_suffix);
 }
 
 } // namespace pellucor::cli

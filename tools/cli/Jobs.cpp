@@ -1,5 +1,6 @@
 #include "Jobs.h"
 
+#include "Backup.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "base/Waiting.h"
@@ -81,7 +82,7 @@ std::unique_ptr<Engine> newEngine() {
     return std::make_unique<Engine>();
 }
 
-BatchRequest requestFor(const JobSettings& settings, const ListedFile& file) {
+BatchRequest requestFor(const JobSettings& settings, const ListedFile& file, RunBackups* backups) {
     BatchRequest request;
     request.documents = {file.path};
     request.marks = settings.marks;
@@ -94,6 +95,8 @@ BatchRequest requestFor(const JobSettings& settings, const ListedFile& file) {
         return resultFolder(settings.outFolder, file.subfolder);
     };
     request.edit = settings.edit;
+    if (backups)
+        request.beforeChanging = [backups, &file](size_t) { backups->keep(file.path); };
     return request;
 }
 
@@ -158,6 +161,9 @@ JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& 
                     size_t documentCount, unsigned jobs, Progress& progress) {
     JobsOutcome outcome;
     outcome.documents.resize(documentCount);
+    std::optional<RunBackups> backups;
+    if (settings.inPlace && !settings.backupSuffix.empty())
+        backups.emplace(settings.backupSuffix);
     std::mutex outside;
     shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
         const ListedFile& file = files[k];
@@ -165,8 +171,8 @@ JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& 
         std::vector<std::string> errors;
         try {
             JobObserver observer(progress);
-            batch =
-                RunBatch(requestFor(settings, file), observer, engine.prompts, engine.automation);
+            batch = RunBatch(requestFor(settings, file, backups ? &*backups : nullptr), observer,
+                             engine.prompts, engine.automation);
         } catch (const std::exception& error) {
             errors.push_back(std::string("the batch run stopped: ") + error.what());
         }

@@ -16,7 +16,8 @@ struct JobSettings {
     int16_t mode = 1; // Word1::ModeAdd
     std::vector<std::string> marks;
     bool inPlace = false;
-    std::string outFolder; // results go below it when not in place
+    std::string outFolder;    // results go below it when not in place
+    std::string backupSuffix; // in place: each document is first copied to its name + this
     word::EditOptions edit;
 };
 

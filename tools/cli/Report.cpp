@@ -16,7 +16,11 @@ constexpr const char* kProtected =
     "protected, and its protection cannot be removed without its password; left as it was";
 
 Result resultOf(const std::optional<DocumentOutcome>& document) {
-    return document ? document->result() : Result::Failed;
+    return document ? document->result() : Result::NotProcessed;
+}
+
+bool notProcessed(const std::optional<DocumentOutcome>& document) {
+    return resultOf(document) == Result::NotProcessed;
 }
 
 void addOnce(std::vector<std::string>& lines, std::string line) {
@@ -24,14 +28,9 @@ void addOnce(std::vector<std::string>& lines, std::string line) {
         lines.push_back(std::move(line));
 }
 
-// A failed document has no result, whatever an earlier pass saved.
+// What is on disk for the document: the file this run left its result in.
 std::string savedTo(const DocumentOutcome& document) {
-    if (document.result() == Result::Failed)
-        return "";
-    for (auto mark = document.marks.rbegin(); mark != document.marks.rend(); ++mark)
-        if (!mark->savedTo.empty())
-            return mark->savedTo;
-    return "";
+    return document.output;
 }
 
 using Json = nlohmann::ordered_json;
@@ -120,7 +119,7 @@ size_t countOf(const JobsOutcome& outcome, Result result) {
 } // namespace
 
 std::vector<std::string> documentProblems(const std::optional<DocumentOutcome>& document) {
-    if (!document)
+    if (notProcessed(document))
         return {"not processed"};
     std::vector<std::string> problems;
     for (const MarkOutcome& mark : document->marks) {
@@ -136,8 +135,12 @@ std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files) {
     std::vector<std::string> lines;
     for (const ListedFile& file : files)
-        for (const std::string& problem : documentProblems(outcome.documents.at(file.index)))
-            lines.push_back(kProgram + shownName(file.path) + ": " + problem);
+        if (!notProcessed(outcome.documents.at(file.index)))
+            for (const std::string& problem : documentProblems(outcome.documents.at(file.index)))
+                lines.push_back(kProgram + shownName(file.path) + ": " + problem);
+    // A stopped run leaves many documents behind: one line tells of them all.
+    if (const size_t left = countOf(outcome, Result::NotProcessed); left > 0)
+        lines.push_back(kProgram + counted(static_cast<int>(left), "document") + " not processed");
     for (const std::string& error : outcome.errorsOutside)
         lines.push_back(kProgram + error);
     return lines;
@@ -199,7 +202,8 @@ std::string summaryLine(const JobsOutcome& outcome) {
         return std::to_string(countOf(outcome, result)) + " " + resultName(result);
     };
     return part(Result::Changed) + ", " + part(Result::Unchanged) + ", " + part(Result::Protected) +
-           ", " + part(Result::Failed);
+           ", " + part(Result::Failed) +
+           (countOf(outcome, Result::NotProcessed) > 0 ? ", " + part(Result::NotProcessed) : "");
 }
 
 bool allWell(const JobsOutcome& outcome) {
@@ -246,7 +250,8 @@ std::string jsonReport(const JobsOutcome& outcome, const std::vector<ListedFile>
                 oneLineJson(documentJson(outcome.documents.at(files[k].index), files[k].path,
                                          runMarks, dryRun, allStories));
     json += files.empty() ? "]" : "\n]";
-    for (Result result : {Result::Changed, Result::Unchanged, Result::Protected, Result::Failed})
+    for (Result result : {Result::Changed, Result::Unchanged, Result::Protected, Result::Failed,
+                          Result::NotProcessed})
         json +=
             ",\n " + jsonString(resultName(result)) + ": " + Json(countOf(outcome, result)).dump();
     return json + "\n}\n";

@@ -14,7 +14,8 @@ std::vector<std::string> documentProblems(const std::optional<DocumentOutcome>& 
 
 // The lines that tell what went wrong with each document, in the order the
 // documents were given: "pellucor-cli: FILE: what went wrong", one a distinct
-// error, and the errors outside any document.
+// error; one line for all the documents not processed; and the errors
+// outside any document.
 std::vector<std::string> problemLines(const JobsOutcome& outcome,
                                       const std::vector<ListedFile>& files);
 
@@ -33,8 +34,8 @@ std::string placeLine(const std::string& path, const Word1::Place& place);
 // The text with its spaces, tabs and paragraph ends made visible.
 std::string visible(const std::string& text);
 
-// "N changed, U unchanged, P protected, F failed"; a document no job reached
-// counts as failed.
+// "N changed, U unchanged, P protected, F failed", and ", S not processed"
+// when the run stopped before some documents (or no job reached them).
 std::string summaryLine(const JobsOutcome& outcome);
 
 // Whether every document was changed or needed no change.

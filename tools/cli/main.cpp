@@ -53,6 +53,7 @@ JobSettings settingsFrom(const CliOptions& options) {
     settings.mode = options.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
     settings.marks = options.marks;
     settings.inPlace = options.inPlace;
+    settings.backupSuffix = options.backupSuffix;
     // A dry run saves nothing, so it looks for no folder.
     if (!options.inPlace && !options.dryRun)
         settings.outFolder = options.outFolder ? *options.outFolder : DesktopFolderPath();
@@ -74,28 +75,6 @@ unsigned jobCount(const CliOptions& options, const std::vector<ListedFile>& file
 constexpr const char* kWordOpenLine =
     "pellucor-cli: a word processor is running and may hold the documents open; close it, or "
     "give --yes to proceed anyway";
-
-// The backup copies are kept before the run begins; a document whose copy
-// cannot be made is left out of the run, and its failure is returned.
-std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector<ListedFile>& files,
-                                    std::vector<std::pair<size_t, DocumentOutcome>>& failed) {
-    if (options.backupSuffix.empty())
-        return files;
-    std::vector<ListedFile> kept;
-    for (const ListedFile& file : files) {
-        try {
-            keepBackup(file.path, options.backupSuffix);
-            kept.push_back(file);
-        } catch (const std::exception& error) {
-            DocumentOutcome document;
-            document.path = file.path;
-            document.marks.emplace_back().failures.push_back(
-                {"keep a backup copy", 0, 0, error.what()});
-            failed.emplace_back(file.index, std::move(document));
-        }
-    }
-    return kept;
-}
 
 // Why the output folder cannot take the results; empty when it can.
 std::string outputFolderProblem(const CliOptions& options, const std::string& folder) {
@@ -123,11 +102,8 @@ std::optional<int> runDocuments(const CliOptions& options, const JobSettings& se
         console.error(kWordOpenLine);
         return WordProcessorOpen;
     }
-    std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
-    std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
-    outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun), progress);
-    for (auto& [index, document] : failedBackups)
-        outcome.documents.at(index) = std::move(document);
+    outcome = runJobs(settings, inputs.files, inputs.files.size(), jobCount(options, inputs.files),
+                      progress);
     console.endProgress();
     return std::nullopt;
 }
