@@ -449,7 +449,7 @@ void DocumentState::handOver(const std::string& path) {
                     LegacyDocument{*m_legacy, std::move(m_legacyBytes),
                                    ParsedPackage{std::move(m_package), std::move(m_main),
                                                  std::move(m_settings), std::move(m_storyParts)},
-                                   m_sourceMode, m_legacyPath});
+                                   m_sourceMode, m_legacyPath, m_converter.conversions()});
 }
 
 // Once saved, the document is what was saved: its package is the new file's.

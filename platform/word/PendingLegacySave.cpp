@@ -44,7 +44,7 @@ void write(PendingSave pending) {
         writeFileAtomically(pending.target, document.originalBytes, document.sourceMode);
         return;
     }
-    converter::LegacyConverter converter;
+    converter::LegacyConverter converter(document.conversions);
     converter.saveAs(parts.package->rewrite(replaced), document.format, pending.target,
                      document.documentPath, document.sourceMode);
 }

@@ -20,6 +20,7 @@ struct LegacyDocument {
     ParsedPackage parts;
     std::optional<mode_t> sourceMode; // what a new file's permissions are drawn from
     std::string documentPath;         // where it was opened from: its links are relative to it
+    converter::ConverterService* conversions = nullptr; // the pool it is converted back by
 };
 
 // A batch runs every mark of a document on the one .docx that LibreOffice

@@ -2,6 +2,7 @@
 // way a run can end, bad usage, and the word list.
 
 #include "Author.h"
+#include "support/TestConversions.h"
 #include "base/Error.h"
 #include "CliProcess.h"
 #include "word/Application.h"
@@ -13,7 +14,7 @@ namespace pellucor::test {
 namespace {
 
 std::string openFailure(const std::string& path) {
-    word::Application app = word::Application::Create();
+    word::Application app = word::Application::Create(&testConversions());
     std::string description;
     try {
         app.Documents().Open(path);

@@ -9,6 +9,7 @@
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
 #include "StoryOracle.h"
+#include "support/TestConversions.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Application.h"
@@ -41,7 +42,7 @@ std::vector<std::string> readAllWords(const Document& document) {
 
 // Opens the document in a fresh engine instance and reads every word.
 std::vector<std::string> wordsOf(const std::string& path) {
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     try {
         std::vector<std::string> texts = readAllWords(app.Documents().Open(path));
         app.Quit();
@@ -85,7 +86,7 @@ std::vector<std::string> expectedWordsOfRefusal(const CorpusFile& file) {
 }
 
 void expectPlainRefusal(const CorpusFile& file) {
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     try {
         app.Documents().Open(file.path());
         ADD_FAILURE() << file.name << " opened, although it is " << file.format << " ("
@@ -116,7 +117,7 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
     TempDir folder;
     const std::string saved = folder.file(file.name);
     {
-        auto app = Application::Create();
+        auto app = Application::Create(&testConversions());
         Document document = app.Documents().Open(file.path());
         readAllWords(document);
         document.SaveAs(saved);
@@ -182,9 +183,9 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const std::string removed = folder.file("removed-" + file.name);
     const std::string original = joined(wordsOf(file.path()));
 
-    tools::WalkResult adding = tools::walkDocument(file.path(), added, ".", 1);
+    tools::WalkResult adding = tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions());
     const std::string addedText = joined(wordsOf(added));
-    tools::WalkResult removing = tools::walkDocument(added, removed, ".", 2);
+    tools::WalkResult removing = tools::walkDocument(added, removed, ".", 2, {}, &testConversions());
     const std::string removedText = joined(wordsOf(removed));
 
     expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.changed);
@@ -219,7 +220,7 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
             if (!reuse)
                 word::Application::DiscardDocument();
             std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
-            steps.emplace_back(output, tools::walkDocument(input, output, mark, mode).changed);
+            steps.emplace_back(output, tools::walkDocument(input, output, mark, mode, {}, &testConversions()).changed);
             input = output;
         }
         return steps;
@@ -233,9 +234,9 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     }
 
     const std::string added = folder.file("added.docx");
-    const int adding = tools::walkDocument(file.path(), added, ".", 1).changed;
+    const int adding = tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions()).changed;
     copyFile(file.path(), added);
-    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1).changed, adding)
+    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1, {}, &testConversions()).changed, adding)
         << file.name << ": a file rewritten after the save was not read afresh";
     word::Application::DiscardDocument();
 }
@@ -260,7 +261,7 @@ TEST_P(CorpusSpacing, EveryStoryHoldsThePlacesItsPartsShow) {
     word::EditOptions every;
     every.allStories = true;
     std::map<word::StoryKind, int> found, changed;
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     Document document = app.Documents().Open(file.path(), every);
     word::StoryCollection stories = document.Stories();
     for (int32_t i = 1; i <= stories.Count(); ++i) {
@@ -300,8 +301,8 @@ TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     for (int mode : {1, 2}) {
         const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
-        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked).changed,
-                  tools::walkDocument(file.path(), plain, ".", mode).changed)
+        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked, &testConversions()).changed,
+                  tools::walkDocument(file.path(), plain, ".", mode, {}, &testConversions()).changed)
             << file.name << ", mode " << mode;
         EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
             << file.name << ", mode " << mode;

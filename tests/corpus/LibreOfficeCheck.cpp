@@ -5,6 +5,7 @@
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
+#include "support/TestConversions.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
@@ -68,7 +69,7 @@ TEST(CorpusLibreOffice, ChangedDocumentsReadTheSameApartFromTheAddedSpaces) {
         if (file.mustOpen() && file.dotOneSpace > 0 && candidate++ % kSampleEvery == 0) {
             copyFile(file.path(), work.file("original/" + file.name));
             changes[file.name] =
-                tools::walkDocument(file.path(), work.file("changed/" + file.name), ".", 1).changed;
+                tools::walkDocument(file.path(), work.file("changed/" + file.name), ".", 1, {}, &testConversions()).changed;
         }
     const std::string profile = work.file("profile");
     ASSERT_TRUE(convertToText(soffice, profile, work.file("original")))

@@ -15,6 +15,7 @@
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
+#include "support/TestConversions.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Format.h"
@@ -84,11 +85,11 @@ std::string mimetypeOf(const std::string& path) {
 TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     const FormatCase& c = GetParam();
     const std::string input = legacyFixture(c.fixture);
-    const unsigned starts = ConverterService::instance().starts();
+    const unsigned starts = testConversions().starts();
     const std::string output = dir.file(c.fixture);
     const std::vector<std::string> before =
         wordsOfFile(unchangedRoundTrip(c, input, dir.file("unchanged")));
-    const int changed = tools::walkDocument(input, output, ".", 1).changed;
+    const int changed = tools::walkDocument(input, output, ".", 1, {}, &testConversions()).changed;
     EXPECT_GT(changed, 0) << "the fixture has no place to change";
     const std::string saved = readFile(output);
     const std::vector<std::string> after = wordsOfFile(output);
@@ -107,7 +108,7 @@ TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     if (*c.mimetype) {
         EXPECT_EQ(mimetypeOf(output), c.mimetype);
     }
-    EXPECT_LE(ConverterService::instance().starts() - starts, 1u)
+    EXPECT_LE(testConversions().starts() - starts, 1u)
         << "the shared LibreOffice was lost and started again";
 }
 
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The document with every mark's changes made in one opening: one round trip.
 void changeAllAtOnce(const std::string& input, const std::vector<std::string>& marks,
                      const std::string& output) {
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     word::Document document = app.Documents().Open(input);
     word::WordCollection words = document.Words();
     for (const std::string& mark : marks)
@@ -254,7 +255,7 @@ TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
     for (const char* mode : {"shared", "process"}) {
         ScopedEnv converter("PELLUCOR_CONVERTER", mode);
         const std::string output = dir.file(mode + std::string("-") + c.name);
-        EXPECT_GT(tools::walkDocument(input, output, ".", 1).changed, 0);
+        EXPECT_GT(tools::walkDocument(input, output, ".", 1, {}, &testConversions()).changed, 0);
         EXPECT_EQ(listener.connections(), 0) << mode << ": LibreOffice reached for the network";
         std::string saved;
         if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
@@ -301,11 +302,11 @@ TEST(LegacyServiceFallback, ADocumentTheServiceLosesIsConvertedByAProcessOfItsOw
                                     "  printf 'lost\\tBinary URP bridge disposed during call\\n'\n"
                                     "done");
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", dir.file("python"));
-    ConverterService::instance().stop();
+    testConversions().stop();
     copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file("a.doc"));
-    EXPECT_NO_THROW(tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1));
+    EXPECT_NO_THROW(tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1, {}, &testConversions()));
     EXPECT_EQ(word::sniffFormat(readFile(dir.file("b.doc"))), FileFormat::CompoundFile);
-    ConverterService::instance().stop();
+    testConversions().stop();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
 #include "LegacySupport.h"
+#include "support/TestConversions.h"
 #include "support/ProcessTable.h"
 #include "support/TempDir.h"
 
@@ -72,16 +73,16 @@ protected:
             GTEST_SKIP() << "LibreOffice (soffice) is not installed; install "
                             "libreoffice-writer-nogui";
         fs::create_directories(tmp);
-        ConverterService::instance().stop();
+        testConversions().stop();
         for (const char* name : {"phpword__docCzech.doc", "tika__testFooter.odt"})
             copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, work.file(name));
     }
-    void TearDown() override { ConverterService::instance().stop(); }
+    void TearDown() override { testConversions().stop(); }
 
     // Opens the document in a fresh engine instance, puts an "x" before its
     // first word and saves it as target; returns the words read back.
     std::vector<std::string> changeAndSave(const std::string& name, const std::string& target) {
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         word::Document document = app.Documents().Open(work.file(name));
         document.Words()(1).SetText("x" + document.Words()(1).Text());
         document.SaveAs(work.file(target));
@@ -90,10 +91,10 @@ protected:
     }
 
     TempDir scratch, work;
-    const unsigned startsBefore = ConverterService::instance().starts();
+    const unsigned startsBefore = testConversions().starts();
     std::string tmp = scratch.file("tmp");
     ScopedEnv tmpdir{"TMPDIR", tmp};
-    ConverterService& service = ConverterService::instance();
+    ConverterService& service = testConversions();
 };
 
 TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
@@ -342,7 +343,7 @@ TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
     ScopedEnv path("PATH", bin);
     ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "10");
-    converter::LegacyConverter converter;
+    converter::LegacyConverter converter(&service);
     for (const char* folder : {"objects", "plain"}) {
         const std::string document = work.file(folder + std::string("/a.doc"));
         fs::create_directories(work.file(folder));
@@ -368,7 +369,7 @@ TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
     writeScript(bin + "/soffice", "/bin/sleep 60 &\necho $! > " + scratch.file("child") + "\nwait");
     ScopedEnv path("PATH", bin);
     ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "1");
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     try {
         app.Documents().Open(work.file("phpword__docCzech.doc"));
         ADD_FAILURE() << "the document opened";

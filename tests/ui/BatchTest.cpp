@@ -1,6 +1,7 @@
 // "Start Changing" through the window: the refusals, the documents it writes,
 // the state at "Done.", and closing the window while it works.
 #include "converter/ConverterService.h"
+#include "support/TestConversions.h"
 #include "FormHarness.h"
 #include "Messages.h"
 #include "support/DocxBuilder.h"
@@ -266,7 +267,7 @@ private slots:
         timer.start(10);
 
         form->PushButton7->click();
-        converter::ConverterService::instance().stop();
+        testConversions().stop();
 
         QCOMPARE(atRelease, QString("%1|1").arg(int(platform::PointerHourglass)));
         QCOMPARE(harness.prompts.errorReports().size(), size_t(1));

@@ -73,12 +73,13 @@ void shareAmongJobs(size_t documents, unsigned jobs, MakeState makeState, Work w
 
 // What a job keeps for all its documents.
 struct Engine {
+    explicit Engine(converter::ConverterService* conversions) : automation(conversions) {}
     CliPrompts prompts{false};
     platform::EngineAutomation automation;
 };
 
-std::unique_ptr<Engine> newEngine() {
-    return std::make_unique<Engine>();
+auto engineMaker(const JobSettings& settings) {
+    return [conversions = settings.conversions] { return std::make_unique<Engine>(conversions); };
 }
 
 BatchRequest requestFor(const JobSettings& settings, const ListedFile& file) {
@@ -159,7 +160,7 @@ JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& 
     JobsOutcome outcome;
     outcome.documents.resize(documentCount);
     std::mutex outside;
-    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+    shareAmongJobs(files.size(), jobs, engineMaker(settings), [&](Engine& engine, size_t k) {
         const ListedFile& file = files[k];
         BatchOutcome batch;
         std::vector<std::string> errors;
@@ -185,7 +186,7 @@ JobsOutcome runDryJobs(const JobSettings& settings, const std::vector<ListedFile
     JobsOutcome outcome;
     outcome.documents.resize(files.size());
     OrderedLines lines(console, files.size());
-    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+    shareAmongJobs(files.size(), jobs, engineMaker(settings), [&](Engine& engine, size_t k) {
         const ListedFile& file = files[k];
         progress.begin("Checking: " + shownName(FileNameOf(file.path)));
         Word1::DryRunOutcome dry = dryRun(file, settings, engine, [&](const Word1::Place& place) {

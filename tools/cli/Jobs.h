@@ -9,6 +9,10 @@
 #include <optional>
 #include <vector>
 
+namespace pellucor::converter {
+class ConverterService;
+}
+
 namespace pellucor::cli {
 
 // What every job does with each of its documents.
@@ -18,6 +22,7 @@ struct JobSettings {
     bool inPlace = false;
     std::string outFolder; // results go below it when not in place
     word::EditOptions edit;
+    converter::ConverterService* conversions = nullptr; // the program's LibreOffices
 };
 
 // What all jobs did: each listed document's outcome by its place among all
