@@ -16,4 +16,9 @@ namespace pellucor::converter {
 // with it, when its input closes.
 const char* converterHelperScript();
 
+// The Basic function the helper runs inside LibreOffice to read a story's
+// text with its recorded changes accepted; it goes beside the helper, as
+// read_text.bas.
+const char* readTextBasic();
+
 } // namespace pellucor::converter

@@ -280,7 +280,10 @@ def serve():
 def clean_up():
     terminate()
     group = os.getpgrp()
-    os.setpgid(0, 0)  # out of LibreOffice's group, to outlive it
+    try:
+        os.setpgid(0, 0)  # out of LibreOffice's group, to outlive it
+    except OSError:  # it cannot leave: the folder goes first
+        shutil.rmtree(FOLDER, ignore_errors=True)
     try:
         os.killpg(group, signal.SIGKILL)
     except OSError:
