@@ -14,9 +14,9 @@ struct ChildSetup {
     std::vector<std::string> args; // after the program's own name
     // NAME=value entries; the caller's environment when not set.
     std::optional<std::vector<std::string>> environment;
-    int input = -1;      // its standard input; /dev/null when -1
-    int output = -1;     // its standard output; its error output's when -1
-    std::string logPath; // its error output, truncated; /dev/null when empty
+    int input = -1;            // its standard input; /dev/null when -1
+    int output = -1;           // its standard output; its error output's when -1
+    std::string logPath;       // its error output, truncated; /dev/null when empty
     int processGroup = 0;      // 0: a new group of its own, led by the child
     bool privateFiles = false; // the umask 077: what it makes is this user's alone
 };

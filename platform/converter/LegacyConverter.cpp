@@ -304,8 +304,8 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                               : takeNeededView(conversion.basePath) ? "\treadback,view"
                                                                     : "\treadback";
     ServiceOutcome outcome =
-        m_conversions->convert(soffice, input, output, conversion.filter,
-                                             conversion.importFilter, timeLimit(limit), extra);
+        m_conversions->convert(soffice, input, output, conversion.filter, conversion.importFilter,
+                               timeLimit(limit), extra);
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
         if (!saving) {

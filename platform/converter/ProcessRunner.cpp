@@ -28,9 +28,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The guards of the groups started here, until the group is killed.
+// The guards of the groups started here, until the group is killed. Never
+// destroyed: a guard still held at exit does its work as the program ends.
 std::mutex g_guardsMutex;
-std::map<int, std::unique_ptr<leftovers::GroupGuard>> g_guards;
+auto& g_guards = *new std::map<int, std::unique_ptr<leftovers::GroupGuard>>;
 
 void guardGroup(int group) {
     auto guard = std::make_unique<leftovers::GroupGuard>(group);

@@ -46,8 +46,8 @@ int startProcess(const std::string& program, const std::vector<std::string>& arg
                  const SpawnOptions& options);
 
 // Kills every process of the group and waits up to two seconds for them to go;
-// the watcher of leftovers forgets the group, and its guard is reaped. Processes of the group that are
-// children of the caller must be reaped first.
+// the watcher of leftovers forgets the group, and its guard is reaped. Processes of the group that
+// are children of the caller must be reaped first.
 void killProcessGroup(int group);
 
 } // namespace pellucor::converter

@@ -2,9 +2,9 @@
 // way a run can end, bad usage, and the word list.
 
 #include "Author.h"
-#include "support/TestConversions.h"
 #include "base/Error.h"
 #include "CliProcess.h"
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <array>

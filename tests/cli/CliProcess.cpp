@@ -1,6 +1,6 @@
 #include "CliProcess.h"
-#include "support/TestConversions.h"
 
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <algorithm>

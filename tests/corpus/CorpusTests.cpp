@@ -9,9 +9,9 @@
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
 #include "StoryOracle.h"
-#include "support/TestConversions.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Application.h"
 #include "Word1.h"
 
@@ -183,9 +183,11 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const std::string removed = folder.file("removed-" + file.name);
     const std::string original = joined(wordsOf(file.path()));
 
-    tools::WalkResult adding = tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions());
+    tools::WalkResult adding =
+        tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions());
     const std::string addedText = joined(wordsOf(added));
-    tools::WalkResult removing = tools::walkDocument(added, removed, ".", 2, {}, &testConversions());
+    tools::WalkResult removing =
+        tools::walkDocument(added, removed, ".", 2, {}, &testConversions());
     const std::string removedText = joined(wordsOf(removed));
 
     expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.changed);
@@ -220,7 +222,9 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
             if (!reuse)
                 word::Application::DiscardDocument();
             std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
-            steps.emplace_back(output, tools::walkDocument(input, output, mark, mode, {}, &testConversions()).changed);
+            steps.emplace_back(
+                output,
+                tools::walkDocument(input, output, mark, mode, {}, &testConversions()).changed);
             input = output;
         }
         return steps;
@@ -234,9 +238,12 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     }
 
     const std::string added = folder.file("added.docx");
-    const int adding = tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions()).changed;
+    const int adding =
+        tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions()).changed;
     copyFile(file.path(), added);
-    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1, {}, &testConversions()).changed, adding)
+    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1, {}, &testConversions())
+                  .changed,
+              adding)
         << file.name << ": a file rewritten after the save was not read afresh";
     word::Application::DiscardDocument();
 }
@@ -301,8 +308,10 @@ TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     for (int mode : {1, 2}) {
         const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
-        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked, &testConversions()).changed,
-                  tools::walkDocument(file.path(), plain, ".", mode, {}, &testConversions()).changed)
+        EXPECT_EQ(
+            tools::walkDocument(file.path(), revised, ".", mode, tracked, &testConversions())
+                .changed,
+            tools::walkDocument(file.path(), plain, ".", mode, {}, &testConversions()).changed)
             << file.name << ", mode " << mode;
         EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
             << file.name << ", mode " << mode;

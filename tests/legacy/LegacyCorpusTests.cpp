@@ -8,8 +8,8 @@
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
-#include "support/TestConversions.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Format.h"
 
 #include <algorithm>
@@ -83,7 +83,8 @@ Outcome walkOnce(const LegacyFile& file, const std::string& folder) {
     const std::string output = folder + "/" + file.name;
     try {
         outcome.before = textWords(wordsOfFile(file.path()));
-        outcome.changed = tools::walkDocument(file.path(), output, ".", 1, {}, &testConversions()).changed;
+        outcome.changed =
+            tools::walkDocument(file.path(), output, ".", 1, {}, &testConversions()).changed;
         outcome.after = textWords(wordsOfFile(output));
         outcome.saved = readFile(output);
     } catch (const std::exception& error) {

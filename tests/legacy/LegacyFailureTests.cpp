@@ -6,8 +6,8 @@
 #include "base/Error.h"
 #include "converter/ReadBack.h"
 #include "LegacySupport.h"
-#include "support/TestConversions.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

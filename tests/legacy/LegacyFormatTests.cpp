@@ -15,9 +15,9 @@
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
-#include "support/TestConversions.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Format.h"
 #include "Word1.h"
 
@@ -304,7 +304,8 @@ TEST(LegacyServiceFallback, ADocumentTheServiceLosesIsConvertedByAProcessOfItsOw
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", dir.file("python"));
     testConversions().stop();
     copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file("a.doc"));
-    EXPECT_NO_THROW(tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1, {}, &testConversions()));
+    EXPECT_NO_THROW(
+        tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1, {}, &testConversions()));
     EXPECT_EQ(word::sniffFormat(readFile(dir.file("b.doc"))), FileFormat::CompoundFile);
     testConversions().stop();
 }

@@ -10,13 +10,13 @@
 #include "base/Leftovers.h"
 #include "converter/ConverterHelper.h"
 #include "converter/ConverterService.h"
-#include "converter/ProcessRunner.h"
 #include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
+#include "converter/ProcessRunner.h"
 #include "LegacySupport.h"
-#include "support/TestConversions.h"
 #include "support/ProcessTable.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <atomic>
 #include <csignal>
@@ -430,10 +430,10 @@ protected:
             GTEST_SKIP() << kPython << " is not installed";
         fs::create_directories(bin);
         writeScript(bin + "/soffice", "exec /bin/sleep 60");
-        writeScript(scratch.file("python"), std::string("shift # -I, which would ignore PYTHONPATH\n"
-                                                        "PYTHONPATH=") +
-                                                PELLUCOR_UNO_STUB_DIR + " exec " + kPython +
-                                                " \"$@\"");
+        writeScript(scratch.file("python"),
+                    std::string("shift # -I, which would ignore PYTHONPATH\n"
+                                "PYTHONPATH=") +
+                        PELLUCOR_UNO_STUB_DIR + " exec " + kPython + " \"$@\"");
     }
 
     static constexpr const char* kPython = "/usr/bin/python3";
@@ -465,9 +465,9 @@ TEST_F(LegacyHelper, AnswersEachRequestAsTheProgramReadsIt) {
         const std::string input = work.file("in" + std::to_string(k) + ".doc");
         const std::string output = work.file("out" + std::to_string(k++) + ".docx");
         writeFile(input, c.holds);
-        const ServiceOutcome outcome = service.convert(bin + "/soffice", input, output,
-                                                       "MS Word 2007 XML", "",
-                                                       std::chrono::seconds(20), c.checks);
+        const ServiceOutcome outcome =
+            service.convert(bin + "/soffice", input, output, "MS Word 2007 XML", "",
+                            std::chrono::seconds(20), c.checks);
         EXPECT_EQ(outcome.kind, c.kind) << outcome.said;
         EXPECT_EQ(outcome.withView, c.withView);
         EXPECT_NE(outcome.said.find(c.said), std::string::npos) << outcome.said;
@@ -505,8 +505,8 @@ TEST_F(LegacyHelper, CleansUpWhenTheProgramIsGoneBeforeItsAnswer) {
     ::close(ends[1]);
     char ready[6] = {};
     EXPECT_EQ(::recv(ends[0], ready, 6, MSG_WAITALL), 6);
-    const std::string request =
-        "convert\t" + work.file("slow.doc") + "\t" + work.file("slow.docx") + "\tMS Word 2007 XML\n";
+    const std::string request = "convert\t" + work.file("slow.doc") + "\t" +
+                                work.file("slow.docx") + "\tMS Word 2007 XML\n";
     EXPECT_EQ(::send(ends[0], request.data(), request.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(request.size()));
     ::close(ends[0]);
@@ -544,7 +544,8 @@ TEST_F(LegacyHelper, WhatTheProgramStartedGoesWithItWhateverIsKilledFirst) {
             ::pause();
             ::_exit(0);
         }
-        const bool started = eventually([&] { return fs::exists(noted); }, std::chrono::seconds(20));
+        const bool started =
+            eventually([&] { return fs::exists(noted); }, std::chrono::seconds(20));
         int groups[2] = {}, watcher = 0;
         std::istringstream(started ? readFile(noted) : "") >> groups[0] >> groups[1] >> watcher;
         if (watcherFirst && watcher > 0) {

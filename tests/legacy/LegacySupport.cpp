@@ -1,8 +1,8 @@
 #include "LegacySupport.h"
 
 #include "converter/ProcessRunner.h"
-#include "support/TestConversions.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <chrono>
 #include <filesystem>

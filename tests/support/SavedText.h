@@ -1,7 +1,7 @@
 #pragma once
 
-#include "word/Application.h"
 #include "TestConversions.h"
+#include "word/Application.h"
 
 #include <string>
 

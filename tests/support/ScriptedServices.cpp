@@ -1,7 +1,7 @@
 #include "ScriptedServices.h"
-#include "TestConversions.h"
 
 #include "base/Error.h"
+#include "TestConversions.h"
 
 #include <gtest/gtest.h>
 

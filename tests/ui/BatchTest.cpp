@@ -1,10 +1,10 @@
 // "Start Changing" through the window: the refusals, the documents it writes,
 // the state at "Done.", and closing the window while it works.
 #include "converter/ConverterService.h"
-#include "support/TestConversions.h"
 #include "FormHarness.h"
 #include "Messages.h"
 #include "support/DocxBuilder.h"
+#include "support/TestConversions.h"
 #include "UiTests.h"
 
 #include <QDir>

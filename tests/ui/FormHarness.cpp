@@ -1,6 +1,6 @@
 #include "FormHarness.h"
-#include "support/TestConversions.h"
 
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <QCoreApplication>

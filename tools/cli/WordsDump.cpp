@@ -67,8 +67,7 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-int dumpWords(const std::string& path, Console& console,
-              converter::ConverterService& conversions) {
+int dumpWords(const std::string& path, Console& console, converter::ConverterService& conversions) {
     std::optional<word::Application> app;
     try {
         app = word::Application::Create(&conversions);
