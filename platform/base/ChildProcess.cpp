@@ -29,6 +29,13 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// Makes fd the descriptor target, kept open across exec.
+bool placeAt(int fd, int target) {
+    if (fd == target)
+        return ::fcntl(fd, F_SETFD, 0) == 0;
+    return ::dup2(fd, target) == target;
+}
+
 // Runs in the child between fork and exec, so it makes only calls that are
 // safe there; what fails is reported through report as an errno.
 [[noreturn]] void becomeChild(const ChildSetup& setup, char* const* argv, char* const* envp,
@@ -50,13 +57,14 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
         fail();
     if (setup.privateFiles)
         ::umask(077);
-    const int errors = setup.logPath.empty()
-                           ? ::open("/dev/null", O_WRONLY)
-                           : ::open(setup.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int input = setup.input >= 0 ? setup.input : ::open("/dev/null", O_RDONLY);
+    // Opened to close at exec: only the copies made below reach the program.
+    const int errors =
+        setup.logPath.empty()
+            ? ::open("/dev/null", O_WRONLY | O_CLOEXEC)
+            : ::open(setup.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int input = setup.input >= 0 ? setup.input : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const int output = setup.output >= 0 ? setup.output : errors;
-    if (errors < 0 || input < 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 ||
-        ::dup2(errors, 2) < 0)
+    if (errors < 0 || input < 0 || !placeAt(input, 0) || !placeAt(output, 1) || !placeAt(errors, 2))
         fail();
     ::execve(setup.program.c_str(), argv, envp);
     fail();

@@ -48,7 +48,7 @@ bool holdsObject(const std::vector<std::string>& words) {
 // The document as LibreOffice's own round trip through .docx leaves it.
 std::string unchangedRoundTrip(const FormatCase& c, const std::string& input,
                                const std::string& target) {
-    converter::LegacyConverter libreOffice;
+    converter::LegacyConverter libreOffice(&testConversions());
     libreOffice.saveAs(libreOffice.toDocx(input, readFile(input), c.legacy), c.legacy, target);
     return target;
 }
