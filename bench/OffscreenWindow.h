@@ -3,6 +3,7 @@
 // The real main window without a screen, for the benchmarks: its own
 // settings file in a temporary folder, the real engine, and boxes answered at
 // once ("Done." quietly, anything else printed on stderr).
+#include "converter/ConverterService.h"
 #include "EngineAutomation.h"
 #include "Form1.h"
 
@@ -45,7 +46,8 @@ struct OffscreenWindow {
     QTemporaryDir home;
     ui::SettingsStore settings;
     InstantPrompts prompts;
-    platform::EngineAutomation automation;
+    converter::ConverterService conversions; // declared before the form, it outlives it
+    platform::EngineAutomation automation{&conversions};
     NoEnd program;
     ui::Form1 form;
 };

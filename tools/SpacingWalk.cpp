@@ -6,8 +6,9 @@
 namespace pellucor::tools {
 
 WalkResult walkDocument(const std::string& input, const std::string& output,
-                        const std::string& mark, int mode, const word::EditOptions& options) {
-    auto app = word::Application::Create();
+                        const std::string& mark, int mode, const word::EditOptions& options,
+                        converter::ConverterService* conversions) {
+    auto app = word::Application::Create(conversions);
     try {
         word::Document document = app.Documents().Open(input, options);
         word::StoryCollection stories = document.Stories();

@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace pellucor::converter {
+class ConverterService;
+}
+
 namespace pellucor::tools {
 
 struct WalkResult {
@@ -16,7 +20,9 @@ struct WalkResult {
 // error boxes: errors are thrown. An engine exercise for the benchmarks and
 // the corpus tests; options say how the document is walked and changed.
 // Opened to walk every story, it walks each in turn; words counts them all.
+// Other formats go through the LibreOffices given, else a process each.
 WalkResult walkDocument(const std::string& input, const std::string& output,
-                        const std::string& mark, int mode, const word::EditOptions& options = {});
+                        const std::string& mark, int mode, const word::EditOptions& options = {},
+                        converter::ConverterService* conversions = nullptr);
 
 } // namespace pellucor::tools

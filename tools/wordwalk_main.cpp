@@ -4,6 +4,7 @@
 //
 // With --track-changes the changes are saved as revisions by AUTHOR, dated now.
 #include "base/Error.h"
+#include "converter/ConverterService.h"
 #include "SpacingWalk.h"
 
 #include <cstring>
@@ -49,14 +50,20 @@ int main(int argc, char** argv) {
                      "[--track-changes=AUTHOR] IN OUT\n";
         return 2;
     }
+    // Another format goes through a LibreOffice of the program's own, stopped
+    // before it ends.
+    pellucor::converter::ConverterService conversions;
+    int status = 0;
     try {
-        auto result = pellucor::tools::walkDocument(argv[arg], argv[arg + 1], mark, mode, options);
+        auto result = pellucor::tools::walkDocument(argv[arg], argv[arg + 1], mark, mode, options,
+                                                    &conversions);
         std::cout << argv[arg] << ": " << result.words << " words, " << result.changed
                   << " changed, saved to " << argv[arg + 1] << "\n";
-        return 0;
     } catch (const pellucor::Error& error) {
         std::cerr << "pellucor-wordwalk: error " << error.number() << ": " << error.description()
                   << "\n";
-        return 1;
+        status = 1;
     }
+    conversions.stop();
+    return status;
 }

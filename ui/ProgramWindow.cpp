@@ -6,7 +6,8 @@
 namespace pellucor::ui {
 
 ProgramWindow::ProgramWindow(const QString& programFolder)
-    : m_program(m_settings), m_form(m_prompts, m_automation, m_program, m_settings, programFolder) {
+    : m_program(m_settings, m_conversions),
+      m_form(m_prompts, m_automation, m_program, m_settings, programFolder) {
     QApplication::setApplicationName(QStringLiteral("Pellucor"));
     m_prompts.setOwner(&m_form);
 }

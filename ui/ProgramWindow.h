@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/ConverterService.h"
 #include "EngineAutomation.h"
 #include "Form1.h"
 #include "QtProgram.h"
@@ -12,7 +13,9 @@ namespace pellucor::ui {
 
 // The window over the user's settings, Qt's dialogs and the document engine,
 // as the program shows it. The program folder holds what the window finds
-// beside the program: skin, pointers, icon and samples.
+// beside the program: skin, pointers, icon and samples. The LibreOffices the
+// program converts with are the window's, stopped at the program's end or
+// with the window.
 class ProgramWindow {
 public:
     explicit ProgramWindow(const QString& programFolder);
@@ -25,9 +28,10 @@ public:
     Form1& form() { return m_form; }
 
 private:
+    converter::ConverterService m_conversions;
     SettingsStore m_settings;
     QtPrompts m_prompts;
-    platform::EngineAutomation m_automation;
+    platform::EngineAutomation m_automation{&m_conversions};
     QtProgram m_program;
     Form1 m_form;
 };

@@ -7,6 +7,7 @@ namespace pellucor::ui {
 
 void QtProgram::End() {
     m_settings.sync();
+    m_conversions.stop();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -1,56 +1,45 @@
 #include "Leftovers.h"
 
+#include "base/ChildProcess.h"
 #include "base/SocketSend.h"
+#include "WatcherScript.h"
 
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <mutex>
 #include <set>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace pellucor::leftovers {
 namespace {
 
-// Reads "group G", "ungroup G", "path P" and "unpath P" lines until the
-// program's end of the connection closes.
-constexpr const char* kWatcherScript = R"sh(trap '' INT QUIT HUP TERM
-set -f
-nl='
-'
-groups=' '
-paths=
-while IFS= read -r line; do
-    case $line in
-    'group '*) groups="$groups${line#group } " ;;
-    'ungroup '*)
-        kept=' '
-        for g in $groups; do [ "$g" = "${line#ungroup }" ] || kept="$kept$g "; done
-        groups=$kept ;;
-    'path '*) paths="$paths${line#path }$nl" ;;
-    'unpath '*)
-        kept=
-        IFS=$nl
-        for p in $paths; do [ "$p" = "${line#unpath }" ] || kept="$kept$p$nl"; done
-        unset IFS
-        paths=$kept ;;
-    esac
-done
-for g in $groups; do kill -KILL "-$g" 2>/dev/null; done
-tries=0
-while [ $tries -lt 20 ]; do
-    alive=
-    for g in $groups; do kill -0 "-$g" 2>/dev/null && alive=1; done
-    [ -z "$alive" ] && break
-    sleep 0.1
-    tries=$((tries + 1))
-done
-IFS=$nl
-for p in $paths; do rm -rf -- "$p"; done
-)sh";
+// Starts a watcher in the process group given (0: one of its own) and
+// returns its id, with the program's end of its input in channel; 0 when it
+// cannot be started.
+int startWatcher(int group, int& channel) {
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return 0;
+    ChildSetup setup;
+    setup.program = "/bin/sh";
+    setup.args = {"-c", watcherScript(), "pellucor-watcher"};
+    setup.environment = {{"PATH=/usr/bin:/bin"}}; // whatever $PATH holds
+    setup.input = ends[1];
+    setup.processGroup = group;
+    int pid = 0;
+    try {
+        pid = startChild(setup);
+    } catch (const std::system_error&) {
+    }
+    ::close(ends[1]);
+    if (pid <= 0) {
+        ::close(ends[0]);
+        return 0;
+    }
+    channel = ends[0];
+    return pid;
+}
 
 class Watcher {
 public:
@@ -110,39 +99,8 @@ private:
     }
 
     bool start() {
-        int ends[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-            return false;
-        posix_spawn_file_actions_t actions;
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawn_file_actions_adddup2(&actions, ends[1], 0);
-        ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        posix_spawnattr_t attr;
-        ::posix_spawnattr_init(&attr);
-        ::posix_spawnattr_setpgroup(&attr, 0);
-        sigset_t none, all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        ::posix_spawnattr_setsigmask(&attr, &none);
-        ::posix_spawnattr_setsigdefault(&attr, &all);
-        ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETSIGDEF);
-        char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
-                        const_cast<char*>(kWatcherScript), nullptr};
-        char* envp[] = {const_cast<char*>("PATH=/usr/bin:/bin"), nullptr}; // whatever $PATH holds
-        pid_t pid = 0;
-        int failed = ::posix_spawn(&pid, "/bin/sh", &actions, &attr, argv, envp);
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::posix_spawnattr_destroy(&attr);
-        ::close(ends[1]);
-        if (failed != 0) {
-            ::close(ends[0]);
-            return false;
-        }
-        m_channel = ends[0];
-        m_pid = pid;
-        return true;
+        m_pid = startWatcher(0, m_channel);
+        return m_pid > 0;
     }
 
     bool sendAll(const std::string& text) { return sendWhole(m_channel, text); }
@@ -189,6 +147,27 @@ void dropPath(const std::string& path) {
 
 int watcher() {
     return theWatcher().process();
+}
+
+GroupGuard::GroupGuard(int group) {
+    if (group <= 0)
+        return;
+    m_pid = startWatcher(group, m_channel);
+    if (m_pid > 0 && !sendWhole(m_channel, "group " + std::to_string(group) + "\n"))
+        release();
+}
+
+GroupGuard::~GroupGuard() {
+    release();
+}
+
+void GroupGuard::release() {
+    if (m_channel >= 0)
+        ::close(m_channel);
+    m_channel = -1;
+    if (m_pid > 0)
+        reapChild(m_pid);
+    m_pid = 0;
 }
 
 } // namespace pellucor::leftovers

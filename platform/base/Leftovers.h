@@ -21,4 +21,23 @@ void dropPath(const std::string& path);
 // The watching shell's process id, 0 when none runs.
 int watcher();
 
+// A watcher of its own for one process group, run inside that group, so that
+// the group dies with the program even when the shared watcher was killed
+// first. Releasing it kills the group and waits for the guard to end: it is
+// released once the group has been stopped.
+class GroupGuard {
+public:
+    explicit GroupGuard(int group);
+    ~GroupGuard();
+    GroupGuard(const GroupGuard&) = delete;
+    GroupGuard& operator=(const GroupGuard&) = delete;
+
+    void release();
+    int process() const { return m_pid; }
+
+private:
+    int m_pid = 0;
+    int m_channel = -1;
+};
+
 } // namespace pellucor::leftovers

@@ -13,7 +13,13 @@ namespace pellucor::converter {
 // "ok<TAB>view" (it was loaded into a view), "error<TAB>text" (LibreOffice
 // still answers) or "lost<TAB>text" (it does not). "nouno<TAB>text" first
 // means the interpreter has no UNO module. It ends, and takes LibreOffice
-// with it, when its input closes.
+// and the private folder with it, when its input closes or an answer finds
+// no one to read it.
 const char* converterHelperScript();
+
+// The Basic function the helper runs inside LibreOffice to read a story's
+// text with its recorded changes accepted; it goes beside the helper, as
+// read_text.bas.
+const char* readTextBasic();
 
 } // namespace pellucor::converter

@@ -5,11 +5,6 @@
 
 namespace pellucor::converter {
 
-ConverterService& ConverterService::instance() {
-    static ConverterService service;
-    return service;
-}
-
 ConverterService::~ConverterService() {
     stop();
 }
@@ -55,19 +50,22 @@ void ConverterService::giveBack(SharedLibreOffice& service) {
 }
 
 void ConverterService::stop() {
-    std::vector<SharedLibreOffice*> services;
+    std::vector<SharedLibreOffice*> running;
+    std::vector<SharedLibreOffice*> idle;
     {
         std::lock_guard lock(m_mutex);
         for (const auto& service : m_services)
-            services.push_back(service.get());
+            (service->processGroup() > 0 ? running : idle).push_back(service.get());
     }
+    for (SharedLibreOffice* service : idle)
+        service->stop(); // forgets what it found missing
     // Side by side: each waits for its LibreOffice to end and removes its
     // folders, which would add up one after the other.
     std::vector<std::thread> stopping;
-    for (size_t k = 1; k < services.size(); ++k)
-        stopping.emplace_back([service = services[k]] { service->stop(); });
-    if (!services.empty())
-        services.front()->stop();
+    for (size_t k = 1; k < running.size(); ++k)
+        stopping.emplace_back([service = running[k]] { service->stop(); });
+    if (!running.empty())
+        running.front()->stop();
     for (std::thread& thread : stopping)
         thread.join();
 }

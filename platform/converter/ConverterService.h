@@ -15,11 +15,13 @@ namespace pellucor::converter {
 // with its own private folder, profile and pipe. A conversion takes one no
 // other thread uses, preferring one that runs; when none is free, a new one
 // joins the pool and starts on first need. So parallel jobs convert side by
-// side, while one job reuses one LibreOffice for all its documents. The pool
-// ends with the program; see SharedLibreOffice for how each one ends.
+// side, while one job reuses one LibreOffice for all its documents. The
+// program makes one at its start and hands it to the engine instances it
+// creates; the pool ends when the program stops it, at the latest when it is
+// destroyed (see SharedLibreOffice for how each one ends).
 class ConverterService {
 public:
-    static ConverterService& instance();
+    ConverterService() = default;
     ~ConverterService();
     ConverterService(const ConverterService&) = delete;
     ConverterService& operator=(const ConverterService&) = delete;
@@ -47,7 +49,6 @@ public:
     int helperProcess() const;
 
 private:
-    ConverterService() = default;
     SharedLibreOffice& take();
     void giveBack(SharedLibreOffice& service);
 

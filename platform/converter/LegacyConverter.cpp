@@ -226,7 +226,7 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
         (fs::is_directory("/proc/self/root") ? "/proc/self/root" : "") + folder;
     const std::string output = folder + name + conversion.outputExtension;
     std::string serviceSaid;
-    if (!ConverterService::wanted() ||
+    if (!m_conversions || !ConverterService::wanted() ||
         !convertShared(soffice, seen + name + conversion.inputExtension,
                        seen + name + conversion.outputExtension, conversion, serviceSaid)) {
         fs::remove(output, ignored);
@@ -285,8 +285,8 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
     const bool saving = conversion.readBackFilter.has_value();
     const std::string extra = !saving ? "" : conversion.withView ? "\treadback,view" : "\treadback";
     ServiceOutcome outcome =
-        ConverterService::instance().convert(soffice, input, output, conversion.filter,
-                                             conversion.importFilter, timeLimit(limit), extra);
+        m_conversions->convert(soffice, input, output, conversion.filter, conversion.importFilter,
+                               timeLimit(limit), extra);
     switch (outcome.kind) {
     case ServiceOutcome::Kind::Converted:
         if (!saving) {

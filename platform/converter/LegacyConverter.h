@@ -17,12 +17,14 @@ LegacyFormat legacyFormatOfCompoundFile(const std::string& bytes, const std::str
 // The file:// URL of an absolute path.
 std::string fileUrlOf(const std::string& path);
 
+class ConverterService;
+
 // One engine instance's conversions, run by LibreOffice headless with a
 // profile of its own in a private temporary folder, so that the user's own
 // LibreOffice is never touched or waited for; that profile keeps LibreOffice
 // off the network and from loading what a document links to. They go to the
-// LibreOffice that the program's ConverterService shares between engine
-// instances; where that cannot run (no Python with UNO, or
+// pool of LibreOffices the program shares between engine instances, when it
+// gave one; where there is none or it cannot run (no Python with UNO, or
 // PELLUCOR_CONVERTER=process), or where it fails on a document, that
 // conversion starts LibreOffice with --convert-to, so that one troublesome
 // document costs no other its service. LibreOffice is looked up on $PATH at
@@ -30,7 +32,9 @@ std::string fileUrlOf(const std::string& path);
 // each one. Every failure is an Error naming the document.
 class LegacyConverter {
 public:
-    LegacyConverter() = default;
+    // conversions, when given, must outlive the converter.
+    explicit LegacyConverter(ConverterService* conversions = nullptr)
+        : m_conversions(conversions) {}
     ~LegacyConverter();
     LegacyConverter(const LegacyConverter&) = delete;
     LegacyConverter& operator=(const LegacyConverter&) = delete;
@@ -55,6 +59,9 @@ public:
     // begun so far.
     static unsigned long conversionCount();
 
+    // The pool this converter shares, or null.
+    ConverterService* conversions() const { return m_conversions; }
+
     // Removes the private folder and the profile in it. The converter can be
     // used again afterwards; it then starts a new folder.
     void release();
@@ -77,6 +84,7 @@ private:
                             const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion, const std::string& soffice);
 
+    ConverterService* m_conversions;
     std::string m_folder;
 };
 

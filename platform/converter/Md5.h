@@ -6,7 +6,7 @@
 
 namespace pellucor::converter {
 
-// The MD5 digest of bytes (RFC 1321). Used only to find the name LibreOffice
+// The MD5 digest of bytes, from nettle. Used only to find the name LibreOffice
 // gives a file of its own, never for security.
 std::array<uint8_t, 16> md5Of(const std::string& bytes);
 

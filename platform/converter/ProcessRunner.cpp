@@ -1,5 +1,6 @@
 #include "ProcessRunner.h"
 
+#include "base/ChildProcess.h"
 #include "base/Leftovers.h"
 #include "base/Waiting.h"
 #include "converter/LibreOfficePipes.h"
@@ -8,11 +9,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <sys/wait.h>
 #include <system_error>
@@ -26,56 +28,28 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class SpawnSetup {
-public:
-    explicit SpawnSetup(const SpawnOptions& options) {
-        ::posix_spawnattr_init(&m_attr);
-        ::posix_spawnattr_setpgroup(&m_attr, options.processGroup);
-        sigset_t none;
-        sigemptyset(&none);
-        ::posix_spawnattr_setsigmask(&m_attr, &none);
-        sigset_t all;
-        sigfillset(&all);
-        ::posix_spawnattr_setsigdefault(&m_attr, &all);
-        ::posix_spawnattr_setflags(&m_attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                                POSIX_SPAWN_SETSIGDEF);
-        ::posix_spawn_file_actions_init(&m_actions);
-        ::posix_spawn_file_actions_addopen(&m_actions, 2, options.logPath.c_str(),
-                                           O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (options.channelFd >= 0) {
-            ::posix_spawn_file_actions_adddup2(&m_actions, options.channelFd, 0);
-            ::posix_spawn_file_actions_adddup2(&m_actions, options.channelFd, 1);
-        } else {
-            ::posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0);
-            ::posix_spawn_file_actions_adddup2(&m_actions, 2, 1);
-        }
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&m_actions);
-        ::posix_spawnattr_destroy(&m_attr);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
+// The guards of the groups started here, until the group is killed. Never
+// destroyed: a guard still held at exit does its work as the program ends.
+std::mutex g_guardsMutex;
+auto& g_guards = *new std::map<int, std::unique_ptr<leftovers::GroupGuard>>;
 
-    const posix_spawnattr_t* attr() const { return &m_attr; }
-    const posix_spawn_file_actions_t* actions() const { return &m_actions; }
+void guardGroup(int group) {
+    auto guard = std::make_unique<leftovers::GroupGuard>(group);
+    std::lock_guard lock(g_guardsMutex);
+    g_guards[group] = std::move(guard);
+}
 
-private:
-    posix_spawnattr_t m_attr;
-    posix_spawn_file_actions_t m_actions;
-};
-
-int waitFor(pid_t pid, int options) {
-    int status = 0;
-    while (true) {
-        pid_t done = ::waitpid(pid, &status, options);
-        if (done == pid)
-            return status;
-        if (done == 0)
-            return -1;
-        if (errno != EINTR)
-            return 0; // already reaped elsewhere: treat as a plain exit
+void releaseGuard(int group) {
+    std::unique_ptr<leftovers::GroupGuard> guard;
+    {
+        std::lock_guard lock(g_guardsMutex);
+        auto found = g_guards.find(group);
+        if (found == g_guards.end())
+            return;
+        guard = std::move(found->second);
+        g_guards.erase(found);
     }
+    guard->release();
 }
 
 // Whether a process of the group still runs. Killed processes whose parent
@@ -123,19 +97,14 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& entries
 // Waits for the process to end, killing its group at the deadline or when
 // the run is asked to stop; its wait status.
 int awaitEnd(pid_t pid, Clock::time_point deadline, ProcessOutcome& outcome) {
-    auto pause = std::chrono::milliseconds(1);
     int status = -1;
-    while ((status = waitFor(pid, WNOHANG)) == -1) {
-        outcome.timedOut = Clock::now() >= deadline;
-        outcome.interrupted = !keepWaiting();
-        if (outcome.timedOut || outcome.interrupted) {
-            ::kill(-pid, SIGKILL);
-            return waitFor(pid, 0);
-        }
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(20));
-    }
-    return status;
+    const ChildWait wait = awaitChild(pid, deadline, status);
+    if (wait == ChildWait::Ended)
+        return status;
+    outcome.timedOut = wait == ChildWait::TimedOut;
+    outcome.interrupted = wait == ChildWait::Interrupted;
+    ::kill(-pid, SIGKILL);
+    return reapChild(pid);
 }
 
 } // namespace
@@ -148,36 +117,26 @@ void killProcessGroup(int group) {
         while (groupHasLiveMember(group) && Clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    releaseGuard(group);
     leftovers::dropGroup(group);
 }
 
 int startProcess(const std::string& program, const std::vector<std::string>& args,
                  const SpawnOptions& options) {
-    // posix_spawn cannot set the umask, and setting it here would change it
-    // for every thread: a shell sets it and becomes the program.
-    std::vector<std::string> command = {"sh", "-c", "umask 077 && exec \"$0\" \"$@\"", program};
-    command.insert(command.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : command)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    std::vector<std::string> environment = environmentWith(options.environment);
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    SpawnSetup setup(options);
-    pid_t pid = 0;
-    if (::access(program.c_str(), X_OK) != 0)
-        throw std::system_error(errno, std::generic_category(), "cannot start " + program);
-    int err =
-        ::posix_spawn(&pid, "/bin/sh", setup.actions(), setup.attr(), argv.data(), envp.data());
-    if (err != 0)
-        throw std::system_error(err, std::generic_category(), "cannot start " + program);
-    if (options.processGroup == 0)
+    ChildSetup setup;
+    setup.program = program;
+    setup.args = args;
+    setup.environment = environmentWith(options.environment);
+    setup.input = options.channelFd;
+    setup.output = options.channelFd;
+    setup.logPath = options.logPath;
+    setup.processGroup = options.processGroup;
+    setup.privateFiles = true;
+    const int pid = startChild(setup);
+    if (options.processGroup == 0) {
         leftovers::addGroup(pid);
+        guardGroup(pid);
+    }
     return pid;
 }
 
@@ -214,7 +173,7 @@ ProcessOutcome runProcess(const std::string& program, const std::vector<std::str
         status = awaitEnd(pid, Clock::now() + limit, outcome);
     } catch (...) {
         ::kill(-pid, SIGKILL);
-        waitFor(pid, 0);
+        reapChild(pid);
         cleanUp();
         throw;
     }

@@ -38,15 +38,16 @@ struct SpawnOptions {
 
 // Starts program (a full path) with args and returns its id without waiting.
 // It runs with the umask 077, so that the files and pipes it makes are this
-// user's alone. A new process group is told to the watcher of leftovers, so
-// that it is killed with the program. Throws std::system_error when it cannot
+// user's alone. A new process group is told to the watcher of leftovers and
+// gets a guard of its own inside it, so that it is killed with the program
+// whichever of them is killed first. Throws std::system_error when it cannot
 // be started.
 int startProcess(const std::string& program, const std::vector<std::string>& args,
                  const SpawnOptions& options);
 
 // Kills every process of the group and waits up to two seconds for them to go;
-// the watcher of leftovers forgets the group. Processes of the group that are
-// children of the caller must be reaped first.
+// the watcher of leftovers forgets the group, and its guard is reaped. Processes of the group that
+// are children of the caller must be reaped first.
 void killProcessGroup(int group);
 
 } // namespace pellucor::converter

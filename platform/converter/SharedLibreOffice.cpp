@@ -167,6 +167,7 @@ SharedLibreOffice::Start SharedLibreOffice::launch(const std::string& soffice) {
     const std::string pipe = makeFolders();
     const std::string helper = m_folder + "/helper.py";
     if (pipe.empty() || !writeText(helper, converterHelperScript()) ||
+        !writeText(m_folder + "/read_text.bas", readTextBasic()) ||
         !writePrivateProfile(m_folder + "/profile", soffice))
         return Start::Failed;
     int channel[2];

@@ -30,8 +30,9 @@ struct ServiceOutcome {
 // on request. A LibreOffice that died between conversions is started again;
 // one that died during a conversion, ran out of time or was asked to stop is
 // killed and started again at the next conversion. Stopping kills its process
-// group and removes the private folders and the pipes it leaves behind; the
-// watcher of leftovers does the same when the program is killed.
+// group and removes the private folders and the pipes it leaves behind. When
+// the program is killed, the helper and a guard inside the group kill it, and
+// the watcher of leftovers removes the folders as well.
 class SharedLibreOffice {
 public:
     SharedLibreOffice() = default;

@@ -164,61 +164,10 @@ def has_changes(document):
 
 # The text a reviewer gets by accepting every recorded change: a story's
 # paragraphs, those of table cells in their order, without deleted text. It
-# runs inside LibreOffice, in Basic: read over the pipe, portion by portion,
-# a long document would take a call for each and minutes.
-ACCEPTED_TEXT = """
-Function Accepted(story As Object) As String
-    Dim pieces(1023) As String, total As Long, deleting As Boolean, atStart As Boolean
-    Dim levels(15) As Variant, depth As Long, k As Long
-    Dim p As Object, portions As Object, portion As Object, names As Variant
-    total = 0
-    deleting = False
-    atStart = True
-    depth = 0
-    levels(0) = story.createEnumeration()
-    Do While depth >= 0
-        If Not levels(depth).hasMoreElements() Then
-            depth = depth - 1
-        Else
-            p = levels(depth).nextElement()
-            If p.supportsService("com.sun.star.text.TextTable") Then
-                names = p.getCellNames()
-                If depth + UBound(names) + 2 > UBound(levels) Then
-                    ReDim Preserve levels(2 * (depth + UBound(names) + 2))
-                End If
-                For k = UBound(names) To 0 Step -1
-                    depth = depth + 1
-                    levels(depth) = p.getCellByName(names(k)).getText().createEnumeration()
-                Next k
-            Else
-                If total + 2 > UBound(pieces) Then
-                    ReDim Preserve pieces(2 * UBound(pieces))
-                End If
-                If Not atStart Then
-                    pieces(total) = Chr(10)
-                    total = total + 1
-                End If
-                atStart = False
-                portions = p.createEnumeration()
-                Do While portions.hasMoreElements()
-                    portion = portions.nextElement()
-                    If portion.TextPortionType = "Redline" Then
-                        If portion.RedlineType = "Delete" Then deleting = portion.IsStart
-                    ElseIf Not deleting Then
-                        If total + 2 > UBound(pieces) Then
-                            ReDim Preserve pieces(2 * UBound(pieces))
-                        End If
-                        pieces(total) = portion.getString()
-                        total = total + 1
-                    End If
-                Loop
-            End If
-        End If
-    Loop
-    ReDim Preserve pieces(total)
-    Accepted = Join(pieces, "")
-End Function
-"""
+# runs inside LibreOffice, in Basic (read_text.bas, beside this file): read
+# over the pipe, portion by portion, a long document would take a call for
+# each and minutes.
+ACCEPTED_TEXT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "read_text.bas")
 ACCEPTED_TEXT_SCRIPT = None
 
 
@@ -229,7 +178,8 @@ def accepted_text(story):
             "com.sun.star.script.ApplicationScriptLibraryContainer", CONTEXT)
         if libraries.hasByName("PellucorText"):
             libraries.removeLibrary("PellucorText")
-        libraries.createLibrary("PellucorText").insertByName("Text", ACCEPTED_TEXT)
+        with open(ACCEPTED_TEXT, encoding="utf-8") as basic:
+            libraries.createLibrary("PellucorText").insertByName("Text", basic.read())
         provider = SERVICES.createInstanceWithContext(
             "com.sun.star.script.provider.MasterScriptProviderFactory", CONTEXT) \
             .createScriptProvider("")
@@ -308,7 +258,7 @@ def terminate():
         pass
 
 
-def main():
+def serve():
     connect()
     reply("ready")
     for line in sys.stdin:
@@ -318,19 +268,38 @@ def main():
             continue
         try:
             reply("ok\tview" if convert(*fields[1:]) else "ok")
+        except (BrokenPipeError, ConnectionResetError):
+            raise
         except Exception as error:
             reply(("error\t" if answers() else "lost\t") + message(error))
-    # The program went away (it closed our input): take LibreOffice and the
-    # private folder with us.
+
+
+# When the program goes away, its end of the connection closes: take
+# LibreOffice and the private folder with us, also when that shows as a
+# failed answer rather than as the end of the requests.
+def clean_up():
     terminate()
     group = os.getpgrp()
-    os.setpgid(0, 0)  # out of LibreOffice's group, to outlive it
+    try:
+        os.setpgid(0, 0)  # out of LibreOffice's group, to outlive it
+    except OSError:  # it cannot leave: the folder goes first
+        shutil.rmtree(FOLDER, ignore_errors=True)
     try:
         os.killpg(group, signal.SIGKILL)
     except OSError:
         pass
     time.sleep(0.5)
     shutil.rmtree(FOLDER, ignore_errors=True)
+
+
+def main():
+    try:
+        serve()
+    except (BrokenPipeError, ConnectionResetError):
+        # Nothing more can be said; Python's own flush at exit must not try.
+        sys.stdout = open(os.devnull, "w")
+    finally:
+        clean_up()
 
 
 main()

@@ -10,8 +10,8 @@ void EngineState::failQuit() {
                 "The document engine has been quit; its objects can no longer be used.");
 }
 
-Application Application::Create() {
-    auto engine = std::make_shared<EngineState>();
+Application Application::Create(converter::ConverterService* conversions) {
+    auto engine = std::make_shared<EngineState>(conversions);
     engine->segmenter = std::make_unique<WordSegmenter>();
     return Application(engine);
 }

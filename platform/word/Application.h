@@ -5,6 +5,10 @@
 #include <memory>
 #include <string>
 
+namespace pellucor::converter {
+class ConverterService;
+}
+
 namespace pellucor::word {
 
 class BatchDocument;
@@ -29,8 +33,10 @@ private:
 // unsaved changes and releases every document.
 class Application {
 public:
-    // Raises Error when the engine cannot start.
-    static Application Create();
+    // Raises Error when the engine cannot start. Documents of other formats go
+    // through the program's pool of LibreOffices when one is given (it must
+    // outlive the instance), else through a LibreOffice process each.
+    static Application Create(converter::ConverterService* conversions = nullptr);
 
     bool DisplayAlerts() const;
     void SetDisplayAlerts(bool show);

@@ -39,7 +39,7 @@ struct BatchDocument::Held {
     std::optional<Original> original; // the source as it was before this run wrote it
     std::optional<Kept> kept;
     std::optional<PendingSave> pending;
-    converter::LegacyConverter converter;
+    std::optional<converter::LegacyConverter> converter; // made by the first opening
 };
 
 BatchDocument::BatchDocument(std::string source)
@@ -47,8 +47,10 @@ BatchDocument::BatchDocument(std::string source)
 
 BatchDocument::~BatchDocument() = default;
 
-converter::LegacyConverter& BatchDocument::converter() {
-    return m_held->converter;
+converter::LegacyConverter& BatchDocument::converter(converter::ConverterService* conversions) {
+    if (!m_held->converter)
+        m_held->converter.emplace(conversions);
+    return *m_held->converter;
 }
 
 void BatchDocument::lock(const std::string& path) {
@@ -136,7 +138,7 @@ void BatchDocument::write(PendingSave pending) {
     if (replaced.empty())
         writeFileAtomically(pending.target, document.originalBytes, document.sourceMode);
     else
-        m_held->converter.saveAs(parts.package->rewrite(replaced), document.format, pending.target,
+        m_held->converter->saveAs(parts.package->rewrite(replaced), document.format, pending.target,
                                  document.documentPath, document.sourceMode, document.neededView);
     wrote(pending.target);
 }

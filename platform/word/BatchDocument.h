@@ -8,8 +8,9 @@
 #include <string>
 
 namespace pellucor::converter {
+class ConverterService;
 class LegacyConverter;
-}
+} // namespace pellucor::converter
 
 namespace pellucor::word {
 
@@ -58,7 +59,9 @@ public:
     // written only once a save hands it back. Throws Error when it was lent
     // and never handed back: what is on disk there is not this run's.
     std::optional<LegacyDocument> takeLegacySave(const std::string& path);
-    converter::LegacyConverter& converter();
+    // The converter of both ways, made at the first call with the pool of
+    // LibreOffices it converts through.
+    converter::LegacyConverter& converter(converter::ConverterService* conversions);
 
     // Writes what is held: converted back, or its original bytes when
     // nothing changed. Throws Error naming the target when that fails;

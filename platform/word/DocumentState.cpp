@@ -104,7 +104,7 @@ std::string readDocumentFile(const std::string& path) {
 DocumentState::DocumentState(std::string path, WordSegmenter& segmenter, LegacyConverter& converter,
                              BatchDocument* batch)
     : m_path(std::move(path)), m_segmenter(segmenter),
-      m_converter(batch ? batch->converter() : converter), m_batch(batch) {}
+      m_converter(batch ? batch->converter(converter.conversions()) : converter), m_batch(batch) {}
 
 std::unique_ptr<DocumentState>
 DocumentState::open(const std::string& path, WordSegmenter& segmenter, LegacyConverter& converter,

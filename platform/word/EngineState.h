@@ -12,6 +12,8 @@ namespace pellucor::word {
 // What one application instance owns. Handles keep it alive; once quit, every
 // handle's use raises Error.
 struct EngineState {
+    explicit EngineState(converter::ConverterService* conversions) : converter(conversions) {}
+
     bool quit = false;
     bool displayAlerts = true;
     std::unique_ptr<WordSegmenter> segmenter;

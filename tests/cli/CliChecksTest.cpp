@@ -4,6 +4,7 @@
 #include "Author.h"
 #include "base/Error.h"
 #include "CliProcess.h"
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <array>
@@ -13,7 +14,7 @@ namespace pellucor::test {
 namespace {
 
 std::string openFailure(const std::string& path) {
-    word::Application app = word::Application::Create();
+    word::Application app = word::Application::Create(&testConversions());
     std::string description;
     try {
         app.Documents().Open(path);

@@ -1,5 +1,6 @@
 #include "CliProcess.h"
 
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ FakeWordProcessor::~FakeWordProcessor() {
 }
 
 std::string documentText(const std::string& path) {
-    word::Application app = word::Application::Create();
+    word::Application app = word::Application::Create(&testConversions());
     word::WordCollection words = app.Documents().Open(path).Words();
     std::string text;
     for (int32_t i = 1, count = words.Count(); i <= count; ++i)

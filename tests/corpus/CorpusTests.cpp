@@ -11,6 +11,7 @@
 #include "StoryOracle.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Application.h"
 #include "Word1.h"
 
@@ -41,7 +42,7 @@ std::vector<std::string> readAllWords(const Document& document) {
 
 // Opens the document in a fresh engine instance and reads every word.
 std::vector<std::string> wordsOf(const std::string& path) {
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     try {
         std::vector<std::string> texts = readAllWords(app.Documents().Open(path));
         app.Quit();
@@ -85,7 +86,7 @@ std::vector<std::string> expectedWordsOfRefusal(const CorpusFile& file) {
 }
 
 void expectPlainRefusal(const CorpusFile& file) {
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     try {
         app.Documents().Open(file.path());
         ADD_FAILURE() << file.name << " opened, although it is " << file.format << " ("
@@ -116,7 +117,7 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
     TempDir folder;
     const std::string saved = folder.file(file.name);
     {
-        auto app = Application::Create();
+        auto app = Application::Create(&testConversions());
         Document document = app.Documents().Open(file.path());
         readAllWords(document);
         document.SaveAs(saved);
@@ -182,9 +183,11 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const std::string removed = folder.file("removed-" + file.name);
     const std::string original = joined(wordsOf(file.path()));
 
-    tools::WalkResult adding = tools::walkDocument(file.path(), added, ".", 1);
+    tools::WalkResult adding =
+        tools::walkDocument(file.path(), added, ".", 1, {}, &testConversions());
     const std::string addedText = joined(wordsOf(added));
-    tools::WalkResult removing = tools::walkDocument(added, removed, ".", 2);
+    tools::WalkResult removing =
+        tools::walkDocument(added, removed, ".", 2, {}, &testConversions());
     const std::string removedText = joined(wordsOf(removed));
 
     expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.changed);
@@ -215,7 +218,7 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     // Each mark in an engine of its own, as the batch runs them.
     auto markOf = [](word::BatchDocument* batch, const std::string& input,
                      const std::string& output, const char* mark, int mode) {
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         word::Document document = app.Documents().Open(input, {}, batch);
         word::WordCollection words = document.Words();
         int changed = 0;
@@ -273,7 +276,7 @@ TEST_P(CorpusSpacing, EveryStoryHoldsThePlacesItsPartsShow) {
     word::EditOptions every;
     every.allStories = true;
     std::map<word::StoryKind, int> found, changed;
-    auto app = Application::Create();
+    auto app = Application::Create(&testConversions());
     Document document = app.Documents().Open(file.path(), every);
     word::StoryCollection stories = document.Stories();
     for (int32_t i = 1; i <= stories.Count(); ++i) {
@@ -313,8 +316,10 @@ TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     for (int mode : {1, 2}) {
         const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
-        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked).changed,
-                  tools::walkDocument(file.path(), plain, ".", mode).changed)
+        EXPECT_EQ(
+            tools::walkDocument(file.path(), revised, ".", mode, tracked, &testConversions())
+                .changed,
+            tools::walkDocument(file.path(), plain, ".", mode, {}, &testConversions()).changed)
             << file.name << ", mode " << mode;
         EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
             << file.name << ", mode " << mode;

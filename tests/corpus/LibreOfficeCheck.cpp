@@ -6,6 +6,7 @@
 #include "SpacingOracle.h"
 #include "SpacingWalk.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -67,8 +68,9 @@ TEST(CorpusLibreOffice, ChangedDocumentsReadTheSameApartFromTheAddedSpaces) {
     for (const CorpusFile& file : corpusFiles())
         if (file.mustOpen() && file.dotOneSpace > 0 && candidate++ % kSampleEvery == 0) {
             copyFile(file.path(), work.file("original/" + file.name));
-            changes[file.name] =
-                tools::walkDocument(file.path(), work.file("changed/" + file.name), ".", 1).changed;
+            changes[file.name] = tools::walkDocument(file.path(), work.file("changed/" + file.name),
+                                                     ".", 1, {}, &testConversions())
+                                     .changed;
         }
     const std::string profile = work.file("profile");
     ASSERT_TRUE(convertToText(soffice, profile, work.file("original")))

@@ -9,6 +9,7 @@
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Format.h"
 
 #include <algorithm>
@@ -82,7 +83,8 @@ Outcome walkOnce(const LegacyFile& file, const std::string& folder) {
     const std::string output = folder + "/" + file.name;
     try {
         outcome.before = textWords(wordsOfFile(file.path()));
-        outcome.changed = tools::walkDocument(file.path(), output, ".", 1).changed;
+        outcome.changed =
+            tools::walkDocument(file.path(), output, ".", 1, {}, &testConversions()).changed;
         outcome.after = textWords(wordsOfFile(output));
         outcome.saved = readFile(output);
     } catch (const std::exception& error) {
@@ -156,7 +158,7 @@ class LegacyCorpus : public ::testing::TestWithParam<LegacyFile> {};
 TEST_P(LegacyCorpus, OpensAndChangesOnlyTheSpacesOrIsRefusedPlainly) {
     const LegacyFile& file = GetParam();
     if (!file.mustOpen()) {
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         try {
             app.Documents().Open(file.path());
             ADD_FAILURE() << file.name << " (" << file.format << ") opened but must be refused";

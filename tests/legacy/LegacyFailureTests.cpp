@@ -7,6 +7,7 @@
 #include "converter/ReadBack.h"
 #include "LegacySupport.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ protected:
     std::string openFails(const std::string& timeout = "60") {
         ScopedEnv path("PATH", bin);
         ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", timeout);
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         std::string description;
         try {
             app.Documents().Open(work.file("in.doc"));
@@ -86,7 +87,7 @@ TEST_F(LegacyFailure, AFailedSaveLeavesTheTargetAsItWasAndQuitCleansUp) {
     if (!libreOfficeInstalled())
         GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
     writeFile(work.file("target.doc"), "the old content");
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     word::Document document = app.Documents().Open(work.file("in.doc"));
     EXPECT_FALSE(std::filesystem::is_empty(tmp)) << "the private profile should be in TMPDIR";
     word::WordCollection words = document.Words();
@@ -137,7 +138,7 @@ TEST_F(LegacyFailure, AnEngineDroppedWithoutQuitRemovesItsTemporaryFiles) {
     if (!libreOfficeInstalled())
         GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
     {
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         app.Documents().Open(work.file("in.doc"));
     }
     EXPECT_TRUE(std::filesystem::is_empty(tmp));

@@ -18,6 +18,7 @@
 #include "SpacingWalk.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/Format.h"
 #include "Word1.h"
 
@@ -49,7 +50,7 @@ bool holdsObject(const std::vector<std::string>& words) {
 // The document as LibreOffice's own round trip through .docx leaves it.
 std::string unchangedRoundTrip(const FormatCase& c, const std::string& input,
                                const std::string& target) {
-    converter::LegacyConverter libreOffice;
+    converter::LegacyConverter libreOffice(&testConversions());
     libreOffice.saveAs(libreOffice.toDocx(input, readFile(input), c.legacy), c.legacy, target);
     return target;
 }
@@ -86,11 +87,11 @@ std::string mimetypeOf(const std::string& path) {
 TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     const FormatCase& c = GetParam();
     const std::string input = legacyFixture(c.fixture);
-    const unsigned starts = ConverterService::instance().starts();
+    const unsigned starts = testConversions().starts();
     const std::string output = dir.file(c.fixture);
     const std::vector<std::string> before =
         wordsOfFile(unchangedRoundTrip(c, input, dir.file("unchanged")));
-    const int changed = tools::walkDocument(input, output, ".", 1).changed;
+    const int changed = tools::walkDocument(input, output, ".", 1, {}, &testConversions()).changed;
     EXPECT_GT(changed, 0) << "the fixture has no place to change";
     const std::string saved = readFile(output);
     const std::vector<std::string> after = wordsOfFile(output);
@@ -109,7 +110,7 @@ TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     if (*c.mimetype) {
         EXPECT_EQ(mimetypeOf(output), c.mimetype);
     }
-    EXPECT_LE(ConverterService::instance().starts() - starts, 1u)
+    EXPECT_LE(testConversions().starts() - starts, 1u)
         << "the shared LibreOffice was lost and started again";
 }
 
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The document with every mark's changes made in one opening: one round trip.
 void changeAllAtOnce(const std::string& input, const std::vector<std::string>& marks,
                      const std::string& output) {
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     word::Document document = app.Documents().Open(input);
     word::WordCollection words = document.Words();
     for (const std::string& mark : marks)
@@ -268,7 +269,7 @@ TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
             std::filesystem::create_directories(dir.file("out"));
             BatchObserver observer;
             ScriptedPrompts prompts;
-            platform::EngineAutomation automation;
+            platform::EngineAutomation automation(&testConversions());
             const BatchOutcome outcome = RunBatch(request, observer, prompts, automation);
             ASSERT_EQ(outcome.documents.size(), 1u);
             EXPECT_EQ(outcome.documents[0].result(), MarkOutcome::Result::Changed) << run;
@@ -322,11 +323,12 @@ TEST(LegacyServiceFallback, ADocumentTheServiceLosesIsConvertedByAProcessOfItsOw
                                     "  printf 'lost\\tBinary URP bridge disposed during call\\n'\n"
                                     "done");
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", dir.file("python"));
-    ConverterService::instance().stop();
+    testConversions().stop();
     copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file("a.doc"));
-    EXPECT_NO_THROW(tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1));
+    EXPECT_NO_THROW(
+        tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1, {}, &testConversions()));
     EXPECT_EQ(word::sniffFormat(readFile(dir.file("b.doc"))), FileFormat::CompoundFile);
-    ConverterService::instance().stop();
+    testConversions().stop();
 }
 
 } // namespace

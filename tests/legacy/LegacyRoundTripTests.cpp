@@ -7,6 +7,7 @@
 #include "support/DocxBuilder.h"
 #include "support/StoryFixture.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,11 +41,14 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
     const std::string doc = make("doc:MS Word 97");
     const std::vector<std::string> original = wordsOfFile(doc);
     ASSERT_EQ(std::count(original.begin(), original.end(), ".  "), 0);
-    const int changed = tools::walkDocument(doc, dir.file("added.doc"), ".", 1).changed;
+    const int changed =
+        tools::walkDocument(doc, dir.file("added.doc"), ".", 1, {}, &testConversions()).changed;
     EXPECT_GT(changed, 0);
     std::vector<std::string> added = wordsOfFile(dir.file("added.doc"));
     EXPECT_EQ(std::count(added.begin(), added.end(), ".  "), changed);
-    EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2).changed,
+    EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2, {},
+                                  &testConversions())
+                  .changed,
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
@@ -59,9 +63,9 @@ TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
                            dir.file("profile"));
     const std::string fewer = dir.file("fewer.doc");
     const int removed =
-        tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory()).changed;
-    tools::walkDocument(fewer, fewer, "?", 1, everyStory());
-    auto app = word::Application::Create();
+        tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory(), &testConversions()).changed;
+    tools::walkDocument(fewer, fewer, "?", 1, everyStory(), &testConversions());
+    auto app = word::Application::Create(&testConversions());
     std::map<std::string, std::string> texts;
     word::StoryCollection stories =
         app.Documents().Open(dir.file("fewer.doc"), everyStory()).Stories();
@@ -82,12 +86,12 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
     const std::string page = make("html:HTML (StarWriter)");
     const std::vector<std::string> original = wordsOfFile(page);
     const std::string added = dir.file("made/added.html"), back = dir.file("made/back.html");
-    const int changed = tools::walkDocument(page, added, ".", 1).changed;
+    const int changed = tools::walkDocument(page, added, ".", 1, {}, &testConversions()).changed;
     EXPECT_GT(changed, 0);
     const std::vector<std::string> words = wordsOfFile(added);
     EXPECT_EQ(std::count(words.begin(), words.end(), ".  "), changed);
     EXPECT_NE(readFile(added).find(".&nbsp; "), std::string::npos);
-    EXPECT_EQ(tools::walkDocument(added, back, ".", 2).changed, changed);
+    EXPECT_EQ(tools::walkDocument(added, back, ".", 2, {}, &testConversions()).changed, changed);
     EXPECT_EQ(wordsOfFile(back), original);
     EXPECT_EQ(readFile(back).find("&nbsp;"), std::string::npos);
 }
@@ -95,7 +99,8 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
 TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     const std::string dot = make("dot:MS Word 97 Vorlage");
     ASSERT_TRUE(converter::readWordBinaryFacts(readFile(dot)).isTemplate);
-    EXPECT_GT(tools::walkDocument(dot, dir.file("added.dot"), ".", 1).changed, 0);
+    EXPECT_GT(
+        tools::walkDocument(dot, dir.file("added.dot"), ".", 1, {}, &testConversions()).changed, 0);
     auto facts = converter::readWordBinaryFacts(readFile(dir.file("added.dot")));
     EXPECT_EQ(facts.kind, converter::WordBinaryFacts::Kind::Document);
     EXPECT_TRUE(facts.isTemplate);
@@ -167,8 +172,12 @@ TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
             const std::string name = std::to_string(mode) + source.substr(source.rfind('.'));
             Walk walk{source, dir.file("plain" + name), dir.file("revised" + name), 0,
                       mode == 1 ? "Reviewer/Insert" : "Reviewer/Delete"};
-            walk.changed = tools::walkDocument(source, walk.revised, ".", mode, options).changed;
-            EXPECT_EQ(tools::walkDocument(source, walk.plain, ".", mode).changed, walk.changed);
+            walk.changed =
+                tools::walkDocument(source, walk.revised, ".", mode, options, &testConversions())
+                    .changed;
+            EXPECT_EQ(
+                tools::walkDocument(source, walk.plain, ".", mode, {}, &testConversions()).changed,
+                walk.changed);
             EXPECT_GT(walk.changed, 0) << walk.revised;
             walks.push_back(walk);
             files.insert(files.end(), {walk.source, walk.plain, walk.revised});

@@ -5,13 +5,18 @@
 // file. Without Python's UNO
 // module, or with PELLUCOR_CONVERTER=process, every conversion runs a process
 // of its own and still works.
+#include "base/ChildProcess.h"
 #include "base/Error.h"
+#include "base/Leftovers.h"
+#include "converter/ConverterHelper.h"
 #include "converter/ConverterService.h"
 #include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
+#include "converter/ProcessRunner.h"
 #include "LegacySupport.h"
 #include "support/ProcessTable.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <atomic>
 #include <csignal>
@@ -21,6 +26,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -72,16 +78,16 @@ protected:
             GTEST_SKIP() << "LibreOffice (soffice) is not installed; install "
                             "libreoffice-writer-nogui";
         fs::create_directories(tmp);
-        ConverterService::instance().stop();
+        testConversions().stop();
         for (const char* name : {"phpword__docCzech.doc", "tika__testFooter.odt"})
             copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/" + name, work.file(name));
     }
-    void TearDown() override { ConverterService::instance().stop(); }
+    void TearDown() override { testConversions().stop(); }
 
     // Opens the document in a fresh engine instance, puts an "x" before its
     // first word and saves it as target; returns the words read back.
     std::vector<std::string> changeAndSave(const std::string& name, const std::string& target) {
-        auto app = word::Application::Create();
+        auto app = word::Application::Create(&testConversions());
         word::Document document = app.Documents().Open(work.file(name));
         document.Words()(1).SetText("x" + document.Words()(1).Text());
         document.SaveAs(work.file(target));
@@ -90,10 +96,10 @@ protected:
     }
 
     TempDir scratch, work;
-    const unsigned startsBefore = ConverterService::instance().starts();
+    const unsigned startsBefore = testConversions().starts();
     std::string tmp = scratch.file("tmp");
     ScopedEnv tmpdir{"TMPDIR", tmp};
-    ConverterService& service = ConverterService::instance();
+    ConverterService& service = testConversions();
 };
 
 TEST_F(LegacyService, SeveralDocumentsGoThroughOneLibreOfficeUntilItStops) {
@@ -202,36 +208,48 @@ bool pipeGone(const fs::path& pipe) {
            (folder == "/tmp" || folder == "/var/tmp" || !fs::exists(folder));
 }
 
+// Killed alone, or a second after its watcher of leftovers was killed.
 TEST_F(LegacyService, LibreOfficeEndsWithAProgramThatWasKilled) {
-    const std::string groupFile = scratch.file("group");
-    const pid_t program = ::fork();
-    ASSERT_GE(program, 0);
-    if (program == 0) { // the program that is killed while its LibreOffice runs
-        wordsOfFile(work.file("phpword__docCzech.doc"));
-        writeFile(groupFile + ".partial", std::to_string(service.processGroup()));
-        fs::rename(groupFile + ".partial", groupFile);
-        ::pause();
-        ::_exit(0);
+    for (const bool watcherFirst : {false, true}) {
+        SCOPED_TRACE(watcherFirst ? "the watcher killed first" : "the program killed alone");
+        const std::string groupFile = scratch.file(watcherFirst ? "group2" : "group1");
+        const pid_t program = ::fork();
+        ASSERT_GE(program, 0);
+        if (program == 0) { // the program that is killed while its LibreOffice runs
+            wordsOfFile(work.file("phpword__docCzech.doc"));
+            writeFile(groupFile + ".partial", std::to_string(service.processGroup()) + " " +
+                                                  std::to_string(leftovers::watcher()));
+            fs::rename(groupFile + ".partial", groupFile);
+            ::pause();
+            ::_exit(0);
+        }
+        const bool started =
+            eventually([&] { return fs::exists(groupFile); }, std::chrono::seconds(60));
+        int group = 0, watcher = 0;
+        std::istringstream(started ? readFile(groupFile) : "") >> group >> watcher;
+        std::vector<std::string> pipes;
+        for (const GroupMember& member : membersOf(group))
+            for (const std::string& pipe : socketsOf(member.pid))
+                pipes.push_back(pipe);
+        if (watcherFirst && watcher > 0) {
+            ::kill(watcher, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+        ::kill(program, SIGKILL);
+        ::waitpid(program, nullptr, 0);
+        ASSERT_TRUE(started) << "the program did not convert its document";
+        ASSERT_GT(group, 0);
+        EXPECT_TRUE(eventually([&] { return membersOf(group).empty(); }, std::chrono::seconds(20)))
+            << "LibreOffice outlived the program that started it";
+        if (watcherFirst)
+            continue; // the folders are then the next run's to remove
+        EXPECT_FALSE(pipes.empty()) << "LibreOffice's pipes were not found; the test proves less";
+        EXPECT_TRUE(eventually([&] { return fs::is_empty(tmp); }, std::chrono::seconds(5)))
+            << "the private folder outlived the program";
+        for (const std::string& pipe : pipes)
+            EXPECT_TRUE(eventually([&] { return pipeGone(pipe); }, std::chrono::seconds(5)))
+                << "LibreOffice's pipe " << pipe << " was left behind";
     }
-    const bool started =
-        eventually([&] { return fs::exists(groupFile); }, std::chrono::seconds(60));
-    const int group = started ? std::stoi(readFile(groupFile)) : 0;
-    std::vector<std::string> pipes;
-    for (const GroupMember& member : membersOf(group))
-        for (const std::string& pipe : socketsOf(member.pid))
-            pipes.push_back(pipe);
-    ::kill(program, SIGKILL);
-    ::waitpid(program, nullptr, 0);
-    ASSERT_TRUE(started) << "the program did not convert its document";
-    ASSERT_GT(group, 0);
-    EXPECT_FALSE(pipes.empty()) << "LibreOffice's pipes were not found; the test proves less";
-    EXPECT_TRUE(eventually([&] { return membersOf(group).empty(); }, std::chrono::seconds(20)))
-        << "LibreOffice outlived the program that started it";
-    EXPECT_TRUE(eventually([&] { return fs::is_empty(tmp); }, std::chrono::seconds(5)))
-        << "the private folder outlived the program";
-    for (const std::string& pipe : pipes)
-        EXPECT_TRUE(eventually([&] { return pipeGone(pipe); }, std::chrono::seconds(5)))
-            << "LibreOffice's pipe " << pipe << " was left behind";
 }
 
 TEST_F(LegacyService, ItsPipesAreThisUsersAloneEvenUnderAnOpenUmask) {
@@ -343,7 +361,7 @@ TEST_F(LegacyService, ADocumentThatNeededAViewIsLoadedBackIntoOneAtOnce) {
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", scratch.file("python"));
     ScopedEnv path("PATH", bin);
     ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "10");
-    converter::LegacyConverter converter;
+    converter::LegacyConverter converter(&service);
     for (const char* folder : {"objects", "plain"}) {
         const std::string document = work.file(folder + std::string("/a.doc"));
         fs::create_directories(work.file(folder));
@@ -371,7 +389,7 @@ TEST_F(LegacyService, AHangingLibreOfficeIsStoppedAtTheTimeLimit) {
     writeScript(bin + "/soffice", "/bin/sleep 60 &\necho $! > " + scratch.file("child") + "\nwait");
     ScopedEnv path("PATH", bin);
     ScopedEnv limit("PELLUCOR_CONVERT_TIMEOUT", "1");
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     try {
         app.Documents().Open(work.file("phpword__docCzech.doc"));
         ADD_FAILURE() << "the document opened";
@@ -404,6 +422,152 @@ TEST_F(LegacyService, WithoutItEachConversionRunsAProcessOfItsOwn) {
     }
     EXPECT_EQ(service.processGroup(), 0) << "a LibreOffice was left running for the service";
     EXPECT_TRUE(fs::is_empty(tmp)) << "temporary files were left behind";
+}
+
+// Without LibreOffice: the helper talks to a stand-in for UNO (uno_stub/),
+// and a sleep stands in for LibreOffice and leads its process group.
+class LegacyHelper : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::access(kPython, X_OK) != 0)
+            GTEST_SKIP() << kPython << " is not installed";
+        fs::create_directories(bin);
+        writeScript(bin + "/soffice", "exec /bin/sleep 60");
+        writeScript(scratch.file("python"),
+                    std::string("shift # -I, which would ignore PYTHONPATH\n"
+                                "PYTHONPATH=") +
+                        PELLUCOR_UNO_STUB_DIR + " exec " + kPython + " \"$@\"");
+    }
+
+    static constexpr const char* kPython = "/usr/bin/python3";
+    TempDir scratch, work;
+    const std::string bin = scratch.file("bin");
+    ScopedEnv python{"PELLUCOR_CONVERTER_PYTHON", scratch.file("python")};
+    converter::ConverterService service;
+};
+
+TEST_F(LegacyHelper, AnswersEachRequestAsTheProgramReadsIt) {
+    using Kind = ServiceOutcome::Kind;
+    struct Case {
+        const char* holds; // what the stand-in makes of the document
+        const char* checks;
+        Kind kind;
+        bool withView;
+        const char* said;
+    } cases[] = {
+        {"plain text", "", Kind::Converted, false, ""},
+        {"text with objects", "", Kind::Converted, true, ""},
+        {"plain text read back", "\treadback", Kind::Converted, false, ""},
+        {"refused", "", Kind::Failed, false, "General input/output error"},
+        {"crash", "", Kind::Stopped, false, "the connection to LibreOffice was lost"},
+        {"plain text, LibreOffice started again", "", Kind::Converted, false, ""},
+    };
+    int k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.holds);
+        const std::string input = work.file("in" + std::to_string(k) + ".doc");
+        const std::string output = work.file("out" + std::to_string(k++) + ".docx");
+        writeFile(input, c.holds);
+        const ServiceOutcome outcome =
+            service.convert(bin + "/soffice", input, output, "MS Word 2007 XML", "",
+                            std::chrono::seconds(20), c.checks);
+        EXPECT_EQ(outcome.kind, c.kind) << outcome.said;
+        EXPECT_EQ(outcome.withView, c.withView);
+        EXPECT_NE(outcome.said.find(c.said), std::string::npos) << outcome.said;
+        if (c.kind == Kind::Converted) {
+            EXPECT_EQ(readFile(output), c.holds);
+        }
+        if (*c.checks) {
+            EXPECT_EQ(readFile(output + ".intended.txt"), c.holds);
+            EXPECT_EQ(readFile(output + ".readback.txt"), c.holds);
+        }
+    }
+    EXPECT_EQ(service.starts(), 2u) << "a LibreOffice lost was not started again, or one kept "
+                                       "running was started anew";
+}
+
+// The program went away while a conversion ran: the answer finds no one to
+// read it, and the helper still takes LibreOffice and the folder with it.
+TEST_F(LegacyHelper, CleansUpWhenTheProgramIsGoneBeforeItsAnswer) {
+    const std::string folder = scratch.file("private");
+    fs::create_directories(folder);
+    writeFile(folder + "/helper.py", converter::converterHelperScript());
+    writeFile(folder + "/read_text.bas", converter::readTextBasic());
+    writeFile(work.file("slow.doc"), "slow");
+    const int libreOffice = startChild({"/bin/sleep", {"60"}, {}, -1, -1, "", 0, false});
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    const int helper = startChild({scratch.file("python"),
+                                   {"-I", folder + "/helper.py", "pipe", folder},
+                                   {},
+                                   ends[1],
+                                   ends[1],
+                                   scratch.file("helper.log"),
+                                   libreOffice,
+                                   false});
+    ::close(ends[1]);
+    char ready[6] = {};
+    EXPECT_EQ(::recv(ends[0], ready, 6, MSG_WAITALL), 6);
+    const std::string request = "convert\t" + work.file("slow.doc") + "\t" +
+                                work.file("slow.docx") + "\tMS Word 2007 XML\n";
+    EXPECT_EQ(::send(ends[0], request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    ::close(ends[0]);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    EXPECT_EQ(awaitChild(libreOffice, deadline, status), ChildWait::Ended)
+        << "LibreOffice outlived the helper's program";
+    EXPECT_EQ(awaitChild(helper, deadline, status), ChildWait::Ended);
+    EXPECT_FALSE(fs::exists(folder)) << readFile(scratch.file("helper.log"));
+    ::kill(libreOffice, SIGKILL);
+    ::kill(helper, SIGKILL);
+    reapChild(libreOffice);
+    reapChild(helper);
+}
+
+// The groups the program started die with it, killed alone or a moment
+// after its watcher; the watcher, when it lives, removes the folders too.
+TEST_F(LegacyHelper, WhatTheProgramStartedGoesWithItWhateverIsKilledFirst) {
+    for (const bool watcherFirst : {false, true}) {
+        SCOPED_TRACE(watcherFirst ? "the watcher killed first" : "the program killed alone");
+        const std::string noted = scratch.file(watcherFirst ? "noted2" : "noted1");
+        const std::string folder = scratch.file(watcherFirst ? "folder2" : "folder1");
+        fs::create_directories(folder);
+        const pid_t program = ::fork();
+        ASSERT_GE(program, 0);
+        if (program == 0) {
+            std::string groups;
+            for (int k = 0; k < 2; ++k)
+                groups += std::to_string(converter::startProcess(
+                              "/bin/sleep", {"60"}, {scratch.file("sleep.log"), -1, 0, {}})) +
+                          " ";
+            leftovers::addPath(folder);
+            writeFile(noted + ".partial", groups + std::to_string(leftovers::watcher()));
+            fs::rename(noted + ".partial", noted);
+            ::pause();
+            ::_exit(0);
+        }
+        const bool started =
+            eventually([&] { return fs::exists(noted); }, std::chrono::seconds(20));
+        int groups[2] = {}, watcher = 0;
+        std::istringstream(started ? readFile(noted) : "") >> groups[0] >> groups[1] >> watcher;
+        if (watcherFirst && watcher > 0) {
+            ::kill(watcher, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        ::kill(program, SIGKILL);
+        ::waitpid(program, nullptr, 0);
+        ASSERT_TRUE(started);
+        EXPECT_GT(watcher, 0);
+        for (int group : groups)
+            EXPECT_TRUE(eventually([&] { return group > 0 && membersOf(group).empty(); },
+                                   std::chrono::seconds(10)))
+                << "the group " << group << " outlived the program";
+        if (!watcherFirst) {
+            EXPECT_TRUE(eventually([&] { return !fs::exists(folder); }, std::chrono::seconds(10)))
+                << "the watcher left the folder behind";
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "converter/ProcessRunner.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 
 #include <chrono>
 #include <filesystem>
@@ -71,7 +72,7 @@ void convertWithLibreOffice(const std::vector<std::string>& inputs, const std::s
 }
 
 std::vector<std::string> wordsOfFile(const std::string& path) {
-    auto app = word::Application::Create();
+    auto app = word::Application::Create(&testConversions());
     std::vector<std::string> words;
     try {
         word::WordCollection collection = app.Documents().Open(path).Words();

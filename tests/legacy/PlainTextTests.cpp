@@ -6,6 +6,7 @@
 #include "LegacySupport.h"
 #include "SpacingWalk.h"
 #include "support/TempDir.h"
+#include "support/TestConversions.h"
 #include "word/TextEncoding.h"
 
 #include <cstdlib>
@@ -54,9 +55,13 @@ TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
     const TextCase& c = GetParam();
     writeFile(dir.file(c.name), c.before);
     const std::string out = dir.file("out-" + c.name);
-    EXPECT_EQ(tools::walkDocument(dir.file(c.name), out, ".", 1).changed, c.changed) << c.what;
+    EXPECT_EQ(tools::walkDocument(dir.file(c.name), out, ".", 1, {}, &testConversions()).changed,
+              c.changed)
+        << c.what;
     EXPECT_EQ(readFile(out), c.after) << c.what;
-    EXPECT_EQ(tools::walkDocument(out, dir.file("back-" + c.name), ".", 2).changed, c.changed);
+    EXPECT_EQ(tools::walkDocument(out, dir.file("back-" + c.name), ".", 2, {}, &testConversions())
+                  .changed,
+              c.changed);
     EXPECT_EQ(readFile(dir.file("back-" + c.name)), c.before) << c.what << ", removed again";
 }
 
@@ -124,7 +129,8 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
         TempDir dir;
         writeFile(dir.file("in.doc"), c.bytes);
         try {
-            tools::walkDocument(dir.file("in.doc"), dir.file("out.doc"), ".", 1);
+            tools::walkDocument(dir.file("in.doc"), dir.file("out.doc"), ".", 1, {},
+                                &testConversions());
             ADD_FAILURE() << c.what << " was opened";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find("in.doc"), std::string::npos) << c.what;
@@ -150,9 +156,15 @@ TEST(PlainTextCodePage, LatinOneTextKeepsItsCharacterSet) {
     const std::string before = "Caf\xE9 cr\xE8me. \xC0 bient\xF4t.\n";
     const std::string after = "Caf\xE9 cr\xE8me.  \xC0 bient\xF4t.\n";
     writeFile(dir.file("a.txt"), before);
-    EXPECT_EQ(tools::walkDocument(dir.file("a.txt"), dir.file("out.txt"), ".", 1).changed, 1);
+    EXPECT_EQ(
+        tools::walkDocument(dir.file("a.txt"), dir.file("out.txt"), ".", 1, {}, &testConversions())
+            .changed,
+        1);
     EXPECT_EQ(readFile(dir.file("out.txt")), after);
-    EXPECT_EQ(tools::walkDocument(dir.file("out.txt"), dir.file("back.txt"), ".", 2).changed, 1);
+    EXPECT_EQ(tools::walkDocument(dir.file("out.txt"), dir.file("back.txt"), ".", 2, {},
+                                  &testConversions())
+                  .changed,
+              1);
     EXPECT_EQ(readFile(dir.file("back.txt")), before);
 
     const word::TextEncoding latinOne{word::TextEncoding::Kind::CodePage, {}, "ISO-8859-1"};

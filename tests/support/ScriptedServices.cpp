@@ -1,6 +1,7 @@
 #include "ScriptedServices.h"
 
 #include "base/Error.h"
+#include "TestConversions.h"
 
 #include <gtest/gtest.h>
 
@@ -115,7 +116,7 @@ word::Application ScriptedAutomation::CreateObject() {
     ++m_attempts;
     if (m_failure)
         throw Error(ErrorNumber::NoRunningInstance, *m_failure);
-    m_created.push_back(word::Application::Create());
+    m_created.push_back(word::Application::Create(&testConversions()));
     return m_created.back();
 }
 

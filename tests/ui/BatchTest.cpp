@@ -4,6 +4,7 @@
 #include "FormHarness.h"
 #include "Messages.h"
 #include "support/DocxBuilder.h"
+#include "support/TestConversions.h"
 #include "UiTests.h"
 
 #include <QDir>
@@ -266,7 +267,7 @@ private slots:
         timer.start(10);
 
         form->PushButton7->click();
-        converter::ConverterService::instance().stop();
+        testConversions().stop();
 
         QCOMPARE(atRelease, QString("%1|1").arg(int(platform::PointerHourglass)));
         QCOMPARE(harness.prompts.errorReports().size(), size_t(1));

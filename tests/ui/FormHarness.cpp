@@ -1,5 +1,6 @@
 #include "FormHarness.h"
 
+#include "support/TestConversions.h"
 #include "word/Application.h"
 
 #include <QCoreApplication>
@@ -134,7 +135,7 @@ QStringList reportPlaces(const ScriptedPrompts& prompts) {
 }
 
 std::string documentText(const QString& path) {
-    word::Application app = word::Application::Create();
+    word::Application app = word::Application::Create(&testConversions());
     word::Document document = app.Documents().Open(path.toStdString());
     std::string text;
     for (int32_t i = 1, n = document.Words().Count(); i <= n; ++i)

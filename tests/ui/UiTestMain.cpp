@@ -1,5 +1,6 @@
 // The window's tests: one process, a temporary home whose desktop and
 // settings folder the window uses, and no screen.
+#include "support/TestConversions.h"
 #include "UiTests.h"
 
 #include <cstdio>
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     failures += runControlTests(argc, argv);
     failures += runBatchTests(argc, argv);
     failures += runFileListTests(argc, argv);
+    testConversions().stop(); // no GoogleTest run here stops them
     bool strayFailure = testing::UnitTest::GetInstance()->Failed();
     return failures == 0 && !strayFailure ? 0 : 1;
 }

@@ -74,12 +74,13 @@ void shareAmongJobs(size_t documents, unsigned jobs, MakeState makeState, Work w
 
 // What a job keeps for all its documents.
 struct Engine {
+    explicit Engine(converter::ConverterService* conversions) : automation(conversions) {}
     CliPrompts prompts{false};
     platform::EngineAutomation automation;
 };
 
-std::unique_ptr<Engine> newEngine() {
-    return std::make_unique<Engine>();
+auto engineMaker(const JobSettings& settings) {
+    return [conversions = settings.conversions] { return std::make_unique<Engine>(conversions); };
 }
 
 BatchRequest requestFor(const JobSettings& settings, const ListedFile& file, RunBackups* backups) {
@@ -165,7 +166,7 @@ JobsOutcome runJobs(const JobSettings& settings, const std::vector<ListedFile>& 
     if (settings.inPlace && !settings.backupSuffix.empty())
         backups.emplace(settings.backupSuffix);
     std::mutex outside;
-    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+    shareAmongJobs(files.size(), jobs, engineMaker(settings), [&](Engine& engine, size_t k) {
         const ListedFile& file = files[k];
         BatchOutcome batch;
         std::vector<std::string> errors;
@@ -191,7 +192,7 @@ JobsOutcome runDryJobs(const JobSettings& settings, const std::vector<ListedFile
     JobsOutcome outcome;
     outcome.documents.resize(files.size());
     OrderedLines lines(console, files.size());
-    shareAmongJobs(files.size(), jobs, newEngine, [&](Engine& engine, size_t k) {
+    shareAmongJobs(files.size(), jobs, engineMaker(settings), [&](Engine& engine, size_t k) {
         const ListedFile& file = files[k];
         progress.begin("Checking: " + shownName(FileNameOf(file.path)));
         Word1::DryRunOutcome dry = dryRun(file, settings, engine, [&](const Word1::Place& place) {

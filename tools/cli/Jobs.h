@@ -9,6 +9,10 @@
 #include <optional>
 #include <vector>
 
+namespace pellucor::converter {
+class ConverterService;
+}
+
 namespace pellucor::cli {
 
 // What every job does with each of its documents.
@@ -19,6 +23,7 @@ struct JobSettings {
     std::string outFolder;    // results go below it when not in place
     std::string backupSuffix; // in place: each document is first copied to its name + this
     word::EditOptions edit;
+    converter::ConverterService* conversions = nullptr; // the program's LibreOffices
 };
 
 // What all jobs did: each listed document's outcome by its place among all

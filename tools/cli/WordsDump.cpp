@@ -67,10 +67,10 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-int dumpWords(const std::string& path, Console& console) {
+int dumpWords(const std::string& path, Console& console, converter::ConverterService& conversions) {
     std::optional<word::Application> app;
     try {
-        app = word::Application::Create();
+        app = word::Application::Create(&conversions);
         word::WordCollection words = app->Documents().Open(path).Words();
         const int32_t count = words.Count();
         std::string pending;

@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace pellucor::converter {
+class ConverterService;
+}
+
 namespace pellucor::cli {
 
 // A text as a JSON string literal, from which its bytes can be read back:
@@ -15,6 +19,7 @@ std::string jsonString(const std::string& text);
 
 // Prints the document's words as the engine numbers them, one JSON string a
 // line; returns the exit status (1 when the document cannot be read).
-int dumpWords(const std::string& path, Console& console);
+// Another format goes through the program's LibreOffices.
+int dumpWords(const std::string& path, Console& console, converter::ConverterService& conversions);
 
 } // namespace pellucor::cli

@@ -15,6 +15,7 @@
 #include "base/Waiting.h"
 #include "CliOptions.h"
 #include "Console.h"
+#include "converter/ConverterService.h"
 #include "EngineAutomation.h"
 #include "Inputs.h"
 #include "Jobs.h"
@@ -122,7 +123,7 @@ bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const In
     }
 }
 
-int runBatch(CliOptions options, Console& console) {
+int runBatch(CliOptions options, Console& console, converter::ConverterService& conversions) {
     if (options.filesFrom)
         for (std::string& name : namesFrom(*options.filesFrom, options.nullSeparated))
             options.files.push_back(std::move(name));
@@ -130,6 +131,7 @@ int runBatch(CliOptions options, Console& console) {
         throw UsageError{"give the documents to change; --help tells how"};
     Inputs inputs = collectInputs(options);
     JobSettings settings = settingsFrom(options);
+    settings.conversions = &conversions;
     Progress progress(console, inputs.files.size());
     JobsOutcome outcome;
     if (options.dryRun) {
@@ -158,7 +160,7 @@ int runBatch(CliOptions options, Console& console) {
     return well && !wouldChange ? AllChanged : SomeFailed;
 }
 
-int run(int argc, char** argv, Console& console) {
+int run(int argc, char** argv, Console& console, converter::ConverterService& conversions) {
     try {
         CliOptions options = parseOptions(argc, argv);
         if (options.help) {
@@ -172,8 +174,8 @@ int run(int argc, char** argv, Console& console) {
         if (options.quiet)
             console.quieten();
         if (options.wordsOf)
-            return dumpWords(*options.wordsOf, console);
-        return runBatch(options, console);
+            return dumpWords(*options.wordsOf, console, conversions);
+        return runBatch(options, console, conversions);
     } catch (const UsageError& error) {
         console.error("pellucor-cli: " + error.message);
         console.error("Try 'pellucor-cli --help'.");
@@ -199,12 +201,17 @@ void stopOnSignals() {
 int main(int argc, char** argv) {
     pellucor::cli::Console console;
     pellucor::cli::stopOnSignals();
+    // The LibreOffices every job shares, started on first need and stopped
+    // here, before the program ends, whatever the run did.
+    pellucor::converter::ConverterService conversions;
+    int status = 1;
     try {
-        const int status = pellucor::cli::run(argc, argv, console);
-        const int signal = pellucor::stopRequested();
-        return signal ? 128 + signal : status;
+        status = pellucor::cli::run(argc, argv, console, conversions);
+        if (const int signal = pellucor::stopRequested())
+            status = 128 + signal;
     } catch (const std::exception& error) {
         console.error(std::string("pellucor-cli: ") + error.what());
-        return 1;
     }
+    conversions.stop();
+    return status;
 }
