@@ -363,7 +363,7 @@ TEST_F(BatchRun, OutcomeThroughARequestIsTheWindowsOwn) {
         BatchRequest request;
         request.documents = window.files;
         request.marks = {".", "?"};
-        request.mode = Word1::ModeAdd;
+        request.mode = Word1::Mode::Add;
         request.inPlace = [](size_t) { return false; };
         request.outputFolder = [&](size_t) { return out(); };
         return RunBatch(request, observer, prompts, automation);
@@ -533,7 +533,7 @@ TEST_F(BatchRun, ARequestTellsItsObserverEachStepInOrder) {
     request.documents = {source("a.docx", "It ends. Next"), in() + "/gone.docx",
                          source("c.docx", "So why? no")};
     request.marks = {".", "?"};
-    request.mode = Word1::ModeAdd;
+    request.mode = Word1::Mode::Add;
     RecordingObserver observer;
 
     BatchOutcome outcome = RunBatch(request, observer, prompts, automation);

@@ -39,7 +39,7 @@ TEST_P(OutputPath, IsTheFolderAndTheFileName) {
     std::string path = source("a.docx", "It ends. Next");
     saveToFolder(absolute(GetParam().folder));
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(path, absolute(GetParam().expected));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
@@ -61,7 +61,7 @@ TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
     saveOverOriginal();
     window.text2 = out(); // not looked at
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(path, before) << "the path must stay the source's";
     EXPECT_EQ(textOf(before), "It ends.  Next\r");
@@ -76,7 +76,7 @@ TEST_F(CoreTest, SavingInTheOriginalFolderThroughALinkReplacesTheFileItNames) {
     std::string path = dir.file("link.docx");
     saveOverOriginal();
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     EXPECT_TRUE(samePlace(path, target)) << "the next mark must open the file itself: " << path;
@@ -89,7 +89,7 @@ TEST_F(CoreTest, FramesGoAndAFloatingTableStaysWithoutWrapping) {
                                                     floatingTbl("Floating text")));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     word::Application app = word::Application::Create();
@@ -125,7 +125,7 @@ TEST_P(Unopenable, GivesOneReportAtTheOpenAndNoFile) {
                    kDoItLocation, 3);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     ASSERT_EQ(prompts.boxes.size(), 1u) << "exactly one box, the open's";
     EXPECT_EQ(prompts.boxes[0].text, expected);
@@ -153,7 +153,7 @@ TEST_F(CoreTest, EngineThatCannotStartIsReportedAtEachStepAndSavesNothing) {
     saveToFolder(out());
     automation.failCreation("The engine is not installed.");
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(reportedLines(prompts), (std::vector<int>{1, 2, 3, 10}))
         << "create, alerts, open and quit fail in turn";
@@ -171,8 +171,8 @@ TEST_F(CoreTest, PasswordProtectedDocumentIsNamedAndSkippedEachPass) {
     const std::string original = readFile(path);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
-    Word1::DoIt(path, "?", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
+    Word1::DoIt(path, "?", Word1::Mode::Add, services);
 
     const std::string message =
         "locked.docx is protected. \r\n\r\nPlease remove read-only protection";
@@ -212,7 +212,7 @@ TEST_F(CoreTest, ProtectionWithoutPasswordIsRemovedSilently) {
         source("forms.docx", DocxBuilder(textP("It ends. Next")).settings(kPlainProtection));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     EXPECT_EQ(textOf(path), "It ends.  Next\r");
@@ -226,7 +226,7 @@ class FailingSave : public CoreTest {
 protected:
     void expectReportedSaveFailure(const std::string& from, const std::string& target) {
         std::string path = from;
-        Word1::DoIt(path, ".", Word1::ModeAdd, services);
+        Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
         // The engine's own words for saving there.
         const std::string description =

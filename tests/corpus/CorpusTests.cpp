@@ -7,7 +7,7 @@
 #include "base/Error.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "StoryOracle.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
@@ -133,7 +133,7 @@ TEST_P(CorpusDocument, IsRefusedPlainlyOrReadAndSavedUnchanged) {
 // changed differs, and what failed or was protected is not saved.
 TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
     using Result = MarkOutcome::Result;
-    for (int16_t mode : {Word1::ModeAdd, Word1::ModeRemove}) {
+    for (Word1::Mode mode : {Word1::Mode::Add, Word1::Mode::Remove}) {
         TempDir folder;
         ScriptedServices scripted;
         scripted.window.option3 = true;
@@ -141,7 +141,7 @@ TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
         std::string path = GetParam().path();
         const Result result = Word1::DoIt(path, ".", mode, scripted.services).result();
         const std::string saved = folder.file(GetParam().name);
-        const std::string what = GetParam().name + ", mode " + std::to_string(mode);
+        const std::string what = GetParam().name + ", mode " + std::to_string(static_cast<int>(mode));
         const bool kept = result == Result::Changed || result == Result::Unchanged;
         ASSERT_EQ(std::filesystem::exists(saved), kept) << what << ": " << resultName(result);
         if (kept) {
@@ -182,25 +182,25 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const std::string removed = folder.file("removed-" + file.name);
     const std::string original = joined(wordsOf(file.path()));
 
-    tools::WalkResult adding = tools::walkDocument(file.path(), added, ".", 1);
+    DocumentOutcome adding = tools::runBatchOn(file.path(), added, ".", Word1::Mode::Add);
     const std::string addedText = joined(wordsOf(added));
-    tools::WalkResult removing = tools::walkDocument(added, removed, ".", 2);
+    DocumentOutcome removing = tools::runBatchOn(added, removed, ".", Word1::Mode::Remove);
     const std::string removedText = joined(wordsOf(removed));
 
-    expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.changed);
+    expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.wordsRewritten());
     expectOnlySpacesAdded(file.name + ", removed to added", removedText, addedText,
-                          removing.changed);
+                          removing.wordsRewritten());
     expectOnlySpacesAdded(file.name + ", removed to original", removedText, original,
-                          removing.changed - adding.changed);
+                          removing.wordsRewritten() - adding.wordsRewritten());
     // The manifest counts every ". " before a non-space; the walk skips those
     // after a word starting with a capital and may count a ". " that ends a
     // paragraph. Only a loose bound, to catch a walk that finds far too many.
     if (file.dotOneSpace >= 0) {
-        EXPECT_LE(adding.changed, looseBound(file.dotOneSpace))
+        EXPECT_LE(adding.wordsRewritten(), looseBound(file.dotOneSpace))
             << file.name << ": far more places found than the manifest's " << file.dotOneSpace;
     }
     if (file.dotTwoSpaces >= 0) {
-        EXPECT_LE(removing.changed - adding.changed, looseBound(file.dotTwoSpaces))
+        EXPECT_LE(removing.wordsRewritten() - adding.wordsRewritten(), looseBound(file.dotTwoSpaces))
             << file.name << ": far more \".  \" removed than the manifest's " << file.dotTwoSpaces;
     }
 }
@@ -211,7 +211,8 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
 TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     const CorpusFile& file = GetParam();
     TempDir folder;
-    const std::pair<const char*, int> marks[] = {{".", 1}, {".", 2}, {"?", 1}};
+    using Word1::Mode;
+    const std::pair<const char*, Mode> marks[] = {{".", Mode::Add}, {".", Mode::Remove}, {"?", Mode::Add}};
     auto chain = [&](const std::string& prefix, bool reuse) {
         std::vector<std::pair<std::string, int>> steps;
         std::string input = file.path();
@@ -219,7 +220,7 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
             if (!reuse)
                 word::Application::DiscardDocument();
             std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
-            steps.emplace_back(output, tools::walkDocument(input, output, mark, mode).changed);
+            steps.emplace_back(output, tools::runBatchOn(input, output, mark, mode).wordsRewritten());
             input = output;
         }
         return steps;
@@ -233,9 +234,9 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     }
 
     const std::string added = folder.file("added.docx");
-    const int adding = tools::walkDocument(file.path(), added, ".", 1).changed;
+    const int adding = tools::runBatchOn(file.path(), added, ".", Word1::Mode::Add).wordsRewritten();
     copyFile(file.path(), added);
-    EXPECT_EQ(tools::walkDocument(added, folder.file("again.docx"), ".", 1).changed, adding)
+    EXPECT_EQ(tools::runBatchOn(added, folder.file("again.docx"), ".", Word1::Mode::Add).wordsRewritten(), adding)
         << file.name << ": a file rewritten after the save was not read afresh";
     word::Application::DiscardDocument();
 }
@@ -298,13 +299,13 @@ TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
     const CorpusFile& file = GetParam();
     TempDir folder;
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
-    for (int mode : {1, 2}) {
+    for (Word1::Mode mode : {Word1::Mode::Add, Word1::Mode::Remove}) {
         const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
-        EXPECT_EQ(tools::walkDocument(file.path(), revised, ".", mode, tracked).changed,
-                  tools::walkDocument(file.path(), plain, ".", mode).changed)
-            << file.name << ", mode " << mode;
+        EXPECT_EQ(tools::runBatchOn(file.path(), revised, ".", mode, tracked).wordsRewritten(),
+                  tools::runBatchOn(file.path(), plain, ".", mode).wordsRewritten())
+            << file.name << ", mode " << static_cast<int>(mode);
         EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
-            << file.name << ", mode " << mode;
+            << file.name << ", mode " << static_cast<int>(mode);
     }
 }
 

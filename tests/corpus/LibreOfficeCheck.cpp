@@ -4,7 +4,7 @@
 // the change reads the same in an independent program and nothing else broke.
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
@@ -68,7 +68,7 @@ TEST(CorpusLibreOffice, ChangedDocumentsReadTheSameApartFromTheAddedSpaces) {
         if (file.mustOpen() && file.dotOneSpace > 0 && candidate++ % kSampleEvery == 0) {
             copyFile(file.path(), work.file("original/" + file.name));
             changes[file.name] =
-                tools::walkDocument(file.path(), work.file("changed/" + file.name), ".", 1).changed;
+                tools::runBatchOn(file.path(), work.file("changed/" + file.name), ".", Word1::Mode::Add).wordsRewritten();
         }
     const std::string profile = work.file("profile");
     ASSERT_TRUE(convertToText(soffice, profile, work.file("original")))

@@ -7,7 +7,7 @@
 #include "base/Error.h"
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "support/TempDir.h"
 #include "word/Format.h"
 
@@ -82,7 +82,7 @@ Outcome walkOnce(const LegacyFile& file, const std::string& folder) {
     const std::string output = folder + "/" + file.name;
     try {
         outcome.before = textWords(wordsOfFile(file.path()));
-        outcome.changed = tools::walkDocument(file.path(), output, ".", 1).changed;
+        outcome.changed = tools::runBatchOn(file.path(), output, ".", Word1::Mode::Add).wordsRewritten();
         outcome.after = textWords(wordsOfFile(output));
         outcome.saved = readFile(output);
     } catch (const std::exception& error) {

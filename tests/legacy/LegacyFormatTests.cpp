@@ -14,7 +14,7 @@
 #include "converter/PrivateProfile.h"
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Format.h"
@@ -88,7 +88,7 @@ TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     const std::string output = dir.file(c.fixture);
     const std::vector<std::string> before =
         wordsOfFile(unchangedRoundTrip(c, input, dir.file("unchanged")));
-    const int changed = tools::walkDocument(input, output, ".", 1).changed;
+    const int changed = tools::runBatchOn(input, output, ".", Word1::Mode::Add).wordsRewritten();
     EXPECT_GT(changed, 0) << "the fixture has no place to change";
     const std::string saved = readFile(output);
     const std::vector<std::string> after = wordsOfFile(output);
@@ -135,7 +135,7 @@ void changeAllAtOnce(const std::string& input, const std::vector<std::string>& m
     word::WordCollection words = document.Words();
     for (const std::string& mark : marks)
         for (int32_t i = 2; i <= words.Count(); ++i)
-            Word1::ChangeSpacing(words, i, mark, Word1::ModeAdd);
+            Word1::ChangeSpacing(words, i, mark, Word1::Mode::Add);
     document.SaveAs(output);
     app.Quit();
 }
@@ -254,7 +254,7 @@ TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
     for (const char* mode : {"shared", "process"}) {
         ScopedEnv converter("PELLUCOR_CONVERTER", mode);
         const std::string output = dir.file(mode + std::string("-") + c.name);
-        EXPECT_GT(tools::walkDocument(input, output, ".", 1).changed, 0);
+        EXPECT_GT(tools::runBatchOn(input, output, ".", Word1::Mode::Add).wordsRewritten(), 0);
         EXPECT_EQ(listener.connections(), 0) << mode << ": LibreOffice reached for the network";
         std::string saved;
         if (word::sniffFormat(readFile(output)) == FileFormat::ZipPackage)
@@ -303,7 +303,7 @@ TEST(LegacyServiceFallback, ADocumentTheServiceLosesIsConvertedByAProcessOfItsOw
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", dir.file("python"));
     ConverterService::instance().stop();
     copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file("a.doc"));
-    EXPECT_NO_THROW(tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1));
+    EXPECT_NO_THROW(tools::runBatchOn(dir.file("a.doc"), dir.file("b.doc"), ".", Word1::Mode::Add));
     EXPECT_EQ(word::sniffFormat(readFile(dir.file("b.doc"))), FileFormat::CompoundFile);
     ConverterService::instance().stop();
 }

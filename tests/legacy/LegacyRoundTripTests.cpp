@@ -3,7 +3,7 @@
 // stays in its format (a template stays a template, a page shows the spaces).
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "support/DocxBuilder.h"
 #include "support/StoryFixture.h"
 #include "support/TempDir.h"
@@ -40,11 +40,11 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
     const std::string doc = make("doc:MS Word 97");
     const std::vector<std::string> original = wordsOfFile(doc);
     ASSERT_EQ(std::count(original.begin(), original.end(), ".  "), 0);
-    const int changed = tools::walkDocument(doc, dir.file("added.doc"), ".", 1).changed;
+    const int changed = tools::runBatchOn(doc, dir.file("added.doc"), ".", Word1::Mode::Add).wordsRewritten();
     EXPECT_GT(changed, 0);
     std::vector<std::string> added = wordsOfFile(dir.file("added.doc"));
     EXPECT_EQ(std::count(added.begin(), added.end(), ".  "), changed);
-    EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2).changed,
+    EXPECT_EQ(tools::runBatchOn(dir.file("added.doc"), dir.file("back.doc"), ".", Word1::Mode::Remove).wordsRewritten(),
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
@@ -60,8 +60,8 @@ TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
     const std::string fewer = dir.file("fewer.doc");
     word::Application::BeginDocument();
     const int removed =
-        tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory()).changed;
-    tools::walkDocument(fewer, fewer, "?", 1, everyStory());
+        tools::runBatchOn(dir.file("made/stories.doc"), fewer, ".", Word1::Mode::Remove, everyStory()).wordsRewritten();
+    tools::runBatchOn(fewer, fewer, "?", Word1::Mode::Add, everyStory());
     word::Application::FinishDocument();
     auto app = word::Application::Create();
     std::map<std::string, std::string> texts;
@@ -84,12 +84,12 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
     const std::string page = make("html:HTML (StarWriter)");
     const std::vector<std::string> original = wordsOfFile(page);
     const std::string added = dir.file("made/added.html"), back = dir.file("made/back.html");
-    const int changed = tools::walkDocument(page, added, ".", 1).changed;
+    const int changed = tools::runBatchOn(page, added, ".", Word1::Mode::Add).wordsRewritten();
     EXPECT_GT(changed, 0);
     const std::vector<std::string> words = wordsOfFile(added);
     EXPECT_EQ(std::count(words.begin(), words.end(), ".  "), changed);
     EXPECT_NE(readFile(added).find(".&nbsp; "), std::string::npos);
-    EXPECT_EQ(tools::walkDocument(added, back, ".", 2).changed, changed);
+    EXPECT_EQ(tools::runBatchOn(added, back, ".", Word1::Mode::Remove).wordsRewritten(), changed);
     EXPECT_EQ(wordsOfFile(back), original);
     EXPECT_EQ(readFile(back).find("&nbsp;"), std::string::npos);
 }
@@ -97,7 +97,7 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
 TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     const std::string dot = make("dot:MS Word 97 Vorlage");
     ASSERT_TRUE(converter::readWordBinaryFacts(readFile(dot)).isTemplate);
-    EXPECT_GT(tools::walkDocument(dot, dir.file("added.dot"), ".", 1).changed, 0);
+    EXPECT_GT(tools::runBatchOn(dot, dir.file("added.dot"), ".", Word1::Mode::Add).wordsRewritten(), 0);
     auto facts = converter::readWordBinaryFacts(readFile(dir.file("added.dot")));
     EXPECT_EQ(facts.kind, converter::WordBinaryFacts::Kind::Document);
     EXPECT_TRUE(facts.isTemplate);
@@ -169,8 +169,11 @@ TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
             const std::string name = std::to_string(mode) + source.substr(source.rfind('.'));
             Walk walk{source, dir.file("plain" + name), dir.file("revised" + name), 0,
                       mode == 1 ? "Reviewer/Insert" : "Reviewer/Delete"};
-            walk.changed = tools::walkDocument(source, walk.revised, ".", mode, options).changed;
-            EXPECT_EQ(tools::walkDocument(source, walk.plain, ".", mode).changed, walk.changed);
+            const auto spacing = static_cast<Word1::Mode>(mode);
+            walk.changed =
+                tools::runBatchOn(source, walk.revised, ".", spacing, options).wordsRewritten();
+            EXPECT_EQ(tools::runBatchOn(source, walk.plain, ".", spacing).wordsRewritten(),
+                      walk.changed);
             EXPECT_GT(walk.changed, 0) << walk.revised;
             walks.push_back(walk);
             files.insert(files.end(), {walk.source, walk.plain, walk.revised});

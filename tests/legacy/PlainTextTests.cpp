@@ -4,7 +4,7 @@
 // document LibreOffice writes back is refused in plain words, nothing written.
 #include "base/Error.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "support/TempDir.h"
 #include "word/TextEncoding.h"
 
@@ -54,9 +54,9 @@ TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
     const TextCase& c = GetParam();
     writeFile(dir.file(c.name), c.before);
     const std::string out = dir.file("out-" + c.name);
-    EXPECT_EQ(tools::walkDocument(dir.file(c.name), out, ".", 1).changed, c.changed) << c.what;
+    EXPECT_EQ(tools::runBatchOn(dir.file(c.name), out, ".", Word1::Mode::Add).wordsRewritten(), c.changed) << c.what;
     EXPECT_EQ(readFile(out), c.after) << c.what;
-    EXPECT_EQ(tools::walkDocument(out, dir.file("back-" + c.name), ".", 2).changed, c.changed);
+    EXPECT_EQ(tools::runBatchOn(out, dir.file("back-" + c.name), ".", Word1::Mode::Remove).wordsRewritten(), c.changed);
     EXPECT_EQ(readFile(dir.file("back-" + c.name)), c.before) << c.what << ", removed again";
 }
 
@@ -124,7 +124,7 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
         TempDir dir;
         writeFile(dir.file("in.doc"), c.bytes);
         try {
-            tools::walkDocument(dir.file("in.doc"), dir.file("out.doc"), ".", 1);
+            tools::runBatchOn(dir.file("in.doc"), dir.file("out.doc"), ".", Word1::Mode::Add);
             ADD_FAILURE() << c.what << " was opened";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find("in.doc"), std::string::npos) << c.what;
@@ -150,9 +150,9 @@ TEST(PlainTextCodePage, LatinOneTextKeepsItsCharacterSet) {
     const std::string before = "Caf\xE9 cr\xE8me. \xC0 bient\xF4t.\n";
     const std::string after = "Caf\xE9 cr\xE8me.  \xC0 bient\xF4t.\n";
     writeFile(dir.file("a.txt"), before);
-    EXPECT_EQ(tools::walkDocument(dir.file("a.txt"), dir.file("out.txt"), ".", 1).changed, 1);
+    EXPECT_EQ(tools::runBatchOn(dir.file("a.txt"), dir.file("out.txt"), ".", Word1::Mode::Add).wordsRewritten(), 1);
     EXPECT_EQ(readFile(dir.file("out.txt")), after);
-    EXPECT_EQ(tools::walkDocument(dir.file("out.txt"), dir.file("back.txt"), ".", 2).changed, 1);
+    EXPECT_EQ(tools::runBatchOn(dir.file("out.txt"), dir.file("back.txt"), ".", Word1::Mode::Remove).wordsRewritten(), 1);
     EXPECT_EQ(readFile(dir.file("back.txt")), before);
 
     const word::TextEncoding latinOne{word::TextEncoding::Kind::CodePage, {}, "ISO-8859-1"};
