@@ -104,6 +104,11 @@ int runPasses(const Options& options) {
         auto result = pellucor::tools::runBatchOn(options.input, options.output, options.mark,
                                                   pellucor::Word1::Mode::Add, options.edit);
         times.push_back(millisecondsSince(start));
+        if (result.result() == pellucor::MarkOutcome::Result::Protected) {
+            std::fprintf(stderr, "pellucor-bench-engine: %s is protected; nothing was saved\n",
+                         options.input.c_str());
+            return 1;
+        }
         if (pass == 1)
             std::printf("%s: %d changed, saved to %s\n", options.input.c_str(),
                         result.wordsRewritten(), options.output.c_str());

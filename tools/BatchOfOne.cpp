@@ -47,15 +47,12 @@ private:
     std::string m_path;
 };
 
-// What stopped the document, as one error naming it.
+// What stopped the document: its first failure as the run reported it, which
+// names the document itself.
 Error failureOf(const std::string& input, const DocumentOutcome& document) {
     for (const MarkOutcome& mark : document.marks)
         for (const Failure& failure : mark.failures)
-            return Error(static_cast<ErrorNumber>(failure.number),
-                         shownName(input) + ": " + failure.step + ": " + failure.description);
-    if (document.result() == MarkOutcome::Result::Protected)
-        return Error(ErrorNumber::PermissionDenied,
-                     shownName(input) + ": skipped, its protection could not be removed");
+            return Error(static_cast<ErrorNumber>(failure.number), failure.description);
     return Error(ErrorNumber::CommandFailed, shownName(input) + ": the run saved nothing");
 }
 
@@ -78,12 +75,13 @@ DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
     BatchOutcome batch = RunBatch(request, observer, prompts, automation);
     if (!batch.runFailures.empty())
         throw Error(static_cast<ErrorNumber>(batch.runFailures.front().number),
-                    shownName(input) + ": " + batch.runFailures.front().description);
+                    batch.runFailures.front().description);
     DocumentOutcome document = std::move(batch.documents.at(0));
-    const std::string saved = document.marks.empty() ? "" : document.marks.back().savedTo;
     const MarkOutcome::Result result = document.result();
-    if (saved.empty() || result == MarkOutcome::Result::Failed ||
-        result == MarkOutcome::Result::Protected)
+    if (result == MarkOutcome::Result::Protected)
+        return document;
+    const std::string saved = document.marks.empty() ? "" : document.marks.back().savedTo;
+    if (saved.empty() || result == MarkOutcome::Result::Failed)
         throw failureOf(input, document);
     if (std::rename(saved.c_str(), output.c_str()) != 0) {
         const std::string why = std::strerror(errno);

@@ -52,6 +52,11 @@ int main(int argc, char** argv) {
     }
     try {
         auto result = pellucor::tools::runBatchOn(argv[arg], argv[arg + 1], mark, mode, options);
+        if (result.result() == pellucor::MarkOutcome::Result::Protected) {
+            std::cerr << "pellucor-wordwalk: " << argv[arg]
+                      << ": protected, and its protection could not be removed; nothing saved\n";
+            return 1;
+        }
         std::cout << argv[arg] << ": " << result.wordsRewritten() << " changed, saved to "
                   << argv[arg + 1] << "\n";
         return 0;

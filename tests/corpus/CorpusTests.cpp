@@ -5,6 +5,7 @@
 // saves other bytes, and take the spacing change both ways without any other
 // change to its text.
 #include "base/Error.h"
+#include "BatchRun.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
 #include "BatchOfOne.h"
@@ -85,9 +86,9 @@ std::vector<std::string> expectedWordsOfRefusal(const CorpusFile& file) {
 }
 
 void expectPlainRefusal(const CorpusFile& file) {
-    auto app = Application::Create();
+    TempDir folder;
     try {
-        app.Documents().Open(file.path());
+        tools::runBatchOn(file.path(), folder.file(file.name), ".", Word1::Mode::Add);
         ADD_FAILURE() << file.name << " opened, although it is " << file.format << " ("
                       << file.notes << ") and must be refused";
     } catch (const Error& error) {
@@ -103,7 +104,7 @@ void expectPlainRefusal(const CorpusFile& file) {
             << "the refusal of " << file.name << " (" << file.format
             << ") does not say why: " << error.description();
     }
-    app.Quit();
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{}) << file.name << ": nothing is saved";
 }
 
 class CorpusDocument : public ::testing::TestWithParam<CorpusFile> {};
@@ -136,10 +137,16 @@ TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
     for (Word1::Mode mode : {Word1::Mode::Add, Word1::Mode::Remove}) {
         TempDir folder;
         ScriptedServices scripted;
-        scripted.window.option3 = true;
-        scripted.window.text2 = folder.path();
-        std::string path = GetParam().path();
-        const Result result = Word1::DoIt(path, ".", mode, scripted.services).result();
+        BatchRequest request;
+        request.documents = {GetParam().path()};
+        request.marks = {"."};
+        request.mode = mode;
+        request.inPlace = [](size_t) { return false; };
+        request.outputFolder = [&folder](size_t) { return folder.path(); };
+        BatchObserver observer;
+        const Result result = RunBatch(request, observer, scripted.prompts, scripted.automation)
+                                  .documents.at(0)
+                                  .result();
         const std::string saved = folder.file(GetParam().name);
         const std::string what = GetParam().name + ", mode " + std::to_string(static_cast<int>(mode));
         const bool kept = result == Result::Changed || result == Result::Unchanged;
@@ -175,6 +182,15 @@ int looseBound(int manifestCount) {
 
 class CorpusSpacing : public ::testing::TestWithParam<CorpusFile> {};
 
+// A document whose protection cannot be removed is skipped by the batch and
+// nothing is saved: then there is no result to check.
+bool skippedAsProtected(const DocumentOutcome& outcome, const std::string& output) {
+    if (outcome.result() != MarkOutcome::Result::Protected)
+        return false;
+    EXPECT_FALSE(std::filesystem::exists(output)) << output << ": a skipped document was saved";
+    return true;
+}
+
 TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const CorpusFile& file = GetParam();
     TempDir folder;
@@ -183,6 +199,8 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     const std::string original = joined(wordsOf(file.path()));
 
     DocumentOutcome adding = tools::runBatchOn(file.path(), added, ".", Word1::Mode::Add);
+    if (skippedAsProtected(adding, added))
+        return;
     const std::string addedText = joined(wordsOf(added));
     DocumentOutcome removing = tools::runBatchOn(added, removed, ".", Word1::Mode::Remove);
     const std::string removedText = joined(wordsOf(removed));
@@ -220,13 +238,19 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
             if (!reuse)
                 word::Application::DiscardDocument();
             std::string output = folder.file(prefix + std::to_string(steps.size()) + ".docx");
-            steps.emplace_back(output, tools::runBatchOn(input, output, mark, mode).wordsRewritten());
+            const DocumentOutcome step = tools::runBatchOn(input, output, mark, mode);
+            if (skippedAsProtected(step, output))
+                break;
+            steps.emplace_back(output, step.wordsRewritten());
             input = output;
         }
         return steps;
     };
     const auto reused = chain("reused-", true);
     const auto afresh = chain("afresh-", false);
+    ASSERT_EQ(reused.size(), afresh.size()) << file.name;
+    if (reused.empty())
+        return;
     for (size_t k = 0; k < reused.size(); ++k) {
         EXPECT_EQ(reused[k].second, afresh[k].second) << file.name << ", mark " << k;
         EXPECT_TRUE(readFile(reused[k].first) == readFile(afresh[k].first))
@@ -301,8 +325,11 @@ TEST_P(CorpusSpacing, TrackedPassesReadAsThePlainPasses) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     for (Word1::Mode mode : {Word1::Mode::Add, Word1::Mode::Remove}) {
         const std::string plain = folder.file("plain.docx"), revised = folder.file("revised.docx");
+        const DocumentOutcome plainPass = tools::runBatchOn(file.path(), plain, ".", mode);
+        if (skippedAsProtected(plainPass, plain))
+            return;
         EXPECT_EQ(tools::runBatchOn(file.path(), revised, ".", mode, tracked).wordsRewritten(),
-                  tools::runBatchOn(file.path(), plain, ".", mode).wordsRewritten())
+                  plainPass.wordsRewritten())
             << file.name << ", mode " << static_cast<int>(mode);
         EXPECT_EQ(joined(wordsOf(revised)), joined(wordsOf(plain)))
             << file.name << ", mode " << static_cast<int>(mode);

@@ -156,9 +156,9 @@ class LegacyCorpus : public ::testing::TestWithParam<LegacyFile> {};
 TEST_P(LegacyCorpus, OpensAndChangesOnlyTheSpacesOrIsRefusedPlainly) {
     const LegacyFile& file = GetParam();
     if (!file.mustOpen()) {
-        auto app = word::Application::Create();
+        TempDir folder;
         try {
-            app.Documents().Open(file.path());
+            tools::runBatchOn(file.path(), folder.file(file.name), ".", Word1::Mode::Add);
             ADD_FAILURE() << file.name << " (" << file.format << ") opened but must be refused";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find(file.name), std::string::npos)
@@ -168,7 +168,7 @@ TEST_P(LegacyCorpus, OpensAndChangesOnlyTheSpacesOrIsRefusedPlainly) {
                     << error.description();
             }
         }
-        app.Quit();
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{}) << file.name;
         return;
     }
     if (!libreOfficeInstalled())
