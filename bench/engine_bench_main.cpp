@@ -5,13 +5,12 @@
 //
 // A pass is the batch run that pellucor-cli and the window make, for one
 // document and one mark, without their front ends: it opens IN, reads every
-// word, adds a space after every match of the mark and saves to OUT; with --stories all it does so in every story
-// (headers, footers, notes, comments, text boxes), not only the main one;
-// with --track-changes it saves the changes as revisions. By default it runs
-// once, so that timing the whole process compares with the floor process.
-// With --repeat N it runs N passes in one process and prints each one's time
-// (warm figures). --idle starts and quits the engine without a document: the
-// process's own baseline.
+// word, adds a space after every match of the mark and saves to OUT; with --stories all it does so
+// in every story (headers, footers, notes, comments, text boxes), not only the main one; with
+// --track-changes it saves the changes as revisions. By default it runs once, so that timing the
+// whole process compares with the floor process. With --repeat N it runs N passes in one process
+// and prints each one's time (warm figures). --idle starts and quits the engine without a document:
+// the process's own baseline.
 #include "base/Error.h"
 #include "BatchOfOne.h"
 #include "word/Application.h"

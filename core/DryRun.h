@@ -2,8 +2,8 @@
 
 #include "base/Prompts.h"
 #include "Outcome.h"
-#include "SpacingMode.h"
 #include "services/WordAutomation.h"
+#include "SpacingMode.h"
 #include "word/EditOptions.h"
 
 #include <cstdint>

@@ -34,12 +34,11 @@ struct PassContext {
 // (mode 2) one space after every word that is the mark followed by one (two)
 // spaces and does not follow a word of its story beginning with A to Z, in
 // every story it was opened to walk, saves it into the output folder or over
-// itself, and quits the instance. Any other mode changes no word. When results go to the output folder, path
-// becomes the saved file's path. Every failure is reported in the error
-// report box and the routine goes on, but a document that could not be
-// opened, cleared of frames or walked is not saved, and path stays as it
-// was. Returns what the pass did, for callers that report it other than in
-// boxes.
+// itself, and quits the instance. Any other mode changes no word. When results go to the output
+// folder, path becomes the saved file's path. Every failure is reported in the error report box and
+// the routine goes on, but a document that could not be opened, cleared of frames or walked is not
+// saved, and path stays as it was. Returns what the pass did, for callers that report it other than
+// in boxes.
 MarkOutcome DoIt(std::string& path, std::string mark, Mode mode, const PassContext& pass);
 
 // The statements of DoIt: the line numbers its error report boxes show, and
@@ -167,7 +166,8 @@ bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, Mode mo
         return false;
     if (IsCapitalLetter(words(i - 1).Text()))
         return false;
-    words(i).SetText(trimmedOfSpaces(mark + std::string(spaces)) + (mode == Mode::Add ? "  " : " "));
+    words(i).SetText(trimmedOfSpaces(mark + std::string(spaces)) +
+                     (mode == Mode::Add ? "  " : " "));
     return true;
 }
 

@@ -33,8 +33,8 @@ public:
         if (m_path.empty()) {
             const std::string why = std::strerror(errno);
             throw Error(ErrorNumber::PathNotFound,
-                        shownName(output) + ": no folder for the result could be made beside it: " +
-                            why);
+                        shownName(output) +
+                            ": no folder for the result could be made beside it: " + why);
         }
     }
     ~FolderBeside() { removePrivateTempFolder(m_path); }

@@ -24,7 +24,8 @@ std::ostream& operator<<(std::ostream& out, const SpacingCase& c) {
 std::vector<SpacingCase> spacingCases() {
     return {
         {"AddAfterLowerCaseWord", "It ends. Next", ".", Mode::Add, "It ends.  Next\r"},
-        {"AddKeepsAbbreviationAfterCapital", "Ask Mr. Smith now", ".", Mode::Add, "Ask Mr. Smith now\r"},
+        {"AddKeepsAbbreviationAfterCapital", "Ask Mr. Smith now", ".", Mode::Add,
+         "Ask Mr. Smith now\r"},
         {"AddAfterAccentedCapital", "Ask Émile. Now", ".", Mode::Add, "Ask Émile.  Now\r"},
         {"AddAfterDigit", "Page 3. Next", ".", Mode::Add, "Page 3.  Next\r"},
         {"AddLeavesTwoSpaces", "It ends.  Next", ".", Mode::Add, "It ends.  Next\r"},
@@ -35,14 +36,16 @@ std::vector<SpacingCase> spacingCases() {
         {"AddOtherMark", "Is it? yes", "?", Mode::Add, "Is it?  yes\r"},
         {"AddLeavesOtherMarks", "Is it? yes. no", "?", Mode::Add, "Is it?  yes. no\r"},
         {"RemoveAfterLowerCaseWord", "It ends.  Next", ".", Mode::Remove, "It ends. Next\r"},
-        {"RemoveKeepsAbbreviationAfterCapital", "Ask Mr.  Smith", ".", Mode::Remove, "Ask Mr.  Smith\r"},
+        {"RemoveKeepsAbbreviationAfterCapital", "Ask Mr.  Smith", ".", Mode::Remove,
+         "Ask Mr.  Smith\r"},
         {"RemoveLeavesOneSpace", "It ends. Next", ".", Mode::Remove, "It ends. Next\r"},
         {"RemoveLeavesThreeSpaces", "It ends.   Next", ".", Mode::Remove, "It ends.   Next\r"},
         {"FirstWordIsNeverChanged", ". starts here", ".", Mode::Add, ". starts here\r"},
         {"LowerCaseMarkLeavesUpperCaseLetter", "the A grade", "a", Mode::Add, "the A grade\r"},
         {"UpperCaseMarkMatchesItsLetter", "the A grade", "A", Mode::Add, "the A  grade\r"},
         {"ModeZeroChangesNothing", "It ends. Next", ".", Mode::None, "It ends. Next\r"},
-        {"OtherModeChangesNothing", "It ends.  Next", ".", static_cast<Mode>(3), "It ends.  Next\r"},
+        {"OtherModeChangesNothing", "It ends.  Next", ".", static_cast<Mode>(3),
+         "It ends.  Next\r"},
     };
 }
 

@@ -5,10 +5,10 @@
 // saves other bytes, and take the spacing change both ways without any other
 // change to its text.
 #include "base/Error.h"
+#include "BatchOfOne.h"
 #include "BatchRun.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
-#include "BatchOfOne.h"
 #include "StoryOracle.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
@@ -148,7 +148,8 @@ TEST_P(CorpusDocument, IsReportedChangedExactlyWhenItsResultDiffers) {
                                   .documents.at(0)
                                   .result();
         const std::string saved = folder.file(GetParam().name);
-        const std::string what = GetParam().name + ", mode " + std::to_string(static_cast<int>(mode));
+        const std::string what =
+            GetParam().name + ", mode " + std::to_string(static_cast<int>(mode));
         const bool kept = result == Result::Changed || result == Result::Unchanged;
         ASSERT_EQ(std::filesystem::exists(saved), kept) << what << ": " << resultName(result);
         if (kept) {
@@ -205,7 +206,8 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
     DocumentOutcome removing = tools::runBatchOn(added, removed, ".", Word1::Mode::Remove);
     const std::string removedText = joined(wordsOf(removed));
 
-    expectOnlySpacesAdded(file.name + ", original to added", original, addedText, adding.wordsRewritten());
+    expectOnlySpacesAdded(file.name + ", original to added", original, addedText,
+                          adding.wordsRewritten());
     expectOnlySpacesAdded(file.name + ", removed to added", removedText, addedText,
                           removing.wordsRewritten());
     expectOnlySpacesAdded(file.name + ", removed to original", removedText, original,
@@ -218,7 +220,8 @@ TEST_P(CorpusSpacing, AddingThenRemovingChangesOnlySpacesAfterDots) {
             << file.name << ": far more places found than the manifest's " << file.dotOneSpace;
     }
     if (file.dotTwoSpaces >= 0) {
-        EXPECT_LE(removing.wordsRewritten() - adding.wordsRewritten(), looseBound(file.dotTwoSpaces))
+        EXPECT_LE(removing.wordsRewritten() - adding.wordsRewritten(),
+                  looseBound(file.dotTwoSpaces))
             << file.name << ": far more \".  \" removed than the manifest's " << file.dotTwoSpaces;
     }
 }
@@ -230,7 +233,8 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     const CorpusFile& file = GetParam();
     TempDir folder;
     using Word1::Mode;
-    const std::pair<const char*, Mode> marks[] = {{".", Mode::Add}, {".", Mode::Remove}, {"?", Mode::Add}};
+    const std::pair<const char*, Mode> marks[] = {
+        {".", Mode::Add}, {".", Mode::Remove}, {"?", Mode::Add}};
     auto chain = [&](const std::string& prefix, bool reuse) {
         std::vector<std::pair<std::string, int>> steps;
         std::string input = file.path();
@@ -258,9 +262,12 @@ TEST_P(CorpusSpacing, ReopeningWhatWasJustSavedGivesWhatReadingItAfreshGives) {
     }
 
     const std::string added = folder.file("added.docx");
-    const int adding = tools::runBatchOn(file.path(), added, ".", Word1::Mode::Add).wordsRewritten();
+    const int adding =
+        tools::runBatchOn(file.path(), added, ".", Word1::Mode::Add).wordsRewritten();
     copyFile(file.path(), added);
-    EXPECT_EQ(tools::runBatchOn(added, folder.file("again.docx"), ".", Word1::Mode::Add).wordsRewritten(), adding)
+    EXPECT_EQ(
+        tools::runBatchOn(added, folder.file("again.docx"), ".", Word1::Mode::Add).wordsRewritten(),
+        adding)
         << file.name << ": a file rewritten after the save was not read afresh";
     word::Application::DiscardDocument();
 }

@@ -5,9 +5,9 @@
 // mislabelled ones are refused in plain words. Each file is converted once;
 // the checks share the results.
 #include "base/Error.h"
+#include "BatchOfOne.h"
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
-#include "BatchOfOne.h"
 #include "support/TempDir.h"
 #include "word/Format.h"
 
@@ -82,7 +82,8 @@ Outcome walkOnce(const LegacyFile& file, const std::string& folder) {
     const std::string output = folder + "/" + file.name;
     try {
         outcome.before = textWords(wordsOfFile(file.path()));
-        outcome.changed = tools::runBatchOn(file.path(), output, ".", Word1::Mode::Add).wordsRewritten();
+        outcome.changed =
+            tools::runBatchOn(file.path(), output, ".", Word1::Mode::Add).wordsRewritten();
         outcome.after = textWords(wordsOfFile(output));
         outcome.saved = readFile(output);
     } catch (const std::exception& error) {

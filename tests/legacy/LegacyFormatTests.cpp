@@ -8,13 +8,13 @@
 // the shared LibreOffice no restart.
 // A batch's marks work on the one .docx LibreOffice made of a document.
 // Deterministic failures of the service fall back to a process of its own.
+#include "BatchOfOne.h"
 #include "BatchRun.h"
 #include "converter/ConverterService.h"
 #include "converter/LegacyConverter.h"
 #include "converter/PrivateProfile.h"
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
-#include "BatchOfOne.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "word/Format.h"

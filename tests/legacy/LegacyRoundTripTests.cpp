@@ -1,9 +1,9 @@
 // A .doc, a .dot and a web page made from a .docx fixture: adding the spaces
 // and removing them again gives back the words the document had, and each
 // stays in its format (a template stays a template, a page shows the spaces).
+#include "BatchOfOne.h"
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
-#include "BatchOfOne.h"
 #include "support/DocxBuilder.h"
 #include "support/StoryFixture.h"
 #include "support/TempDir.h"
@@ -40,12 +40,15 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
     const std::string doc = make("doc:MS Word 97");
     const std::vector<std::string> original = wordsOfFile(doc);
     ASSERT_EQ(std::count(original.begin(), original.end(), ".  "), 0);
-    const int changed = tools::runBatchOn(doc, dir.file("added.doc"), ".", Word1::Mode::Add).wordsRewritten();
+    const int changed =
+        tools::runBatchOn(doc, dir.file("added.doc"), ".", Word1::Mode::Add).wordsRewritten();
     EXPECT_GT(changed, 0);
     std::vector<std::string> added = wordsOfFile(dir.file("added.doc"));
     EXPECT_EQ(std::count(added.begin(), added.end(), ".  "), changed);
-    EXPECT_EQ(tools::runBatchOn(dir.file("added.doc"), dir.file("back.doc"), ".", Word1::Mode::Remove).wordsRewritten(),
-              changed);
+    EXPECT_EQ(
+        tools::runBatchOn(dir.file("added.doc"), dir.file("back.doc"), ".", Word1::Mode::Remove)
+            .wordsRewritten(),
+        changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
 }
@@ -59,8 +62,9 @@ TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
                            dir.file("profile"));
     const std::string fewer = dir.file("fewer.doc");
     word::Application::BeginDocument();
-    const int removed =
-        tools::runBatchOn(dir.file("made/stories.doc"), fewer, ".", Word1::Mode::Remove, everyStory()).wordsRewritten();
+    const int removed = tools::runBatchOn(dir.file("made/stories.doc"), fewer, ".",
+                                          Word1::Mode::Remove, everyStory())
+                            .wordsRewritten();
     tools::runBatchOn(fewer, fewer, "?", Word1::Mode::Add, everyStory());
     word::Application::FinishDocument();
     auto app = word::Application::Create();
@@ -97,7 +101,8 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
 TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     const std::string dot = make("dot:MS Word 97 Vorlage");
     ASSERT_TRUE(converter::readWordBinaryFacts(readFile(dot)).isTemplate);
-    EXPECT_GT(tools::runBatchOn(dot, dir.file("added.dot"), ".", Word1::Mode::Add).wordsRewritten(), 0);
+    EXPECT_GT(tools::runBatchOn(dot, dir.file("added.dot"), ".", Word1::Mode::Add).wordsRewritten(),
+              0);
     auto facts = converter::readWordBinaryFacts(readFile(dir.file("added.dot")));
     EXPECT_EQ(facts.kind, converter::WordBinaryFacts::Kind::Document);
     EXPECT_TRUE(facts.isTemplate);

@@ -3,8 +3,8 @@
 // byte-order mark and line endings included. Whatever is neither text nor a
 // document LibreOffice writes back is refused in plain words, nothing written.
 #include "base/Error.h"
-#include "LegacySupport.h"
 #include "BatchOfOne.h"
+#include "LegacySupport.h"
 #include "support/TempDir.h"
 #include "word/TextEncoding.h"
 
@@ -54,9 +54,13 @@ TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
     const TextCase& c = GetParam();
     writeFile(dir.file(c.name), c.before);
     const std::string out = dir.file("out-" + c.name);
-    EXPECT_EQ(tools::runBatchOn(dir.file(c.name), out, ".", Word1::Mode::Add).wordsRewritten(), c.changed) << c.what;
+    EXPECT_EQ(tools::runBatchOn(dir.file(c.name), out, ".", Word1::Mode::Add).wordsRewritten(),
+              c.changed)
+        << c.what;
     EXPECT_EQ(readFile(out), c.after) << c.what;
-    EXPECT_EQ(tools::runBatchOn(out, dir.file("back-" + c.name), ".", Word1::Mode::Remove).wordsRewritten(), c.changed);
+    EXPECT_EQ(tools::runBatchOn(out, dir.file("back-" + c.name), ".", Word1::Mode::Remove)
+                  .wordsRewritten(),
+              c.changed);
     EXPECT_EQ(readFile(dir.file("back-" + c.name)), c.before) << c.what << ", removed again";
 }
 
@@ -150,9 +154,13 @@ TEST(PlainTextCodePage, LatinOneTextKeepsItsCharacterSet) {
     const std::string before = "Caf\xE9 cr\xE8me. \xC0 bient\xF4t.\n";
     const std::string after = "Caf\xE9 cr\xE8me.  \xC0 bient\xF4t.\n";
     writeFile(dir.file("a.txt"), before);
-    EXPECT_EQ(tools::runBatchOn(dir.file("a.txt"), dir.file("out.txt"), ".", Word1::Mode::Add).wordsRewritten(), 1);
+    EXPECT_EQ(tools::runBatchOn(dir.file("a.txt"), dir.file("out.txt"), ".", Word1::Mode::Add)
+                  .wordsRewritten(),
+              1);
     EXPECT_EQ(readFile(dir.file("out.txt")), after);
-    EXPECT_EQ(tools::runBatchOn(dir.file("out.txt"), dir.file("back.txt"), ".", Word1::Mode::Remove).wordsRewritten(), 1);
+    EXPECT_EQ(tools::runBatchOn(dir.file("out.txt"), dir.file("back.txt"), ".", Word1::Mode::Remove)
+                  .wordsRewritten(),
+              1);
     EXPECT_EQ(readFile(dir.file("back.txt")), before);
 
     const word::TextEncoding latinOne{word::TextEncoding::Kind::CodePage, {}, "ISO-8859-1"};

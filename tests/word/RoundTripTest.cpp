@@ -182,8 +182,10 @@ TEST_F(RoundTrip, StrictDocumentKeepsItsNamespacesThroughAWrite) {
 
 TEST_F(RoundTrip, SecondPassOverTheSavedDocumentChangesNothing) {
     DocxBuilder(kBodyBefore).write(dir.file("in.docx"));
-    auto first = tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".", Word1::Mode::Remove);
-    auto second = tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".", Word1::Mode::Remove);
+    auto first =
+        tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".", Word1::Mode::Remove);
+    auto second =
+        tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".", Word1::Mode::Remove);
     EXPECT_EQ(first.wordsRewritten(), 2); // not after "Cell" or "Split", which begin with a capital
     EXPECT_EQ(second.wordsRewritten(), 0);
     EXPECT_EQ(readFile(dir.file("twice.docx")), readFile(dir.file("once.docx")));
@@ -204,10 +206,12 @@ TEST_F(RoundTrip, TrackedPassReadsAsThePlainPassAndChangesOnlyTheMainPart) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     fixtureWithParts(kBodyBefore).write(dir.file("in.docx"));
     const int plain =
-        tools::runBatchOn(dir.file("in.docx"), dir.file("plain.docx"), ".", Word1::Mode::Remove).wordsRewritten();
-    EXPECT_EQ(
-        tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".", Word1::Mode::Remove, tracked).wordsRewritten(),
-        plain);
+        tools::runBatchOn(dir.file("in.docx"), dir.file("plain.docx"), ".", Word1::Mode::Remove)
+            .wordsRewritten();
+    EXPECT_EQ(tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".",
+                                Word1::Mode::Remove, tracked)
+                  .wordsRewritten(),
+              plain);
     EXPECT_EQ(wordsOf(reopen(dir.file("once.docx"))), wordsOf(reopen(dir.file("plain.docx"))));
     const auto before = storedEntries(dir.file("in.docx"));
     const auto after = storedEntries(dir.file("once.docx"));
@@ -216,9 +220,10 @@ TEST_F(RoundTrip, TrackedPassReadsAsThePlainPassAndChangesOnlyTheMainPart) {
         EXPECT_TRUE(before[i].name == "word/document.xml" ||
                     after[i].compressed == before[i].compressed)
             << before[i].name;
-    EXPECT_EQ(
-        tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".", Word1::Mode::Remove, tracked).wordsRewritten(),
-        0);
+    EXPECT_EQ(tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".",
+                                Word1::Mode::Remove, tracked)
+                  .wordsRewritten(),
+              0);
 }
 
 } // namespace
