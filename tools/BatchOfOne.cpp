@@ -4,16 +4,16 @@
 #include "base/PathHelpers.h"
 #include "base/Prompts.h"
 #include "base/ShownName.h"
-#include "base/TempFolder.h"
 #include "BatchRun.h"
 #include "EngineAutomation.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace pellucor::tools {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Boxes nobody sees: what went wrong is read from the outcome.
 class UnseenPrompts : public platform::Prompts {
@@ -24,28 +24,10 @@ public:
     }
 };
 
-// A folder of our own beside output, so that the result can be renamed into
-// place and never lands on a file of the same name there.
-class FolderBeside {
-public:
-    explicit FolderBeside(const std::string& output)
-        : m_path(makePrivateFolderIn(ContainingFolder(output), ".pellucor-", "result")) {
-        if (m_path.empty()) {
-            const std::string why = std::strerror(errno);
-            throw Error(ErrorNumber::PathNotFound,
-                        shownName(output) +
-                            ": no folder for the result could be made beside it: " + why);
-        }
-    }
-    ~FolderBeside() { removePrivateTempFolder(m_path); }
-    FolderBeside(const FolderBeside&) = delete;
-    FolderBeside& operator=(const FolderBeside&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code failed;
+    return a == b || fs::equivalent(a, b, failed);
+}
 
 // What stopped the document: its first failure as the run reported it, which
 // names the document itself.
@@ -56,19 +38,7 @@ Error failureOf(const std::string& input, const DocumentOutcome& document) {
     return Error(ErrorNumber::CommandFailed, shownName(input) + ": the run saved nothing");
 }
 
-} // namespace
-
-DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
-                           const std::string& mark, Word1::Mode mode,
-                           const word::EditOptions& edit) {
-    FolderBeside folder(output);
-    BatchRequest request;
-    request.documents = {input};
-    request.marks = {mark};
-    request.mode = mode;
-    request.inPlace = [](size_t) { return false; };
-    request.outputFolder = [&folder](size_t) { return folder.path(); };
-    request.edit = edit;
+DocumentOutcome runOne(BatchRequest& request, const std::string& input) {
     BatchObserver observer;
     UnseenPrompts prompts;
     platform::EngineAutomation automation;
@@ -80,15 +50,49 @@ DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
     const MarkOutcome::Result result = document.result();
     if (result == MarkOutcome::Result::Protected)
         return document;
-    const std::string saved = document.marks.empty() ? "" : document.marks.back().savedTo;
-    if (saved.empty() || result == MarkOutcome::Result::Failed)
+    if (result == MarkOutcome::Result::Failed || document.marks.empty() ||
+        document.marks.back().savedTo.empty())
         throw failureOf(input, document);
-    if (std::rename(saved.c_str(), output.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        throw Error(ErrorNumber::PathNotFound,
-                    shownName(output) + ": the result could not be put there: " + why);
-    }
     return document;
+}
+
+} // namespace
+
+DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
+                           const std::string& mark, Word1::Mode mode,
+                           const word::EditOptions& edit) {
+    BatchRequest request;
+    request.marks = {mark};
+    request.mode = mode;
+    request.edit = edit;
+    const std::string outputFolder = ContainingFolder(output);
+    // Under its own name in another folder, the result goes there as the
+    // command line's --out puts it; otherwise the run works in place, on a
+    // copy at output unless output is the input itself.
+    if (FileNameOf(input) == FileNameOf(output) && !sameFile(input, output)) {
+        request.documents = {input};
+        request.inPlace = [](size_t) { return false; };
+        request.outputFolder = [outputFolder](size_t) { return outputFolder; };
+        return runOne(request, input);
+    }
+    const bool copied = !sameFile(input, output);
+    if (copied) {
+        fs::copy_file(input, output, fs::copy_options::overwrite_existing);
+        fs::permissions(output, fs::perms::owner_write, fs::perm_options::add);
+    }
+    request.documents = {output};
+    request.inPlace = [](size_t) { return true; };
+    try {
+        DocumentOutcome document = runOne(request, input);
+        if (document.result() == MarkOutcome::Result::Protected && copied)
+            fs::remove(output);
+        return document;
+    } catch (...) {
+        std::error_code ignored;
+        if (copied)
+            fs::remove(output, ignored);
+        throw;
+    }
 }
 
 } // namespace pellucor::tools

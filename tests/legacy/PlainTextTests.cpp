@@ -127,15 +127,17 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
     for (const Refused& c : cases) {
         TempDir dir;
         writeFile(dir.file("in.doc"), c.bytes);
+        std::filesystem::create_directory(dir.file("out"));
         try {
-            tools::runBatchOn(dir.file("in.doc"), dir.file("out.doc"), ".", Word1::Mode::Add);
+            tools::runBatchOn(dir.file("in.doc"), dir.file("out/in.doc"), ".", Word1::Mode::Add);
             ADD_FAILURE() << c.what << " was opened";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find("in.doc"), std::string::npos) << c.what;
             EXPECT_NE(error.description().find(c.says), std::string::npos)
                 << c.what << ": " << error.description();
         }
-        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.doc"}) << c.what;
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.doc", "out"})) << c.what;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.file("out"))) << c.what;
         EXPECT_EQ(readFile(dir.file("in.doc")), c.bytes) << c.what;
     }
 }
