@@ -4,9 +4,12 @@
 #include "base/PathHelpers.h"
 #include "base/Prompts.h"
 #include "base/ShownName.h"
+#include "base/TempFolder.h"
 #include "BatchRun.h"
 #include "EngineAutomation.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -56,43 +59,62 @@ DocumentOutcome runOne(BatchRequest& request, const std::string& input) {
     return document;
 }
 
+// A folder of our own beside output, removed with what is left in it.
+class FolderBeside {
+public:
+    explicit FolderBeside(const std::string& output)
+        : m_path(makePrivateFolderIn(ContainingFolder(output), ".pellucor-", "result")) {
+        if (m_path.empty()) {
+            const std::string why = std::strerror(errno);
+            throw Error(ErrorNumber::PathNotFound,
+                        shownName(output) +
+                            ": no folder for the result could be made beside it: " + why);
+        }
+    }
+    ~FolderBeside() { removePrivateTempFolder(m_path); }
+    FolderBeside(const FolderBeside&) = delete;
+    FolderBeside& operator=(const FolderBeside&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
 } // namespace
 
 DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
                            const std::string& mark, Word1::Mode mode,
                            const word::EditOptions& edit) {
     BatchRequest request;
+    request.documents = {input};
     request.marks = {mark};
     request.mode = mode;
     request.edit = edit;
-    const std::string outputFolder = ContainingFolder(output);
-    // Under its own name in another folder, the result goes there as the
-    // command line's --out puts it; otherwise the run works in place, on a
-    // copy at output unless output is the input itself.
-    if (FileNameOf(input) == FileNameOf(output) && !sameFile(input, output)) {
-        request.documents = {input};
-        request.inPlace = [](size_t) { return false; };
-        request.outputFolder = [outputFolder](size_t) { return outputFolder; };
+    if (sameFile(input, output)) {
+        request.inPlace = [](size_t) { return true; };
         return runOne(request, input);
     }
-    const bool copied = !sameFile(input, output);
-    if (copied) {
-        fs::copy_file(input, output, fs::copy_options::overwrite_existing);
-        fs::permissions(output, fs::perms::owner_write, fs::perm_options::add);
+    request.inPlace = [](size_t) { return false; };
+    // Under its own name the result goes into output's folder, as the command
+    // line's --out puts it; under another name into a folder of our own
+    // beside output first, so that it never lands on a file of that folder.
+    if (FileNameOf(input) == FileNameOf(output)) {
+        const std::string folder = ContainingFolder(output);
+        request.outputFolder = [folder](size_t) { return folder; };
+        return runOne(request, input);
     }
-    request.documents = {output};
-    request.inPlace = [](size_t) { return true; };
-    try {
-        DocumentOutcome document = runOne(request, input);
-        if (document.result() == MarkOutcome::Result::Protected && copied)
-            fs::remove(output);
+    FolderBeside folder(output);
+    request.outputFolder = [&folder](size_t) { return folder.path(); };
+    DocumentOutcome document = runOne(request, input);
+    if (document.result() == MarkOutcome::Result::Protected)
         return document;
-    } catch (...) {
-        std::error_code ignored;
-        if (copied)
-            fs::remove(output, ignored);
-        throw;
-    }
+    std::error_code failed;
+    fs::rename(document.marks.back().savedTo, output, failed);
+    if (failed)
+        throw Error(ErrorNumber::PathNotFound,
+                    shownName(output) + ": the result could not be put there: " + failed.message());
+    return document;
 }
 
 } // namespace pellucor::tools
