@@ -1,18 +1,18 @@
-// pellucor-bench-engine: one engine pass over one document, for the benchmarks.
+// pellucor-bench-engine: one batch run over one document, for the benchmarks.
 //
 //   pellucor-bench-engine IN OUT [--mark .] [--stories main|all] [--track-changes] [--repeat N]
 //   pellucor-bench-engine --idle
 //
-// A pass opens IN, reads every word, adds a space after every match of the
-// mark and saves to OUT; with --stories all it does so in every story
-// (headers, footers, notes, comments, text boxes), not only the main one;
-// with --track-changes it saves the changes as revisions. By default it runs
-// once, so that timing the whole process compares with the floor process.
-// With --repeat N it runs N passes in one process and prints each one's time
-// (warm figures). --idle starts and quits the engine without a document: the
-// process's own baseline.
+// A pass is the batch run that pellucor-cli and the window make, for one
+// document and one mark, without their front ends: it opens IN, reads every
+// word, adds a space after every match of the mark and saves to OUT; with --stories all it does so
+// in every story (headers, footers, notes, comments, text boxes), not only the main one; with
+// --track-changes it saves the changes as revisions. By default it runs once, so that timing the
+// whole process compares with the floor process. With --repeat N it runs N passes in one process
+// and prints each one's time (warm figures). --idle starts and quits the engine without a document:
+// the process's own baseline.
 #include "base/Error.h"
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "word/Application.h"
 
 #include <algorithm>
@@ -100,12 +100,17 @@ int runPasses(const Options& options) {
     std::vector<double> times;
     for (int pass = 1; pass <= options.repeat; ++pass) {
         auto start = std::chrono::steady_clock::now();
-        auto result = pellucor::tools::walkDocument(options.input, options.output, options.mark, 1,
-                                                    options.edit);
+        auto result = pellucor::tools::runBatchOn(options.input, options.output, options.mark,
+                                                  pellucor::Word1::Mode::Add, options.edit);
         times.push_back(millisecondsSince(start));
+        if (result.result() == pellucor::MarkOutcome::Result::Protected) {
+            std::fprintf(stderr, "pellucor-bench-engine: %s is protected; nothing was saved\n",
+                         options.input.c_str());
+            return 1;
+        }
         if (pass == 1)
-            std::printf("%s: %d words, %d changed, saved to %s\n", options.input.c_str(),
-                        result.words, result.changed, options.output.c_str());
+            std::printf("%s: %d changed, saved to %s\n", options.input.c_str(),
+                        result.wordsRewritten(), options.output.c_str());
         if (options.repeat > 1)
             std::printf("pass %d: %.3f ms\n", pass, times.back());
     }

@@ -166,10 +166,17 @@ def cli_command(args, document, work, size):
     return command, os.path.join(out_dir, os.path.basename(document))
 
 
+def saved_as(work, folder, document):
+    """Where the driver saves a document: under its own name in a folder of its own, so
+    that the batch puts it there as the command line's --out does."""
+    os.makedirs(os.path.join(work, folder), exist_ok=True)
+    return os.path.join(work, folder, os.path.basename(document))
+
+
 def measure_size(args, runner, floor, size, work):
     words = word_count(size)
     document = generated_document(args.gen, args.cache, size)
-    engine_out = os.path.join(work, f"engine-{size}.docx")
+    engine_out = saved_as(work, f"engine-{size}", document)
     floor_out = os.path.join(work, f"floor-{size}.docx")
     engine_command = [args.engine, document, engine_out]
     floor_command = [floor, "rezip", document, floor_out]
@@ -186,7 +193,7 @@ def measure_size(args, runner, floor, size, work):
     stories_doc = with_stories(document)
     story_commands = {
         "plain all": engine_command + ["--stories", "all"],
-        "added main": [args.engine, stories_doc, os.path.join(work, f"stories-{size}.docx")],
+        "added main": [args.engine, stories_doc, saved_as(work, f"stories-{size}", stories_doc)],
     }
     story_commands["added all"] = story_commands["added main"] + ["--stories", "all"]
     story_summaries = {name: run_checked(command).strip()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Outcome.h"
+#include "SpacingMode.h"
 #include "word/EditOptions.h"
 
 #include <cstddef>
@@ -20,7 +21,7 @@ struct BatchRequest {
     // When given, asked at the start of each document instead of `marks`:
     // the marks as a list the user may edit during the run stands then.
     std::function<std::vector<std::string>()> marksNow;
-    int16_t mode = 0; // Word1::Mode
+    Word1::Mode mode = Word1::Mode::None;
     // Whether document k (0-based) is saved over itself; always when not given.
     std::function<bool(size_t document)> inPlace;
     // The folder document k's result is saved into when it is not saved in

@@ -30,21 +30,16 @@ std::pair<std::string, std::string> contextOf(word::WordCollection& words, int32
     return {before, after};
 }
 
-// One pass over one story; a place is recorded with its surroundings read
-// before and after the change.
-void walkStory(word::Application& app, const StoryToWalk& story, const std::string& mark,
-               int16_t mode, MarkOutcome& outcome, ErrorTrap& trap, const PlaceFound& found) {
-    for (int32_t i = 2; i <= story.words; ++i) {
-        trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
-            word::Document document = app.ActiveDocument();
-            auto words =
-                story.number == 1 ? document.Words() : document.Stories()(story.number).Words();
-            if (!ChangeSpacing(words, i, mark, mode))
-                return;
-            ++outcome.wordsRewritten;
-            ++outcome.storyChanges[story.kind];
-            // A word changes only when it was exactly the mark and its spaces.
-            const std::string old = mark + (mode == ModeAdd ? " " : "  ");
+// The passes of an open document, each for one mark over every story; a
+// place is told with its surroundings read before and after the change.
+void walkMarks(word::Application& app, const std::vector<std::string>& marks, Mode mode,
+               DryRunOutcome& outcome, std::vector<ErrorTrap>& traps, const PlaceFound& found) {
+    for (size_t m = 0; m < marks.size(); ++m) {
+        const std::string& mark = marks[m];
+        // A word changes only when it was exactly the mark and its spaces.
+        const std::string old = mark + (mode == Mode::Add ? " " : "  ");
+        WalkListener listener;
+        listener.changed = [&](const StoryToWalk& story, word::WordCollection& words, int32_t i) {
             Place place;
             place.mark = mark;
             place.word = i;
@@ -52,20 +47,8 @@ void walkStory(word::Application& app, const StoryToWalk& story, const std::stri
             place.story = story.kind;
             place.storyNumber = story.numberOfKind;
             found(place);
-        });
-    }
-}
-
-// The passes of an open document, each for one mark over every story.
-void walkMarks(word::Application& app, const std::vector<std::string>& marks, int16_t mode,
-               DryRunOutcome& outcome, std::vector<ErrorTrap>& traps, const PlaceFound& found) {
-    for (size_t m = 0; m < marks.size(); ++m) {
-        ErrorTrap& trap = traps[m];
-        std::vector<StoryToWalk> stories;
-        if (!trap(DoItSteps::countWordsToWalk, [&] { wordsToWalk(app.ActiveDocument(), stories); }))
-            stories.clear();
-        for (const StoryToWalk& story : stories)
-            walkStory(app, story, marks[m], mode, outcome.marks[m], trap, found);
+        };
+        walkStories(app, traps[m], mark, mode, outcome.marks[m], listener);
     }
 }
 
@@ -81,7 +64,7 @@ void reportRemovals(const Removals& removed, const PlaceFound& found) {
 
 } // namespace
 
-DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
+DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, Mode mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
                      const PlaceFound& found, const word::EditOptions& edit) {
     DryRunOutcome outcome;
@@ -107,6 +90,11 @@ DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& ma
         opening(DoItSteps::removeFrames, [&] { removed += RemoveFrames(document.value()); });
         reportRemovals(removed, found);
         walkMarks(*app, marks, mode, outcome, traps, found);
+        // Named as a run names it: revisions were asked for, the format
+        // holds none, and spaces would change.
+        for (MarkOutcome& mark : outcome.marks)
+            mark.changedOutright =
+                edit.trackedBy && mark.wordsRewritten > 0 && !document.value().KeepsRevisions();
     }
     if (app)
         opening(DoItSteps::quit, [&] { app->Quit(); });

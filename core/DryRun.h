@@ -3,6 +3,7 @@
 #include "base/Prompts.h"
 #include "Outcome.h"
 #include "services/WordAutomation.h"
+#include "SpacingMode.h"
 #include "word/EditOptions.h"
 
 #include <cstdint>
@@ -45,7 +46,7 @@ using PlaceFound = std::function<void(const Place&)>;
 // counted in the first mark's outcome, where a run's first pass removes it.
 // Failures are trapped as DoIt traps them (the error report box goes to
 // prompts).
-DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, int16_t mode,
+DryRunOutcome DryRun(const std::string& path, const std::vector<std::string>& marks, Mode mode,
                      platform::WordAutomation& automation, platform::Prompts& prompts,
                      const PlaceFound& found, const word::EditOptions& edit = {});
 

@@ -70,9 +70,9 @@ BatchRequest requestOf(platform::MainWindow& window, ErrorTrap& trap) {
     BatchRequest request;
     trap(RunSteps::readMode, [&] {
         if (window.Option1())
-            request.mode = Word1::ModeAdd;
+            request.mode = Word1::Mode::Add;
         else if (window.Option2())
-            request.mode = Word1::ModeRemove;
+            request.mode = Word1::Mode::Remove;
     });
     trap(RunSteps::readFiles, [&] { request.documents = listedFiles(window); });
     request.marksNow = [&window] { return tickedMarks(window); };

@@ -43,38 +43,50 @@ word::WordCollection storyWords(word::Application& app, int32_t story) {
     return story == 1 ? document.Words() : document.Stories()(story).Words();
 }
 
-// Every story the document was opened to walk, each on its own: its first
-// word is never changed and the capital rule looks at the word before in the
-// same story. The progress runs over all the words walked.
+// The run's walk: its progress runs over all the words walked.
 void walkStories(word::Application& app, ErrorTrap& trap, BatchObserver& observer,
-                 const std::string& mark, int16_t mode, MarkOutcome& outcome) {
-    int32_t n0 = 0;
+                 const std::string& mark, Mode mode, MarkOutcome& outcome) {
+    WalkListener listener;
+    listener.progress = [&](int32_t walked, int32_t total) {
+        trap(DoItSteps::letEventsIn, [&] { observer.letEventsIn(); });
+        trap(DoItSteps::showProgress,
+             [&] { observer.progress((walked + 1.0) / (total + 1.0) * 100.0); });
+    };
+    walkStories(app, trap, mark, mode, outcome, listener);
+}
+
+} // namespace
+
+void walkStories(word::Application& app, ErrorTrap& trap, const std::string& mark, Mode mode,
+                 MarkOutcome& outcome, const WalkListener& listener) {
+    int32_t total = 0;
     std::vector<StoryToWalk> stories;
-    trap(DoItSteps::countWords, [&] { n0 = wordsToWalk(app.ActiveDocument(), stories); });
+    if (listener.progress)
+        trap(DoItSteps::countWords, [&] { total = wordsToWalk(app.ActiveDocument(), stories); });
     // Without a count there is nothing to walk.
     if (!trap(DoItSteps::countWordsToWalk, [&] { wordsToWalk(app.ActiveDocument(), stories); }))
         stories.clear();
+    const TrapStep& change = mode == Mode::Remove ? DoItSteps::removeSpace : DoItSteps::addSpace;
     int32_t walked = 0;
     for (const StoryToWalk& story : stories) {
         for (int32_t i = 1; i <= story.words; ++i) {
             ++walked;
-            trap(DoItSteps::letEventsIn, [&] { observer.letEventsIn(); });
-            trap(DoItSteps::showProgress,
-                 [&] { observer.progress((walked + 1.0) / (n0 + 1.0) * 100.0); });
+            if (listener.progress)
+                listener.progress(walked, total);
             if (i == 1)
                 continue;
-            trap(mode == ModeRemove ? DoItSteps::removeSpace : DoItSteps::addSpace, [&] {
+            trap(change, [&] {
                 auto words = storyWords(app, story.number);
-                if (ChangeSpacing(words, i, mark, mode)) {
-                    ++outcome.wordsRewritten;
-                    ++outcome.storyChanges[story.kind];
-                }
+                if (!ChangeSpacing(words, i, mark, mode))
+                    return;
+                ++outcome.wordsRewritten;
+                ++outcome.storyChanges[story.kind];
+                if (listener.changed)
+                    listener.changed(story, words, i);
             });
         }
     }
 }
-
-} // namespace
 
 int32_t wordsToWalk(const word::Document& document, std::vector<StoryToWalk>& stories) {
     stories.clear();
@@ -108,7 +120,7 @@ std::string trimmedOfSpaces(const std::string& text) {
     return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
-MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass) {
+MarkOutcome DoIt(std::string& path, std::string mark, Mode mode, const PassContext& pass) {
     ErrorTrap trap(pass.prompts, "Word1", "DoIt");
     std::optional<word::Application> app;
     std::optional<word::Document> document;

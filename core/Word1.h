@@ -4,6 +4,8 @@
 #include "BatchRequest.h"
 #include "Outcome.h"
 #include "Services.h"
+#include "SpacingMode.h"
+#include "word/Application.h"
 #include "word/BatchDocument.h"
 #include "word/Document.h"
 
@@ -14,9 +16,6 @@
 #include <vector>
 
 namespace pellucor::Word1 {
-
-// Spacing modes.
-enum Mode : int16_t { ModeNone = 0, ModeAdd = 1, ModeRemove = 2 };
 
 // What one pass reaches outside the document: the boxes, the engine, who
 // is told of its progress, where its result goes (asked at the open and at
@@ -37,15 +36,13 @@ struct PassContext {
 // (mode 2) one space after every word that is the mark followed by one (two)
 // spaces and does not follow a word of its story beginning with A to Z, in
 // every story it was opened to walk, saves it into the output folder or over
-// itself, and quits the instance. When results go to the output folder, path
-// becomes the saved file's path once it is saved there. Every failure is
-// reported in the error report box and the routine goes on, but a document
-// that could not be opened, cleared of frames, walked or saved leaves path as
-// it was. In a batch the pass opens what the batch document names (its
-// source, or what an earlier mark of this run saved), never another file.
-// Returns what the pass did, for callers that report it other than in
-// boxes.
-MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, const PassContext& pass);
+// itself, and quits the instance. Any other mode changes no word. When results go to the output
+// folder, path becomes the saved file's path once it is saved there. Every failure is reported in
+// the error report box and the routine goes on, but a document that could not be opened, cleared of
+// frames, walked or saved leaves path as it was. In a batch the pass opens what the batch document
+// names (its source, or what an earlier mark of this run saved), never another file. Returns what
+// the pass did, for callers that report it other than in boxes.
+MarkOutcome DoIt(std::string& path, std::string mark, Mode mode, const PassContext& pass);
 
 // The statements of DoIt: the line numbers its error report boxes show, and
 // what each does.
@@ -77,6 +74,23 @@ struct StoryToWalk {
 // The stories the document was opened to walk, main story first; returns
 // the words of all of them. Raises what counting raises.
 int32_t wordsToWalk(const word::Document& document, std::vector<StoryToWalk>& stories);
+
+// What a walk tells as it goes, besides counting its changes. progress, when
+// given, hears of every word (how many are walked so far, and of how many in
+// all); changed hears of each word rewritten, with its story's words to read
+// around it. Both run inside the walk's trap.
+struct WalkListener {
+    std::function<void(int32_t walked, int32_t total)> progress;
+    std::function<void(const StoryToWalk& story, word::WordCollection& words, int32_t word)>
+        changed;
+};
+
+// One pass over every story the active document was opened to walk, each on
+// its own: a story's first word is never changed and the capital rule looks
+// at the word before in the same story. Changes are counted in outcome; the
+// steps' errors go to trap, and a story that cannot be counted is not walked.
+void walkStories(word::Application& app, ErrorTrap& trap, const std::string& mark, Mode mode,
+                 MarkOutcome& outcome, const WalkListener& listener);
 
 // Whether the first character of text is one of "A" to "Z". Raises an error
 // for an empty text.
@@ -116,7 +130,7 @@ template <typename DocumentLike> Removals RemoveFrames(DocumentLike& document) {
 // change is made only when both texts it depends on could be read; true when
 // it was made. Errors go to the caller's trap.
 template <typename WordsLike>
-bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode);
+bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, Mode mode);
 
 // Removes the document's protection when it can, noting it in removed; true
 // when the document is still protected afterwards or cannot be examined at
@@ -147,15 +161,16 @@ bool WordTextIs(WordsLike& words, int32_t i, std::string_view head, std::string_
 }
 
 template <typename WordsLike>
-bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, int16_t mode) {
-    if (mode != ModeAdd && mode != ModeRemove)
+bool ChangeSpacing(WordsLike& words, int32_t i, const std::string& mark, Mode mode) {
+    if (mode != Mode::Add && mode != Mode::Remove)
         return false;
-    const auto spaces = mode == ModeAdd ? std::string_view(" ") : std::string_view("  ");
+    const auto spaces = mode == Mode::Add ? std::string_view(" ") : std::string_view("  ");
     if (!WordTextIs(words, i, mark, spaces))
         return false;
     if (IsCapitalLetter(words(i - 1).Text()))
         return false;
-    words(i).SetText(trimmedOfSpaces(mark + std::string(spaces)) + (mode == ModeAdd ? "  " : " "));
+    words(i).SetText(trimmedOfSpaces(mark + std::string(spaces)) +
+                     (mode == Mode::Add ? "  " : " "));
     return true;
 }
 

@@ -1,11 +1,12 @@
-// pellucor-wordwalk: changes the spacing after one mark in one document.
+// pellucor-wordwalk: changes the spacing after one mark in one document,
+// through the same batch run as pellucor-cli, and saves the result as OUT.
 //
 //   pellucor-wordwalk [--mark .] [--add | --remove | --none] [--track-changes=AUTHOR] IN OUT
 //
 // With --track-changes the changes are saved as revisions by AUTHOR, dated now.
 #include "base/Error.h"
+#include "BatchOfOne.h"
 #include "converter/ConverterService.h"
-#include "SpacingWalk.h"
 
 #include <cstring>
 #include <ctime>
@@ -26,18 +27,18 @@ std::string utcNow() {
 
 int main(int argc, char** argv) {
     std::string mark = ".";
-    int mode = 1;
+    auto mode = pellucor::Word1::Mode::Add;
     pellucor::word::EditOptions options;
     int arg = 1;
     for (; arg < argc && argv[arg][0] == '-' && argv[arg][1] == '-'; ++arg) {
         if (!std::strcmp(argv[arg], "--mark") && arg + 1 < argc)
             mark = argv[++arg];
         else if (!std::strcmp(argv[arg], "--add"))
-            mode = 1;
+            mode = pellucor::Word1::Mode::Add;
         else if (!std::strcmp(argv[arg], "--remove"))
-            mode = 2;
+            mode = pellucor::Word1::Mode::Remove;
         else if (!std::strcmp(argv[arg], "--none"))
-            mode = 0;
+            mode = pellucor::Word1::Mode::None;
         else if (!std::strncmp(argv[arg], "--track-changes=", 16))
             options.trackedBy = pellucor::word::Revisor{argv[arg] + 16, utcNow()};
         else {
@@ -55,13 +56,22 @@ int main(int argc, char** argv) {
     pellucor::converter::ConverterService conversions;
     int status = 0;
     try {
-        auto result = pellucor::tools::walkDocument(argv[arg], argv[arg + 1], mark, mode, options,
-                                                    &conversions);
-        std::cout << argv[arg] << ": " << result.words << " words, " << result.changed
-                  << " changed, saved to " << argv[arg + 1] << "\n";
+        auto result = pellucor::tools::runBatchOn(argv[arg], argv[arg + 1], mark, mode, options,
+                                                  &conversions);
+        if (result.result() == pellucor::MarkOutcome::Result::Protected) {
+            std::cerr << "pellucor-wordwalk: " << argv[arg]
+                      << ": protected, and its protection could not be removed; nothing saved\n";
+            status = 1;
+        } else {
+            std::cout << argv[arg] << ": " << result.wordsRewritten() << " changed, saved to "
+                      << argv[arg + 1] << "\n";
+        }
     } catch (const pellucor::Error& error) {
         std::cerr << "pellucor-wordwalk: error " << error.number() << ": " << error.description()
                   << "\n";
+        status = 1;
+    } catch (const std::exception& error) {
+        std::cerr << "pellucor-wordwalk: " << error.what() << "\n";
         status = 1;
     }
     conversions.stop();

@@ -102,6 +102,30 @@ TEST_F(CliTest, DryRunPlacesKeepTheOrderOfTheDocumentsWhateverTheJobs) {
     EXPECT_TRUE(two.out == one.out) << "two jobs printed otherwise than one";
 }
 
+// Under --track-changes a dry run names on stderr exactly the documents whose
+// format would take the change outright, as the run does.
+TEST_F(CliTest, DryRunNamesWhatWouldChangeOutrightAsTheRunDoes) {
+    write("a.docx", textP(kSingle));
+    writeFile(dir.file("b.txt"), kSingle + "\n");
+    writeFile(dir.file("c.txt"), "Nothing to change\n");
+    makeFolder("out");
+    const std::vector<std::string> names{"a.docx", "b.txt", "c.txt"};
+    auto withNames = [&](std::vector<std::string> args) {
+        args.insert(args.end(), names.begin(), names.end());
+        return args;
+    };
+
+    CliResult real = run(withNames({"--yes", "--track-changes=Ann", "--out", "out"}));
+    CliResult dry = run(withNames({"--dry-run", "--track-changes=Ann"}));
+
+    EXPECT_EQ(real.status, 0) << real.err;
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.err, "pellucor-cli: b.txt: its format cannot hold tracked changes; the spaces "
+                       "were changed outright\n");
+    EXPECT_EQ(dry.err, real.err);
+    EXPECT_EQ(run(withNames({"--dry-run"})).err, "") << "without --track-changes nothing is named";
+}
+
 TEST_F(CliTest, CheckExitsOneWhenAnythingWouldChange) {
     write("single.docx", textP(kSingle));
     write("doubled.docx", textP("It ends.  Then"));

@@ -43,7 +43,7 @@ TEST_P(OutputPath, IsTheFolderAndTheFileName) {
     std::string path = source("a.docx", "It ends. Next");
     saveToFolder(absolute(GetParam().folder));
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(path, absolute(GetParam().expected));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
@@ -65,7 +65,7 @@ TEST_F(CoreTest, SavingInTheOriginalFolderReplacesTheSource) {
     saveOverOriginal();
     window.text2 = out(); // not looked at
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(path, before) << "the path must stay the source's";
     EXPECT_EQ(textOf(before), "It ends.  Next\r");
@@ -80,7 +80,7 @@ TEST_F(CoreTest, SavingInTheOriginalFolderThroughALinkReplacesTheFileItNames) {
     std::string path = dir.file("link.docx");
     saveOverOriginal();
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     EXPECT_TRUE(samePlace(path, target)) << "the next mark must open the file itself: " << path;
@@ -93,7 +93,7 @@ TEST_F(CoreTest, FramesGoAndAFloatingTableStaysWithoutWrapping) {
                                                     floatingTbl("Floating text")));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     word::Application app = word::Application::Create();
@@ -129,7 +129,7 @@ TEST_P(Unopenable, GivesOneReportAtTheOpenAndNoFile) {
                    kDoItLocation, 3);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     ASSERT_EQ(prompts.boxes.size(), 1u) << "exactly one box, the open's";
     EXPECT_EQ(prompts.boxes[0].text, expected);
@@ -157,7 +157,7 @@ TEST_F(CoreTest, EngineThatCannotStartIsReportedAtEachStepAndSavesNothing) {
     saveToFolder(out());
     automation.failCreation("The engine is not installed.");
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(reportedLines(prompts), (std::vector<int>{1, 2, 3, 10}))
         << "create, alerts, open and quit fail in turn";
@@ -175,8 +175,8 @@ TEST_F(CoreTest, PasswordProtectedDocumentIsNamedAndSkippedEachPass) {
     const std::string original = readFile(path);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
-    Word1::DoIt(path, "?", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
+    Word1::DoIt(path, "?", Word1::Mode::Add, services);
 
     const std::string message =
         "locked.docx is protected. \r\n\r\nPlease remove read-only protection";
@@ -216,7 +216,7 @@ TEST_F(CoreTest, ProtectionWithoutPasswordIsRemovedSilently) {
         source("forms.docx", DocxBuilder(textP("It ends. Next")).settings(kPlainProtection));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{});
     EXPECT_EQ(textOf(path), "It ends.  Next\r");
@@ -230,7 +230,7 @@ class FailingSave : public CoreTest {
 protected:
     void expectReportedSaveFailure(const std::string& from, const std::string& target) {
         std::string path = from;
-        Word1::DoIt(path, ".", Word1::ModeAdd, services);
+        Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
         // The engine's own words for saving there.
         const std::string description = engineErrorOf(

@@ -12,6 +12,8 @@
 namespace pellucor::test {
 namespace {
 
+using Word1::Mode;
+
 // Frames as a list; each knows how it reacts to the removal step.
 struct ScriptedFrame {
     bool inTable = false;
@@ -156,7 +158,7 @@ struct WordStepCase {
     std::string name;
     std::vector<std::optional<std::string>> texts; // the step looks at the last one
     std::string mark;
-    int16_t mode;
+    Word1::Mode mode;
     std::vector<std::string> writes;
     bool raises = false;
 };
@@ -168,20 +170,20 @@ std::ostream& operator<<(std::ostream& out, const WordStepCase& c) {
 std::vector<WordStepCase> wordStepCases() {
     const std::nullopt_t unreadable = std::nullopt;
     return {
-        {"AddAfterLowerCase", {"ends", ". "}, ".", 1, {"2=.  "}},
-        {"AddAfterCapital", {"Mr", ". "}, ".", 1, {}},
-        {"AddAfterAccentedCapital", {"Émile", ". "}, ".", 1, {"2=.  "}},
-        {"AddAfterNonLatinLetter", {"Ωmega", ". "}, ".", 1, {"2=.  "}},
-        {"AddNeedsExactlyOneSpace", {"ends", ".  "}, ".", 1, {}},
-        {"AddIsCaseSensitive", {"the", "A "}, "a", 1, {}},
-        {"RemoveAfterLowerCase", {"ends", ".  "}, ".", 2, {"2=. "}},
-        {"RemoveNeedsExactlyTwoSpaces", {"ends", ".   "}, ".", 2, {}},
-        {"OtherModeDoesNothing", {"ends", ". "}, ".", 0, {}},
-        {"TrimmingTakesSpacesOnly", {"x", "\t "}, "\t", 1, {"2=\t  "}},
-        {"MarkWithLeadingSpaceIsTrimmed", {"x", " . "}, " .", 1, {"2=.  "}},
-        {"UnreadableWordIsNotChanged", {"ends", unreadable}, ".", 1, {}, true},
-        {"UnreadablePredecessorLeavesWord", {unreadable, ". "}, ".", 1, {}, true},
-        {"EmptyPredecessorLeavesWord", {"", ".  "}, ".", 2, {}, true},
+        {"AddAfterLowerCase", {"ends", ". "}, ".", Mode::Add, {"2=.  "}},
+        {"AddAfterCapital", {"Mr", ". "}, ".", Mode::Add, {}},
+        {"AddAfterAccentedCapital", {"Émile", ". "}, ".", Mode::Add, {"2=.  "}},
+        {"AddAfterNonLatinLetter", {"Ωmega", ". "}, ".", Mode::Add, {"2=.  "}},
+        {"AddNeedsExactlyOneSpace", {"ends", ".  "}, ".", Mode::Add, {}},
+        {"AddIsCaseSensitive", {"the", "A "}, "a", Mode::Add, {}},
+        {"RemoveAfterLowerCase", {"ends", ".  "}, ".", Mode::Remove, {"2=. "}},
+        {"RemoveNeedsExactlyTwoSpaces", {"ends", ".   "}, ".", Mode::Remove, {}},
+        {"OtherModeDoesNothing", {"ends", ". "}, ".", Mode::None, {}},
+        {"TrimmingTakesSpacesOnly", {"x", "\t "}, "\t", Mode::Add, {"2=\t  "}},
+        {"MarkWithLeadingSpaceIsTrimmed", {"x", " . "}, " .", Mode::Add, {"2=.  "}},
+        {"UnreadableWordIsNotChanged", {"ends", unreadable}, ".", Mode::Add, {}, true},
+        {"UnreadablePredecessorLeavesWord", {unreadable, ". "}, ".", Mode::Add, {}, true},
+        {"EmptyPredecessorLeavesWord", {"", ".  "}, ".", Mode::Remove, {}, true},
     };
 }
 

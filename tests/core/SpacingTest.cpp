@@ -7,11 +7,13 @@
 namespace pellucor::test {
 namespace {
 
+using Word1::Mode;
+
 struct SpacingCase {
     std::string name;
     std::string text;
     std::string mark;
-    int16_t mode;
+    Word1::Mode mode;
     std::string expected; // the saved words joined, paragraph mark included
 };
 
@@ -21,26 +23,29 @@ std::ostream& operator<<(std::ostream& out, const SpacingCase& c) {
 
 std::vector<SpacingCase> spacingCases() {
     return {
-        {"AddAfterLowerCaseWord", "It ends. Next", ".", 1, "It ends.  Next\r"},
-        {"AddKeepsAbbreviationAfterCapital", "Ask Mr. Smith now", ".", 1, "Ask Mr. Smith now\r"},
-        {"AddAfterAccentedCapital", "Ask Émile. Now", ".", 1, "Ask Émile.  Now\r"},
-        {"AddAfterDigit", "Page 3. Next", ".", 1, "Page 3.  Next\r"},
-        {"AddLeavesTwoSpaces", "It ends.  Next", ".", 1, "It ends.  Next\r"},
-        {"AddLeavesThreeSpaces", "It ends.   Next", ".", 1, "It ends.   Next\r"},
-        {"AddLeavesMarkAtParagraphEnd", "It ends.", ".", 1, "It ends.\r"},
-        {"AddEveryMatchButAfterCapitals", "one. two. Three. four", ".", 1,
+        {"AddAfterLowerCaseWord", "It ends. Next", ".", Mode::Add, "It ends.  Next\r"},
+        {"AddKeepsAbbreviationAfterCapital", "Ask Mr. Smith now", ".", Mode::Add,
+         "Ask Mr. Smith now\r"},
+        {"AddAfterAccentedCapital", "Ask Émile. Now", ".", Mode::Add, "Ask Émile.  Now\r"},
+        {"AddAfterDigit", "Page 3. Next", ".", Mode::Add, "Page 3.  Next\r"},
+        {"AddLeavesTwoSpaces", "It ends.  Next", ".", Mode::Add, "It ends.  Next\r"},
+        {"AddLeavesThreeSpaces", "It ends.   Next", ".", Mode::Add, "It ends.   Next\r"},
+        {"AddLeavesMarkAtParagraphEnd", "It ends.", ".", Mode::Add, "It ends.\r"},
+        {"AddEveryMatchButAfterCapitals", "one. two. Three. four", ".", Mode::Add,
          "one.  two.  Three. four\r"},
-        {"AddOtherMark", "Is it? yes", "?", 1, "Is it?  yes\r"},
-        {"AddLeavesOtherMarks", "Is it? yes. no", "?", 1, "Is it?  yes. no\r"},
-        {"RemoveAfterLowerCaseWord", "It ends.  Next", ".", 2, "It ends. Next\r"},
-        {"RemoveKeepsAbbreviationAfterCapital", "Ask Mr.  Smith", ".", 2, "Ask Mr.  Smith\r"},
-        {"RemoveLeavesOneSpace", "It ends. Next", ".", 2, "It ends. Next\r"},
-        {"RemoveLeavesThreeSpaces", "It ends.   Next", ".", 2, "It ends.   Next\r"},
-        {"FirstWordIsNeverChanged", ". starts here", ".", 1, ". starts here\r"},
-        {"LowerCaseMarkLeavesUpperCaseLetter", "the A grade", "a", 1, "the A grade\r"},
-        {"UpperCaseMarkMatchesItsLetter", "the A grade", "A", 1, "the A  grade\r"},
-        {"ModeZeroChangesNothing", "It ends. Next", ".", 0, "It ends. Next\r"},
-        {"OtherModeChangesNothing", "It ends.  Next", ".", 3, "It ends.  Next\r"},
+        {"AddOtherMark", "Is it? yes", "?", Mode::Add, "Is it?  yes\r"},
+        {"AddLeavesOtherMarks", "Is it? yes. no", "?", Mode::Add, "Is it?  yes. no\r"},
+        {"RemoveAfterLowerCaseWord", "It ends.  Next", ".", Mode::Remove, "It ends. Next\r"},
+        {"RemoveKeepsAbbreviationAfterCapital", "Ask Mr.  Smith", ".", Mode::Remove,
+         "Ask Mr.  Smith\r"},
+        {"RemoveLeavesOneSpace", "It ends. Next", ".", Mode::Remove, "It ends. Next\r"},
+        {"RemoveLeavesThreeSpaces", "It ends.   Next", ".", Mode::Remove, "It ends.   Next\r"},
+        {"FirstWordIsNeverChanged", ". starts here", ".", Mode::Add, ". starts here\r"},
+        {"LowerCaseMarkLeavesUpperCaseLetter", "the A grade", "a", Mode::Add, "the A grade\r"},
+        {"UpperCaseMarkMatchesItsLetter", "the A grade", "A", Mode::Add, "the A  grade\r"},
+        {"ModeZeroChangesNothing", "It ends. Next", ".", Mode::None, "It ends. Next\r"},
+        {"OtherModeChangesNothing", "It ends.  Next", ".", static_cast<Mode>(3),
+         "It ends.  Next\r"},
     };
 }
 
@@ -68,7 +73,7 @@ TEST_F(CoreTest, OneWordDocumentSetsProgressOnceToHundredAndIsSaved) {
     std::string path = source("empty.docx", DocxBuilder("<w:p/>"));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(window.progressValues, std::vector<double>{100.0});
     EXPECT_EQ(window.doEventsCalls, 1);
@@ -81,7 +86,7 @@ TEST_F(CoreTest, ProgressRunsFromTwoHundredOverWordsPlusOneToHundred) {
     const int32_t n = wordCountOf(path);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     ASSERT_EQ(window.progressValues.size(), static_cast<size_t>(n)) << "one value per word";
     EXPECT_DOUBLE_EQ(window.progressValues.front(), 200.0 / (n + 1));
@@ -97,7 +102,7 @@ TEST_F(CoreTest, WalkRunsInAnInstanceWithAlertsOff) {
     std::vector<bool> alerts;
     window.onDoEvents = [&] { alerts.push_back(automation.created().back().DisplayAlerts()); };
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
 
     EXPECT_EQ(alerts, std::vector<bool>(alerts.size(), false));
     EXPECT_FALSE(alerts.empty());
@@ -109,7 +114,7 @@ TEST_F(CoreTest, ModeZeroSavesWithFramesRemovedAndSpacingKept) {
     std::string path = source("a.docx", DocxBuilder(framedP("It ends. Next") + textP("Tail")));
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeNone, services);
+    Word1::DoIt(path, ".", Word1::Mode::None, services);
 
     ASSERT_EQ(outEntries(), std::vector<std::string>{"a.docx"});
     EXPECT_EQ(textOf(path), "It ends. Next\rTail\r");
@@ -123,8 +128,8 @@ TEST_F(CoreTest, MarksInARowWorkOnThePreviousPassResult) {
     const std::string original = readFile(path);
     saveToFolder(out());
 
-    Word1::DoIt(path, ".", Word1::ModeAdd, services);
-    Word1::DoIt(path, "?", Word1::ModeAdd, services);
+    Word1::DoIt(path, ".", Word1::Mode::Add, services);
+    Word1::DoIt(path, "?", Word1::Mode::Add, services);
 
     EXPECT_TRUE(samePlace(path, out() + "/a.docx")) << path;
     EXPECT_EQ(textOf(out() + "/a.docx"), "It ends.  Is it?  yes\r") << "both passes must show";

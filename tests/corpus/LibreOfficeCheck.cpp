@@ -2,9 +2,9 @@
 // a sample of documents is converted to plain text before and after adding
 // the spaces. The two texts must differ only by the spaces the walk added, so
 // the change reads the same in an independent program and nothing else broke.
+#include "BatchOfOne.h"
 #include "CorpusManifest.h"
 #include "SpacingOracle.h"
-#include "SpacingWalk.h"
 #include "support/TempDir.h"
 #include "support/TestConversions.h"
 
@@ -68,9 +68,9 @@ TEST(CorpusLibreOffice, ChangedDocumentsReadTheSameApartFromTheAddedSpaces) {
     for (const CorpusFile& file : corpusFiles())
         if (file.mustOpen() && file.dotOneSpace > 0 && candidate++ % kSampleEvery == 0) {
             copyFile(file.path(), work.file("original/" + file.name));
-            changes[file.name] = tools::walkDocument(file.path(), work.file("changed/" + file.name),
-                                                     ".", 1, {}, &testConversions())
-                                     .changed;
+            changes[file.name] = tools::runBatchOn(file.path(), work.file("changed/" + file.name),
+                                                   ".", Word1::Mode::Add, {}, &testConversions())
+                                     .wordsRewritten();
         }
     const std::string profile = work.file("profile");
     ASSERT_TRUE(convertToText(soffice, profile, work.file("original")))

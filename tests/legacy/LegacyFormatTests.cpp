@@ -8,6 +8,7 @@
 // the shared LibreOffice no restart.
 // A batch's marks work on the one .docx LibreOffice made of a document.
 // Deterministic failures of the service fall back to a process of its own.
+#include "BatchOfOne.h"
 #include "BatchRun.h"
 #include "converter/ConverterService.h"
 #include "converter/LegacyConverter.h"
@@ -15,7 +16,6 @@
 #include "EngineAutomation.h"
 #include "LegacyFixtures.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
 #include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 #include "support/TestConversions.h"
@@ -91,7 +91,9 @@ TEST_P(LegacyFormat, ChangesOnlyTheSpacesAndKeepsItsFormat) {
     const std::string output = dir.file(c.fixture);
     const std::vector<std::string> before =
         wordsOfFile(unchangedRoundTrip(c, input, dir.file("unchanged")));
-    const int changed = tools::walkDocument(input, output, ".", 1, {}, &testConversions()).changed;
+    const int changed =
+        tools::runBatchOn(input, output, ".", Word1::Mode::Add, {}, &testConversions())
+            .wordsRewritten();
     EXPECT_GT(changed, 0) << "the fixture has no place to change";
     const std::string saved = readFile(output);
     const std::vector<std::string> after = wordsOfFile(output);
@@ -138,7 +140,7 @@ void changeAllAtOnce(const std::string& input, const std::vector<std::string>& m
     word::WordCollection words = document.Words();
     for (const std::string& mark : marks)
         for (int32_t i = 2; i <= words.Count(); ++i)
-            Word1::ChangeSpacing(words, i, mark, Word1::ModeAdd);
+            Word1::ChangeSpacing(words, i, mark, Word1::Mode::Add);
     document.SaveAs(output);
     app.Quit();
 }
@@ -263,7 +265,7 @@ TEST_P(LegacyLinks, NothingLinkedIsFetchedOrPulledInAndTheLinksStay) {
             BatchRequest request;
             request.documents = {input};
             request.marks = {".", "?"};
-            request.mode = Word1::ModeAdd;
+            request.mode = Word1::Mode::Add;
             request.inPlace = [inPlace](size_t) { return inPlace; };
             request.outputFolder = [this](size_t) { return dir.file("out"); };
             std::filesystem::create_directories(dir.file("out"));
@@ -325,8 +327,8 @@ TEST(LegacyServiceFallback, ADocumentTheServiceLosesIsConvertedByAProcessOfItsOw
     ScopedEnv python("PELLUCOR_CONVERTER_PYTHON", dir.file("python"));
     testConversions().stop();
     copyFile(std::string(PELLUCOR_CORPUS_DIR) + "/phpword__docCzech.doc", dir.file("a.doc"));
-    EXPECT_NO_THROW(
-        tools::walkDocument(dir.file("a.doc"), dir.file("b.doc"), ".", 1, {}, &testConversions()));
+    EXPECT_NO_THROW(tools::runBatchOn(dir.file("a.doc"), dir.file("b.doc"), ".", Word1::Mode::Add,
+                                      {}, &testConversions()));
     EXPECT_EQ(word::sniffFormat(readFile(dir.file("b.doc"))), FileFormat::CompoundFile);
     testConversions().stop();
 }

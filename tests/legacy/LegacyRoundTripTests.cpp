@@ -1,9 +1,9 @@
 // A .doc, a .dot and a web page made from a .docx fixture: adding the spaces
 // and removing them again gives back the words the document had, and each
 // stays in its format (a template stays a template, a page shows the spaces).
+#include "BatchOfOne.h"
 #include "converter/WordBinary.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
 #include "support/DocxBuilder.h"
 #include "support/StoryFixture.h"
 #include "support/TempDir.h"
@@ -42,13 +42,14 @@ TEST_F(LegacyRoundTrip, AddingThenRemovingTheSpacesGivesBackTheWordsOfADoc) {
     const std::vector<std::string> original = wordsOfFile(doc);
     ASSERT_EQ(std::count(original.begin(), original.end(), ".  "), 0);
     const int changed =
-        tools::walkDocument(doc, dir.file("added.doc"), ".", 1, {}, &testConversions()).changed;
+        tools::runBatchOn(doc, dir.file("added.doc"), ".", Word1::Mode::Add, {}, &testConversions())
+            .wordsRewritten();
     EXPECT_GT(changed, 0);
     std::vector<std::string> added = wordsOfFile(dir.file("added.doc"));
     EXPECT_EQ(std::count(added.begin(), added.end(), ".  "), changed);
-    EXPECT_EQ(tools::walkDocument(dir.file("added.doc"), dir.file("back.doc"), ".", 2, {},
-                                  &testConversions())
-                  .changed,
+    EXPECT_EQ(tools::runBatchOn(dir.file("added.doc"), dir.file("back.doc"), ".",
+                                Word1::Mode::Remove, {}, &testConversions())
+                  .wordsRewritten(),
               changed);
     EXPECT_EQ(wordsOfFile(dir.file("back.doc")), original);
     EXPECT_FALSE(converter::readWordBinaryFacts(readFile(dir.file("back.doc"))).isTemplate);
@@ -62,9 +63,10 @@ TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
     convertWithLibreOffice(dir.file("stories.docx"), "doc:MS Word 97", dir.file("made"),
                            dir.file("profile"));
     const std::string fewer = dir.file("fewer.doc");
-    const int removed =
-        tools::walkDocument(dir.file("made/stories.doc"), fewer, ".", 2, everyStory(), &testConversions()).changed;
-    tools::walkDocument(fewer, fewer, "?", 1, everyStory(), &testConversions());
+    const int removed = tools::runBatchOn(dir.file("made/stories.doc"), fewer, ".",
+                                          Word1::Mode::Remove, everyStory(), &testConversions())
+                            .wordsRewritten();
+    tools::runBatchOn(fewer, fewer, "?", Word1::Mode::Add, everyStory(), &testConversions());
     auto app = word::Application::Create(&testConversions());
     std::map<std::string, std::string> texts;
     word::StoryCollection stories =
@@ -86,12 +88,16 @@ TEST_F(LegacyRoundTrip, AWebPageShowsTheAddedSpacesAndGivesThemBack) {
     const std::string page = make("html:HTML (StarWriter)");
     const std::vector<std::string> original = wordsOfFile(page);
     const std::string added = dir.file("made/added.html"), back = dir.file("made/back.html");
-    const int changed = tools::walkDocument(page, added, ".", 1, {}, &testConversions()).changed;
+    const int changed =
+        tools::runBatchOn(page, added, ".", Word1::Mode::Add, {}, &testConversions())
+            .wordsRewritten();
     EXPECT_GT(changed, 0);
     const std::vector<std::string> words = wordsOfFile(added);
     EXPECT_EQ(std::count(words.begin(), words.end(), ".  "), changed);
     EXPECT_NE(readFile(added).find(".&nbsp; "), std::string::npos);
-    EXPECT_EQ(tools::walkDocument(added, back, ".", 2, {}, &testConversions()).changed, changed);
+    EXPECT_EQ(tools::runBatchOn(added, back, ".", Word1::Mode::Remove, {}, &testConversions())
+                  .wordsRewritten(),
+              changed);
     EXPECT_EQ(wordsOfFile(back), original);
     EXPECT_EQ(readFile(back).find("&nbsp;"), std::string::npos);
 }
@@ -100,7 +106,9 @@ TEST_F(LegacyRoundTrip, ATemplateIsSavedAsATemplate) {
     const std::string dot = make("dot:MS Word 97 Vorlage");
     ASSERT_TRUE(converter::readWordBinaryFacts(readFile(dot)).isTemplate);
     EXPECT_GT(
-        tools::walkDocument(dot, dir.file("added.dot"), ".", 1, {}, &testConversions()).changed, 0);
+        tools::runBatchOn(dot, dir.file("added.dot"), ".", Word1::Mode::Add, {}, &testConversions())
+            .wordsRewritten(),
+        0);
     auto facts = converter::readWordBinaryFacts(readFile(dir.file("added.dot")));
     EXPECT_EQ(facts.kind, converter::WordBinaryFacts::Kind::Document);
     EXPECT_TRUE(facts.isTemplate);
@@ -172,12 +180,13 @@ TEST_F(LegacyRoundTrip, TrackedChangesAreRecordedChangesInEveryFormat) {
             const std::string name = std::to_string(mode) + source.substr(source.rfind('.'));
             Walk walk{source, dir.file("plain" + name), dir.file("revised" + name), 0,
                       mode == 1 ? "Reviewer/Insert" : "Reviewer/Delete"};
+            const auto spacing = static_cast<Word1::Mode>(mode);
             walk.changed =
-                tools::walkDocument(source, walk.revised, ".", mode, options, &testConversions())
-                    .changed;
-            EXPECT_EQ(
-                tools::walkDocument(source, walk.plain, ".", mode, {}, &testConversions()).changed,
-                walk.changed);
+                tools::runBatchOn(source, walk.revised, ".", spacing, options, &testConversions())
+                    .wordsRewritten();
+            EXPECT_EQ(tools::runBatchOn(source, walk.plain, ".", spacing, {}, &testConversions())
+                          .wordsRewritten(),
+                      walk.changed);
             EXPECT_GT(walk.changed, 0) << walk.revised;
             walks.push_back(walk);
             files.insert(files.end(), {walk.source, walk.plain, walk.revised});

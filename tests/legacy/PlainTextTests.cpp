@@ -3,8 +3,8 @@
 // byte-order mark and line endings included. Whatever is neither text nor a
 // document LibreOffice writes back is refused in plain words, nothing written.
 #include "base/Error.h"
+#include "BatchOfOne.h"
 #include "LegacySupport.h"
-#include "SpacingWalk.h"
 #include "support/TempDir.h"
 #include "support/TestConversions.h"
 #include "word/TextEncoding.h"
@@ -55,12 +55,15 @@ TEST_P(PlainText, OnlyTheChangedSpacesDiffer) {
     const TextCase& c = GetParam();
     writeFile(dir.file(c.name), c.before);
     const std::string out = dir.file("out-" + c.name);
-    EXPECT_EQ(tools::walkDocument(dir.file(c.name), out, ".", 1, {}, &testConversions()).changed,
-              c.changed)
+    EXPECT_EQ(
+        tools::runBatchOn(dir.file(c.name), out, ".", Word1::Mode::Add, {}, &testConversions())
+            .wordsRewritten(),
+        c.changed)
         << c.what;
     EXPECT_EQ(readFile(out), c.after) << c.what;
-    EXPECT_EQ(tools::walkDocument(out, dir.file("back-" + c.name), ".", 2, {}, &testConversions())
-                  .changed,
+    EXPECT_EQ(tools::runBatchOn(out, dir.file("back-" + c.name), ".", Word1::Mode::Remove, {},
+                                &testConversions())
+                  .wordsRewritten(),
               c.changed);
     EXPECT_EQ(readFile(dir.file("back-" + c.name)), c.before) << c.what << ", removed again";
 }
@@ -128,16 +131,18 @@ TEST(PlainTextRefused, WhatCannotBeKeptOrIsNoDocumentIsRefusedAndNothingWritten)
     for (const Refused& c : cases) {
         TempDir dir;
         writeFile(dir.file("in.doc"), c.bytes);
+        std::filesystem::create_directory(dir.file("out"));
         try {
-            tools::walkDocument(dir.file("in.doc"), dir.file("out.doc"), ".", 1, {},
-                                &testConversions());
+            tools::runBatchOn(dir.file("in.doc"), dir.file("out/in.doc"), ".", Word1::Mode::Add, {},
+                              &testConversions());
             ADD_FAILURE() << c.what << " was opened";
         } catch (const Error& error) {
             EXPECT_NE(error.description().find("in.doc"), std::string::npos) << c.what;
             EXPECT_NE(error.description().find(c.says), std::string::npos)
                 << c.what << ": " << error.description();
         }
-        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.doc"}) << c.what;
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.doc", "out"})) << c.what;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.file("out"))) << c.what;
         EXPECT_EQ(readFile(dir.file("in.doc")), c.bytes) << c.what;
     }
 }
@@ -156,14 +161,14 @@ TEST(PlainTextCodePage, LatinOneTextKeepsItsCharacterSet) {
     const std::string before = "Caf\xE9 cr\xE8me. \xC0 bient\xF4t.\n";
     const std::string after = "Caf\xE9 cr\xE8me.  \xC0 bient\xF4t.\n";
     writeFile(dir.file("a.txt"), before);
-    EXPECT_EQ(
-        tools::walkDocument(dir.file("a.txt"), dir.file("out.txt"), ".", 1, {}, &testConversions())
-            .changed,
-        1);
+    EXPECT_EQ(tools::runBatchOn(dir.file("a.txt"), dir.file("out.txt"), ".", Word1::Mode::Add, {},
+                                &testConversions())
+                  .wordsRewritten(),
+              1);
     EXPECT_EQ(readFile(dir.file("out.txt")), after);
-    EXPECT_EQ(tools::walkDocument(dir.file("out.txt"), dir.file("back.txt"), ".", 2, {},
-                                  &testConversions())
-                  .changed,
+    EXPECT_EQ(tools::runBatchOn(dir.file("out.txt"), dir.file("back.txt"), ".", Word1::Mode::Remove,
+                                {}, &testConversions())
+                  .wordsRewritten(),
               1);
     EXPECT_EQ(readFile(dir.file("back.txt")), before);
 

@@ -188,7 +188,7 @@ namespace pellucor::Word1 {
 
 // One pass as the main window would make it: its progress bar and events,
 // its output choice read at the open and at the save.
-inline MarkOutcome DoIt(std::string& path, std::string mark, int16_t mode, Services& services) {
+inline MarkOutcome DoIt(std::string& path, std::string mark, Mode mode, Services& services) {
     platform::MainWindow& window = services.window;
     WindowObserver observer(window, services.prompts);
     PassContext context{services.prompts,

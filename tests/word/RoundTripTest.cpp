@@ -1,7 +1,7 @@
 // Writes, a save and a new reading: only the intended bytes change, and a
 // second pass over the saved document changes nothing.
 
-#include "SpacingWalk.h"
+#include "BatchOfOne.h"
 #include "WordTestSupport.h"
 
 #include <zip.h>
@@ -182,17 +182,19 @@ TEST_F(RoundTrip, StrictDocumentKeepsItsNamespacesThroughAWrite) {
 
 TEST_F(RoundTrip, SecondPassOverTheSavedDocumentChangesNothing) {
     DocxBuilder(kBodyBefore).write(dir.file("in.docx"));
-    auto first = tools::walkDocument(dir.file("in.docx"), dir.file("once.docx"), ".", 2);
-    auto second = tools::walkDocument(dir.file("once.docx"), dir.file("twice.docx"), ".", 2);
-    EXPECT_EQ(first.changed, 2); // not after "Cell" or "Split", which begin with a capital
-    EXPECT_EQ(second.changed, 0);
+    auto first =
+        tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".", Word1::Mode::Remove);
+    auto second =
+        tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".", Word1::Mode::Remove);
+    EXPECT_EQ(first.wordsRewritten(), 2); // not after "Cell" or "Split", which begin with a capital
+    EXPECT_EQ(second.wordsRewritten(), 0);
     EXPECT_EQ(readFile(dir.file("twice.docx")), readFile(dir.file("once.docx")));
 }
 
 TEST_F(RoundTrip, AddingSpacesThenRemovingThemGivesTheWordsBack) {
     DocxBuilder(kBodyAfter).write(dir.file("in.docx"));
-    tools::walkDocument(dir.file("in.docx"), dir.file("added.docx"), ".", 1);
-    tools::walkDocument(dir.file("added.docx"), dir.file("back.docx"), ".", 2);
+    tools::runBatchOn(dir.file("in.docx"), dir.file("added.docx"), ".", Word1::Mode::Add);
+    tools::runBatchOn(dir.file("added.docx"), dir.file("back.docx"), ".", Word1::Mode::Remove);
     EXPECT_EQ(wordsOf(reopen(dir.file("back.docx"))), wordsOf(reopen(dir.file("in.docx"))));
     EXPECT_NE(readFile(dir.file("added.docx")), readFile(dir.file("in.docx")));
 }
@@ -204,10 +206,12 @@ TEST_F(RoundTrip, TrackedPassReadsAsThePlainPassAndChangesOnlyTheMainPart) {
     const word::EditOptions tracked{false, word::Revisor{"Ann", "2026-12-08T09:30:00Z"}};
     fixtureWithParts(kBodyBefore).write(dir.file("in.docx"));
     const int plain =
-        tools::walkDocument(dir.file("in.docx"), dir.file("plain.docx"), ".", 2).changed;
-    EXPECT_EQ(
-        tools::walkDocument(dir.file("in.docx"), dir.file("once.docx"), ".", 2, tracked).changed,
-        plain);
+        tools::runBatchOn(dir.file("in.docx"), dir.file("plain.docx"), ".", Word1::Mode::Remove)
+            .wordsRewritten();
+    EXPECT_EQ(tools::runBatchOn(dir.file("in.docx"), dir.file("once.docx"), ".",
+                                Word1::Mode::Remove, tracked)
+                  .wordsRewritten(),
+              plain);
     EXPECT_EQ(wordsOf(reopen(dir.file("once.docx"))), wordsOf(reopen(dir.file("plain.docx"))));
     const auto before = storedEntries(dir.file("in.docx"));
     const auto after = storedEntries(dir.file("once.docx"));
@@ -216,9 +220,10 @@ TEST_F(RoundTrip, TrackedPassReadsAsThePlainPassAndChangesOnlyTheMainPart) {
         EXPECT_TRUE(before[i].name == "word/document.xml" ||
                     after[i].compressed == before[i].compressed)
             << before[i].name;
-    EXPECT_EQ(
-        tools::walkDocument(dir.file("once.docx"), dir.file("twice.docx"), ".", 2, tracked).changed,
-        0);
+    EXPECT_EQ(tools::runBatchOn(dir.file("once.docx"), dir.file("twice.docx"), ".",
+                                Word1::Mode::Remove, tracked)
+                  .wordsRewritten(),
+              0);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ namespace pellucor::cli {
 
 // What every job does with each of its documents.
 struct JobSettings {
-    int16_t mode = 1; // Word1::ModeAdd
+    Word1::Mode mode = Word1::Mode::Add;
     std::vector<std::string> marks;
     bool inPlace = false;
     std::string outFolder;    // results go below it when not in place

@@ -51,7 +51,7 @@ std::string authorFrom(const std::string& given) {
 
 JobSettings settingsFrom(const CliOptions& options) {
     JobSettings settings;
-    settings.mode = options.spacing == Spacing::Add ? Word1::ModeAdd : Word1::ModeRemove;
+    settings.mode = options.spacing == Spacing::Add ? Word1::Mode::Add : Word1::Mode::Remove;
     settings.marks = options.marks;
     settings.inPlace = options.inPlace;
     settings.backupSuffix = options.backupSuffix;
