@@ -41,7 +41,8 @@ Error failureOf(const std::string& input, const DocumentOutcome& document) {
     return Error(ErrorNumber::CommandFailed, shownName(input) + ": the run saved nothing");
 }
 
-DocumentOutcome runOne(BatchRequest& request, const std::string& input) {
+DocumentOutcome runOne(BatchRequest& request, const std::string& input,
+                       converter::ConverterService* conversions) {
     BatchObserver observer;
     UnseenPrompts prompts;
     platform::EngineAutomation automation(conversions);
@@ -93,7 +94,7 @@ DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
     request.edit = edit;
     if (sameFile(input, output)) {
         request.inPlace = [](size_t) { return true; };
-        return runOne(request, input);
+        return runOne(request, input, conversions);
     }
     request.inPlace = [](size_t) { return false; };
     // Under its own name the result goes into output's folder, as the command
@@ -102,11 +103,11 @@ DocumentOutcome runBatchOn(const std::string& input, const std::string& output,
     if (FileNameOf(input) == FileNameOf(output)) {
         const std::string folder = ContainingFolder(output);
         request.outputFolder = [folder](size_t) { return folder; };
-        return runOne(request, input);
+        return runOne(request, input, conversions);
     }
     FolderBeside folder(output);
     request.outputFolder = [&folder](size_t) { return folder.path(); };
-    DocumentOutcome document = runOne(request, input);
+    DocumentOutcome document = runOne(request, input, conversions);
     if (document.result() == MarkOutcome::Result::Protected)
         return document;
     std::error_code failed;
