@@ -278,12 +278,16 @@ TEST_P(RevisionNumbers, AreNeverUsedTwice) {
               "<w:comments><w:bookmarkStart w:id=\"" + c.id + "\"/></w:comments>")
         .write(dir.file("doc.docx"));
     word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
-    document.Words()(2).SetText(". ");
     if (c.ours.empty()) {
-        EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("one.docx")); }).find("doc.docx"),
+        EXPECT_NE(errorFrom([&] {
+                      document.Words()(2).SetText(". ");
+                      document.SaveAs(dir.file("one.docx"));
+                  }).find("too few numbers"),
                   std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("one.docx")));
         return;
     }
+    document.Words()(2).SetText(". ");
     document.SaveAs(dir.file("one.docx"));
     word::Document next = app.Documents().Open(dir.file("one.docx"), kTracked);
     next.Words()(4).SetText(". ");
@@ -307,7 +311,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberingCase{"LeadingZeros", "comments.xml", "000000000000000000042", {"43", "44"}},
         NumberingCase{"PartOutsideTheMainFolder", "../other/comments.xml", "41", {"42", "43"}},
         NumberingCase{"PartNoRelationshipReaches", "", "41", {"0", "1"}},
-        NumberingCase{"NoNumberLeft", "comments.xml", "2147483647", {}}),
+        NumberingCase{"NoNumberLeft", "comments.xml", "2147483647", {}},
+        NumberingCase{"TooFewNumbersLeft", "comments.xml", "2147483646", {}}),
     [](const auto& test) { return test.param.name; });
 
 struct UnsettableCase {
