@@ -369,9 +369,12 @@ bool DocumentState::keepsRevisions() const {
 Revisions* DocumentState::revisions() {
     if (!m_options.trackedBy || !keepsRevisions())
         return nullptr;
-    if (!m_revisions)
-        m_revisions =
+    if (!m_revisions) {
+        auto revisions =
             std::make_unique<Revisions>(*m_options.trackedBy, firstFreeRevisionId(), m_path);
+        revisions->reserve(1);
+        m_revisions = std::move(revisions);
+    }
     return m_revisions.get();
 }
 

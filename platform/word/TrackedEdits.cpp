@@ -35,13 +35,18 @@ int64_t decimal(std::string_view value) {
 
 } // namespace
 
-std::string Revisions::nextId() {
-    if (m_next > kHighestRevisionId)
+void Revisions::reserve(uint64_t count) const {
+    if (m_next > kHighestRevisionId ||
+        count > static_cast<uint64_t>(kHighestRevisionId - m_next + 1))
         throw Error(ErrorNumber::CommandFailed,
                     "The document " + inQuotes(m_path) +
                         " cannot take tracked changes: its revisions, comments and bookmarks "
-                        "already use the highest number one can have (" +
+                        "leave too few numbers free below the highest number one can have (" +
                         std::to_string(kHighestRevisionId) + ").");
+}
+
+std::string Revisions::nextId() {
+    reserve(1);
     return std::to_string(m_next++);
 }
 

@@ -25,7 +25,9 @@ public:
     Revisions(Revisor by, int64_t firstFreeId, std::string path)
         : m_by(std::move(by)), m_next(firstFreeId), m_path(std::move(path)) {}
     const Revisor& by() const { return m_by; }
-    // Throws Error naming the document when no number is left.
+    // Throws Error naming the document when fewer than count numbers are
+    // left: checked before anything is written, so that nothing is half done.
+    void reserve(uint64_t count) const;
     std::string nextId();
 
 private:
@@ -55,6 +57,9 @@ public:
     // or w:del with its attributes, its run and text, and the run split
     // around it.
     static constexpr uint64_t kRevisionCost = 1024;
+    // The numbers one edit may take: its deletion, its insertion, and the
+    // part of someone else's insertion split off before it.
+    static constexpr uint64_t kMostIdsPerEdit = 3;
 
     TrackedEditWriter(const WordNames& names, Revisions& revisions, const MemoryBudget& budget,
                       uint64_t inUse)

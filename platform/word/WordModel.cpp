@@ -177,9 +177,16 @@ void WordModel::setText(int32_t index, const std::string& text) {
         at = checkedIndex(index);
         slot = slotFor(text);
     }
+    const uint8_t before = m_words[at].changedSlot;
     m_words[at].changedSlot = slot & 0x3F;
-    if (!boundariesHold(at))
+    if (boundariesHold(at))
+        return;
+    try {
         resegmentParagraph(at);
+    } catch (const Error&) {
+        m_words[at].changedSlot = before; // refused before the paragraph was written
+        throw;
+    }
 }
 
 // Writes repeat a few texts (a mark and its spaces), so each is kept once.

@@ -66,6 +66,7 @@ void WordModel::editsItem(const TextSpan& item, size_t edit) {
 // paragraph's text and items are read already.
 void WordModel::flushTracked(uint32_t index, size_t begin, size_t end) {
     listEdits(index, begin, end);
+    m_revisions->reserve(m_edits.size() * TrackedEditWriter::kMostIdsPerEdit);
     TrackedEditWriter writer(m_names, *m_revisions, m_budget, memoryInUse() + m_revisionsGrowth);
     size_t next = 0; // the first edit that does not end before the item
     for (const TextSpan& item : m_spans) {

@@ -248,84 +248,46 @@ TEST_F(EngineTest, DeletedMarkIsNoWord) {
     EXPECT_EQ(wordsOf(document), (Words{"endNext", "\r"}));
 }
 
-// Revisions of two marks and of other parts never share a number: every part
-// the relationships reach is read, in any folder, a number whatever its
-// length; a part none reaches is not.
+// Revisions of two marks and of a part holding `id` never share a number:
+// every part the relationships reach is read (one reached at `target`, in
+// any folder), a number whatever its length; a part none reaches is not.
+// With no number left, the save is refused.
 struct NumberingCase {
-    std::string name;
-    std::string parts; // relationships of the main part, beside its settings
-    std::vector<ZipEntry> extra;
-    std::vector<std::string> ours; // the numbers of the two marks' revisions; none: refused
+    std::string name, target, id;
+    std::vector<std::string> ours;
 };
 
 std::ostream& operator<<(std::ostream& out, const NumberingCase& c) {
     return out << c.name;
 }
 
-std::string withIds(const std::string& root, const std::vector<std::string>& ids) {
-    std::string items;
-    for (const std::string& id : ids)
-        items += "<w:bookmarkStart w:id=\"" + id + "\" w:name=\"b\"/>";
-    return "<w:" + root +
-           " xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">" + items +
-           "</w:" + root + ">";
-}
-
-std::string relatedAs(const std::string& type, const std::string& target) {
-    return "<Relationship Id=\"rId" + std::to_string(target.size()) +
-           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + type +
-           "\" Target=\"" + target + "\"/>";
-}
-
-std::vector<NumberingCase> numberingCases() {
-    const std::string comments = relatedAs("comments", "comments.xml");
-    return {
-        {"AboveTheirComments",
-         comments,
-         {{"word/comments.xml", withIds("comments", {"41"})}},
-         {"42", "43"}},
-        {"NumberOfEighteenDigitsIsPassedOver",
-         comments,
-         {{"word/comments.xml", withIds("comments", {"999999999999999999"})}},
-         {"0", "1"}},
-        {"LeadingZeros",
-         comments,
-         {{"word/comments.xml", withIds("comments", {"000000000000000000042"})}},
-         {"43", "44"}},
-        {"HeaderOutsideTheMainFolder",
-         relatedAs("header", "../other/header1.xml"),
-         {{"other/header1.xml", withIds("hdr", {"0", "1"})}},
-         {"2", "3"}},
-        {"PartNoRelationshipReaches",
-         "",
-         {{"word/comments.xml", withIds("comments", {"41"})}},
-         {"0", "1"}},
-        {"NoNumberLeft",
-         comments,
-         {{"word/comments.xml", withIds("comments", {"2147483647"})}},
-         {}},
-    };
-}
-
 class RevisionNumbers : public EngineTest, public ::testing::WithParamInterface<NumberingCase> {};
 
 TEST_P(RevisionNumbers, AreNeverUsedTwice) {
     const NumberingCase& c = GetParam();
-    DocxBuilder fixture(textP("a.  b.  c"));
-    fixture.part("word/_rels/document.xml.rels",
-                 R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/)"
-                 R"(relationships">)" +
-                     relatedAs("settings", "settings.xml") + c.parts + "</Relationships>");
-    for (const auto& [name, xml] : c.extra)
-        fixture.part(name, xml);
-    fixture.write(dir.file("doc.docx"));
+    const std::string type = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    std::string rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/)"
+                       R"(relationships"><Relationship Id="rId1" Target="settings.xml" Type=")" +
+                       type + R"(settings"/>)";
+    if (!c.target.empty())
+        rels +=
+            R"(<Relationship Id="rId2" Target=")" + c.target + "\" Type=\"" + type + "comments\"/>";
+    DocxBuilder(textP("a.  b.  c"))
+        .part("word/_rels/document.xml.rels", rels + "</Relationships>")
+        .part(c.target.starts_with("../") ? c.target.substr(3) : "word/comments.xml",
+              "<w:comments><w:bookmarkStart w:id=\"" + c.id + "\"/></w:comments>")
+        .write(dir.file("doc.docx"));
     word::Document document = app.Documents().Open(dir.file("doc.docx"), kTracked);
-    document.Words()(2).SetText(". ");
     if (c.ours.empty()) {
-        EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("one.docx")); }).find("doc.docx"),
+        EXPECT_NE(errorFrom([&] {
+                      document.Words()(2).SetText(". ");
+                      document.SaveAs(dir.file("one.docx"));
+                  }).find("too few numbers"),
                   std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("one.docx")));
         return;
     }
+    document.Words()(2).SetText(". ");
     document.SaveAs(dir.file("one.docx"));
     word::Document next = app.Documents().Open(dir.file("one.docx"), kTracked);
     next.Words()(4).SetText(". ");
@@ -340,8 +302,18 @@ TEST_P(RevisionNumbers, AreNeverUsedTwice) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tracked, RevisionNumbers, ::testing::ValuesIn(numberingCases()),
-                         [](const auto& test) { return test.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Tracked, RevisionNumbers,
+    ::testing::Values(
+        NumberingCase{"AboveTheirComments", "comments.xml", "41", {"42", "43"}},
+        NumberingCase{
+            "EighteenDigitsArePassedOver", "comments.xml", "999999999999999999", {"0", "1"}},
+        NumberingCase{"LeadingZeros", "comments.xml", "000000000000000000042", {"43", "44"}},
+        NumberingCase{"PartOutsideTheMainFolder", "../other/comments.xml", "41", {"42", "43"}},
+        NumberingCase{"PartNoRelationshipReaches", "", "41", {"0", "1"}},
+        NumberingCase{"NoNumberLeft", "comments.xml", "2147483647", {}},
+        NumberingCase{"TooFewNumbersLeft", "comments.xml", "2147483646", {}}),
+    [](const auto& test) { return test.param.name; });
 
 struct UnsettableCase {
     std::string name;
