@@ -75,9 +75,9 @@ TEST_F(LegacyRoundTrip, EveryStoryOfADocTakesTheChange) {
         texts[std::string(word::storyKindName(stories(i).Kind())) + " " +
               std::to_string(stories(i).Number())] = storyText(stories(i));
     app.Quit();
-    EXPECT_EQ(texts["footnote 1"], "Note one. F\r");
-    EXPECT_EQ(texts["footnote 2"], "Note two. G\r");
-    EXPECT_EQ(texts["endnote 1"], "The end. H\r");
+    EXPECT_EQ(texts["footnote 1"], "\x02Note one. F\r"); // the note's own mark first
+    EXPECT_EQ(texts["footnote 2"], "\x02Note two. G\r");
+    EXPECT_EQ(texts["endnote 1"], "\x02The end. H\r");
     EXPECT_EQ(texts["comment 1"], "A remark. I\r");
     EXPECT_EQ(texts["footer 1"], "At the foot. E\r");
     EXPECT_TRUE(texts["header 1"].starts_with("Head one. A")) << texts["header 1"];
