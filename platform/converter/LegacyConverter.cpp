@@ -5,6 +5,7 @@
 #include "base/TempFolder.h"
 #include "converter/ConverterService.h"
 #include "converter/HtmlPage.h"
+#include "converter/PrivatePathCheck.h"
 #include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
 #include "converter/ReadBack.h"
@@ -394,8 +395,12 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
                           std::string("it is ") + info.kind + " (." + info.extension +
                               "), and opening ." + info.extension + " documents",
                           ErrorNumber::FileCorrupted};
-    return convert(format == LegacyFormat::Html ? withoutStylesheetLinks(bytes) : bytes,
-                   conversion);
+    if (format != LegacyFormat::Html)
+        return convert(bytes, conversion);
+    const std::optional<std::string> page = withoutStylesheetLinks(bytes);
+    if (!page)
+        conversion.fail(conversion.failureNumber, "it cannot be read as a web page");
+    return convert(*page, conversion);
 }
 
 void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
@@ -413,7 +418,21 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           std::string("saving .") + info.extension + " documents",
                           ErrorNumber::CannotSave,
                           info.importFilter};
-    writeFileAtomically(target, convert(docxBytes, conversion), sourceMode);
+    const std::string saved = convert(docxBytes, conversion);
+    refuseIfPrivatePathHeld(saved, conversion);
+    writeFileAtomically(target, saved, sourceMode);
+}
+
+// LibreOffice fills in some fields (a file name with its folders) and links
+// from where it has the document, which is the private folder: a saved file
+// that names it would tell whoever gets it the user's login and folders.
+void LegacyConverter::refuseIfPrivatePathHeld(const std::string& saved,
+                                              const Conversion& conversion) const {
+    if (!firstNameHeld(saved, privateFolderNames(m_folder), conversion.documentPath).empty())
+        conversion.fail(conversion.failureNumber,
+                        "what LibreOffice saved names the private temporary folder it worked in "
+                        "(a field or link it filled in with where it had the document), which "
+                        "would give away your folders");
 }
 
 } // namespace pellucor::converter

@@ -73,6 +73,7 @@ private:
     void checkReadBackAlone(const std::string& soffice, const std::string& input,
                             const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion, const std::string& soffice);
+    void refuseIfPrivatePathHeld(const std::string& saved, const Conversion& conversion) const;
 
     std::string m_folder;
 };

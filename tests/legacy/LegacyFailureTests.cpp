@@ -4,12 +4,17 @@
 // temporary file is left behind. These run with one LibreOffice process per conversion;
 // LegacyServiceTests covers the LibreOffice shared by the program.
 #include "base/Error.h"
+#include "BatchRun.h"
+#include "converter/PrivatePathCheck.h"
+#include "converter/PrivateProfile.h"
 #include "converter/ReadBack.h"
 #include "LegacySupport.h"
+#include "support/ScriptedServices.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace pellucor::test {
 namespace {
@@ -142,6 +147,81 @@ TEST_F(LegacyFailure, AnEngineDroppedWithoutQuitRemovesItsTemporaryFiles) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(tmp));
 }
+
+// A field that shows the document's file name with its folders in a footer,
+// and in the body, a header and a note, as RTF and flat text write it.
+const char* kFooterField = R"({\rtf1\ansi\deff0{\fonttbl{\f0 Times;}}
+{\footer\pard Footer {\field{\*\fldinst FILENAME \\p}{\fldrslt held-report.rtf}}\par}
+\pard It ends here. Next one starts.\par})";
+
+const char* kFieldEverywhere = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:automatic-styles><style:page-layout style:name="pm1"/></office:automatic-styles>
+<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"><style:header><text:p>Header <text:file-name text:display="full">/home/held/report.fodt</text:file-name></text:p></style:header><style:footer><text:p>Footer <text:file-name text:display="full">/home/held/report.fodt</text:file-name></text:p></style:footer></style:master-page></office:master-styles>
+<office:body><office:text><text:p>It ends here. Next one starts, in <text:file-name text:display="full">/home/held/report.fodt</text:file-name>.<text:note text:id="n1" text:note-class="footnote"><text:note-citation>1</text:note-citation><text:note-body><text:p>A note. In <text:file-name text:display="full">/home/held/report.fodt</text:file-name>.</text:p></text:note-body></text:note></text:p></office:text></office:body></office:document>
+)";
+
+struct FieldCase {
+    const char* name;
+    const char* source; // the document written, or the one LibreOffice makes it from
+    const char* madeAs; // LibreOffice's --convert-to target, or ""
+};
+
+void PrintTo(const FieldCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LegacyFileNameField : public ::testing::TestWithParam<FieldCase> {};
+
+// The file-name field is filled in by LibreOffice from where it has the
+// document, the private folder: with the shared LibreOffice and with one of
+// its own, that never reaches a saved file; such a save is refused, naming
+// the file, and nothing is written.
+TEST_P(LegacyFileNameField, ThePrivateFolderNeverReachesASavedFile) {
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed; install libreoffice-writer-nogui";
+    const FieldCase& c = GetParam();
+    TempDir dir;
+    writeFile(dir.file("footer.rtf"), kFooterField);
+    writeFile(dir.file("everywhere.fodt"), kFieldEverywhere);
+    if (*c.madeAs) {
+        converter::writePrivateProfile(dir.file("profile"));
+        convertWithLibreOffice(dir.file(c.source), c.madeAs, dir.path(), dir.file("profile"));
+    }
+    const std::vector<std::string> privateNames = {
+        "/proc/self/root", "pellucor-" + std::to_string(::getpid()) + "-lo"};
+    for (const char* mode : {"shared", "process"}) {
+        ScopedEnv converter("PELLUCOR_CONVERTER", mode);
+        ScriptedServices scripted;
+        scripted.window.files = {dir.file(c.name)};
+        scripted.window.marks = {{".", true}};
+        scripted.window.option1 = scripted.window.option3 = true;
+        scripted.window.text2 = dir.file(mode);
+        std::filesystem::create_directory(scripted.window.text2);
+        const BatchOutcome outcome = RunBatch(scripted.services);
+        ASSERT_EQ(outcome.documents.size(), 1u);
+        const std::string saved = dir.file(mode + std::string("/") + c.name);
+        if (std::filesystem::exists(saved)) {
+            EXPECT_EQ(converter::firstNameHeld(readFile(saved), privateNames, saved), "") << mode;
+            continue;
+        }
+        ASSERT_EQ(outcome.documents[0].result(), MarkOutcome::Result::Failed) << mode;
+        const std::string said = outcome.documents[0].marks.at(0).failures.at(0).description;
+        EXPECT_NE(said.find(saved), std::string::npos) << said;
+        EXPECT_NE(said.find("private temporary folder"), std::string::npos) << said;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, LegacyFileNameField,
+                         ::testing::Values(FieldCase{"footer.rtf", "footer.rtf", ""},
+                                           FieldCase{"footer.doc", "footer.rtf", "doc:MS Word 97"},
+                                           FieldCase{"everywhere.fodt", "everywhere.fodt", ""},
+                                           FieldCase{"everywhere.doc", "everywhere.fodt",
+                                                     "doc:MS Word 97"}),
+                         [](const ::testing::TestParamInfo<FieldCase>& param) {
+                             std::string name = param.param.name;
+                             return name.replace(name.find('.'), 1, "_");
+                         });
 
 } // namespace
 } // namespace pellucor::test
