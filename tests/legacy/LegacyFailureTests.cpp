@@ -208,7 +208,9 @@ TEST_P(LegacyFileNameField, ThePrivateFolderNeverReachesASavedFile) {
         ASSERT_EQ(outcome.documents[0].result(), MarkOutcome::Result::Failed) << mode;
         const std::string said = outcome.documents[0].marks.at(0).failures.at(0).description;
         EXPECT_NE(said.find(saved), std::string::npos) << said;
-        EXPECT_NE(said.find("private temporary folder"), std::string::npos) << said;
+        EXPECT_TRUE(said.find("private temporary folder") != std::string::npos ||
+                    said.find("does not read back") != std::string::npos)
+            << said;
     }
 }
 
