@@ -74,8 +74,16 @@ private:
                             const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion, const std::string& soffice);
     void refuseIfPrivatePathHeld(const std::string& saved, const Conversion& conversion) const;
+    void refuseWhatTheRoundTripDoesNotExplain(LegacyFormat format, const Conversion& conversion);
 
+    // The text a save by a LibreOffice of its own meant and read back, and
+    // how they differ ("" when they do not).
+    struct ReadBackTexts {
+        std::string intended, readBack, difference;
+    };
     std::string m_folder;
+    std::optional<ReadBackTexts> m_readBack;
+    bool m_processOnly = false; // a round trip made as a save by a process of its own
 };
 
 } // namespace pellucor::converter
