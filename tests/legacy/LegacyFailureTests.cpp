@@ -84,7 +84,7 @@ const char* kLostParagraph =
     "while [ $# -gt 1 ]; do case $1 in --convert-to) to=$2;; --outdir) out=$2;; esac; shift; "
     "done\n"
     "name=${1##*/}; stem=${name%.*}\n"
-    "case $to in txt*) case $name in *.docx) if [ \"$(cat \"$1\")\" = saved ]; then "
+    "case $to in txt*) case $name in *.docx) read -r made < \"$1\"; if [ \"$made\" = saved ]; then "
     "printf 'One.\\n'; else printf 'One.\\nTwo.\\n'; fi;; *) printf 'One.\\n';; "
     "esac > \"$out/$stem.txt\";;\n"
     "*) echo saved > \"$out/$stem.${to%%:*}\";; esac";
