@@ -153,13 +153,17 @@ const char* fallbackEncoding(const std::string& html) {
 std::optional<std::string> withoutStylesheetLinks(const std::string& html) {
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
                         HTML_PARSE_NOWARNING | XML_PARSE_HUGE;
+    if (html.size() > static_cast<size_t>(INT32_MAX))
+        return std::nullopt;
     ParsedPage probe;
     probe.document =
         htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, nullptr, options);
-    if (!probe.document || html.size() > static_cast<size_t>(INT32_MAX))
+    if (!probe.document)
         return std::nullopt;
     ParsedPage page;
-    const bool declared = htmlGetMetaEncoding(probe.document) != nullptr;
+    // Read as the page declares, or as its byte-order mark says.
+    const bool declared = htmlGetMetaEncoding(probe.document) != nullptr ||
+                          html.starts_with("\xFF\xFE") || html.starts_with("\xFE\xFF");
     page.document = declared ? std::exchange(probe.document, nullptr)
                              : htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr,
                                               fallbackEncoding(html), options);

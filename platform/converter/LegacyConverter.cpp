@@ -141,6 +141,16 @@ std::string lastWords(const std::string& logPath) {
     return last.size() > 200 ? last.substr(0, 200) + "…" : last;
 }
 
+// A flag set for a while, and set back as it was.
+struct FlagSet {
+    bool& flag;
+    bool was;
+    FlagSet(bool& target, bool value) : flag(target), was(target) { flag = value; }
+    ~FlagSet() { flag = was; }
+    FlagSet(const FlagSet&) = delete;
+    FlagSet& operator=(const FlagSet&) = delete;
+};
+
 // A folder removed, with everything in it, when the conversion ends.
 struct RemovedAtEnd {
     std::string path;
@@ -294,9 +304,10 @@ void LegacyConverter::rewrite(const std::string& path, const std::string& bytes,
 
 // Hands the conversion to the shared LibreOffice; false when it has to be
 // done by a process of its own: the service cannot run here, or it failed or
-// stopped on this document, or what it saved does not read back as meant
-// (said then holds why). A process of its own loads the document as the
-// command line does, and a crash there costs nothing else.
+// stopped on this document (said then holds why), or what it saved cannot be
+// read back. A process of its own loads the document as the command line
+// does, and a crash there costs nothing else. What a save reads back as is
+// left in m_readBack.
 bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
                                     const std::string& output, const Conversion& conversion,
                                     std::string& said) {
@@ -314,9 +325,12 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
             noteView(conversion.basePath, outcome.withView);
             return true;
         }
-        said = readBackDifference(readWhole(output + ".intended.txt"),
-                                  readWhole(output + ".readback.txt"));
-        return said.empty() && fs::exists(output + ".readback.txt");
+        if (!fs::exists(output + ".readback.txt"))
+            return false;
+        // A difference is judged once the output is in hand (see saveAs).
+        m_readBack = readBackTexts(readWhole(output + ".intended.txt"),
+                                   readWhole(output + ".readback.txt"), true);
+        return true;
     case ServiceOutcome::Kind::TimedOut:
         conversion.timedOut(limit);
     case ServiceOutcome::Kind::Interrupted:
@@ -376,7 +390,7 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
                                 lastWords(m_folder + "/log") + ")");
         texts[k] = readWhole(text);
     }
-    m_readBack = ReadBackTexts{texts[0], texts[1], readBackDifference(texts[0], texts[1])};
+    m_readBack = readBackTexts(texts[0], texts[1], false);
 }
 
 std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,
@@ -417,42 +431,54 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           ErrorNumber::CannotSave,
                           info.importFilter};
     m_readBack.reset();
-    const std::string saved = convert(docxBytes, conversion);
-    if (m_readBack && !m_readBack->difference.empty())
-        refuseWhatTheRoundTripDoesNotExplain(format, conversion);
+    std::string saved = convert(docxBytes, conversion);
+    std::optional<ReadBackTexts> changed = std::exchange(m_readBack, std::nullopt);
+    std::string unexplained = changed ? unexplainedByRoundTrip(*changed, format, conversion) : "";
+    if (!unexplained.empty() && changed->byService) {
+        // The shared LibreOffice's save is not what was meant: one of its
+        // own saves it again, loading the document as its command line does.
+        FlagSet processOnly(m_processOnly, true);
+        saved = convert(docxBytes, conversion);
+        changed = std::exchange(m_readBack, std::nullopt);
+        unexplained = changed ? unexplainedByRoundTrip(*changed, format, conversion) : "";
+    }
+    if (!unexplained.empty())
+        conversion.fail(conversion.failureNumber,
+                        "what LibreOffice saved does not read back as the changed document: " +
+                            unexplained);
     refuseIfPrivatePathHeld(saved, conversion);
     writeFileAtomically(target, saved, sourceMode);
 }
 
-// What the saved file reads back as differs from what was meant. LibreOffice
-// changes some documents in any round trip (a table of contents over
-// numbered headings, fields it fills in): the unchanged document, converted
-// there and back by LibreOffice of its own as the save was, shows what its
-// round trip changes, and only what that does not explain is refused.
-void LegacyConverter::refuseWhatTheRoundTripDoesNotExplain(LegacyFormat format,
-                                                           const Conversion& conversion) {
-    const ReadBackTexts changed = *std::exchange(m_readBack, std::nullopt);
-    const std::string refusal =
-        "what LibreOffice saved does not read back as the changed document: ";
+LegacyConverter::ReadBackTexts
+LegacyConverter::readBackTexts(std::string intended, std::string readBack, bool byService) {
+    std::string difference = readBackDifference(intended, readBack);
+    return {std::move(intended), std::move(readBack), std::move(difference), byService};
+}
+
+// What the saved file reads back as differs from what was meant, or ""
+// when it does not. LibreOffice changes some documents in any round trip (a
+// table of contents over numbered headings, fields it fills in): the
+// unchanged document, converted there and back by the same LibreOffice as
+// the save was, shows what its round trip changes, and only what that does
+// not explain is returned.
+std::string LegacyConverter::unexplainedByRoundTrip(const ReadBackTexts& changed,
+                                                    LegacyFormat format,
+                                                    const Conversion& conversion) {
     std::error_code failed;
-    if (!fs::is_regular_file(conversion.basePath, failed))
-        conversion.fail(conversion.failureNumber, refusal + changed.difference);
-    struct ProcessOnly {
-        bool& flag;
-        ~ProcessOnly() { flag = false; }
-    } processOnly{m_processOnly = true};
+    if (changed.difference.empty() || !fs::is_regular_file(conversion.basePath, failed))
+        return changed.difference;
+    FlagSet sameLibreOffice(m_processOnly, !changed.byService);
     try {
         convert(toDocx(conversion.basePath, readWhole(conversion.basePath), format), conversion);
     } catch (const Error&) {
-        m_readBack.reset(); // refused below, with what the changed document's save showed
+        m_readBack.reset(); // what the changed document's save showed is told
     }
     const std::optional<ReadBackTexts> unchanged = std::exchange(m_readBack, std::nullopt);
-    const std::string unexplained =
-        unchanged ? unexplainedReadBackDifference(changed.intended, changed.readBack,
-                                                  unchanged->intended, unchanged->readBack)
-                  : changed.difference;
-    if (!unexplained.empty())
-        conversion.fail(conversion.failureNumber, refusal + unexplained);
+    if (!unchanged || unchanged->byService != changed.byService)
+        return changed.difference;
+    return unexplainedReadBackDifference(changed.intended, changed.readBack, unchanged->intended,
+                                         unchanged->readBack);
 }
 
 // LibreOffice fills in some fields (a file name with its folders) and links
