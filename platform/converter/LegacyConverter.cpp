@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "base/Error.h"
 #include "base/TempFolder.h"
+#include "base/Waiting.h"
 #include "converter/ConverterService.h"
 #include "converter/HtmlPage.h"
 #include "converter/PrivatePathCheck.h"
@@ -472,6 +473,8 @@ std::string LegacyConverter::unexplainedByRoundTrip(const ReadBackTexts& changed
     try {
         convert(toDocx(conversion.basePath, readWhole(conversion.basePath), format), conversion);
     } catch (const Error&) {
+        if (stopRequested())
+            throw;          // the run was stopped, which is what is told
         m_readBack.reset(); // what the changed document's save showed is told
     }
     const std::optional<ReadBackTexts> unchanged = std::exchange(m_readBack, std::nullopt);
