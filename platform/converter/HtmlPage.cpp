@@ -1,5 +1,6 @@
 #include "HtmlPage.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -139,6 +140,11 @@ xmlNode* following(xmlNode* node, bool intoChildren) {
     return node ? node->next : nullptr;
 }
 
+bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // The encoding a page without a declared one is read in: UTF-8 where its
 // bytes are UTF-8, otherwise the Western encoding of the web.
 const char* fallbackEncoding(const std::string& html) {
@@ -155,18 +161,19 @@ std::optional<std::string> withoutStylesheetLinks(const std::string& html) {
                         HTML_PARSE_NOWARNING | XML_PARSE_HUGE;
     if (html.size() > static_cast<size_t>(INT32_MAX))
         return std::nullopt;
-    ParsedPage probe;
-    probe.document =
-        htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, nullptr, options);
-    if (!probe.document)
-        return std::nullopt;
+    const int length = static_cast<int>(html.size());
     ParsedPage page;
-    // Read as the page declares, or as its byte-order mark says.
-    const bool declared = htmlGetMetaEncoding(probe.document) != nullptr ||
-                          html.starts_with("\xFF\xFE") || html.starts_with("\xFE\xFF");
-    page.document = declared ? std::exchange(probe.document, nullptr)
-                             : htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr,
-                                              fallbackEncoding(html), options);
+    page.document = htmlReadMemory(html.data(), length, nullptr, nullptr, options);
+    // A page that declares no encoding (nor has a byte-order mark) is read
+    // again as UTF-8 or the Western encoding of the web, where it is not ASCII.
+    const bool declared =
+        page.document && (htmlGetMetaEncoding(page.document) != nullptr ||
+                          html.starts_with("\xFF\xFE") || html.starts_with("\xFE\xFF"));
+    if (page.document && !declared && !isAscii(html)) {
+        xmlFreeDoc(std::exchange(page.document, nullptr));
+        page.document =
+            htmlReadMemory(html.data(), length, nullptr, fallbackEncoding(html), options);
+    }
     if (!page.document)
         return std::nullopt;
     for (xmlNode* node = xmlDocGetRootElement(page.document); node;) {
