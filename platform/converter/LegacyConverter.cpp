@@ -487,9 +487,24 @@ std::string LegacyConverter::unexplainedByRoundTrip(const ReadBackTexts& changed
 // LibreOffice fills in some fields (a file name with its folders) and links
 // from where it has the document, which is the private folder: a saved file
 // that names it would tell whoever gets it the user's login and folders.
+// A name the document held before (a text about /proc/self/root) is its own.
 void LegacyConverter::refuseIfPrivatePathHeld(const std::string& saved,
                                               const Conversion& conversion) const {
-    if (!firstNameHeld(saved, privateFolderNames(m_folder), conversion.documentPath).empty())
+    std::vector<std::string> names = privateFolderNames(m_folder);
+    std::string found = firstNameHeld(saved, names, conversion.documentPath);
+    std::error_code failed;
+    if (!found.empty() && fs::is_regular_file(conversion.basePath, failed)) {
+        const std::string original = readWhole(conversion.basePath);
+        std::erase_if(names, [&](const std::string& name) {
+            try {
+                return !firstNameHeld(original, {name}, conversion.basePath).empty();
+            } catch (const Error&) {
+                return false;
+            }
+        });
+        found = firstNameHeld(saved, names, conversion.documentPath);
+    }
+    if (!found.empty())
         conversion.fail(conversion.failureNumber,
                         "what LibreOffice saved names the private temporary folder it worked in "
                         "(a field or link it filled in with where it had the document), which "

@@ -43,7 +43,8 @@ const FixtureSpec kFixtures[] = {
 
 // A table of contents over numbered headings, and a field that shows the
 // document's file name: what LibreOffice itself writes otherwise when it
-// converts a document there and back.
+// converts a document there and back; and a path that names the private
+// folder's way in, as the document's own text.
 const char* kContentsName = "contents.fodt";
 const char* kContents = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
@@ -53,7 +54,7 @@ const char* kContents = R"(<?xml version="1.0" encoding="UTF-8"?>
 <text:h text:style-name="Heading_20_1" text:outline-level="1">Sommaire</text:h>
 <text:table-of-content text:name="Table des matières1"><text:table-of-content-source text:outline-level="10"><text:index-title-template>Table des matières</text:index-title-template><text:table-of-content-entry-template text:outline-level="1"><text:index-entry-chapter/><text:index-entry-text/><text:index-entry-tab-stop style:type="right" style:leader-char="."/><text:index-entry-page-number/></text:table-of-content-entry-template></text:table-of-content-source><text:index-body><text:index-title text:name="Table des matières1_Head"><text:h text:style-name="Heading_20_1" text:outline-level="1">Table des matières</text:h></text:index-title><text:p>0. Sommaire<text:tab/>1</text:p><text:p>1. Table des matières<text:tab/>1</text:p><text:p>2. Highlights<text:tab/>1</text:p></text:index-body></text:table-of-content>
 <text:h text:style-name="Heading_20_1" text:outline-level="1">Highlights</text:h>
-<text:p>It ends here. Next one starts. Kept as <text:file-name text:display="name-and-extension">report.doc</text:file-name>.</text:p>
+<text:p>It ends here. Next one starts. Kept as <text:file-name text:display="name-and-extension">report.doc</text:file-name>. A process sees its root as /proc/self/root.</text:p>
 </office:text></office:body></office:document>
 )";
 
