@@ -3,8 +3,10 @@
 #include "base/AtomicFile.h"
 #include "base/Error.h"
 #include "base/TempFolder.h"
+#include "base/Waiting.h"
 #include "converter/ConverterService.h"
 #include "converter/HtmlPage.h"
+#include "converter/PrivatePathCheck.h"
 #include "converter/PrivateProfile.h"
 #include "converter/ProcessRunner.h"
 #include "converter/ReadBack.h"
@@ -17,6 +19,7 @@
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace pellucor::converter {
@@ -116,6 +119,16 @@ std::string lastWords(const std::string& logPath) {
             last = line;
     return last.size() > 200 ? last.substr(0, 200) + "…" : last;
 }
+
+// A flag set for a while, and set back as it was.
+struct FlagSet {
+    bool& flag;
+    bool was;
+    FlagSet(bool& target, bool value) : flag(target), was(target) { flag = value; }
+    ~FlagSet() { flag = was; }
+    FlagSet(const FlagSet&) = delete;
+    FlagSet& operator=(const FlagSet&) = delete;
+};
 
 // A folder removed, with everything in it, when the conversion ends.
 struct RemovedAtEnd {
@@ -226,7 +239,7 @@ std::string LegacyConverter::convert(const std::string& inputBytes, const Conver
         (fs::is_directory("/proc/self/root") ? "/proc/self/root" : "") + folder;
     const std::string output = folder + name + conversion.outputExtension;
     std::string serviceSaid;
-    if (!m_conversions || !ConverterService::wanted() ||
+    if (!m_conversions || !ConverterService::wanted() || m_processOnly ||
         !convertShared(soffice, seen + name + conversion.inputExtension,
                        seen + name + conversion.outputExtension, conversion, serviceSaid)) {
         fs::remove(output, ignored);
@@ -275,9 +288,10 @@ void LegacyConverter::rewrite(const std::string& path, const std::string& bytes,
 
 // Hands the conversion to the shared LibreOffice; false when it has to be
 // done by a process of its own: the service cannot run here, or it failed or
-// stopped on this document, or what it saved does not read back as meant
-// (said then holds why). A process of its own loads the document as the
-// command line does, and a crash there costs nothing else.
+// stopped on this document (said then holds why), or what it saved cannot be
+// read back. A process of its own loads the document as the command line
+// does, and a crash there costs nothing else. What a save reads back as is
+// left in m_readBack.
 bool LegacyConverter::convertShared(const std::string& soffice, const std::string& input,
                                     const std::string& output, const Conversion& conversion,
                                     std::string& said) {
@@ -294,9 +308,12 @@ bool LegacyConverter::convertShared(const std::string& soffice, const std::strin
                 *conversion.neededView = outcome.withView;
             return true;
         }
-        said = readBackDifference(readWhole(output + ".intended.txt"),
-                                  readWhole(output + ".readback.txt"));
-        return said.empty() && fs::exists(output + ".readback.txt");
+        if (!fs::exists(output + ".readback.txt"))
+            return false;
+        // A difference is judged once the output is in hand (see saveAs).
+        m_readBack = readBackTexts(readWhole(output + ".intended.txt"),
+                                   readWhole(output + ".readback.txt"), true);
+        return true;
     case ServiceOutcome::Kind::TimedOut:
         conversion.timedOut(limit);
     case ServiceOutcome::Kind::Interrupted:
@@ -356,10 +373,7 @@ void LegacyConverter::checkReadBackAlone(const std::string& soffice, const std::
                                 lastWords(m_folder + "/log") + ")");
         texts[k] = readWhole(text);
     }
-    if (std::string difference = readBackDifference(texts[0], texts[1]); !difference.empty())
-        conversion.fail(conversion.failureNumber,
-                        "what LibreOffice saved does not read back as the changed document: " +
-                            difference);
+    m_readBack = readBackTexts(texts[0], texts[1], false);
 }
 
 std::string LegacyConverter::toDocx(const std::string& documentPath, const std::string& bytes,
@@ -377,8 +391,12 @@ std::string LegacyConverter::toDocx(const std::string& documentPath, const std::
                               "), and opening ." + info.extension + " documents",
                           ErrorNumber::FileCorrupted};
     conversion.neededView = neededView;
-    return convert(format == LegacyFormat::Html ? withoutStylesheetLinks(bytes) : bytes,
-                   conversion);
+    if (format != LegacyFormat::Html)
+        return convert(bytes, conversion);
+    const std::optional<std::string> page = withoutStylesheetLinks(bytes);
+    if (!page)
+        conversion.fail(conversion.failureNumber, "it cannot be read as a web page");
+    return convert(*page, conversion);
 }
 
 void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
@@ -397,7 +415,84 @@ void LegacyConverter::saveAs(const std::string& docxBytes, LegacyFormat format,
                           ErrorNumber::CannotSave,
                           info.importFilter};
     conversion.withView = withView;
-    writeFileAtomically(target, convert(docxBytes, conversion), sourceMode);
+    m_readBack.reset();
+    std::string saved = convert(docxBytes, conversion);
+    std::optional<ReadBackTexts> changed = std::exchange(m_readBack, std::nullopt);
+    std::string unexplained = changed ? unexplainedByRoundTrip(*changed, format, conversion) : "";
+    if (!unexplained.empty() && changed->byService) {
+        // The shared LibreOffice's save is not what was meant: one of its
+        // own saves it again, loading the document as its command line does.
+        FlagSet processOnly(m_processOnly, true);
+        saved = convert(docxBytes, conversion);
+        changed = std::exchange(m_readBack, std::nullopt);
+        unexplained = changed ? unexplainedByRoundTrip(*changed, format, conversion) : "";
+    }
+    if (!unexplained.empty())
+        conversion.fail(conversion.failureNumber,
+                        "what LibreOffice saved does not read back as the changed document: " +
+                            unexplained);
+    refuseIfPrivatePathHeld(saved, conversion);
+    writeFileAtomically(target, saved, sourceMode);
+}
+
+LegacyConverter::ReadBackTexts
+LegacyConverter::readBackTexts(std::string intended, std::string readBack, bool byService) {
+    std::string difference = readBackDifference(intended, readBack);
+    return {std::move(intended), std::move(readBack), std::move(difference), byService};
+}
+
+// What the saved file reads back as differs from what was meant, or ""
+// when it does not. LibreOffice changes some documents in any round trip (a
+// table of contents over numbered headings, fields it fills in): the
+// unchanged document, converted there and back by the same LibreOffice as
+// the save was, shows what its round trip changes, and only what that does
+// not explain is returned.
+std::string LegacyConverter::unexplainedByRoundTrip(const ReadBackTexts& changed,
+                                                    LegacyFormat format,
+                                                    const Conversion& conversion) {
+    std::error_code failed;
+    if (changed.difference.empty() || !fs::is_regular_file(conversion.basePath, failed))
+        return changed.difference;
+    FlagSet sameLibreOffice(m_processOnly, !changed.byService);
+    try {
+        convert(toDocx(conversion.basePath, readWhole(conversion.basePath), format), conversion);
+    } catch (const Error&) {
+        if (stopRequested())
+            throw;          // the run was stopped, which is what is told
+        m_readBack.reset(); // what the changed document's save showed is told
+    }
+    const std::optional<ReadBackTexts> unchanged = std::exchange(m_readBack, std::nullopt);
+    if (!unchanged || unchanged->byService != changed.byService)
+        return changed.difference;
+    return unexplainedReadBackDifference(changed.intended, changed.readBack, unchanged->intended,
+                                         unchanged->readBack);
+}
+
+// LibreOffice fills in some fields (a file name with its folders) and links
+// from where it has the document, which is the private folder: a saved file
+// that names it would tell whoever gets it the user's login and folders.
+// A name the document held before (a text about /proc/self/root) is its own.
+void LegacyConverter::refuseIfPrivatePathHeld(const std::string& saved,
+                                              const Conversion& conversion) const {
+    std::vector<std::string> names = privateFolderNames(m_folder);
+    std::string found = firstNameHeld(saved, names, conversion.documentPath);
+    std::error_code failed;
+    if (!found.empty() && fs::is_regular_file(conversion.basePath, failed)) {
+        const std::string original = readWhole(conversion.basePath);
+        std::erase_if(names, [&](const std::string& name) {
+            try {
+                return !firstNameHeld(original, {name}, conversion.basePath).empty();
+            } catch (const Error&) {
+                return false;
+            }
+        });
+        found = firstNameHeld(saved, names, conversion.documentPath);
+    }
+    if (!found.empty())
+        conversion.fail(conversion.failureNumber,
+                        "what LibreOffice saved names the private temporary folder it worked in "
+                        "(a field or link it filled in with where it had the document), which "
+                        "would give away your folders");
 }
 
 } // namespace pellucor::converter

@@ -83,9 +83,21 @@ private:
     void checkReadBackAlone(const std::string& soffice, const std::string& input,
                             const std::string& output, const Conversion& conversion);
     const std::string& privateFolder(const Conversion& conversion, const std::string& soffice);
+    void refuseIfPrivatePathHeld(const std::string& saved, const Conversion& conversion) const;
 
+    // The text a save meant and read back, how they differ ("" when they do
+    // not), and whether the shared LibreOffice saved it.
+    struct ReadBackTexts {
+        std::string intended, readBack, difference;
+        bool byService = false;
+    };
+    static ReadBackTexts readBackTexts(std::string intended, std::string readBack, bool byService);
+    std::string unexplainedByRoundTrip(const ReadBackTexts& changed, LegacyFormat format,
+                                       const Conversion& conversion);
     ConverterService* m_conversions;
     std::string m_folder;
+    std::optional<ReadBackTexts> m_readBack; // of the last save, until it is judged
+    bool m_processOnly = false;              // conversions by a LibreOffice of its own only
 };
 
 } // namespace pellucor::converter
