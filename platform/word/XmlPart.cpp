@@ -2,7 +2,9 @@
 
 #include "base/Error.h"
 #include "base/ShownName.h"
+#include "base/XmlText.h"
 #include "MemoryBudget.h"
+#include "TreeWalk.h"
 
 #include <cstring>
 #include <sstream>
@@ -16,6 +18,30 @@ namespace {
 constexpr unsigned kParseFlags = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_comments |
                                  pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype |
                                  pugi::parse_ws_pcdata;
+
+// What in text XML cannot hold, in plain words; empty when nothing.
+std::string unheldIn(std::string_view text) {
+    const size_t at = text::firstNotHeldByXml(text);
+    return at == std::string_view::npos ? "" : text::unusableCharacterAt(text, at);
+}
+
+// What in the DOM XML cannot hold, looked at in every name and value the
+// serialiser would write; empty when it can hold all of it.
+std::string unheldInDom(const pugi::xml_document& doc) {
+    std::string found;
+    walkBelow(doc, [&](pugi::xml_node node) {
+        if (!found.empty())
+            return pugi::xml_node();
+        found = unheldIn(node.name());
+        if (found.empty())
+            found = unheldIn(node.value());
+        for (pugi::xml_attribute attribute : node.attributes())
+            if (found.empty())
+                found = unheldIn(attribute.name()) + unheldIn(attribute.value());
+        return found.empty() ? node : pugi::xml_node();
+    });
+    return found;
+}
 
 struct StringWriter : pugi::xml_writer {
     std::string out;
@@ -170,7 +196,7 @@ uint64_t estimatedDomSize(std::string_view xml) {
 
 XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName,
                  MemoryBudget* budget)
-    : m_name(std::move(partName)), m_buffer(std::move(bytes)) {
+    : m_name(std::move(partName)), m_displayName(displayName), m_buffer(std::move(bytes)) {
     m_cost = m_buffer.size() + estimatedDomSize(m_buffer);
     if (budget)
         budget->take(m_cost);
@@ -229,7 +255,19 @@ std::string XmlPart::serialise() const {
     return std::move(writer.out);
 }
 
+// A part is written only when it will read back as well-formed XML: a value
+// set from outside (an author's name, text from another format) may hold a
+// control character, a noncharacter or bytes that are not UTF-8.
 void XmlPart::serialise(pugi::xml_writer& writer) const {
+    std::string unheld = unheldIn(m_prolog) + unheldIn(m_epilog);
+    if (unheld.empty())
+        unheld = unheldInDom(m_doc);
+    if (!unheld.empty())
+        throw Error(ErrorNumber::CannotSave,
+                    "The document " + inQuotes(m_displayName) + " cannot be saved: its part " +
+                        shownName(m_name) + " would hold " + unheld +
+                        ", which XML cannot hold, and no program could read it. Nothing was "
+                        "written.");
     if (!m_prolog.empty()) {
         writer.write(m_prolog.data(), m_prolog.size());
         root().print(writer, "", pugi::format_raw, pugi::encoding_utf8);

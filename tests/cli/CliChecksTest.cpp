@@ -130,6 +130,10 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--stories", "some", "a.docx"}, "--stories takes main or all, not \"some\""},
         {{"--stories"}, "--stories needs a value"},
         {{"--track-changes=", "a.docx"}, "--track-changes= needs the author's name"},
+        {{"--track-changes=Ann\x1bLee", "a.docx"}, "the control character U+001B at character 4"},
+        {{"--track-changes=Ann\x01", "a.docx"}, "the control character U+0001"},
+        {{"--track-changes=\xff\xfe", "a.docx"}, "the byte 0xff (not UTF-8)"},
+        {{"--track-changes=Ann\xef\xbf\xbe", "a.docx"}, "U+FFFE (not a character)"},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);
@@ -137,6 +141,19 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         EXPECT_EQ(result.out, "") << message;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
+    // A memory limit that cannot be read is refused, never replaced by another.
+    for (const char* limit : {"100 ", "garbage", "0", "-1", "63", "1.5G", "100K", "4G "}) {
+        CliResult result =
+            runCli({"--in-place", "a.docx"}, dir.path(), {std::string("PELLUCOR_MEMORY_LIMIT=") + limit});
+        EXPECT_EQ(result.status, 2) << limit;
+        EXPECT_NE(result.err.find("PELLUCOR_MEMORY_LIMIT is"), std::string::npos) << result.err;
+    }
+    for (const char* limit : {"64", "100M", "2G", "512MiB"})
+        EXPECT_EQ(runCli({"--dry-run", "a.docx"}, dir.path(),
+                         {std::string("PELLUCOR_MEMORY_LIMIT=") + limit})
+                      .status,
+                  0)
+            << limit;
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(readFile(a), source);
     EXPECT_EQ(documentText(dir.file("sub/a.docx")), "x\r");
@@ -151,6 +168,10 @@ TEST(CliAuthor, IsTheFullNameElseTheLoginAndTheDateIsUtc) {
         {",Room 4", "ann", "ann"},
         {"", "ann", "ann"},
         {"Zoë Ørsted,", "zoe", "Zoë Ørsted"},
+        // What a document cannot hold is left out of a name from the system.
+        {"Ann\x1bLee,Room 4", "ann", "AnnLee"},
+        {"\xff\xfe\x01,", "ann\x7f", "ann"},
+        {"Ann\xef\xbf\xbe Lee", "ann", "Ann Lee"},
     };
     for (const auto& [comment, login, author] : cases)
         EXPECT_EQ(cli::authorOf(comment, login), author) << comment;

@@ -5,6 +5,7 @@
 
 #include "base/PathHelpers.h"
 #include "CoreTest.h"
+#include "word/MemoryBudget.h"
 #include "Word1.h"
 
 #include <functional>
@@ -437,9 +438,9 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
         window.files.push_back(path);
     }
 
-    ::setenv("PELLUCOR_MEMORY_LIMIT", "1", 1);
+    word::setMemoryCeilingForTests(1u << 20);
     BatchOutcome outcome = runBatch();
-    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
+    word::setMemoryCeilingForTests(0);
 
     EXPECT_EQ(outcome.stop, BatchOutcome::Stop::None);
     EXPECT_TRUE(outcome.runFailures.empty());

@@ -377,5 +377,32 @@ TEST_F(EngineTest, TrackedWritesBeyondTheBudgetAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx")));
 }
 
+// A name or text from outside that XML cannot hold never reaches a saved
+// part: the save is refused naming the document, and nothing is written.
+TEST_F(EngineTest, WhatXmlCannotHoldIsNeverSaved) {
+    const struct {
+        std::string author, body;
+    } cases[] = {
+        {"Ann\x1bLee", textP("It ends. Next")},
+        {"Ann\x01", textP("It ends. Next")},
+        {"\xff\xfe", textP("It ends. Next")},
+        {"Ann\xef\xbf\xbe", textP("It ends. Next")},
+        {"", textP("It ends. Next") + "<w:p><w:r><w:t>x&#27;y</w:t></w:r></w:p>"},
+    };
+    for (const auto& c : cases) {
+        DocxBuilder(c.body).write(dir.file("doc.docx"));
+        word::EditOptions options;
+        if (!c.author.empty())
+            options.trackedBy = word::Revisor{c.author, "2026-12-08T09:30:00Z"};
+        word::Document document = app.Documents().Open(dir.file("doc.docx"), options);
+        document.Words()(3).SetText(".  ");
+        const std::string error = errorFrom([&] { document.SaveAs(dir.file("out.docx")); });
+        EXPECT_NE(error.find("doc.docx\" cannot be saved"), std::string::npos) << error;
+        EXPECT_NE(error.find("XML cannot hold"), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx"))) << c.author;
+        std::filesystem::remove(dir.file("out.docx"));
+    }
+}
+
 } // namespace
 } // namespace pellucor::test

@@ -12,6 +12,7 @@
 #include "base/Error.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
+#include "base/XmlText.h"
 #include "base/Waiting.h"
 #include "CliOptions.h"
 #include "Console.h"
@@ -20,6 +21,7 @@
 #include "Jobs.h"
 #include "Report.h"
 #include "Word1.h"
+#include "word/MemoryBudget.h"
 #include "WordsDump.h"
 
 #include <csignal>
@@ -41,7 +43,7 @@ std::string authorFrom(const std::string& given) {
     std::string author = currentAuthor();
     for (const char* variable : {"LOGNAME", "USER"})
         if (author.empty() && std::getenv(variable))
-            author = std::getenv(variable);
+            author = text::usableName(std::getenv(variable));
     if (author.empty())
         throw UsageError{"the user has no name to sign the changes with; give "
                          "--track-changes=AUTHOR"};
@@ -195,6 +197,8 @@ int run(int argc, char** argv, Console& console) {
         }
         if (options.quiet)
             console.quieten();
+        if (const std::string problem = word::memoryCeiling().problem; !problem.empty())
+            throw UsageError{problem};
         if (options.wordsOf)
             return dumpWords(*options.wordsOf, console);
         return runBatch(options, console);
