@@ -27,6 +27,10 @@ struct BatchRequest {
     // place; asked just before each save.
     std::function<std::string(size_t document)> outputFolder;
     word::EditOptions edit;
+    // Where the run's error report boxes say an error happened: the caller's
+    // own module and procedure.
+    std::string trapModule = "BatchRun";
+    std::string trapProcedure = "RunBatch";
 };
 
 // Told what a run does as it goes. Each event runs in the run's own error

@@ -3,15 +3,12 @@
 #include "base/ErrorTrap.h"
 #include "BatchRequest.h"
 #include "Outcome.h"
-#include "Services.h"
+#include "services/WordAutomation.h"
 
 namespace pellucor {
 
-// The progress text while no document is being worked on.
-inline constexpr const char* kProgressAtRest = "Progress Bar";
-
-// The statements of "Start Changing": the line numbers its error report boxes
-// show, and what each does.
+// The statements of a run and of the checks before it: the line numbers its
+// error report boxes show, and what each does.
 struct RunSteps {
     static constexpr TrapStep noFilesBox{2, "check the file list"};
     static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
@@ -34,16 +31,9 @@ struct RunSteps {
 // spacing engine, telling the observer as it goes and "Done." at the end.
 // It checks nothing before it starts: the caller has. A stop requested meanwhile
 // ends it after the pass in hand. Errors of its own steps go to its error
-// report box. Returns what the run did, document by document.
+// report box, which names the request's trap module and procedure. Returns
+// what the run did, document by document.
 BatchOutcome RunBatch(const BatchRequest& request, BatchObserver& observer,
                       platform::Prompts& prompts, platform::WordAutomation& automation);
-
-// "Start Changing": every listed file, once for each ticked mark in list
-// order, with the hourglass and the progress bar showing the work; "Done."
-// at the end. A run starts only when there are files, the output folder
-// exists, no two results would land on each other and the user does not
-// stop for a running word processor. A second start while one runs does
-// nothing.
-BatchOutcome RunBatch(Services& services);
 
 } // namespace pellucor

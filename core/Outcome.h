@@ -77,6 +77,7 @@ struct BatchOutcome {
         NoFiles,
         MissingFolder,
         OutputClash,
+        MemoryLimit,
         WordProcessorOpen
     };
 

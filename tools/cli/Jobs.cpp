@@ -94,6 +94,8 @@ BatchRequest requestFor(const JobSettings& settings, const ListedFile& file) {
         return resultFolder(settings.outFolder, file.subfolder);
     };
     request.edit = settings.edit;
+    request.trapModule = "pellucor-cli";
+    request.trapProcedure = "runJobs";
     return request;
 }
 

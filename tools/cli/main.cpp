@@ -20,6 +20,7 @@
 #include "Inputs.h"
 #include "Jobs.h"
 #include "Report.h"
+#include "RunChecks.h"
 #include "Word1.h"
 #include "word/MemoryBudget.h"
 #include "WordsDump.h"
@@ -27,14 +28,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <optional>
 #include <thread>
 
 namespace pellucor::cli {
 namespace {
 
-enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2, WordProcessorOpen = 3 };
+enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2 };
 
 // Who the tracked changes are by: the author given, else the user's name.
 std::string authorFrom(const std::string& given) {
@@ -73,10 +72,6 @@ unsigned jobCount(const CliOptions& options, const std::vector<ListedFile>& file
     return jobsThatFit(files, wanted);
 }
 
-constexpr const char* kWordOpenLine =
-    "pellucor-cli: a word processor is running and may hold the documents open; close it, or "
-    "give --yes to proceed anyway";
-
 // The backup copies are kept before the run begins; a document whose copy
 // cannot be made is left out of the run, and its failure is returned.
 std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector<ListedFile>& files,
@@ -99,39 +94,17 @@ std::vector<ListedFile> keepBackups(const CliOptions& options, const std::vector
     return kept;
 }
 
-// Why the output folder cannot take the results; empty when it can.
-std::string outputFolderProblem(const CliOptions& options, const std::string& folder) {
-    if (options.inPlace || IsFolder(folder))
-        return "";
-    return "pellucor-cli: the output folder " + inQuotes(folder) +
-           (std::filesystem::exists(folder) ? " is a file, not a folder" : " does not exist") +
-           (options.outFolder ? "" : " (the desktop folder; --out chooses another)");
-}
-
-// Runs the documents; nullopt when the run went ahead, else the status it
-// ends with before anything was touched.
-std::optional<int> runDocuments(const CliOptions& options, const JobSettings& settings,
-                                const Inputs& inputs, Progress& progress, Console& console,
-                                JobsOutcome& outcome) {
+// Runs the documents that passed the checks, each backed up first if asked.
+void runDocuments(const CliOptions& options, const JobSettings& settings, const Inputs& inputs,
+                  Progress& progress, Console& console, JobsOutcome& outcome) {
     if (inputs.files.empty())
-        return std::nullopt;
-    if (const std::string problem = outputFolderProblem(options, settings.outFolder);
-        !problem.empty()) {
-        console.error(problem);
-        return BadUsage;
-    }
-    platform::EngineAutomation automation;
-    if (!options.proceedIfWordOpen && Word1::IsWordRunning(automation)) {
-        console.error(kWordOpenLine);
-        return WordProcessorOpen;
-    }
+        return;
     std::vector<std::pair<size_t, DocumentOutcome>> failedBackups;
     std::vector<ListedFile> toRun = keepBackups(options, inputs.files, failedBackups);
     outcome = runJobs(settings, toRun, inputs.files.size(), jobCount(options, toRun), progress);
     for (auto& [index, document] : failedBackups)
         outcome.documents.at(index) = std::move(document);
     console.endProgress();
-    return std::nullopt;
 }
 
 bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const Inputs& inputs,
@@ -156,14 +129,19 @@ int runBatch(CliOptions options, Console& console) {
         throw UsageError{"give the documents to change; --help tells how"};
     Inputs inputs = collectInputs(options);
     JobSettings settings = settingsFrom(options);
+    platform::EngineAutomation automation;
+    if (auto refused = refusalOf(options, settings.outFolder, inputs, automation)) {
+        console.error(refused->line);
+        return refused->status;
+    }
     Progress progress(console, inputs.files.size());
     JobsOutcome outcome;
     if (options.dryRun) {
         outcome =
             runDryJobs(settings, inputs.files, jobCount(options, inputs.files), progress, console);
         console.endProgress();
-    } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
-        return *stopped;
+    } else {
+        runDocuments(options, settings, inputs, progress, console, outcome);
     }
     if (!options.quiet) {
         for (const std::string& note : inputs.notes)
