@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/Prompts.h"
+#include "BatchWindow.h"
 #include "FileRows.h"
 #include "ListGestures.h"
-#include "BatchWindow.h"
 #include "services/Program.h"
 #include "services/WordAutomation.h"
 #include "SettingsStore.h"

@@ -53,8 +53,7 @@ bool checksPass(WindowServices& services, ErrorTrap& trap, BatchOutcome& outcome
         trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(messages::kFolderDoesNotExist); });
         break;
     case Stop::OutputClash:
-        trap(RunSteps::checkOutputFolder,
-             [&] { prompts.MsgBox(outputClashText(found.clashes)); });
+        trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(outputClashText(found.clashes)); });
         break;
     case Stop::MemoryLimit:
         trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(found.problem); });

@@ -143,8 +143,8 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
     }
     // A memory limit that cannot be read is refused, never replaced by another.
     for (const char* limit : {"100 ", "garbage", "0", "-1", "63", "1.5G", "100K", "4G "}) {
-        CliResult result =
-            runCli({"--in-place", "a.docx"}, dir.path(), {std::string("PELLUCOR_MEMORY_LIMIT=") + limit});
+        CliResult result = runCli({"--in-place", "a.docx"}, dir.path(),
+                                  {std::string("PELLUCOR_MEMORY_LIMIT=") + limit});
         EXPECT_EQ(result.status, 2) << limit;
         EXPECT_NE(result.err.find("PELLUCOR_MEMORY_LIMIT is"), std::string::npos) << result.err;
     }

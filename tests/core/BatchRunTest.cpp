@@ -497,6 +497,21 @@ TEST_F(BatchRun, RunFailuresNameTheirSteps) {
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"2 check the file list"}));
     addFile("a.docx", "It ends. Next");
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"9 report the end"}));
+    // The window's boxes name its handler; a request's run names its caller.
+    BatchRequest request;
+    request.documents = {window.files[0]};
+    request.trapModule = "pellucor-cli";
+    request.trapProcedure = "runJobs";
+    ui::WindowObserver observer(window, prompts);
+    EXPECT_EQ(steps(RunBatch(request, observer, prompts, automation)),
+              (std::vector<std::string>{"9 report the end"}));
+    const std::vector<ShownBox> reports = prompts.errorReports();
+    ASSERT_EQ(reports.size(), 3u);
+    for (size_t k = 0; k < reports.size(); ++k)
+        EXPECT_NE(reports[k].text.find(k < 2 ? ".Form1.PushButton7_Click at line "
+                                             : ".pellucor-cli.runJobs at line 9"),
+                  std::string::npos)
+            << reports[k].text;
 }
 
 // Every event of a request's run in order; the walk of a document (its
@@ -565,6 +580,12 @@ TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {
     EXPECT_EQ(RunBatch(services).stop, Stop::MissingFolder);
 
     saveToFolder(out());
+    ::setenv("PELLUCOR_MEMORY_LIMIT", "100 ", 1);
+    EXPECT_EQ(RunBatch(services).stop, Stop::MemoryLimit);
+    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
+    EXPECT_EQ(prompts.texts().back().rfind("PELLUCOR_MEMORY_LIMIT is \"100 \": give ", 0), 0u)
+        << prompts.texts().back();
+
     automation.setRunning("Microsoft Word");
     prompts.queue(Answer::No);
     EXPECT_EQ(RunBatch(services).stop, Stop::WordProcessorOpen);

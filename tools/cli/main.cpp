@@ -12,8 +12,8 @@
 #include "base/Error.h"
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
-#include "base/XmlText.h"
 #include "base/Waiting.h"
+#include "base/XmlText.h"
 #include "CliOptions.h"
 #include "Console.h"
 #include "EngineAutomation.h"
@@ -21,8 +21,8 @@
 #include "Jobs.h"
 #include "Report.h"
 #include "RunChecks.h"
-#include "Word1.h"
 #include "word/MemoryBudget.h"
+#include "Word1.h"
 #include "WordsDump.h"
 
 #include <csignal>
