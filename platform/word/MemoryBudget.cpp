@@ -82,8 +82,12 @@ uint64_t memoryLimitFor(uint64_t mainPartSize) {
     return std::min(wanted, ceiling());
 }
 
-MemoryBudget::MemoryBudget(uint64_t mainPartSize, std::string path)
-    : m_limit(memoryLimitFor(mainPartSize)), m_path(std::move(path)) {}
+MemoryBudget::MemoryBudget(uint64_t mainPartSize, std::string path) : m_path(std::move(path)) {
+    if (const std::string problem = memoryCeiling().problem; !problem.empty() && !g_ceilingForTests)
+        throw Error(ErrorNumber::InvalidProcedureCall,
+                    "The document " + inQuotes(m_path) + " cannot be opened: " + problem);
+    m_limit = memoryLimitFor(mainPartSize);
+}
 
 void MemoryBudget::take(uint64_t bytes) {
     check(bytes);

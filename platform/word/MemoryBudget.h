@@ -36,7 +36,7 @@ public:
     [[noreturn]] void refuse() const;
 
 private:
-    uint64_t m_limit;
+    uint64_t m_limit = 0;
     uint64_t m_taken = 0;
     std::string m_path;
 };
