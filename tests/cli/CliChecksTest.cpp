@@ -115,6 +115,7 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--ext", "docx,,rtf", "sub"}, "--ext"},
         {{"--dry-run=yes", "a.docx"}, "--dry-run takes no value"},
         {{"--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
+        {{"-n", "--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
         {{"--in-place", "a.docx", "./a.docx"}, "listed twice"},
         {{"--words", "a.docx", "sub/a.docx"}, "--words"},
         {{"--out", "out"}, "give the documents"},
