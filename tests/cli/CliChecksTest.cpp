@@ -135,6 +135,11 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--track-changes=Ann\x01", "a.docx"}, "the control character U+0001"},
         {{"--track-changes=\xff\xfe", "a.docx"}, "the byte 0xff (not UTF-8)"},
         {{"--track-changes=Ann\xef\xbf\xbe", "a.docx"}, "U+FFFE (not a character)"},
+        {{"--track-changes=Ann\tLee", "a.docx"}, "the control character U+0009"},
+        {{"--track-changes=Ann\xc2\x85", "a.docx"}, "the control character U+0085"},
+        {{"--track-changes=\xef\xb7\x90", "a.docx"}, "U+FDD0 (not a character)"},
+        {{"--track-changes=\xf0\x9f\xbf\xbf", "a.docx"}, "U+1FFFF (not a character)"},
+        {{"--track-changes=\xed\xa0\x80", "a.docx"}, "the byte 0xed (not UTF-8)"},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);
@@ -149,6 +154,9 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         EXPECT_EQ(result.status, 2) << limit;
         EXPECT_NE(result.err.find("PELLUCOR_MEMORY_LIMIT is"), std::string::npos) << result.err;
     }
+    for (const char* author : {"Zoë Ørsted", "李雷", "Ann \xf0\x9f\x98\x80"})
+        EXPECT_EQ(run({"-n", std::string("--track-changes=") + author, "a.docx"}).status, 0)
+            << author;
     for (const char* limit : {"64", "100M", "2G", "512MiB"})
         EXPECT_EQ(runCli({"--dry-run", "a.docx"}, dir.path(),
                          {std::string("PELLUCOR_MEMORY_LIMIT=") + limit})
