@@ -36,7 +36,7 @@ std::vector<OutputClash> outputClashes(const std::vector<std::string>& files,
     std::vector<OutputClash> groups;
     std::unordered_map<std::string, size_t> groupOf;
     groupOf.reserve(files.size());
-    // A file name holds no separator, so the folder is cleaned once.
+    // The names are compared as they are given; only the folder is cleaned.
     const std::string prefix = Main::NormalizePath(folder + kSeparator);
     for (size_t k = 0; k < files.size(); ++k) {
         const std::string& file = files[k];

@@ -11,18 +11,24 @@ PreRunCheck checkBeforeRun(const RunPlan& plan, platform::WordAutomation& automa
     PreRunCheck found;
     if (plan.documents.empty()) {
         found.stop = Stop::NoFiles;
-    } else if (plan.folderToExist && !IsFolder(*plan.folderToExist)) {
+        return found;
+    }
+    if (plan.folderToExist && !IsFolder(*plan.folderToExist)) {
         found.stop = Stop::MissingFolder;
         found.folder = *plan.folderToExist;
-    } else if (plan.sharedFolder &&
-               !(found.clashes = outputClashes(plan.documents, *plan.sharedFolder, plan.resultName))
-                    .empty()) {
-        found.stop = Stop::OutputClash;
-    } else if (!(found.problem = word::memoryCeiling().problem).empty()) {
-        found.stop = Stop::MemoryLimit;
-    } else if (plan.wordProcessorMatters && Word1::IsWordRunning(automation)) {
-        found.stop = Stop::WordProcessorOpen;
+        return found;
     }
+    if (plan.sharedFolder)
+        found.clashes = outputClashes(plan.documents, *plan.sharedFolder, plan.resultName);
+    if (!found.clashes.empty()) {
+        found.stop = Stop::OutputClash;
+        return found;
+    }
+    found.problem = word::memoryCeiling().problem;
+    if (!found.problem.empty())
+        found.stop = Stop::MemoryLimit;
+    else if (plan.wordProcessorMatters && Word1::IsWordRunning(automation))
+        found.stop = Stop::WordProcessorOpen;
     return found;
 }
 

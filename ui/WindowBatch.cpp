@@ -59,7 +59,8 @@ bool checksPass(WindowServices& services, ErrorTrap& trap, BatchOutcome& outcome
         trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(found.problem); });
         break;
     case Stop::WordProcessorOpen: {
-        bool proceed = false;
+        // As every statement of the handler: one that fails lets the next run.
+        bool proceed = true;
         trap(RunSteps::lookForWordProcessor, [&] {
             proceed = prompts.MsgBox(messages::kWordMayBeOpen, platform::Buttons::YesNo) ==
                       platform::Answer::Yes;
