@@ -402,6 +402,12 @@ TEST_F(EngineTest, WhatXmlCannotHoldIsNeverSaved) {
         EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx"))) << c.author;
         std::filesystem::remove(dir.file("out.docx"));
     }
+    // A text written that XML cannot hold is refused before it reaches the document.
+    word::Document document = open(DocxBuilder(textP("It ends. Next")));
+    for (const char* text : {".\x01 ", ".\xef\xbf\xbf ", ".\xff "})
+        EXPECT_NE(errorFrom([&] { document.Words()(3).SetText(text); }).find("is not plain text"),
+                  std::string::npos)
+            << text;
 }
 
 } // namespace
