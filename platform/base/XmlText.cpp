@@ -25,6 +25,21 @@ std::string codePoint(char32_t code) {
     return text;
 }
 
+std::string byteNotUtf8(unsigned char byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", static_cast<unsigned>(byte));
+    return std::string("the byte ") + text + " (not UTF-8)";
+}
+
+// A character XML cannot hold, in plain words.
+std::string unheld(char32_t code) {
+    return code < 0x20 ? "the control character " + codePoint(code)
+                       : codePoint(code) + " (not a character)";
+}
+
+constexpr std::string_view kCommentOpening = "!--";
+constexpr std::string_view kCdataOpening = "![CDATA[";
+
 } // namespace
 
 bool xmlCanHold(char32_t code) {
@@ -52,11 +67,8 @@ size_t firstNotHeldByXml(std::string_view text) {
 
 std::string unusableCharacterAt(std::string_view text, size_t at) {
     const Utf8Char c = decodeUtf8(text, at);
-    if (!c.valid) {
-        char byte[8];
-        std::snprintf(byte, sizeof byte, "0x%02x", static_cast<unsigned>(c.code));
-        return std::string("the byte ") + byte + " (not UTF-8)";
-    }
+    if (!c.valid)
+        return byteNotUtf8(static_cast<unsigned char>(c.code));
     if (isControl(c.code))
         return "the control character " + codePoint(c.code);
     return codePoint(c.code) + " (not a character)";
@@ -81,6 +93,148 @@ std::string usableName(std::string_view name) {
         at += c.length;
     }
     return kept;
+}
+
+void XmlOutputCheck::feed(std::string_view bytes) {
+    for (size_t at = 0; at < bytes.size() && m_found.empty(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (!utf8(byte))
+            continue;
+        if (m_context != Context::Markup)
+            closing(byte);
+        else if (m_inReference)
+            insideReference(byte);
+        else if (m_afterLessThan)
+            opening(byte);
+        else
+            markup(byte);
+    }
+}
+
+std::string XmlOutputCheck::problem() const {
+    if (m_found.empty() && m_continuations > 0)
+        return "a character cut short (not UTF-8)";
+    return m_found;
+}
+
+// True for an ASCII byte that the markup's own reading takes next; a byte of
+// a longer character is taken here, and ends any reference or bracket begun.
+bool XmlOutputCheck::utf8(unsigned char byte) {
+    if (m_continuations > 0) {
+        if ((byte & 0xC0) != 0x80) {
+            found(byteNotUtf8(byte));
+            return false;
+        }
+        m_code = (m_code << 6) | (byte & 0x3F);
+        if (--m_continuations == 0) {
+            static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+            if (m_code < kSmallest[m_length] || (m_code >= 0xD800 && m_code <= 0xDFFF) ||
+                m_code > 0x10FFFF)
+                found("a character written in too many bytes or out of range (not UTF-8)");
+            else if (!xmlCanHold(m_code))
+                found(unheld(m_code));
+        }
+        return false;
+    }
+    if (byte < 0x80) {
+        if (!xmlCanHold(byte))
+            found(unheld(byte));
+        return true;
+    }
+    m_length = byte >= 0xC2 && byte <= 0xDF   ? 2
+               : byte >= 0xE0 && byte <= 0xEF ? 3
+               : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                              : 0;
+    if (m_length == 0) {
+        found(byteNotUtf8(byte));
+        return false;
+    }
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    m_code = byte & kLeadMask[m_length];
+    m_continuations = m_length - 1;
+    m_inReference = m_afterLessThan = false;
+    m_closed = 0;
+    return false;
+}
+
+void XmlOutputCheck::markup(unsigned char byte) {
+    if (byte == '<') {
+        m_afterLessThan = true;
+        m_opening.clear();
+    } else if (byte == '&') {
+        m_inReference = true;
+        m_reference.clear();
+    }
+}
+
+// After a '<': a comment, a CDATA section, an instruction or a tag.
+void XmlOutputCheck::opening(unsigned char byte) {
+    m_opening += static_cast<char>(byte);
+    Context next = Context::Markup;
+    if (m_opening == "?")
+        next = Context::Instruction;
+    else if (m_opening == kCommentOpening)
+        next = Context::Comment;
+    else if (m_opening == kCdataOpening)
+        next = Context::Cdata;
+    else if (kCommentOpening.starts_with(m_opening) || kCdataOpening.starts_with(m_opening))
+        return;
+    m_afterLessThan = false;
+    m_context = next;
+    m_closed = 0;
+}
+
+// Inside a comment, a CDATA section or an instruction, until its end.
+void XmlOutputCheck::closing(unsigned char byte) {
+    const std::string_view end = m_context == Context::Comment ? "-->"
+                                 : m_context == Context::Cdata ? "]]>"
+                                                               : "?>";
+    if (byte == static_cast<unsigned char>(end[m_closed])) {
+        if (++m_closed == end.size()) {
+            m_context = Context::Markup;
+            m_closed = 0;
+        }
+    } else if (byte != static_cast<unsigned char>(end[0])) {
+        m_closed = 0;
+    } else if (m_closed != end.size() - 1) {
+        m_closed = 1;
+    }
+}
+
+// After a '&': a numeric reference names a character, which must be one XML
+// can hold; the named ones (&amp; and the like) always are.
+void XmlOutputCheck::insideReference(unsigned char byte) {
+    if (byte != ';') {
+        m_reference += static_cast<char>(byte);
+        m_inReference = m_reference.size() <= 10;
+        return;
+    }
+    m_inReference = false;
+    if (m_reference.empty() || m_reference[0] != '#')
+        return;
+    const bool hex = m_reference.size() > 1 && (m_reference[1] == 'x' || m_reference[1] == 'X');
+    const std::string digits = m_reference.substr(hex ? 2 : 1);
+    char32_t code = 0;
+    for (char digit : digits) {
+        const int value = digit >= '0' && digit <= '9'          ? digit - '0'
+                          : hex && digit >= 'a' && digit <= 'f' ? digit - 'a' + 10
+                          : hex && digit >= 'A' && digit <= 'F' ? digit - 'A' + 10
+                                                                : -1;
+        if (value < 0 || code > 0x10FFFF) {
+            code = 0x110000;
+            break;
+        }
+        code = code * (hex ? 16 : 10) + static_cast<char32_t>(value);
+    }
+    if (digits.empty() || !xmlCanHold(code))
+        found(code > 0x10FFFF || digits.empty()
+                  ? "a reference to no character (&" + m_reference + ";)"
+                  : unheld(code));
+}
+
+void XmlOutputCheck::found(std::string what) {
+    if (m_found.empty())
+        m_found = std::move(what);
 }
 
 } // namespace pellucor::text

@@ -26,4 +26,37 @@ size_t firstUnusableInName(std::string_view name);
 // The name without any of those characters.
 std::string usableName(std::string_view name);
 
+// Watches XML as it is written, piece by piece, for what no XML reader would
+// take: bytes that are not UTF-8, characters XML cannot hold, written as they
+// are or as a numeric reference ("&#27;") outside comments, CDATA sections
+// and processing instructions, where a reference is only text.
+class XmlOutputCheck {
+public:
+    void feed(std::string_view bytes);
+    // The first such character, in plain words ("the control character
+    // U+001B"); empty when there was none. Call once every piece is fed.
+    std::string problem() const;
+
+private:
+    enum class Context : unsigned char { Markup, Comment, Cdata, Instruction };
+
+    void markup(unsigned char byte);
+    void insideReference(unsigned char byte);
+    void opening(unsigned char byte);
+    void closing(unsigned char byte);
+    bool utf8(unsigned char byte);
+    void found(std::string what);
+
+    Context m_context = Context::Markup;
+    std::string m_opening;        // after a '<': what came of "<!--", "<![CDATA[", "<?"
+    bool m_afterLessThan = false; // the '<' that may open one was the last byte
+    size_t m_closed = 0;          // how much of the context's end has been seen
+    std::string m_reference;      // after a '&': the reference so far
+    bool m_inReference = false;
+    char32_t m_code = 0;          // a multi-byte character being read
+    unsigned m_continuations = 0; // bytes still to come of it
+    unsigned m_length = 0;
+    std::string m_found;
+};
+
 } // namespace pellucor::text

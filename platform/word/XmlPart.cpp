@@ -4,7 +4,6 @@
 #include "base/ShownName.h"
 #include "base/XmlText.h"
 #include "MemoryBudget.h"
-#include "TreeWalk.h"
 
 #include <cstring>
 #include <sstream>
@@ -19,29 +18,22 @@ constexpr unsigned kParseFlags = pugi::parse_cdata | pugi::parse_escapes | pugi:
                                  pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype |
                                  pugi::parse_ws_pcdata;
 
-// What in text XML cannot hold, in plain words; empty when nothing.
-std::string unheldIn(std::string_view text) {
-    const size_t at = text::firstNotHeldByXml(text);
-    return at == std::string_view::npos ? "" : text::unusableCharacterAt(text, at);
-}
+// Hands the part on as it comes, checking it on the way.
+struct CheckingWriter : pugi::xml_writer {
+    explicit CheckingWriter(pugi::xml_writer& to) : next(to) {}
+    void write(const void* data, size_t size) override {
+        check.feed(std::string_view(static_cast<const char*>(data), size));
+        next.write(data, size);
+    }
+    pugi::xml_writer& next;
+    text::XmlOutputCheck check;
+};
 
-// What in the DOM XML cannot hold, looked at in every name and value the
-// serialiser would write; empty when it can hold all of it.
-std::string unheldInDom(const pugi::xml_document& doc) {
-    std::string found;
-    walkBelow(doc, [&](pugi::xml_node node) {
-        if (!found.empty())
-            return pugi::xml_node();
-        found = unheldIn(node.name());
-        if (found.empty())
-            found = unheldIn(node.value());
-        for (pugi::xml_attribute attribute : node.attributes())
-            if (found.empty())
-                found = unheldIn(attribute.name()) + unheldIn(attribute.value());
-        return found.empty() ? node : pugi::xml_node();
-    });
-    return found;
-}
+struct NoWriter : pugi::xml_writer {
+    void write(const void*, size_t) override {}
+};
+
+constexpr unsigned kSaveFlags = pugi::format_raw | pugi::format_no_declaration;
 
 struct StringWriter : pugi::xml_writer {
     std::string out;
@@ -257,24 +249,36 @@ std::string XmlPart::serialise() const {
 
 // A part is written only when it will read back as well-formed XML: a value
 // set from outside (an author's name, text from another format) may hold a
-// control character, a noncharacter or bytes that are not UTF-8.
+// control character, a noncharacter or bytes that are not UTF-8. The bytes
+// are checked as they are written, in UTF-8; a part in another encoding is
+// written once more for the check alone.
 void XmlPart::serialise(pugi::xml_writer& writer) const {
-    std::string unheld = unheldIn(m_prolog) + unheldIn(m_epilog);
-    if (unheld.empty())
-        unheld = unheldInDom(m_doc);
+    if (m_encoding != pugi::encoding_utf8) {
+        NoWriter nowhere;
+        CheckingWriter checking(nowhere);
+        m_doc.save(checking, "", kSaveFlags, pugi::encoding_utf8);
+        refuseUnheld(checking.check.problem());
+        m_doc.save(writer, "", kSaveFlags, m_encoding);
+        return;
+    }
+    CheckingWriter checking(writer);
+    if (!m_prolog.empty()) {
+        checking.write(m_prolog.data(), m_prolog.size());
+        root().print(checking, "", pugi::format_raw, pugi::encoding_utf8);
+        checking.write(m_epilog.data(), m_epilog.size());
+    } else {
+        m_doc.save(checking, "", kSaveFlags, pugi::encoding_utf8);
+    }
+    refuseUnheld(checking.check.problem());
+}
+
+void XmlPart::refuseUnheld(const std::string& unheld) const {
     if (!unheld.empty())
         throw Error(ErrorNumber::CannotSave,
                     "The document " + inQuotes(m_displayName) + " cannot be saved: its part " +
                         shownName(m_name) + " would hold " + unheld +
                         ", which XML cannot hold, and no program could read it. Nothing was "
                         "written.");
-    if (!m_prolog.empty()) {
-        writer.write(m_prolog.data(), m_prolog.size());
-        root().print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-        writer.write(m_epilog.data(), m_epilog.size());
-        return;
-    }
-    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, m_encoding);
 }
 
 std::string prefixFor(pugi::xml_node root, std::initializer_list<const char*> uris) {

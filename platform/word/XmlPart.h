@@ -44,6 +44,8 @@ public:
     void serialise(pugi::xml_writer& writer) const;
 
 private:
+    void refuseUnheld(const std::string& unheld) const;
+
     std::string m_name;
     std::string m_displayName;
     std::string m_buffer; // parsed in place: the DOM's strings point into it

@@ -1,6 +1,7 @@
 // Setting a word's text: where the new text goes, what happens to the runs it
 // spanned, and that the numbering stays right afterwards.
 
+#include "base/XmlText.h"
 #include "WordTestSupport.h"
 
 #include <filesystem>
@@ -408,6 +409,35 @@ TEST_F(EngineTest, WhatXmlCannotHoldIsNeverSaved) {
         EXPECT_NE(errorFrom([&] { document.Words()(3).SetText(text); }).find("is not plain text"),
                   std::string::npos)
             << text;
+}
+
+// The check reads what is written piece by piece, as the serialiser hands it
+// over: a reference is a character in text and attributes, only text in
+// comments, CDATA sections and instructions.
+TEST(XmlOutputCheck, FindsWhatXmlCannotHoldWhereverThePiecesBreak) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<a>x&#27;y</a>", "the control character U+001B"},
+        {"<a b=\"&#01;\"/>", "the control character U+0001"},
+        {"<a>\x1b</a>", "the control character U+001B"},
+        {"<a>&#xFFFE;</a>", "U+FFFE (not a character)"},
+        {"<a>\xef\xbf\xbf</a>", "U+FFFF (not a character)"},
+        {"<a>\xff</a>", "the byte 0xff (not UTF-8)"},
+        {"<a>\xed\xa0\x80</a>",
+         "a character written in too many bytes or out of range (not UTF-8)"},
+        {"<a>\xe2\x82", "a character cut short (not UTF-8)"},
+        {"<!-- &#1; -->\n<?pi &#1;?><a><![CDATA[&#1;]]>&#09;&#10;&#13;&amp;&#xFFFD;\xc3\xa9</a>",
+         ""},
+        {"<!-- --->&#1;<a/>", "the control character U+0001"},
+        {"<![CDATA[]]]>&#2;", "the control character U+0002"},
+    };
+    for (const auto& [xml, problem] : cases) {
+        text::XmlOutputCheck whole, bytes;
+        whole.feed(xml);
+        for (char c : xml)
+            bytes.feed(std::string_view(&c, 1));
+        EXPECT_EQ(whole.problem(), problem) << xml;
+        EXPECT_EQ(bytes.problem(), problem) << xml;
+    }
 }
 
 } // namespace
