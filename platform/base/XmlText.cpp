@@ -2,6 +2,7 @@
 
 #include "Utf8.h"
 
+#include <array>
 #include <cstdio>
 
 namespace pellucor::text {
@@ -95,9 +96,34 @@ std::string usableName(std::string_view name) {
     return kept;
 }
 
+// Bytes that nothing is read from between tags: printable ASCII other than
+// the two that begin markup and references.
+constexpr std::array<bool, 256> kPlainInMarkup = [] {
+    std::array<bool, 256> plain{};
+    for (int byte = 0x20; byte < 0x80; ++byte)
+        plain[byte] = byte != '<' && byte != '&';
+    return plain;
+}();
+
 void XmlOutputCheck::feed(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (size_t at = 0; at < bytes.size() && m_found.empty(); ++at) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
+        // Most of a part is text and tags, passed over here.
+        if (m_context == Context::Markup && !m_inReference && !m_afterLessThan &&
+            m_continuations == 0) {
+            while (at < bytes.size()) {
+                if (kPlainInMarkup[data[at]])
+                    ++at;
+                else if (data[at] == '<' && at + 1 < bytes.size() && data[at + 1] != '!' &&
+                         data[at + 1] != '?' && kPlainInMarkup[data[at + 1]])
+                    at += 2; // a tag
+                else
+                    break;
+            }
+            if (at == bytes.size())
+                break;
+        }
+        const unsigned char byte = data[at];
         if (!utf8(byte))
             continue;
         if (m_context != Context::Markup)
@@ -169,6 +195,11 @@ void XmlOutputCheck::markup(unsigned char byte) {
 
 // After a '<': a comment, a CDATA section, an instruction or a tag.
 void XmlOutputCheck::opening(unsigned char byte) {
+    // Nearly every '<' begins a tag.
+    if (m_opening.empty() && byte != '!' && byte != '?') {
+        m_afterLessThan = false;
+        return;
+    }
     m_opening += static_cast<char>(byte);
     Context next = Context::Markup;
     if (m_opening == "?")
