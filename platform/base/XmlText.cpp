@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstdio>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace pellucor::text {
 namespace {
@@ -105,12 +108,42 @@ constexpr std::array<bool, 256> kPlainInMarkup = [] {
     return plain;
 }();
 
+// Where the first block of sixteen bytes from `at` that holds more than plain
+// bytes and tags begins: a control or non-ASCII byte, a '&', or a '<' that
+// may open a comment, a CDATA section or an instruction.
+size_t skipPlainBlocks(const unsigned char* data, size_t at, size_t size) {
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(0x20), amp = _mm_set1_epi8('&');
+    const __m128i less = _mm_set1_epi8('<'), bang = _mm_set1_epi8('!');
+    const __m128i question = _mm_set1_epi8('?');
+    // The next block is read from one byte on, so one byte more must follow.
+    for (; at + 17 <= size; at += 16) {
+        const auto* from = reinterpret_cast<const __m128i*>(data + at);
+        const __m128i block = _mm_loadu_si128(from);
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+        // Bytes from 0x80 compare as negative, so below the space too.
+        const __m128i special =
+            _mm_or_si128(_mm_cmplt_epi8(block, space), _mm_cmpeq_epi8(block, amp));
+        const __m128i opener =
+            _mm_and_si128(_mm_cmpeq_epi8(block, less),
+                          _mm_or_si128(_mm_cmpeq_epi8(next, bang), _mm_cmpeq_epi8(next, question)));
+        if (_mm_movemask_epi8(_mm_or_si128(special, opener)) != 0)
+            break;
+    }
+#else
+    (void)data;
+    (void)size;
+#endif
+    return at;
+}
+
 void XmlOutputCheck::feed(std::string_view bytes) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (size_t at = 0; at < bytes.size() && m_found.empty(); ++at) {
         // Most of a part is text and tags, passed over here.
         if (m_context == Context::Markup && !m_inReference && !m_afterLessThan &&
             m_continuations == 0) {
+            at = skipPlainBlocks(data, at, bytes.size());
             while (at < bytes.size()) {
                 if (kPlainInMarkup[data[at]])
                     ++at;

@@ -438,6 +438,15 @@ TEST(XmlOutputCheck, FindsWhatXmlCannotHoldWhereverThePiecesBreak) {
         EXPECT_EQ(whole.problem(), problem) << xml;
         EXPECT_EQ(bytes.problem(), problem) << xml;
     }
+    // Long pieces are read sixteen bytes at a time: wherever a block ends.
+    for (size_t pad = 0; pad < 20; ++pad) {
+        text::XmlOutputCheck clean, dirty;
+        const std::string before(pad, 'x'), after(40, 'y');
+        clean.feed(before + "<!--&#1;--><a b='\xc3\xa9'>x</a>" + after);
+        dirty.feed(before + "<?a &#2;?><a>\x1f</a>" + after);
+        EXPECT_EQ(clean.problem(), "") << pad;
+        EXPECT_EQ(dirty.problem(), "the control character U+001F") << pad;
+    }
 }
 
 } // namespace
