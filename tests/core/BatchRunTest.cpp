@@ -580,13 +580,17 @@ TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {
     EXPECT_EQ(RunBatch(services).stop, Stop::MissingFolder);
 
     saveToFolder(out());
+    std::filesystem::create_directories(in() + "/other");
+    window.files.push_back(source("other/a.docx", "It ends. Next"));
+    automation.setRunning("Microsoft Word"); // not asked about while a check fails
     ::setenv("PELLUCOR_MEMORY_LIMIT", "100 ", 1);
+    EXPECT_EQ(RunBatch(services).stop, Stop::OutputClash) << "found before the memory limit";
+    window.files.pop_back();
     EXPECT_EQ(RunBatch(services).stop, Stop::MemoryLimit);
     ::unsetenv("PELLUCOR_MEMORY_LIMIT");
     EXPECT_EQ(prompts.texts().back().rfind("PELLUCOR_MEMORY_LIMIT is \"100 \": give ", 0), 0u)
         << prompts.texts().back();
 
-    automation.setRunning("Microsoft Word");
     prompts.queue(Answer::No);
     EXPECT_EQ(RunBatch(services).stop, Stop::WordProcessorOpen);
 
