@@ -7,13 +7,9 @@
 
 namespace pellucor {
 
-// The statements of a run and of the checks before it: the line numbers its
-// error report boxes show, and what each does.
+// The statements of a run: the line numbers its error report boxes show, and
+// what each does.
 struct RunSteps {
-    static constexpr TrapStep noFilesBox{2, "check the file list"};
-    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
-    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
-    static constexpr TrapStep readMode{5, "read the spacing option"};
     static constexpr TrapStep hourglassAtStart{61, "show progress"};
     static constexpr TrapStep readFiles{62, "read the lists"};
     static constexpr TrapStep showShare{63, "show progress"};

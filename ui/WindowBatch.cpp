@@ -11,6 +11,15 @@
 namespace pellucor::ui {
 namespace {
 
+// The statements of "Start Changing" before the run's own, with the line
+// numbers its error report boxes show.
+struct WindowSteps {
+    static constexpr TrapStep noFilesBox{2, "check the file list"};
+    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
+    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
+    static constexpr TrapStep readMode{5, "read the spacing option"};
+};
+
 // The paths of the file list as they stand, first row first.
 std::vector<std::string> listedFiles(BatchWindow& window) {
     std::vector<std::string> files;
@@ -41,27 +50,29 @@ bool checksPass(WindowServices& services, ErrorTrap& trap, BatchOutcome& outcome
     using Stop = BatchOutcome::Stop;
     platform::Prompts& prompts = services.prompts;
     PreRunCheck found;
-    trap(RunSteps::checkOutputFolder,
+    trap(WindowSteps::checkOutputFolder,
          [&] { found = checkBeforeRun(planOf(services.window), services.automation); });
     switch (found.stop) {
     case Stop::None:
         return true;
     case Stop::NoFiles:
-        trap(RunSteps::noFilesBox, [&] { prompts.MsgBox(messages::kNoFilesAdded); });
+        trap(WindowSteps::noFilesBox, [&] { prompts.MsgBox(messages::kNoFilesAdded); });
         break;
     case Stop::MissingFolder:
-        trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(messages::kFolderDoesNotExist); });
+        trap(WindowSteps::checkOutputFolder,
+             [&] { prompts.MsgBox(messages::kFolderDoesNotExist); });
         break;
     case Stop::OutputClash:
-        trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(outputClashText(found.clashes)); });
+        trap(WindowSteps::checkOutputFolder,
+             [&] { prompts.MsgBox(outputClashText(found.clashes)); });
         break;
     case Stop::MemoryLimit:
-        trap(RunSteps::checkOutputFolder, [&] { prompts.MsgBox(found.problem); });
+        trap(WindowSteps::checkOutputFolder, [&] { prompts.MsgBox(found.problem); });
         break;
     case Stop::WordProcessorOpen: {
         // As every statement of the handler: one that fails lets the next run.
         bool proceed = true;
-        trap(RunSteps::lookForWordProcessor, [&] {
+        trap(WindowSteps::lookForWordProcessor, [&] {
             proceed = prompts.MsgBox(messages::kWordMayBeOpen, platform::Buttons::YesNo) ==
                       platform::Answer::Yes;
         });
@@ -81,7 +92,7 @@ bool checksPass(WindowServices& services, ErrorTrap& trap, BatchOutcome& outcome
 // output choice whenever the run asks.
 BatchRequest requestOf(BatchWindow& window, ErrorTrap& trap) {
     BatchRequest request;
-    trap(RunSteps::readMode, [&] {
+    trap(WindowSteps::readMode, [&] {
         if (window.Option1())
             request.mode = Word1::ModeAdd;
         else if (window.Option2())
