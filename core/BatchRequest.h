@@ -32,6 +32,10 @@ struct BatchRequest {
     // before its first mark (a backup copy is kept here). What it throws
     // fails the document, and none of its marks runs.
     std::function<void(size_t document)> beforeChanging;
+    // Where the run's error report boxes say an error happened: the caller's
+    // own module and procedure.
+    std::string trapModule = "BatchRun";
+    std::string trapProcedure = "RunBatch";
 };
 
 // Told what a run does as it goes. Each event runs in the run's own error

@@ -124,7 +124,7 @@ void processFile(Run& run, size_t k, const std::string& path, DocumentOutcome& o
 BatchOutcome RunBatch(const BatchRequest& request, BatchObserver& observer,
                       platform::Prompts& prompts, platform::WordAutomation& automation) {
     Run run{request, observer, prompts, automation,
-            ErrorTrap(prompts, "Form1", "PushButton7_Click")};
+            ErrorTrap(prompts, request.trapModule, request.trapProcedure)};
     ErrorTrap& trap = run.trap;
     BatchOutcome outcome;
     const size_t documents = request.documents.size();

@@ -3,20 +3,13 @@
 #include "base/ErrorTrap.h"
 #include "BatchRequest.h"
 #include "Outcome.h"
-#include "Services.h"
+#include "services/WordAutomation.h"
 
 namespace pellucor {
 
-// The progress text while no document is being worked on.
-inline constexpr const char* kProgressAtRest = "Progress Bar";
-
-// The statements of "Start Changing": the line numbers its error report boxes
-// show, and what each does.
+// The statements of a run: the line numbers its error report boxes show, and
+// what each does.
 struct RunSteps {
-    static constexpr TrapStep noFilesBox{2, "check the file list"};
-    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
-    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
-    static constexpr TrapStep readMode{5, "read the spacing option"};
     static constexpr TrapStep hourglassAtStart{61, "show progress"};
     static constexpr TrapStep readFiles{62, "read the lists"};
     static constexpr TrapStep showShare{63, "show progress"};
@@ -36,17 +29,10 @@ struct RunSteps {
 // against other runs for the whole of its marks. A stop requested meanwhile
 // ends it after the document in hand, whose marks all run (or which is put
 // back as it was when one of them fails); the documents after it are not
-// processed. Errors of its own steps go to its error report box. Returns what
-// the run did, document by document.
+// processed. Errors of its own steps go to its error report box, which names the
+// request's trap module and procedure. Returns what the run did, document by
+// document.
 BatchOutcome RunBatch(const BatchRequest& request, BatchObserver& observer,
                       platform::Prompts& prompts, platform::WordAutomation& automation);
-
-// "Start Changing": every listed file, once for each ticked mark in list
-// order, with the hourglass and the progress bar showing the work; "Done."
-// at the end. A run starts only when there are files, the output folder
-// exists, no two results would land on each other and the user does not
-// stop for a running word processor. A second start while one runs does
-// nothing.
-BatchOutcome RunBatch(Services& services);
 
 } // namespace pellucor

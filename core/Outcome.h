@@ -82,6 +82,7 @@ struct BatchOutcome {
         NoFiles,
         MissingFolder,
         OutputClash,
+        MemoryLimit,
         WordProcessorOpen
     };
 

@@ -31,17 +31,20 @@ void addDistinct(OutputClash& clash, const std::string& file) {
 } // namespace
 
 std::vector<OutputClash> outputClashes(const std::vector<std::string>& files,
-                                       const std::string& folder) {
+                                       const std::string& folder,
+                                       const std::function<std::string(size_t)>& resultName) {
     std::vector<OutputClash> groups;
     std::unordered_map<std::string, size_t> groupOf;
     groupOf.reserve(files.size());
-    // A file name holds no separator, so the folder is cleaned once.
+    // The names are compared as they are given; only the folder is cleaned.
     const std::string prefix = Main::NormalizePath(folder + kSeparator);
-    for (const std::string& file : files) {
-        std::string savedAs = prefix + FileNameOf(file);
+    for (size_t k = 0; k < files.size(); ++k) {
+        const std::string& file = files[k];
+        std::string name = resultName ? resultName(k) : FileNameOf(file);
+        std::string savedAs = prefix + name;
         auto [at, added] = groupOf.emplace(savedAs, groups.size());
         if (added)
-            groups.push_back({savedAs, {file}});
+            groups.push_back({savedAs, std::move(name), {file}});
         else
             addDistinct(groups[at->second], file);
     }

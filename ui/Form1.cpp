@@ -97,7 +97,7 @@ void Form1::Form_Load() {
             settingOrDefault(keys::kOutputFolder.name, keys::kOutputFolder.defaultValue())));
     });
     restoreOutputChoice(); // steps 8 and 9, under the same trap
-    Services services{*this, m_prompts, m_automation, m_program};
+    Services services{m_prompts, m_automation, m_program};
     IsInstalled::CheckWordCanStart(services); // step 10
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/Prompts.h"
+#include "BatchWindow.h"
 #include "FileRows.h"
 #include "ListGestures.h"
-#include "services/MainWindow.h"
 #include "services/Program.h"
 #include "services/WordAutomation.h"
 #include "SettingsStore.h"
@@ -29,7 +29,7 @@ namespace pellucor::ui {
 // The program's one window. Its controls carry the names the rest of the
 // program knows them by; its handlers translate clicks into calls of the
 // document processing and settings code.
-class Form1 : public QWidget, public platform::MainWindow {
+class Form1 : public QWidget, public BatchWindow {
 public:
     Form1(platform::Prompts& prompts, platform::WordAutomation& automation,
           platform::Program& program, SettingsStore& settings, QString programFolder);
@@ -69,7 +69,7 @@ public:
     static QString SetAppTitle(const QString& productName);
     static constexpr const char* kProductName = "Pellucor";
 
-    // platform::MainWindow, over the window's controls.
+    // BatchWindow, over the window's controls.
     int FileCount() override;
     std::string FileAt(int row) override;
     int MarkCount() override;

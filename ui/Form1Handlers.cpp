@@ -1,9 +1,9 @@
 // What the window's buttons, options and fields do.
 #include "base/ErrorTrap.h"
 #include "base/PathHelpers.h"
-#include "BatchRun.h"
 #include "Form1.h"
 #include "services/SettingKeys.h"
+#include "WindowBatch.h"
 #include "Word1.h"
 
 #include <QGroupBox>
@@ -44,7 +44,7 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::PushButton7_Click() {
-    Services services{*this, m_prompts, m_automation, m_program};
+    WindowServices services{{m_prompts, m_automation, m_program}, *this};
     RunBatch(services);
 }
 

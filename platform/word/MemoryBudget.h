@@ -44,7 +44,7 @@ public:
     [[noreturn]] void refuse() const;
 
 private:
-    uint64_t m_limit;
+    uint64_t m_limit = 0;
     uint64_t m_taken = 0;
     std::string m_path;
 };
@@ -54,6 +54,20 @@ private:
 // budget's Error, or the package's when the part is missing or damaged.
 std::string readWithin(const zip::Package& package, const std::string& partName,
                        const MemoryBudget& budget);
+
+// The most any document may take, as PELLUCOR_MEMORY_LIMIT sets it: a whole
+// number of MiB from 64 up, "M" or "MiB" after it allowed, or of GiB after
+// "G" or "GiB"; 4 GiB when it is not set. When it holds anything else,
+// `problem` says so in plain words and every document is refused with it.
+struct MemoryCeiling {
+    uint64_t bytes = 0;
+    std::string problem;
+};
+MemoryCeiling memoryCeiling();
+
+// A ceiling for this process that overrides the variable, even below the
+// floor, so that tests can make a small document run out; 0 lets go of it.
+void setMemoryCeilingForTests(uint64_t bytes);
 
 // The limit of a document whose main part has mainPartSize bytes.
 uint64_t memoryLimitFor(uint64_t mainPartSize);

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Utf8.h"
+#include "base/XmlText.h"
 #include "TreeWalk.h"
 
 #include <algorithm>
@@ -13,11 +14,12 @@ namespace {
 constexpr uint32_t kLongItem = 1u << 16;
 
 // A text for a w:t: valid UTF-8 without control characters, which a text
-// element cannot hold (tabs and breaks are items of their own).
+// element cannot hold (tabs and breaks are items of their own), nor
+// characters that XML cannot hold at all.
 bool isPlainText(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         text::Utf8Char c = text::decodeUtf8(text, i);
-        if (!c.valid || c.code < 0x20 || c.code == 0x7F)
+        if (!c.valid || c.code < 0x20 || c.code == 0x7F || !text::xmlCanHold(c.code))
             return false;
         i += c.length;
     }

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/ShownName.h"
+#include "base/XmlText.h"
 #include "MemoryBudget.h"
 
 #include <cstring>
@@ -16,6 +17,23 @@ namespace {
 constexpr unsigned kParseFlags = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_comments |
                                  pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype |
                                  pugi::parse_ws_pcdata;
+
+// Hands the part on as it comes, checking it on the way.
+struct CheckingWriter : pugi::xml_writer {
+    explicit CheckingWriter(pugi::xml_writer& to) : next(to) {}
+    void write(const void* data, size_t size) override {
+        check.feed(std::string_view(static_cast<const char*>(data), size));
+        next.write(data, size);
+    }
+    pugi::xml_writer& next;
+    text::XmlOutputCheck check;
+};
+
+struct NoWriter : pugi::xml_writer {
+    void write(const void*, size_t) override {}
+};
+
+constexpr unsigned kSaveFlags = pugi::format_raw | pugi::format_no_declaration;
 
 struct StringWriter : pugi::xml_writer {
     std::string out;
@@ -170,7 +188,7 @@ uint64_t estimatedDomSize(std::string_view xml) {
 
 XmlPart::XmlPart(std::string partName, std::string bytes, const std::string& displayName,
                  MemoryBudget* budget)
-    : m_name(std::move(partName)), m_buffer(std::move(bytes)) {
+    : m_name(std::move(partName)), m_displayName(displayName), m_buffer(std::move(bytes)) {
     m_cost = m_buffer.size() + estimatedDomSize(m_buffer);
     if (budget)
         budget->take(m_cost);
@@ -229,14 +247,38 @@ std::string XmlPart::serialise() const {
     return std::move(writer.out);
 }
 
+// A part is written only when it will read back as well-formed XML: a value
+// set from outside (an author's name, text from another format) may hold a
+// control character, a noncharacter or bytes that are not UTF-8. The bytes
+// are checked as they are written, in UTF-8; a part in another encoding is
+// written once more for the check alone.
 void XmlPart::serialise(pugi::xml_writer& writer) const {
-    if (!m_prolog.empty()) {
-        writer.write(m_prolog.data(), m_prolog.size());
-        root().print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-        writer.write(m_epilog.data(), m_epilog.size());
+    if (m_encoding != pugi::encoding_utf8) {
+        NoWriter nowhere;
+        CheckingWriter checking(nowhere);
+        m_doc.save(checking, "", kSaveFlags, pugi::encoding_utf8);
+        refuseUnheld(checking.check.problem());
+        m_doc.save(writer, "", kSaveFlags, m_encoding);
         return;
     }
-    m_doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, m_encoding);
+    CheckingWriter checking(writer);
+    if (!m_prolog.empty()) {
+        checking.write(m_prolog.data(), m_prolog.size());
+        root().print(checking, "", pugi::format_raw, pugi::encoding_utf8);
+        checking.write(m_epilog.data(), m_epilog.size());
+    } else {
+        m_doc.save(checking, "", kSaveFlags, pugi::encoding_utf8);
+    }
+    refuseUnheld(checking.check.problem());
+}
+
+void XmlPart::refuseUnheld(const std::string& unheld) const {
+    if (!unheld.empty())
+        throw Error(ErrorNumber::CannotSave,
+                    "The document " + inQuotes(m_displayName) + " cannot be saved: its part " +
+                        shownName(m_name) + " would hold " + unheld +
+                        ", which XML cannot hold, and no program could read it. Nothing was "
+                        "written.");
 }
 
 std::string prefixFor(pugi::xml_node root, std::initializer_list<const char*> uris) {

@@ -38,11 +38,16 @@ public:
 
     // The part as bytes: the original prolog and epilog, the root serialised
     // compactly. The second form hands them to writer in pieces as they come.
+    // Both throw Error naming the document, writing nothing, when the part
+    // holds a character that XML cannot.
     std::string serialise() const;
     void serialise(pugi::xml_writer& writer) const;
 
 private:
+    void refuseUnheld(const std::string& unheld) const;
+
     std::string m_name;
+    std::string m_displayName;
     std::string m_buffer; // parsed in place: the DOM's strings point into it
     pugi::xml_document m_doc;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;

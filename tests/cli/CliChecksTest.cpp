@@ -116,6 +116,7 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--ext", "docx,,rtf", "sub"}, "--ext"},
         {{"--dry-run=yes", "a.docx"}, "--dry-run takes no value"},
         {{"--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
+        {{"-n", "--out", "out", "a.docx", "sub/a.docx"}, "would both be saved as a.docx"},
         {{"--in-place", "a.docx", "./a.docx"}, "listed twice"},
         {{"--words", "a.docx", "sub/a.docx"}, "--words"},
         {{"--out", "out"}, "give the documents"},
@@ -131,6 +132,15 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         {{"--stories", "some", "a.docx"}, "--stories takes main or all, not \"some\""},
         {{"--stories"}, "--stories needs a value"},
         {{"--track-changes=", "a.docx"}, "--track-changes= needs the author's name"},
+        {{"--track-changes=Ann\x1bLee", "a.docx"}, "the control character U+001B at character 4"},
+        {{"--track-changes=Ann\x01", "a.docx"}, "the control character U+0001"},
+        {{"--track-changes=\xff\xfe", "a.docx"}, "the byte 0xff (not UTF-8)"},
+        {{"--track-changes=Ann\xef\xbf\xbe", "a.docx"}, "U+FFFE (not a character)"},
+        {{"--track-changes=Ann\tLee", "a.docx"}, "the control character U+0009"},
+        {{"--track-changes=Ann\xc2\x85", "a.docx"}, "the control character U+0085"},
+        {{"--track-changes=\xef\xb7\x90", "a.docx"}, "U+FDD0 (not a character)"},
+        {{"--track-changes=\xf0\x9f\xbf\xbf", "a.docx"}, "U+1FFFF (not a character)"},
+        {{"--track-changes=\xed\xa0\x80", "a.docx"}, "the byte 0xed (not UTF-8)"},
     };
     for (const auto& [args, message] : cases) {
         CliResult result = run(args);
@@ -138,6 +148,22 @@ TEST_F(CliTest, BadUsageExitsWithStatusTwoAndTouchesNothing) {
         EXPECT_EQ(result.out, "") << message;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
+    // A memory limit that cannot be read is refused, never replaced by another.
+    for (const char* limit : {"100 ", "garbage", "0", "-1", "63", "1.5G", "100K", "4G "}) {
+        CliResult result = runCli({"--in-place", "a.docx"}, dir.path(),
+                                  {std::string("PELLUCOR_MEMORY_LIMIT=") + limit});
+        EXPECT_EQ(result.status, 2) << limit;
+        EXPECT_NE(result.err.find("PELLUCOR_MEMORY_LIMIT is"), std::string::npos) << result.err;
+    }
+    for (const char* author : {"Zoë Ørsted", "李雷", "Ann \xf0\x9f\x98\x80"})
+        EXPECT_EQ(run({"-n", std::string("--track-changes=") + author, "a.docx"}).status, 0)
+            << author;
+    for (const char* limit : {"64", "100M", "2G", "512MiB"})
+        EXPECT_EQ(runCli({"--dry-run", "a.docx"}, dir.path(),
+                         {std::string("PELLUCOR_MEMORY_LIMIT=") + limit})
+                      .status,
+                  0)
+            << limit;
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(readFile(a), source);
     EXPECT_EQ(documentText(dir.file("sub/a.docx")), "x\r");
@@ -152,6 +178,10 @@ TEST(CliAuthor, IsTheFullNameElseTheLoginAndTheDateIsUtc) {
         {",Room 4", "ann", "ann"},
         {"", "ann", "ann"},
         {"Zoë Ørsted,", "zoe", "Zoë Ørsted"},
+        // What a document cannot hold is left out of a name from the system.
+        {"Ann\x1bLee,Room 4", "ann", "AnnLee"},
+        {"\xff\xfe\x01,", "ann\x7f", "ann"},
+        {"Ann\xef\xbf\xbe Lee", "ann", "Ann Lee"},
     };
     for (const auto& [comment, login, author] : cases)
         EXPECT_EQ(cli::authorOf(comment, login), author) << comment;

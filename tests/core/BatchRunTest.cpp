@@ -5,6 +5,7 @@
 
 #include "base/PathHelpers.h"
 #include "CoreTest.h"
+#include "word/MemoryBudget.h"
 #include "Word1.h"
 
 #include <functional>
@@ -427,9 +428,9 @@ void BatchRun::expectOutcomeTable(const std::function<BatchOutcome()>& runBatch)
         window.files.push_back(path);
     }
 
-    ::setenv("PELLUCOR_MEMORY_LIMIT", "1", 1);
+    word::setMemoryCeilingForTests(1u << 20);
     BatchOutcome outcome = runBatch();
-    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
+    word::setMemoryCeilingForTests(0);
 
     EXPECT_EQ(outcome.stop, BatchOutcome::Stop::None);
     EXPECT_TRUE(outcome.runFailures.empty());
@@ -486,6 +487,21 @@ TEST_F(BatchRun, RunFailuresNameTheirSteps) {
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"check the file list"}));
     addFile("a.docx", "It ends. Next");
     EXPECT_EQ(steps(RunBatch(services)), (std::vector<std::string>{"report the end"}));
+    // The window's boxes name its handler; a request's run names its caller.
+    BatchRequest request;
+    request.documents = {window.files[0]};
+    request.trapModule = "pellucor-cli";
+    request.trapProcedure = "runJobs";
+    ui::WindowObserver observer(window, prompts);
+    EXPECT_EQ(steps(RunBatch(request, observer, prompts, automation)),
+              (std::vector<std::string>{"report the end"}));
+    const std::vector<ShownBox> reports = prompts.errorReports();
+    ASSERT_EQ(reports.size(), 3u);
+    for (size_t k = 0; k < reports.size(); ++k)
+        EXPECT_NE(reports[k].text.find(k < 2 ? ".Form1.PushButton7_Click at line "
+                                             : ".pellucor-cli.runJobs at line 9"),
+                  std::string::npos)
+            << reports[k].text;
 }
 
 // What a request's observer hears: the documents begun, each pass as it
@@ -551,7 +567,17 @@ TEST_F(BatchRun, OutcomeNamesWhyARunStoppedBeforeTheDocuments) {
     EXPECT_EQ(RunBatch(services).stop, Stop::MissingFolder);
 
     saveToFolder(out());
-    automation.setRunning("Microsoft Word");
+    std::filesystem::create_directories(in() + "/other");
+    window.files.push_back(source("other/a.docx", "It ends. Next"));
+    automation.setRunning("Microsoft Word"); // not asked about while a check fails
+    ::setenv("PELLUCOR_MEMORY_LIMIT", "100 ", 1);
+    EXPECT_EQ(RunBatch(services).stop, Stop::OutputClash) << "found before the memory limit";
+    window.files.pop_back();
+    EXPECT_EQ(RunBatch(services).stop, Stop::MemoryLimit);
+    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
+    EXPECT_EQ(prompts.texts().back().rfind("PELLUCOR_MEMORY_LIMIT is \"100 \": give ", 0), 0u)
+        << prompts.texts().back();
+
     prompts.queue(Answer::No);
     EXPECT_EQ(RunBatch(services).stop, Stop::WordProcessorOpen);
 

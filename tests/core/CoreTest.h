@@ -110,7 +110,7 @@ protected:
     ScriptedPrompts& prompts = scripted.prompts;
     ScriptedAutomation& automation = scripted.automation;
     ScriptedProgram& program = scripted.program;
-    Services& services = scripted.services;
+    ui::WindowServices& services = scripted.services;
 };
 
 } // namespace pellucor::test

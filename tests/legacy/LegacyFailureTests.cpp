@@ -112,6 +112,18 @@ TEST_F(LegacyFailure, AFailedSaveLeavesTheTargetAsItWasAndQuitCleansUp) {
             EXPECT_NE(error.description().find(said), std::string::npos) << error.description();
         }
     }
+    // An author's name that XML cannot hold is refused before LibreOffice sees it.
+    word::EditOptions tracked;
+    tracked.trackedBy = word::Revisor{"Ann\x1bLee", "2026-12-08T09:30:00Z"};
+    word::Document signedBy = app.Documents().Open(work.file("in.doc"), tracked);
+    signedBy.Words()(1).SetText(signedBy.Words()(1).Text() + "x");
+    try {
+        signedBy.SaveAs(work.file("target.doc"));
+        ADD_FAILURE() << "the save succeeded";
+    } catch (const Error& error) {
+        EXPECT_NE(error.description().find("U+001B, which XML cannot hold"), std::string::npos)
+            << error.description();
+    }
     EXPECT_EQ(readFile(work.file("target.doc")), "the old content");
     EXPECT_EQ(work.entries(), (std::vector<std::string>{"in.doc", "target.doc"}));
     app.Quit();

@@ -5,8 +5,8 @@
 
 #include "base/Error.h"
 #include "base/Prompts.h"
+#include "BatchWindow.h"
 #include "Services.h"
-#include "services/MainWindow.h"
 #include "services/Program.h"
 #include "services/WordAutomation.h"
 #include "WindowBatch.h"
@@ -25,7 +25,7 @@ namespace pellucor::test {
 
 // The main window's lists, options and progress display as plain fields.
 // Everything the program writes is recorded in order.
-class ScriptedWindow : public platform::MainWindow {
+class ScriptedWindow : public ui::BatchWindow {
 public:
     struct MarkRow {
         std::string text;
@@ -179,7 +179,7 @@ struct ScriptedServices {
     ScriptedPrompts prompts;
     ScriptedAutomation automation;
     ScriptedProgram program;
-    Services services{window, prompts, automation, program};
+    ui::WindowServices services{{prompts, automation, program}, window};
 };
 
 } // namespace pellucor::test
@@ -188,9 +188,10 @@ namespace pellucor::Word1 {
 
 // One pass as the main window would make it: its progress bar and events,
 // its output choice read at the open and at the save.
-inline MarkOutcome DoIt(std::string& path, std::string mark, Mode mode, Services& services) {
-    platform::MainWindow& window = services.window;
-    WindowObserver observer(window, services.prompts);
+inline MarkOutcome DoIt(std::string& path, std::string mark, Mode mode,
+                        ui::WindowServices& services) {
+    ui::BatchWindow& window = services.window;
+    ui::WindowObserver observer(window, services.prompts);
     PassContext context{services.prompts,
                         services.automation,
                         observer,

@@ -235,6 +235,19 @@ TEST_P(OpenErrors, RaiseAnErrorNamingTheFileAndWriteNothing) {
 INSTANTIATE_TEST_SUITE_P(Open, OpenErrors, ::testing::ValuesIn(openErrorCases()),
                          [](const auto& test) { return test.param.name; });
 
+// A memory limit that cannot be read refuses every document, never falls back.
+TEST_F(EngineTest, AnUnreadableMemoryLimitRefusesTheDocument) {
+    DocxBuilder(textP("Good.")).write(dir.file("good.docx"));
+    ::setenv("PELLUCOR_MEMORY_LIMIT", "0", 1);
+    const std::string description = errorFrom([&] { app.Documents().Open(dir.file("good.docx")); });
+    ::unsetenv("PELLUCOR_MEMORY_LIMIT");
+    EXPECT_EQ(description.rfind("The document \"" + dir.file("good.docx") +
+                                    "\" cannot be opened: PELLUCOR_MEMORY_LIMIT is \"0\"",
+                                0),
+              0u)
+        << description;
+}
+
 // A part is measured before it is parsed, sixteen bytes at a time: the count
 // must be that of every pair of bytes, at any length and however dense.
 TEST(MarkupCount, CountsEveryPairOfBytes) {

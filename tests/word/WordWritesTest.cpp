@@ -1,6 +1,7 @@
 // Setting a word's text: where the new text goes, what happens to the runs it
 // spanned, and that the numbering stays right afterwards.
 
+#include "base/XmlText.h"
 #include "WordTestSupport.h"
 
 #include <filesystem>
@@ -431,6 +432,77 @@ TEST_F(EngineTest, TrackedWritesBeyondTheBudgetAreRefused) {
     EXPECT_NE(errorFrom([&] { document.SaveAs(dir.file("out.docx")); }).find("too large"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx")));
+}
+
+// A name or text from outside that XML cannot hold never reaches a saved
+// part: the save is refused naming the document, and nothing is written.
+TEST_F(EngineTest, WhatXmlCannotHoldIsNeverSaved) {
+    const struct {
+        std::string author, body;
+    } cases[] = {
+        {"Ann\x1bLee", textP("It ends. Next")},
+        {"Ann\x01", textP("It ends. Next")},
+        {"\xff\xfe", textP("It ends. Next")},
+        {"Ann\xef\xbf\xbe", textP("It ends. Next")},
+        {"", textP("It ends. Next") + "<w:p><w:r><w:t>x&#27;y</w:t></w:r></w:p>"},
+    };
+    for (const auto& c : cases) {
+        DocxBuilder(c.body).write(dir.file("doc.docx"));
+        word::EditOptions options;
+        if (!c.author.empty())
+            options.trackedBy = word::Revisor{c.author, "2026-12-08T09:30:00Z"};
+        word::Document document = app.Documents().Open(dir.file("doc.docx"), options);
+        document.Words()(3).SetText(".  ");
+        const std::string error = errorFrom([&] { document.SaveAs(dir.file("out.docx")); });
+        EXPECT_NE(error.find("doc.docx\" cannot be saved"), std::string::npos) << error;
+        EXPECT_NE(error.find("XML cannot hold"), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.docx"))) << c.author;
+        std::filesystem::remove(dir.file("out.docx"));
+    }
+    // A text written that XML cannot hold is refused before it reaches the document.
+    word::Document document = open(DocxBuilder(textP("It ends. Next")));
+    for (const char* text : {".\x01 ", ".\xef\xbf\xbf ", ".\xff "})
+        EXPECT_NE(errorFrom([&] { document.Words()(3).SetText(text); }).find("is not plain text"),
+                  std::string::npos)
+            << text;
+}
+
+// The check reads what is written piece by piece, as the serialiser hands it
+// over: a reference is a character in text and attributes, only text in
+// comments, CDATA sections and instructions.
+TEST(XmlOutputCheck, FindsWhatXmlCannotHoldWhereverThePiecesBreak) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<a>x&#27;y</a>", "the control character U+001B"},
+        {"<a b=\"&#01;\"/>", "the control character U+0001"},
+        {"<a>\x1b</a>", "the control character U+001B"},
+        {"<a>&#xFFFE;</a>", "U+FFFE (not a character)"},
+        {"<a>\xef\xbf\xbf</a>", "U+FFFF (not a character)"},
+        {"<a>\xff</a>", "the byte 0xff (not UTF-8)"},
+        {"<a>\xed\xa0\x80</a>",
+         "a character written in too many bytes or out of range (not UTF-8)"},
+        {"<a>\xe2\x82", "a character cut short (not UTF-8)"},
+        {"<!-- &#1; -->\n<?pi &#1;?><a><![CDATA[&#1;]]>&#09;&#10;&#13;&amp;&#xFFFD;\xc3\xa9</a>",
+         ""},
+        {"<!-- --->&#1;<a/>", "the control character U+0001"},
+        {"<![CDATA[]]]>&#2;", "the control character U+0002"},
+    };
+    for (const auto& [xml, problem] : cases) {
+        text::XmlOutputCheck whole, bytes;
+        whole.feed(xml);
+        for (char c : xml)
+            bytes.feed(std::string_view(&c, 1));
+        EXPECT_EQ(whole.problem(), problem) << xml;
+        EXPECT_EQ(bytes.problem(), problem) << xml;
+    }
+    // Long pieces are read sixteen bytes at a time: wherever a block ends.
+    for (size_t pad = 0; pad < 20; ++pad) {
+        text::XmlOutputCheck clean, dirty;
+        const std::string before(pad, 'x'), after(40, 'y');
+        clean.feed(before + "<!--&#1;--><a b='\xc3\xa9'>x</a>" + after);
+        dirty.feed(before + "<?a &#2;?><a>\x1f</a>" + after);
+        EXPECT_EQ(clean.problem(), "") << pad;
+        EXPECT_EQ(dirty.problem(), "the control character U+001F") << pad;
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "Author.h"
 
+#include "base/XmlText.h"
+
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -7,8 +9,8 @@
 namespace pellucor::cli {
 
 std::string authorOf(const std::string& comment, const std::string& login) {
-    const std::string fullName = comment.substr(0, comment.find(','));
-    return fullName.empty() ? login : fullName;
+    const std::string fullName = text::usableName(comment.substr(0, comment.find(',')));
+    return fullName.empty() ? text::usableName(login) : fullName;
 }
 
 std::string currentAuthor() {

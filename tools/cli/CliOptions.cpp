@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "base/Utf8.h"
+#include "base/XmlText.h"
 
 #include <charconv>
 #include <getopt.h>
@@ -105,6 +106,18 @@ const std::pair<int, std::optional<std::string> CliOptions::*> kTexts[] = {
     {kFilesFrom, &CliOptions::filesFrom},
 };
 
+// The name is written into every revision of every document: what a document
+// cannot hold, or would show as nothing, is refused before anything starts.
+void checkAuthor(const std::string& author) {
+    const size_t at = text::firstUnusableInName(author);
+    if (at == std::string::npos)
+        return;
+    throw UsageError{"--track-changes: the author's name holds " +
+                     text::unusableCharacterAt(author, at) + " at character " +
+                     std::to_string(text::characterCount(author.substr(0, at)) + 1) +
+                     "; give it in printable characters of UTF-8"};
+}
+
 void applyOption(CliOptions& options, int value, const std::string& text) {
     for (const auto& [option, member] : kSwitches)
         if (option == value)
@@ -147,6 +160,7 @@ void applyOption(CliOptions& options, int value, const std::string& text) {
         if (optarg && text.empty())
             throw UsageError{"--track-changes= needs the author's name, e.g. "
                              "--track-changes=\"Ann Lee\""};
+        checkAuthor(text);
         options.trackedBy = text;
         break;
     }

@@ -98,25 +98,15 @@ std::string targetOf(const ListedFile& file) {
                                   : file.subfolder + kSeparator + FileNameOf(file.path);
 }
 
-// A document listed twice, or two documents that would be saved under the
-// same name, would overwrite each other's results (and race when jobs run
-// side by side).
-void checkFiles(const std::vector<ListedFile>& files, bool inPlace) {
+// A document listed twice would overwrite its own results (and race when
+// jobs run side by side).
+void checkFiles(const std::vector<ListedFile>& files) {
     std::map<std::string, const ListedFile*> seenPaths;
-    std::map<std::string, const ListedFile*> seenTargets;
     for (const ListedFile& file : files) {
         auto [path, newPath] = seenPaths.emplace(canonicalOf(file.path), &file);
         if (!newPath)
             throw UsageError{shownName(file.path) + " is listed twice (also as " +
                              shownName(path->second->path) + ")"};
-        if (inPlace)
-            continue;
-        const std::string target = targetOf(file);
-        auto [other, newTarget] = seenTargets.emplace(target, &file);
-        if (!newTarget)
-            throw UsageError{shownName(other->second->path) + " and " + shownName(file.path) +
-                             " would both be saved as " + shownName(target) +
-                             " in the output folder"};
     }
 }
 
@@ -166,7 +156,7 @@ Inputs collectInputs(const CliOptions& options) {
         else
             inputs.files.push_back({inputs.files.size(), argument, ""});
     }
-    checkFiles(inputs.files, options.inPlace);
+    checkFiles(inputs.files);
     if (options.outFolder && !options.inPlace)
         checkOutputFolder(inputs.files, *options.outFolder);
     return inputs;

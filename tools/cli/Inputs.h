@@ -32,7 +32,8 @@ struct Inputs {
 // names are bytes, so none is skipped for its characters. With a backup
 // suffix, names ending in it are left out, so that a second run does not
 // take the first run's copies. Throws UsageError for a document reached
-// twice, or two results that would be saved under the same name.
+// twice (two results saved under one name are found by the checks before
+// the run).
 // With --out, a result that would be saved over a document given (its own
 // or another's, as when the output folder is a folder of the documents) is
 // refused too.

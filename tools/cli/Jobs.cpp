@@ -98,6 +98,8 @@ BatchRequest requestFor(const JobSettings& settings, const ListedFile& file, Run
     request.edit = settings.edit;
     if (backups)
         request.beforeChanging = [backups, &file](size_t) { backups->keep(file.path); };
+    request.trapModule = "pellucor-cli";
+    request.trapProcedure = "runJobs";
     return request;
 }
 

@@ -13,6 +13,7 @@
 #include "base/PathHelpers.h"
 #include "base/ShownName.h"
 #include "base/Waiting.h"
+#include "base/XmlText.h"
 #include "CliOptions.h"
 #include "Console.h"
 #include "converter/ConverterService.h"
@@ -20,20 +21,20 @@
 #include "Inputs.h"
 #include "Jobs.h"
 #include "Report.h"
+#include "RunChecks.h"
+#include "word/MemoryBudget.h"
 #include "Word1.h"
 #include "WordsDump.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <optional>
 #include <thread>
 
 namespace pellucor::cli {
 namespace {
 
-enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2, WordProcessorOpen = 3 };
+enum ExitStatus { AllChanged = 0, SomeFailed = 1, BadUsage = 2 };
 
 // Who the tracked changes are by: the author given, else the user's name.
 std::string authorFrom(const std::string& given) {
@@ -42,7 +43,7 @@ std::string authorFrom(const std::string& given) {
     std::string author = currentAuthor();
     for (const char* variable : {"LOGNAME", "USER"})
         if (author.empty() && std::getenv(variable))
-            author = std::getenv(variable);
+            author = text::usableName(std::getenv(variable));
     if (author.empty())
         throw UsageError{"the user has no name to sign the changes with; give "
                          "--track-changes=AUTHOR"};
@@ -73,40 +74,15 @@ unsigned jobCount(const CliOptions& options, const std::vector<ListedFile>& file
     return jobsThatFit(files, wanted);
 }
 
-constexpr const char* kWordOpenLine =
-    "pellucor-cli: a word processor is running and may hold the documents open; close it, or "
-    "give --yes to proceed anyway";
-
-// Why the output folder cannot take the results; empty when it can.
-std::string outputFolderProblem(const CliOptions& options, const std::string& folder) {
-    if (options.inPlace || IsFolder(folder))
-        return "";
-    return "pellucor-cli: the output folder " + inQuotes(folder) +
-           (std::filesystem::exists(folder) ? " is a file, not a folder" : " does not exist") +
-           (options.outFolder ? "" : " (the desktop folder; --out chooses another)");
-}
-
-// Runs the documents; nullopt when the run went ahead, else the status it
-// ends with before anything was touched.
-std::optional<int> runDocuments(const CliOptions& options, const JobSettings& settings,
-                                const Inputs& inputs, Progress& progress, Console& console,
-                                JobsOutcome& outcome) {
+// Runs the documents that passed the checks; each is backed up, when asked,
+// once it is locked against other runs.
+void runDocuments(const CliOptions& options, const JobSettings& settings, const Inputs& inputs,
+                  Progress& progress, Console& console, JobsOutcome& outcome) {
     if (inputs.files.empty())
-        return std::nullopt;
-    if (const std::string problem = outputFolderProblem(options, settings.outFolder);
-        !problem.empty()) {
-        console.error(problem);
-        return BadUsage;
-    }
-    platform::EngineAutomation automation;
-    if (!options.proceedIfWordOpen && Word1::IsWordRunning(automation)) {
-        console.error(kWordOpenLine);
-        return WordProcessorOpen;
-    }
+        return;
     outcome = runJobs(settings, inputs.files, inputs.files.size(), jobCount(options, inputs.files),
                       progress);
     console.endProgress();
-    return std::nullopt;
 }
 
 bool writeReport(const CliOptions& options, const JobsOutcome& outcome, const Inputs& inputs,
@@ -132,14 +108,19 @@ int runBatch(CliOptions options, Console& console, converter::ConverterService& 
     Inputs inputs = collectInputs(options);
     JobSettings settings = settingsFrom(options);
     settings.conversions = &conversions;
+    platform::EngineAutomation automation(&conversions);
+    if (auto refused = refusalOf(options, settings.outFolder, inputs, automation)) {
+        console.error(refused->line);
+        return refused->status;
+    }
     Progress progress(console, inputs.files.size());
     JobsOutcome outcome;
     if (options.dryRun) {
         outcome =
             runDryJobs(settings, inputs.files, jobCount(options, inputs.files), progress, console);
         console.endProgress();
-    } else if (auto stopped = runDocuments(options, settings, inputs, progress, console, outcome)) {
-        return *stopped;
+    } else {
+        runDocuments(options, settings, inputs, progress, console, outcome);
     }
     if (!options.quiet) {
         for (const std::string& note : inputs.notes)
@@ -173,6 +154,8 @@ int run(int argc, char** argv, Console& console, converter::ConverterService& co
         }
         if (options.quiet)
             console.quieten();
+        if (const std::string problem = word::memoryCeiling().problem; !problem.empty())
+            throw UsageError{problem};
         if (options.wordsOf)
             return dumpWords(*options.wordsOf, console, conversions);
         return runBatch(options, console, conversions);

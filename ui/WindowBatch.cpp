@@ -5,14 +5,23 @@
 #include "base/ShownName.h"
 #include "BatchRun.h"
 #include "Messages.h"
-#include "OutputClash.h"
+#include "PreRunChecks.h"
 #include "Word1.h"
 
-namespace pellucor {
+namespace pellucor::ui {
 namespace {
 
+// The statements of "Start Changing" before the run's own, with the line
+// numbers its error report boxes show.
+struct WindowSteps {
+    static constexpr TrapStep noFilesBox{2, "check the file list"};
+    static constexpr TrapStep checkOutputFolder{3, "check the output folder"};
+    static constexpr TrapStep lookForWordProcessor{4, "look for a running word processor"};
+    static constexpr TrapStep readMode{5, "read the spacing option"};
+};
+
 // The paths of the file list as they stand, first row first.
-std::vector<std::string> listedFiles(platform::MainWindow& window) {
+std::vector<std::string> listedFiles(BatchWindow& window) {
     std::vector<std::string> files;
     const int rows = window.FileCount();
     files.reserve(static_cast<size_t>(rows));
@@ -21,54 +30,69 @@ std::vector<std::string> listedFiles(platform::MainWindow& window) {
     return files;
 }
 
-// Only results saved into the output folder can land on each other.
-std::vector<OutputClash> clashesOf(platform::MainWindow& window,
-                                   const std::vector<std::string>& files) {
-    if (!window.Option3())
-        return {};
-    return outputClashes(files, window.Text2());
+// The checks before a run, as the controls stand: the folder typed must
+// exist unless results are saved beside their originals, and only results
+// saved into it can land on each other.
+RunPlan planOf(BatchWindow& window) {
+    RunPlan plan;
+    plan.documents = listedFiles(window);
+    if (!window.Option4()) {
+        plan.folderToExist = window.Text2();
+        if (window.Option3())
+            plan.sharedFolder = plan.folderToExist;
+    }
+    return plan;
 }
 
-// The window's checks before a run; false, with the reason in outcome, when
-// the run must not start.
-bool checksPass(Services& services, ErrorTrap& trap, BatchOutcome& outcome) {
-    platform::MainWindow& window = services.window;
-    if (window.FileCount() == 0) {
-        trap(RunSteps::noFilesBox, [&] { services.prompts.MsgBox(messages::kNoFilesAdded); });
-        outcome.stop = BatchOutcome::Stop::NoFiles;
-        return false;
+// What the checks found, in the boxes of the window; false when the run must
+// not start, with the reason in outcome.
+bool checksPass(WindowServices& services, ErrorTrap& trap, BatchOutcome& outcome) {
+    using Stop = BatchOutcome::Stop;
+    platform::Prompts& prompts = services.prompts;
+    PreRunCheck found;
+    trap(WindowSteps::checkOutputFolder,
+         [&] { found = checkBeforeRun(planOf(services.window), services.automation); });
+    switch (found.stop) {
+    case Stop::None:
+        return true;
+    case Stop::NoFiles:
+        trap(WindowSteps::noFilesBox, [&] { prompts.MsgBox(messages::kNoFilesAdded); });
+        break;
+    case Stop::MissingFolder:
+        trap(WindowSteps::checkOutputFolder,
+             [&] { prompts.MsgBox(messages::kFolderDoesNotExist); });
+        break;
+    case Stop::OutputClash:
+        trap(WindowSteps::checkOutputFolder,
+             [&] { prompts.MsgBox(outputClashText(found.clashes)); });
+        break;
+    case Stop::MemoryLimit:
+        trap(WindowSteps::checkOutputFolder, [&] { prompts.MsgBox(found.problem); });
+        break;
+    case Stop::WordProcessorOpen: {
+        // As every statement of the handler: one that fails lets the next run.
+        bool proceed = true;
+        trap(WindowSteps::lookForWordProcessor, [&] {
+            proceed = prompts.MsgBox(messages::kWordMayBeOpen, platform::Buttons::YesNo) ==
+                      platform::Answer::Yes;
+        });
+        if (proceed)
+            return true;
+        break;
     }
-    bool folderReady = true;
-    trap(RunSteps::checkOutputFolder,
-         [&] { folderReady = window.Option4() || IsFolder(window.Text2()); });
-    if (!folderReady) {
-        trap(RunSteps::checkOutputFolder,
-             [&] { services.prompts.MsgBox(messages::kFolderDoesNotExist); });
-        outcome.stop = BatchOutcome::Stop::MissingFolder;
-        return false;
+    case Stop::AlreadyRunning:
+        break;
     }
-    std::vector<OutputClash> clashes;
-    trap(RunSteps::checkOutputFolder, [&] { clashes = clashesOf(window, listedFiles(window)); });
-    if (!clashes.empty()) {
-        trap(RunSteps::checkOutputFolder,
-             [&] { services.prompts.MsgBox(outputClashText(clashes)); });
-        outcome.stop = BatchOutcome::Stop::OutputClash;
-        return false;
-    }
-    bool cancelled = false;
-    trap(RunSteps::lookForWordProcessor,
-         [&] { cancelled = Word1::WarnIfWordOpen(services.automation, services.prompts); });
-    if (cancelled)
-        outcome.stop = BatchOutcome::Stop::WordProcessorOpen;
-    return !cancelled;
+    outcome.stop = found.stop;
+    return false;
 }
 
 // The request as the controls stand: the mode now, the files now (rows moved,
 // removed or added while it works change nothing of it), the marks and the
 // output choice whenever the run asks.
-BatchRequest requestOf(platform::MainWindow& window, ErrorTrap& trap) {
+BatchRequest requestOf(BatchWindow& window, ErrorTrap& trap) {
     BatchRequest request;
-    trap(RunSteps::readMode, [&] {
+    trap(WindowSteps::readMode, [&] {
         if (window.Option1())
             request.mode = Word1::Mode::Add;
         else if (window.Option2())
@@ -78,16 +102,18 @@ BatchRequest requestOf(platform::MainWindow& window, ErrorTrap& trap) {
     request.marksNow = [&window] { return tickedMarks(window); };
     request.inPlace = [&window](size_t) { return !window.Option3(); };
     request.outputFolder = [&window](size_t) { return window.Text2(); };
+    request.trapModule = "Form1";
+    request.trapProcedure = "PushButton7_Click";
     return request;
 }
 
-BatchOutcome runChecked(Services& services) {
+BatchOutcome runChecked(WindowServices& services) {
     ErrorTrap trap(services.prompts, "Form1", "PushButton7_Click");
     BatchOutcome outcome;
     if (checksPass(services, trap, outcome)) {
         const BatchRequest request = requestOf(services.window, trap);
         WindowObserver observer(services.window, services.prompts);
-        outcome = RunBatch(request, observer, services.prompts, services.automation);
+        outcome = pellucor::RunBatch(request, observer, services.prompts, services.automation);
     }
     std::vector<Failure> failures;
     addFailures(failures, trap);
@@ -127,7 +153,7 @@ void WindowObserver::showBox(const std::string& text) {
     m_prompts.MsgBox(text);
 }
 
-std::vector<std::string> tickedMarks(platform::MainWindow& window) {
+std::vector<std::string> tickedMarks(BatchWindow& window) {
     std::vector<std::string> marks;
     const int rows = window.MarkCount();
     for (int j = 1; j <= rows; ++j)
@@ -136,8 +162,8 @@ std::vector<std::string> tickedMarks(platform::MainWindow& window) {
     return marks;
 }
 
-BatchOutcome RunBatch(Services& services) {
-    platform::MainWindow& window = services.window;
+BatchOutcome RunBatch(WindowServices& services) {
+    BatchWindow& window = services.window;
     if (window.BatchRunning()) {
         BatchOutcome outcome;
         outcome.stop = BatchOutcome::Stop::AlreadyRunning;
@@ -155,4 +181,4 @@ BatchOutcome RunBatch(Services& services) {
     return outcome;
 }
 
-} // namespace pellucor
+} // namespace pellucor::ui

@@ -2,12 +2,22 @@
 
 #include "base/Prompts.h"
 #include "BatchRequest.h"
-#include "services/MainWindow.h"
+#include "BatchWindow.h"
+#include "Outcome.h"
+#include "Services.h"
 
 #include <string>
 #include <vector>
 
-namespace pellucor {
+namespace pellucor::ui {
+
+// The progress text while no document is being worked on.
+inline constexpr const char* kProgressAtRest = "Progress Bar";
+
+// What "Start Changing" reaches: the main window and the rest of the program.
+struct WindowServices : Services {
+    BatchWindow& window;
+};
 
 // The main window as a run's observer: the hourglass while the run works,
 // each document's share of the list (its rows counted anew) and
@@ -15,7 +25,7 @@ namespace pellucor {
 // let in, the display at rest at the end and the boxes shown.
 class WindowObserver : public BatchObserver {
 public:
-    WindowObserver(platform::MainWindow& window, platform::Prompts& prompts)
+    WindowObserver(BatchWindow& window, platform::Prompts& prompts)
         : m_window(window), m_prompts(prompts) {}
 
     void busy() override;
@@ -28,11 +38,18 @@ public:
     void showBox(const std::string& text) override;
 
 private:
-    platform::MainWindow& m_window;
+    BatchWindow& m_window;
     platform::Prompts& m_prompts;
 };
 
 // The ticked marks of the window's list as it stands, in list order.
-std::vector<std::string> tickedMarks(platform::MainWindow& window);
+std::vector<std::string> tickedMarks(BatchWindow& window);
 
-} // namespace pellucor
+// "Start Changing": every listed file, once for each ticked mark in list
+// order, with the hourglass and the progress bar showing the work; "Done."
+// at the end. A run starts only when the checks before a run find nothing
+// (their boxes say what they found) and the user does not stop for a running
+// word processor. A second start while one runs does nothing.
+BatchOutcome RunBatch(WindowServices& services);
+
+} // namespace pellucor::ui
