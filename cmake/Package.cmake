@@ -25,11 +25,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# pellucor-cli opens ICU only when a document needs it, so dpkg-shlibdeps does
-# not see it there: its runtime package is named here, joined to what
-# dpkg-shlibdeps finds.
+# pellucor-cli opens ICU only when a document needs it, and libxml2 only when
+# it reads a web page, so dpkg-shlibdeps does not see them there: their
+# runtime packages are named here, joined to what dpkg-shlibdeps finds.
 string(REGEX MATCH "^[0-9]+" PELLUCOR_ICU_MAJOR "${ICU_VERSION}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libicu${PELLUCOR_ICU_MAJOR}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libicu${PELLUCOR_ICU_MAJOR}, libxml2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "libreoffice-writer-nogui | libreoffice-writer, python3-uno, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

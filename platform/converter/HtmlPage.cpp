@@ -1,12 +1,11 @@
 #include "HtmlPage.h"
 
+#include "LibXml.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <libxml/HTMLparser.h>
-#include <libxml/HTMLtree.h>
-#include <libxml/tree.h>
 #include <utility>
 
 namespace pellucor::converter {
@@ -43,26 +42,31 @@ size_t markupEnd(const std::string& html, size_t at) {
     return end == std::string::npos ? html.size() : end + 1;
 }
 
+// Only called once libXml() was found loaded.
+const LibXml& xml() {
+    return *libXml();
+}
+
 // A parsed page, freed with it.
 struct ParsedPage {
     htmlDocPtr document = nullptr;
     ~ParsedPage() {
         if (document)
-            xmlFreeDoc(document);
+            xml().freeDoc(document);
     }
 };
 
 bool named(const xmlNode* node, const char* name) {
     return node->type == XML_ELEMENT_NODE &&
-           xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+           xml().strcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
 }
 
 std::string attributeOf(xmlNode* node, const char* name) {
     for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next)
-        if (xmlStrcasecmp(attribute->name, reinterpret_cast<const xmlChar*>(name)) == 0) {
-            xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
+        if (xml().strcasecmp(attribute->name, reinterpret_cast<const xmlChar*>(name)) == 0) {
+            xmlChar* value = xml().content(reinterpret_cast<xmlNode*>(attribute));
             std::string text = value ? reinterpret_cast<const char*>(value) : "";
-            xmlFree(value);
+            xml().free(value);
             return text;
         }
     return {};
@@ -76,9 +80,9 @@ std::string lowered(std::string text) {
 
 // The raw text of a style or script element, which is written back as it is.
 std::string rawTextOf(xmlNode* node) {
-    xmlChar* content = xmlNodeGetContent(node);
+    xmlChar* content = xml().content(node);
     std::string text = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
+    xml().free(content);
     return text;
 }
 
@@ -148,7 +152,7 @@ bool isAscii(const std::string& text) {
 // The encoding a page without a declared one is read in: UTF-8 where its
 // bytes are UTF-8, otherwise the Western encoding of the web.
 const char* fallbackEncoding(const std::string& html) {
-    return xmlCheckUTF8(reinterpret_cast<const xmlChar*>(html.c_str())) &&
+    return xml().checkUtf8(reinterpret_cast<const xmlChar*>(html.c_str())) &&
                    std::strlen(html.c_str()) == html.size()
                ? "UTF-8"
                : "windows-1252";
@@ -159,29 +163,29 @@ const char* fallbackEncoding(const std::string& html) {
 std::optional<std::string> withoutStylesheetLinks(const std::string& html) {
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
                         HTML_PARSE_NOWARNING | XML_PARSE_HUGE;
-    if (html.size() > static_cast<size_t>(INT32_MAX))
+    if (html.size() > static_cast<size_t>(INT32_MAX) || !libXml())
         return std::nullopt;
     const int length = static_cast<int>(html.size());
     ParsedPage page;
-    page.document = htmlReadMemory(html.data(), length, nullptr, nullptr, options);
+    page.document = xml().readMemory(html.data(), length, nullptr, nullptr, options);
     // A page that declares no encoding (nor has a byte-order mark) is read
     // again as UTF-8 or the Western encoding of the web, where it is not ASCII.
     const bool declared =
-        page.document && (htmlGetMetaEncoding(page.document) != nullptr ||
+        page.document && (xml().metaEncoding(page.document) != nullptr ||
                           html.starts_with("\xFF\xFE") || html.starts_with("\xFE\xFF"));
     if (page.document && !declared && !isAscii(html)) {
-        xmlFreeDoc(std::exchange(page.document, nullptr));
+        xml().freeDoc(std::exchange(page.document, nullptr));
         page.document =
-            htmlReadMemory(html.data(), length, nullptr, fallbackEncoding(html), options);
+            xml().readMemory(html.data(), length, nullptr, fallbackEncoding(html), options);
     }
     if (!page.document)
         return std::nullopt;
-    for (xmlNode* node = xmlDocGetRootElement(page.document); node;) {
+    for (xmlNode* node = xml().rootElement(page.document); node;) {
         const bool removed = reachesOut(node);
         xmlNode* next = following(node, !removed);
         if (removed) {
-            xmlUnlinkNode(node);
-            xmlFreeNode(node);
+            xml().unlinkNode(node);
+            xml().freeNode(node);
         }
         node = next;
     }
@@ -190,11 +194,11 @@ std::optional<std::string> withoutStylesheetLinks(const std::string& html) {
     // the same in whatever encoding LibreOffice assumes.
     xmlChar* bytes = nullptr;
     int size = 0;
-    htmlDocDumpMemoryFormat(page.document, &bytes, &size, 0);
+    xml().dumpMemory(page.document, &bytes, &size, 0);
     if (!bytes)
         return std::nullopt;
     std::string result(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
-    xmlFree(bytes);
+    xml().free(bytes);
     return result;
 }
 

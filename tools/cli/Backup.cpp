@@ -11,9 +11,9 @@
 namespace pellucor::cli {
 namespace {
 
-bool notBefore(const timespec& time, const timespec& start) {
+bool after(const timespec& time, const timespec& start) {
     return time.tv_sec > start.tv_sec ||
-           (time.tv_sec == start.tv_sec && time.tv_nsec >= start.tv_nsec);
+           (time.tv_sec == start.tv_sec && time.tv_nsec > start.tv_nsec);
 }
 
 } // namespace
@@ -28,16 +28,9 @@ void keepBackup(const std::string& path, const std::string& suffix) {
 }
 
 RunBackups::RunBackups(std::string suffix) : m_suffix(std::move(suffix)) {
-    ::clock_gettime(CLOCK_REALTIME, &m_started);
-    // File times come from a coarser clock that may lag this one a little: a
-    // copy made by another run just after this one began must still count.
-    constexpr long kLag = 20'000'000; // ns
-    if (m_started.tv_nsec >= kLag) {
-        m_started.tv_nsec -= kLag;
-    } else {
-        m_started.tv_sec -= 1;
-        m_started.tv_nsec += 1'000'000'000 - kLag;
-    }
+    // File times come from the kernel's coarse clock: read from the same
+    // clock, a copy an earlier run made is never taken for one made since.
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &m_started);
 }
 
 void RunBackups::keep(const std::string& path) {
@@ -47,7 +40,7 @@ void RunBackups::keep(const std::string& path) {
             return;
     }
     struct stat copy {};
-    if (::stat((path + m_suffix).c_str(), &copy) == 0 && notBefore(copy.st_mtim, m_started))
+    if (::stat((path + m_suffix).c_str(), &copy) == 0 && after(copy.st_mtim, m_started))
         throw Error(ErrorNumber::PermissionDenied,
                     "The document " + inQuotes(path) +
                         " is in use by another run, which kept its copy " +
