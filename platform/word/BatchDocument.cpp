@@ -139,7 +139,7 @@ void BatchDocument::write(PendingSave pending) {
         writeFileAtomically(pending.target, document.originalBytes, document.sourceMode);
     else
         m_held->converter->saveAs(parts.package->rewrite(replaced), document.format, pending.target,
-                                 document.documentPath, document.sourceMode, document.neededView);
+                                  document.documentPath, document.sourceMode, document.neededView);
     wrote(pending.target);
 }
 
