@@ -89,12 +89,14 @@ void WordModel::flushTracked(uint32_t index, size_t begin, size_t end) {
 }
 
 // Before the first revision goes in: the places must fit in what the budget
-// leaves, their runs' formatting aside (counted as it is copied).
+// leaves, their runs' formatting aside (counted as it is copied), and have
+// numbers enough.
 void WordModel::checkRevisionsFit() {
     uint64_t places = 0;
     for (const Entry& entry : m_words)
         places += entry.changedSlot != 0;
     m_budget.check(memoryInUse() + m_revisionsGrowth + places * TrackedEditWriter::kRevisionCost);
+    m_revisions->reserve(places * TrackedEditWriter::kMostIdsPerEdit);
 }
 
 } // namespace pellucor::word

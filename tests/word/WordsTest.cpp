@@ -158,6 +158,23 @@ TEST_F(EngineTest, EveryStoryIsListedInOrderWithItsOwnWords) {
     EXPECT_EQ(joined(wordsOf(mainOnly)), kEveryStory[0].text);
 }
 
+// A note's own reference mark is its first character, a word of its own: a
+// mark right after it is no first word.
+TEST_F(EngineTest, NoteStartsWithItsOwnMark) {
+    const std::string ns =
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    everyStoryFixture()
+        .part("word/footnotes.xml", "<w:footnotes " + ns + "><w:footnote w:id=\"1\"><w:p>" +
+                                        "<w:r><w:footnoteRef/></w:r>" + r(". starts") +
+                                        "</w:p></w:footnote></w:footnotes>")
+        .write(dir.file("doc.docx"));
+    word::StoryCollection stories =
+        app.Documents().Open(dir.file("doc.docx"), everyStory()).Stories();
+    EXPECT_EQ(stories(5).Kind(), word::StoryKind::Footnote);
+    EXPECT_EQ(storyText(stories(5)), "\x02. starts\r");
+    EXPECT_EQ(stories(5).Words()(2).Text(), ". ");
+}
+
 // A damaged notes part, or one declaring a document type, is refused by name
 // when every story is walked; the main story alone never reads it.
 TEST_F(EngineTest, DamagedStoryPartIsRefusedOnlyWhenStoriesAreWalked) {
