@@ -169,7 +169,8 @@ void checkSaveTarget(const std::string& path) {
 }
 
 FileIdentity writeFileAtomically(const std::string& path, std::string_view data,
-                                 std::optional<mode_t> sourceMode) {
+                                 std::optional<mode_t> sourceMode,
+                                 const std::function<void(int fd)>& beforeReplace) {
     checkName(path);
     FolderHandle folder(path);
     const std::optional<struct stat> existing = checkedTarget(path, folder);
@@ -189,6 +190,8 @@ FileIdentity writeFileAtomically(const std::string& path, std::string_view data,
         struct stat written {};
         if (::fstat(fd, &written) != 0)
             failSave(path, errno, "could not read back the new file's state");
+        if (beforeReplace)
+            beforeReplace(fd);
         if (::close(fd) != 0) {
             fd = -1;
             failSave(path, errno, "closing the new file failed");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,9 +43,12 @@ bool fileHolds(const std::string& path, const FileIdentity& identity, std::strin
 // creation on. A symbolic link is never written through: a target that is a
 // link is refused. On any failure the target is left exactly as it was, no
 // temporary file remains, and an Error naming the file is thrown. Returns the
-// identity of the file written.
+// identity of the file written. beforeReplace, when given, is handed the new
+// file, written and flushed, just before it takes the target's place (to lock
+// it, so that no other process finds it unlocked there).
 FileIdentity writeFileAtomically(const std::string& path, std::string_view data,
-                                 std::optional<mode_t> sourceMode = std::nullopt);
+                                 std::optional<mode_t> sourceMode = std::nullopt,
+                                 const std::function<void(int fd)>& beforeReplace = {});
 
 // Throws the Error that saving to path would meet before anything is written:
 // a missing folder, a folder or a symbolic link in the way, a read-only target.

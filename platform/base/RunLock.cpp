@@ -23,20 +23,35 @@ RunLock::~RunLock() {
     release();
 }
 
-RunLock::RunLock(RunLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+RunLock::RunLock(RunLock&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_next(std::exchange(other.m_next, -1)) {}
 
 RunLock& RunLock::operator=(RunLock&& other) noexcept {
     if (this != &other) {
         release();
         m_fd = std::exchange(other.m_fd, -1);
+        m_next = std::exchange(other.m_next, -1);
     }
     return *this;
 }
 
 void RunLock::release() noexcept {
-    if (m_fd >= 0)
-        ::close(m_fd); // the lock goes with the last descriptor
-    m_fd = -1;
+    for (int* fd : {&m_fd, &m_next})
+        if (*fd >= 0)
+            ::close(std::exchange(*fd, -1)); // the lock goes with the last descriptor
+}
+
+void RunLock::lockNext(int fd) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0)
+        return;
+    if (::flock(own, LOCK_EX | LOCK_NB) != 0) {
+        ::close(own);
+        return;
+    }
+    if (m_next >= 0)
+        ::close(m_next);
+    m_next = own;
 }
 
 RunLock::Taken RunLock::take(const std::string& path) {
@@ -68,6 +83,12 @@ RunLock::Taken RunLock::take(const std::string& path) {
 bool RunLock::follow(const std::string& path) {
     if (m_fd >= 0 && sameFile(m_fd, path))
         return true;
+    if (m_next >= 0 && sameFile(m_next, path)) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(m_next, -1);
+        return true;
+    }
     RunLock next;
     const Taken taken = next.take(path);
     if (taken == Taken::InUse)

@@ -22,6 +22,9 @@ public:
     // Locks the file path names, without waiting: Missing when there is none
     // yet (nothing to lock), InUse when another holds it. Throws nothing.
     Taken take(const std::string& path);
+    // Locks a new file that is about to replace the locked one, so that it is
+    // never found unlocked in its place; follow then takes it up.
+    void lockNext(int fd);
     // After a save over path: holds the file now there instead (the one
     // locked before stays locked until then). False when another took it.
     bool follow(const std::string& path);
@@ -30,6 +33,7 @@ public:
 private:
     void release() noexcept;
     int m_fd = -1;
+    int m_next = -1; // the new file locked before it replaced the old
 };
 
 } // namespace pellucor

@@ -63,6 +63,11 @@ void BatchDocument::lock(const std::string& path) {
                                                        "as it was.");
 }
 
+std::function<void(int fd)> BatchDocument::lockBeforeReplace(const std::string& target) {
+    RunLock& lock = sameFile(target, m_source) ? m_sourceLock : m_outputLock;
+    return [&lock](int fd) { lock.lockNext(fd); };
+}
+
 void BatchDocument::saved(const std::string& target) {
     m_current = target;
     if (!m_held->pending || m_held->pending->target != target)

@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "base/RunLock.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ public:
     // Locks the file path names for the rest of the document's marks;
     // throws Error naming it when another run holds it.
     void lock(const std::string& path);
+    // What a save to target hands the new file before it replaces the old:
+    // the file is locked from the moment it appears there.
+    std::function<void(int fd)> lockBeforeReplace(const std::string& target);
 
     // A mark's save went to target: the next mark opens it.
     void saved(const std::string& target);

@@ -416,7 +416,8 @@ void DocumentState::saveAs(const std::string& path) {
     if (m_plainText) {
         if (m_words && m_words->hasChanges())
             m_words->flush();
-        writeFileAtomically(path, m_plainText->bytes(path), m_sourceMode);
+        writeFileAtomically(path, m_plainText->bytes(path), m_sourceMode,
+                            lockingBeforeReplace(path));
         m_path = path;
         return;
     }
@@ -440,11 +441,20 @@ void DocumentState::saveAs(const std::string& path) {
         m_converter.saveAs(m_package->rewrite(replaced), *m_legacy, path, m_legacyPath,
                            m_sourceMode, m_neededView);
     else if (replaced.empty())
-        m_savedAs = writeFileAtomically(path, m_package->bytes(), m_sourceMode);
+        m_savedAs =
+            writeFileAtomically(path, m_package->bytes(), m_sourceMode, lockingBeforeReplace(path));
     else
         savePackage(path, replaced);
     m_path = path;
     m_untouchedSinceSave = m_savedAs.has_value();
+}
+
+// In a batch the new file is locked before it replaces the old, so that
+// another run never finds the document unlocked between two marks.
+std::function<void(int fd)> DocumentState::lockingBeforeReplace(const std::string& path) {
+    if (!m_batch)
+        return {};
+    return m_batch->lockBeforeReplace(path);
 }
 
 // The changed .docx waits for the document's next mark instead of going
@@ -470,7 +480,8 @@ void DocumentState::handOver(const std::string& path) {
 void DocumentState::savePackage(const std::string& path,
                                 const std::map<std::string, zip::Deflated>& replaced) {
     std::string bytes = m_package->rewrite(replaced);
-    const FileIdentity saved = writeFileAtomically(path, bytes, m_sourceMode);
+    const FileIdentity saved =
+        writeFileAtomically(path, bytes, m_sourceMode, lockingBeforeReplace(path));
     try {
         m_package = Package::fromBytes(std::move(bytes), path);
     } catch (const Error&) {

@@ -16,6 +16,7 @@
 #include "zip/Compression.h"
 #include "zip/Package.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -76,6 +77,7 @@ private:
     void adopt(ParsedPackage parts);
     void adoptLegacy(LegacyDocument document);
     void handOver(const std::string& path);
+    std::function<void(int fd)> lockingBeforeReplace(const std::string& path);
     void ensureNotHandedOver() const;
     void attachParts(const std::string& mainPartName);
     void savePackage(const std::string& path, const std::map<std::string, zip::Deflated>& replaced);

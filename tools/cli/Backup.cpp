@@ -11,9 +11,9 @@
 namespace pellucor::cli {
 namespace {
 
-bool after(const timespec& time, const timespec& start) {
+bool notBefore(const timespec& time, const timespec& start) {
     return time.tv_sec > start.tv_sec ||
-           (time.tv_sec == start.tv_sec && time.tv_nsec > start.tv_nsec);
+           (time.tv_sec == start.tv_sec && time.tv_nsec >= start.tv_nsec);
 }
 
 } // namespace
@@ -28,8 +28,9 @@ void keepBackup(const std::string& path, const std::string& suffix) {
 }
 
 RunBackups::RunBackups(std::string suffix) : m_suffix(std::move(suffix)) {
-    // File times come from the kernel's coarse clock: read from the same
-    // clock, a copy an earlier run made is never taken for one made since.
+    // File times come from the kernel's coarse clock, read here too: a copy
+    // made in the tick this run began counts as another run's, and one an
+    // earlier run made (which took longer than a tick to end) does not.
     ::clock_gettime(CLOCK_REALTIME_COARSE, &m_started);
 }
 
@@ -40,7 +41,7 @@ void RunBackups::keep(const std::string& path) {
             return;
     }
     struct stat copy {};
-    if (::stat((path + m_suffix).c_str(), &copy) == 0 && after(copy.st_mtim, m_started))
+    if (::stat((path + m_suffix).c_str(), &copy) == 0 && notBefore(copy.st_mtim, m_started))
         throw Error(ErrorNumber::PermissionDenied,
                     "The document " + inQuotes(path) +
                         " is in use by another run, which kept its copy " +
