@@ -21,6 +21,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+} // namespace
+
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (std::string& text : texts)
@@ -28,6 +30,8 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     pointers.push_back(nullptr);
     return pointers;
 }
+
+namespace {
 
 // Makes fd the descriptor target, kept open across exec.
 bool placeAt(int fd, int target) {

@@ -21,6 +21,10 @@ struct ChildSetup {
     bool privateFiles = false; // the umask 077: what it makes is this user's alone
 };
 
+// The argument or environment list exec takes: pointers into texts, which
+// must outlive it, ended by a null pointer.
+std::vector<char*> pointersTo(std::vector<std::string>& texts);
+
 // Starts the child, with every signal at its default and none blocked, and
 // returns its id once it runs the program. Throws std::system_error naming
 // the program when it cannot be started (not found, not executable, no

@@ -1,5 +1,6 @@
 #include "CliProcess.h"
 
+#include "base/ChildProcess.h"
 #include "support/TestConversions.h"
 #include "word/Application.h"
 
@@ -20,14 +21,6 @@ extern char** environ;
 
 namespace pellucor::test {
 namespace {
-
-std::vector<char*> pointersTo(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 std::vector<std::string> environmentWith(const std::vector<std::string>& extra) {
     std::vector<std::string> entries(extra);
